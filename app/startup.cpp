@@ -1,0 +1,27 @@
+#include "app/startup.h"
+
+#include "app/core/message_box.h"
+#include "app/core/version.h"
+#include "data/consolidated_database.h"
+
+namespace agrimor {
+
+std::unique_ptr<Program> startProgram(const QString& executableFolder, Prompter& prompter) {
+    auto program = std::make_unique<Program>();
+    try {
+        program->files = locateStartupFiles(executableFolder);
+        program->db = openConsolidatedDatabase(program->files);
+    } catch (const StartupError& error) {
+        titledMessage(prompter, error.message(), 2);
+        return nullptr;
+    } catch (const std::exception& error) {
+        titledMessage(prompter, QString::fromUtf8(error.what()), 2);
+        return nullptr;
+    }
+    program->window = std::make_unique<MainWindow>();
+    program->window->show();
+    program->window->setVersionText(programVersionText());
+    return program;
+}
+
+}  // namespace agrimor

@@ -1,0 +1,118 @@
+#include "data/data_access.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include "data/db_error.h"
+#include "data/odbc_engine.h"
+#include "data/sqlite_engine.h"
+
+namespace agrimor {
+
+namespace {
+
+// The loadable form of our SQLite functions sits beside the executables.
+QString sqliteExtensionPath() {
+    const QByteArray fromEnvironment = qgetenv("AGRIMOR_SQLITE_EXT");
+    if (!fromEnvironment.isEmpty())
+        return QString::fromLocal8Bit(fromEnvironment);
+    const QString executable = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    return QFileInfo(executable).dir().filePath(QStringLiteral("libagrimor_sqlite_ext.so"));
+}
+
+}  // namespace
+
+DataAccess::DataAccess() = default;
+
+DataAccess::~DataAccess() = default;
+
+void DataAccess::connect(const ConnectionSettings& settings) {
+    close();
+    if (settings.isEmbedded()) {
+        engine_ = SqliteEngine::open(settings.sqliteFile());
+    } else {
+        const QString extension = settings.odbcDriverIsSqlite() ? sqliteExtensionPath() : QString();
+        engine_ = OdbcEngine::connect(settings.odbcConnectionString(extension),
+                                      settings.odbc.loginTimeoutSeconds,
+                                      settings.odbc.queryTimeoutSeconds);
+    }
+    settings_ = settings;
+}
+
+void DataAccess::adopt(std::shared_ptr<Engine> engine) {
+    close();
+    engine_ = std::move(engine);
+}
+
+void DataAccess::close() {
+    if (engine_) {
+        // Pending batched rows of a write without a transaction are sent before letting go.
+        if (!engine_->inTransaction())
+            engine_->flush();
+        engine_.reset();
+    }
+}
+
+Engine& DataAccess::requireEngine() const {
+    if (!engine_)
+        throw DbError(0, QStringLiteral("A ligação à base de dados não está aberta"));
+    return *engine_;
+}
+
+Engine& DataAccess::engine() { return requireEngine(); }
+
+const Dialect& DataAccess::dialect() const { return requireEngine().dialect(); }
+
+std::int64_t DataAccess::execute(const QString& sql, const Params& params) {
+    return requireEngine().execute(sql, params);
+}
+
+Recordset DataAccess::openReadOnly(const QString& sql, const Params& params) {
+    return Recordset(requireEngine().query(sql, params));
+}
+
+UpdatableRecordset DataAccess::openUpdatable(const QString& table, const QString& where,
+                                             const Params& params, const QString& orderBy) {
+    Engine& engine = requireEngine();
+    const Dialect& dialect = engine.dialect();
+    RowSet rows = engine.query(dialect.updatableSelect(table, where, orderBy), params);
+    std::vector<Value> locators;
+    if (dialect.hasRowLocator() && !rows.columns.isEmpty()) {
+        // The locator comes first; it is kept aside, not shown as a field.
+        locators.reserve(rows.rows.size());
+        for (auto& row : rows.rows) {
+            locators.push_back(std::move(row.front()));
+            row.erase(row.begin());
+        }
+        rows.columns.removeFirst();
+    }
+    return UpdatableRecordset(engine_, table, std::move(rows), std::move(locators));
+}
+
+void DataAccess::beginTransaction() { requireEngine().begin(); }
+
+void DataAccess::commit() { requireEngine().commit(); }
+
+void DataAccess::rollback() { requireEngine().rollback(); }
+
+bool DataAccess::inTransaction() const { return engine_ && engine_->inTransaction(); }
+
+std::int64_t DataAccess::roundTrips() const { return engine_ ? engine_->roundTrips() : 0; }
+
+Transaction::~Transaction() {
+    if (!done_ && db_.inTransaction()) {
+        try {
+            db_.rollback();
+        } catch (...) {
+            // Nothing more can be done here; the connection's own end rolls back.
+        }
+    }
+}
+
+void Transaction::commit() {
+    db_.commit();
+    done_ = true;
+}
+
+}  // namespace agrimor

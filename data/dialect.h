@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+#include "engine.h"
+#include "value.h"
+
+namespace agrimor {
+
+// What differs between the database products: how a date is handed over, how a row that was read
+// is found again for a change, and the schema statements. The rest of the program writes one SQL
+// text that both products accept.
+class Dialect {
+public:
+    virtual ~Dialect() = default;
+
+    virtual QString name() const = 0;
+
+    // The text a date-time is bound as. Both forms are read the same by their product whatever
+    // the session's language or date format.
+    virtual QString dateTimeText(const QDateTime& value) const = 0;
+
+    // The statement that reads the rows of an updatable result set. When the product has a row
+    // locator it is selected first, under the name kLocatorColumn.
+    virtual QString updatableSelect(const QString& table, const QString& where,
+                                    const QString& orderBy) const = 0;
+    virtual bool hasRowLocator() const = 0;
+    // UPDATE / DELETE of exactly one row, the one read as `original` (values per column).
+    // `setColumns` are the columns changed; their values come first in the bound parameters,
+    // then whatever the row filter needs.
+    virtual QString updateRow(const QString& table, const QStringList& setColumns,
+                              const QList<ColumnInfo>& columns, const std::vector<Value>& original,
+                              const Value& locator, Params& params) const = 0;
+    virtual QString deleteRow(const QString& table, const QList<ColumnInfo>& columns,
+                              const std::vector<Value>& original, const Value& locator,
+                              Params& params) const = 0;
+
+    // Schema of the program's own tables, in creation order: rates, settings, parameters.
+    virtual QStringList createOwnTables() const = 0;
+    // The data type name of a column of a table, empty when the table has no such column.
+    virtual QString columnTypeQuery() const = 0;  // parameters: table, column; result `TipoDado`
+    // Statements that add nullable columns ("name type" each) to a table.
+    virtual QStringList addColumns(const QString& table, const QStringList& definitions) const = 0;
+    // Makes the columns of a table nvarchar(size) not null, keeping the rows; fails as the
+    // product does when a column holds a null.
+    virtual void retypeToText(Engine& engine, const QString& table, const QStringList& columns,
+                              int size) const = 0;
+
+    static constexpr const char* kLocatorColumn = "agrimor_row_locator";
+};
+
+std::unique_ptr<Dialect> makeSqliteDialect();
+std::unique_ptr<Dialect> makeSqlServerDialect();
+
+// Builds " AND "-joined equality tests on the comparable columns of a row, null-aware.
+QString matchAllColumns(const QList<ColumnInfo>& columns, const std::vector<Value>& original,
+                        Params& params);
+
+}  // namespace agrimor

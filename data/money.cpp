@@ -1,0 +1,116 @@
+#include "money.h"
+
+#include <cmath>
+
+namespace agrimor {
+
+namespace {
+
+constexpr std::int64_t kPowers[] = {1, 10, 100, 1000, 10000};
+
+// Divides by 10^digits, rounding half to even.
+std::int64_t divideHalfEven(std::int64_t value, std::int64_t divisor) {
+    std::int64_t quotient = value / divisor;
+    std::int64_t remainder = value % divisor;
+    if (remainder < 0)
+        remainder = -remainder;
+    const std::int64_t twice = remainder * 2;
+    const bool awayFromZero = twice > divisor || (twice == divisor && quotient % 2 != 0);
+    if (awayFromZero)
+        quotient += value < 0 ? -1 : 1;
+    return quotient;
+}
+
+}  // namespace
+
+double roundHalfEven(double value, int decimals) {
+    const double scale = std::pow(10.0, decimals);
+    const double scaled = value * scale;
+    const double floor = std::floor(scaled);
+    const double diff = scaled - floor;
+    double result = floor;
+    if (diff > 0.5 || (diff == 0.5 && std::fmod(floor, 2.0) != 0.0))
+        result = floor + 1.0;
+    return result / scale;
+}
+
+Money Money::fromDouble(double value) {
+    const double scaled = value * static_cast<double>(kScale);
+    const double floor = std::floor(scaled);
+    const double diff = scaled - floor;
+    double rounded = floor;
+    if (diff > 0.5 || (diff == 0.5 && std::fmod(floor, 2.0) != 0.0))
+        rounded = floor + 1.0;
+    return Money(static_cast<std::int64_t>(rounded));
+}
+
+std::optional<Money> Money::parse(QStringView text, QChar decimalPoint) {
+    text = text.trimmed();
+    if (text.isEmpty())
+        return std::nullopt;
+    bool negative = false;
+    qsizetype i = 0;
+    if (text[0] == QLatin1Char('-') || text[0] == QLatin1Char('+')) {
+        negative = text[0] == QLatin1Char('-');
+        ++i;
+    }
+    std::int64_t whole = 0;
+    std::int64_t fraction = 0;  // scaled to 5 decimals to round the fifth
+    int fractionDigits = 0;
+    bool sticky = false;  // any non-zero digit past the fifth decimal
+    bool seenPoint = false;
+    bool seenDigit = false;
+    for (; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == QLatin1Char('.') || c == decimalPoint) {
+            if (seenPoint)
+                return std::nullopt;
+            seenPoint = true;
+            continue;
+        }
+        if (!c.isDigit() || c.unicode() > '9')
+            return std::nullopt;
+        seenDigit = true;
+        const int digit = c.unicode() - '0';
+        if (!seenPoint) {
+            if (whole > 900'000'000'000'000LL)
+                return std::nullopt;
+            whole = whole * 10 + digit;
+        } else if (fractionDigits < 5) {
+            fraction = fraction * 10 + digit;
+            ++fractionDigits;
+        } else if (digit != 0) {
+            sticky = true;
+        }
+    }
+    if (!seenDigit)
+        return std::nullopt;
+    for (; fractionDigits < 5; ++fractionDigits)
+        fraction *= 10;
+    // fraction holds five decimals; round the fifth half to even (with the sticky tail).
+    std::int64_t units = whole * kScale + fraction / 10;
+    const int fifth = static_cast<int>(fraction % 10);
+    if (fifth > 5 || (fifth == 5 && (sticky || units % 2 != 0)))
+        ++units;
+    return Money(negative ? -units : units);
+}
+
+Money Money::roundedTo(int decimals) const {
+    if (decimals >= 4)
+        return *this;
+    const std::int64_t divisor = kPowers[4 - (decimals < 0 ? 0 : decimals)];
+    return Money(divideHalfEven(units_, divisor) * divisor);
+}
+
+QString Money::toString(int minDecimals) const {
+    const std::int64_t absolute = units_ < 0 ? -units_ : units_;
+    QString text = QString::number(absolute / kScale);
+    QString fraction = QStringLiteral("%1").arg(absolute % kScale, 4, 10, QLatin1Char('0'));
+    while (fraction.size() > minDecimals && fraction.endsWith(QLatin1Char('0')))
+        fraction.chop(1);
+    if (!fraction.isEmpty())
+        text += QLatin1Char('.') + fraction;
+    return units_ < 0 ? QLatin1Char('-') + text : text;
+}
+
+}  // namespace agrimor

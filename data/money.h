@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+#include <compare>
+#include <cstdint>
+#include <optional>
+
+namespace agrimor {
+
+// Fixed-point currency with four decimals, held as a count of ten-thousandths. Sums of amounts are
+// always exact; rounding (half to even) happens only where a conversion asks for it.
+class Money {
+public:
+    static constexpr std::int64_t kScale = 10000;
+
+    constexpr Money() = default;
+    static constexpr Money fromUnits(std::int64_t units) { return Money(units); }
+    static constexpr Money fromWhole(std::int64_t whole) { return Money(whole * kScale); }
+    // Rounds to four decimals, half to even; the value must fit (|x| < 9.2e14).
+    static Money fromDouble(double value);
+    // Accepts an optional sign, digits and at most one decimal point ('.' or the given separator).
+    // More than four decimals round half to even. Returns nothing for any other text.
+    static std::optional<Money> parse(QStringView text, QChar decimalPoint = QLatin1Char('.'));
+
+    constexpr std::int64_t units() const { return units_; }
+    double toDouble() const { return static_cast<double>(units_) / kScale; }
+    // Rounds to 0..4 decimals, half to even.
+    Money roundedTo(int decimals) const;
+    // "1234.5" with no trailing zeros beyond `minDecimals`; no thousands separators.
+    QString toString(int minDecimals = 0) const;
+
+    constexpr bool isZero() const { return units_ == 0; }
+    constexpr Money abs() const { return Money(units_ < 0 ? -units_ : units_); }
+    constexpr Money operator-() const { return Money(-units_); }
+    constexpr Money operator+(Money o) const { return Money(units_ + o.units_); }
+    constexpr Money operator-(Money o) const { return Money(units_ - o.units_); }
+    constexpr Money& operator+=(Money o) {
+        units_ += o.units_;
+        return *this;
+    }
+    constexpr Money& operator-=(Money o) {
+        units_ -= o.units_;
+        return *this;
+    }
+    constexpr auto operator<=>(const Money&) const = default;
+
+private:
+    constexpr explicit Money(std::int64_t units) : units_(units) {}
+    std::int64_t units_ = 0;
+};
+
+// Rounds `value` to `decimals` places, a half going to the even neighbour. The value is taken as
+// the double it is: the scaling is done in 64-bit floating point.
+double roundHalfEven(double value, int decimals);
+
+}  // namespace agrimor

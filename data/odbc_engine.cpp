@@ -1,0 +1,914 @@
+#include "odbc_engine.h"
+
+#include <sql.h>
+#include <sqlext.h>
+#include <sqlucode.h>
+
+#include <QByteArray>
+#include <algorithm>
+#include <cstring>
+#include <list>
+
+#include "db_error.h"
+#include "dialect.h"
+
+namespace agrimor {
+
+namespace {
+
+static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "the ODBC wide functions must take UTF-16");
+
+SQLWCHAR* wide(const QString& text) {
+    return const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(text.utf16()));
+}
+
+QString fromWide(const SQLWCHAR* text, qsizetype length) {
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(text), length);
+}
+
+SQLPOINTER integerAttribute(SQLULEN value) { return reinterpret_cast<SQLPOINTER>(value); }
+
+struct Diagnostic {
+    QString state;
+    std::int64_t native = 0;
+    QString message;
+};
+
+std::vector<Diagnostic> readDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle) {
+    std::vector<Diagnostic> records;
+    if (handle == SQL_NULL_HANDLE)
+        return records;
+    std::vector<SQLWCHAR> text(1024);
+    for (SQLSMALLINT record = 1; record < 64; ++record) {
+        SQLWCHAR state[6] = {};
+        SQLINTEGER native = 0;
+        SQLSMALLINT length = 0;
+        SQLRETURN rc = SQLGetDiagRecW(handleType, handle, record, state, &native, text.data(),
+                                      static_cast<SQLSMALLINT>(text.size()), &length);
+        if (rc == SQL_SUCCESS_WITH_INFO && length >= static_cast<SQLSMALLINT>(text.size())) {
+            text.resize(static_cast<std::size_t>(length) + 1);
+            rc = SQLGetDiagRecW(handleType, handle, record, state, &native, text.data(),
+                                static_cast<SQLSMALLINT>(text.size()), &length);
+        }
+        if (!SQL_SUCCEEDED(rc))
+            break;
+        length = std::clamp<SQLSMALLINT>(length, 0, static_cast<SQLSMALLINT>(text.size() - 1));
+        records.push_back({fromWide(state, 5), native, fromWide(text.data(), length).trimmed()});
+    }
+    return records;
+}
+
+// One error out of all the records a call left: their messages joined, and the state and native
+// code of the record that matters (a missing object first, then the first real error rather than
+// a warning).
+DbError makeError(SQLSMALLINT handleType, SQLHANDLE handle, const QString& fallback,
+                  const QString& suffix = {}) {
+    const std::vector<Diagnostic> records = readDiagnostics(handleType, handle);
+    QStringList messages;
+    for (const Diagnostic& record : records) {
+        if (!record.message.isEmpty() && !messages.contains(record.message))
+            messages.append(record.message);
+    }
+    QString message = messages.isEmpty() ? fallback : messages.join(QLatin1Char('\n'));
+    if (!suffix.isEmpty())
+        message += suffix;
+
+    const Diagnostic* primary = nullptr;
+    for (const Diagnostic& record : records) {
+        const std::int64_t number = classifyError(record.state, record.native, record.message);
+        if (number == DbError::kMissingTable || number == DbError::kInvalidColumn) {
+            primary = &record;
+            break;
+        }
+        if (!primary && !record.state.startsWith(QLatin1String("01")))
+            primary = &record;
+    }
+    if (!primary && !records.empty())
+        primary = &records.front();
+    const QString state = primary ? primary->state : QStringLiteral("HY000");
+    const std::int64_t native = primary ? primary->native : 0;
+    return DbError(classifyError(state, native, message), message, state, native);
+}
+
+bool failed(SQLRETURN rc) { return rc == SQL_ERROR || rc == SQL_INVALID_HANDLE; }
+
+// How one parameter position is bound. Two bindings with equal layouts can share buffers, so a
+// statement that keeps its layout is not bound again (a rebind makes some drivers prepare again).
+struct ParamLayout {
+    SQLSMALLINT cType = SQL_C_WCHAR;
+    SQLSMALLINT sqlType = SQL_WVARCHAR;
+    SQLULEN columnSize = 1;
+    SQLSMALLINT digits = 0;
+    SQLLEN width = 0;  // bytes per row in the buffer
+
+    bool operator==(const ParamLayout&) const = default;
+};
+
+enum class BindAs { Null, Integer, Real, Money, Text };
+
+constexpr std::int64_t kExactDoubleLimit = std::int64_t(1) << 53;
+constexpr std::int64_t kMoneyWholeLimit = 900'000'000'000'000;
+constexpr int kMoneyWidth = 32;
+
+// Declared sizes of text parameters go in steps, so batches of the same statement keep one
+// layout; past the server's longest ordinary text the exact length is declared.
+SQLULEN textColumnSize(qsizetype characters) {
+    constexpr SQLULEN kLongest = 4000;
+    if (static_cast<SQLULEN>(characters) > kLongest)
+        return static_cast<SQLULEN>(characters);
+    SQLULEN size = 16;
+    while (size < static_cast<SQLULEN>(characters))
+        size *= 2;
+    return std::min(size, kLongest);
+}
+
+// A column's values in one batch decide how the column is bound: by their kind when they agree,
+// widened to a kind that holds them all exactly when they are numbers, otherwise as text.
+BindAs chooseBinding(const std::vector<const Params*>& rows, qsizetype column) {
+    bool hasInteger = false, hasReal = false, hasMoney = false, hasText = false;
+    bool integersFitDouble = true, integersFitMoney = true;
+    for (const Params* row : rows) {
+        const Value& value = row->at(column);
+        switch (value.kind()) {
+            case Value::Kind::Null:
+                break;
+            case Value::Kind::Integer: {
+                hasInteger = true;
+                const std::int64_t v = value.toInt();
+                integersFitDouble = integersFitDouble && v <= kExactDoubleLimit &&
+                                    v >= -kExactDoubleLimit;
+                integersFitMoney =
+                    integersFitMoney && v <= kMoneyWholeLimit && v >= -kMoneyWholeLimit;
+                break;
+            }
+            case Value::Kind::Real:
+                hasReal = true;
+                break;
+            case Value::Kind::Money:
+                hasMoney = true;
+                break;
+            case Value::Kind::Text:
+            case Value::Kind::DateTime:
+                hasText = true;
+                break;
+        }
+    }
+    if (hasText)
+        return BindAs::Text;
+    if (hasReal && hasMoney)
+        return BindAs::Text;
+    if (hasReal)
+        return !hasInteger || integersFitDouble ? BindAs::Real : BindAs::Text;
+    if (hasMoney)
+        return !hasInteger || integersFitMoney ? BindAs::Money : BindAs::Text;
+    if (hasInteger)
+        return BindAs::Integer;
+    return BindAs::Null;
+}
+
+// A statement handle with the parameter buffers bound to it.
+struct Statement {
+    SQLHSTMT handle = SQL_NULL_HSTMT;
+    QString sql;
+    std::vector<ParamLayout> layout;
+    std::size_t capacity = 0;  // rows the buffers hold
+    std::vector<std::vector<char>> buffers;
+    std::vector<std::vector<SQLLEN>> indicators;
+    std::vector<SQLUSMALLINT> status;
+    SQLULEN processed = 0;
+    SQLULEN paramsetSize = 1;
+
+    Statement() = default;
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    ~Statement() {
+        if (handle != SQL_NULL_HSTMT)
+            SQLFreeHandle(SQL_HANDLE_STMT, handle);
+    }
+};
+
+// Closes the cursor and discards pending results on every way out, so a statement that failed
+// half-way does not hold locks or keep the connection busy.
+class CursorGuard {
+public:
+    explicit CursorGuard(SQLHSTMT handle) : handle_(handle) {}
+    ~CursorGuard() { SQLFreeStmt(handle_, SQL_CLOSE); }
+    CursorGuard(const CursorGuard&) = delete;
+    CursorGuard& operator=(const CursorGuard&) = delete;
+
+private:
+    SQLHSTMT handle_;
+};
+
+enum class Fetch { Integer, Real, Decimal, Text, DateTime, Binary };
+
+struct ResultColumn {
+    ColumnInfo info;
+    Fetch fetch = Fetch::Text;
+};
+
+ResultColumn classifyColumn(SQLSMALLINT sqlType) {
+    ResultColumn column;
+    switch (sqlType) {
+        case SQL_BIT:
+        case SQL_TINYINT:
+        case SQL_SMALLINT:
+        case SQL_INTEGER:
+        case SQL_BIGINT:
+            column.info.kind = Value::Kind::Integer;
+            column.fetch = Fetch::Integer;
+            break;
+        case SQL_REAL:
+        case SQL_FLOAT:
+        case SQL_DOUBLE:
+            column.info.kind = Value::Kind::Real;
+            column.fetch = Fetch::Real;
+            break;
+        case SQL_DECIMAL:
+        case SQL_NUMERIC:
+            column.info.kind = Value::Kind::Money;
+            column.fetch = Fetch::Decimal;
+            break;
+        case SQL_TYPE_DATE:
+        case SQL_TYPE_TIME:
+        case SQL_TYPE_TIMESTAMP:
+        case SQL_DATE:
+        case SQL_TIME:
+        case SQL_TIMESTAMP:
+            column.info.kind = Value::Kind::DateTime;
+            column.fetch = Fetch::DateTime;
+            break;
+        case SQL_BINARY:
+        case SQL_VARBINARY:
+        case SQL_LONGVARBINARY:
+            column.info.comparable = false;
+            column.fetch = Fetch::Binary;
+            break;
+        case SQL_LONGVARCHAR:
+        case SQL_WLONGVARCHAR:
+        case -152:  // SQL Server's xml: no equality either
+            column.info.comparable = false;
+            break;
+        default:
+            break;
+    }
+    return column;
+}
+
+bool isSchemaStatement(const QString& sql) {
+    const QString head = sql.trimmed().left(8).toUpper();
+    return head.startsWith(QLatin1String("CREATE")) || head.startsWith(QLatin1String("ALTER")) ||
+           head.startsWith(QLatin1String("DROP"));
+}
+
+}  // namespace
+
+struct OdbcEngine::Impl {
+    SQLHENV env = SQL_NULL_HENV;
+    SQLHDBC dbc = SQL_NULL_HDBC;
+    bool connected = false;
+    std::unique_ptr<Dialect> dialect;
+    int queryTimeoutSeconds = 0;
+    std::int64_t roundTrips = 0;
+    bool inTransaction = false;
+    bool arraysRefused = false;
+    bool endTranDropsStatements = false;
+
+    std::list<std::unique_ptr<Statement>> cache;  // most recently used first
+    std::unique_ptr<Statement> insertStatement;
+    QString pendingSql;
+    std::vector<Params> pendingRows;
+    std::vector<char> scratch = std::vector<char>(8192);
+
+    static constexpr std::size_t kCachedStatements = 32;
+
+    ~Impl();
+
+    [[noreturn]] void throwStatement(const Statement& statement, const QString& suffix = {}) {
+        throw makeError(SQL_HANDLE_STMT, statement.handle, QStringLiteral("ODBC statement failed"),
+                        suffix);
+    }
+    [[noreturn]] void throwConnection(const QString& fallback) {
+        throw makeError(SQL_HANDLE_DBC, dbc, fallback);
+    }
+
+    std::unique_ptr<Statement> prepare(const QString& sql);
+    Statement& cached(const QString& sql);
+    void bind(Statement& statement, const std::vector<const Params*>& rows);
+    SQLRETURN executeBound(Statement& statement);
+    void drainResults(Statement& statement);
+
+    RowSet query(const QString& sql, const Params& params);
+    std::int64_t execute(const QString& sql, const Params& params);
+    void insert(const QString& sql, const Params& row);
+    void sendPending();
+    void sendInserts(const QString& sql, const std::vector<const Params*>& rows);
+    bool setParamsetSize(Statement& statement, SQLULEN rows);
+    void endTransaction(SQLSMALLINT completion);
+    void readRow(SQLHSTMT handle, const std::vector<ResultColumn>& columns,
+                 std::vector<Value>& row);
+    bool readVariable(SQLHSTMT handle, SQLUSMALLINT column, SQLSMALLINT cType, int terminator,
+                      QByteArray& out);
+};
+
+OdbcEngine::Impl::~Impl() {
+    if (connected) {
+        if (inTransaction) {
+            // An open transaction ends with the connection: nothing held for it is sent.
+            pendingRows.clear();
+            SQLEndTran(SQL_HANDLE_DBC, dbc, SQL_ROLLBACK);
+            SQLSetConnectAttrW(dbc, SQL_ATTR_AUTOCOMMIT, integerAttribute(SQL_AUTOCOMMIT_ON),
+                               SQL_IS_UINTEGER);
+        } else {
+            try {
+                sendPending();
+            } catch (...) {
+            }
+        }
+    }
+    cache.clear();
+    insertStatement.reset();
+    if (connected)
+        SQLDisconnect(dbc);
+    if (dbc != SQL_NULL_HDBC)
+        SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+    if (env != SQL_NULL_HENV)
+        SQLFreeHandle(SQL_HANDLE_ENV, env);
+}
+
+std::unique_ptr<Statement> OdbcEngine::Impl::prepare(const QString& sql) {
+    auto statement = std::make_unique<Statement>();
+    if (failed(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &statement->handle))) {
+        statement->handle = SQL_NULL_HSTMT;
+        throwConnection(QStringLiteral("Cannot allocate an ODBC statement"));
+    }
+    if (queryTimeoutSeconds > 0) {
+        // A driver without query timeouts still runs the statement.
+        SQLSetStmtAttrW(statement->handle, SQL_ATTR_QUERY_TIMEOUT,
+                        integerAttribute(static_cast<SQLULEN>(queryTimeoutSeconds)),
+                        SQL_IS_UINTEGER);
+    }
+    SQLSetStmtAttrW(statement->handle, SQL_ATTR_PARAM_BIND_TYPE,
+                    integerAttribute(SQL_PARAM_BIND_BY_COLUMN), SQL_IS_UINTEGER);
+    if (failed(SQLPrepareW(statement->handle, wide(sql), SQL_NTS)))
+        throwStatement(*statement);
+    statement->sql = sql;
+    return statement;
+}
+
+Statement& OdbcEngine::Impl::cached(const QString& sql) {
+    for (auto it = cache.begin(); it != cache.end(); ++it) {
+        if ((*it)->sql == sql) {
+            cache.splice(cache.begin(), cache, it);
+            return *cache.front();
+        }
+    }
+    cache.push_front(prepare(sql));
+    if (cache.size() > kCachedStatements)
+        cache.pop_back();
+    return *cache.front();
+}
+
+void OdbcEngine::Impl::bind(Statement& statement, const std::vector<const Params*>& rows) {
+    const std::size_t count = rows.size();
+    const qsizetype columns = rows.front()->size();
+
+    std::vector<ParamLayout> layout(static_cast<std::size_t>(columns));
+    std::vector<BindAs> binding(static_cast<std::size_t>(columns));
+    // Texts are converted once: to size the buffers, then to fill them.
+    std::vector<std::vector<QString>> texts(static_cast<std::size_t>(columns));
+    for (qsizetype c = 0; c < columns; ++c) {
+        const std::size_t ci = static_cast<std::size_t>(c);
+        binding[ci] = chooseBinding(rows, c);
+        ParamLayout& param = layout[ci];
+        switch (binding[ci]) {
+            case BindAs::Null:
+                param = {SQL_C_WCHAR, SQL_WVARCHAR, 1, 0, static_cast<SQLLEN>(sizeof(SQLWCHAR))};
+                break;
+            case BindAs::Integer:
+                param = {SQL_C_SBIGINT, SQL_BIGINT, 19, 0, sizeof(SQLBIGINT)};
+                break;
+            case BindAs::Real:
+                param = {SQL_C_DOUBLE, SQL_DOUBLE, 15, 0, sizeof(double)};
+                break;
+            case BindAs::Money:
+                param = {SQL_C_CHAR, SQL_DECIMAL, 19, 4, kMoneyWidth};
+                break;
+            case BindAs::Text: {
+                std::vector<QString>& column = texts[ci];
+                column.resize(count);
+                qsizetype longest = 0;
+                for (std::size_t r = 0; r < count; ++r) {
+                    const Value& value = rows[r]->at(c);
+                    if (value.isNull())
+                        continue;
+                    column[r] = value.kind() == Value::Kind::DateTime
+                                    ? dialect->dateTimeText(value.toDateTime())
+                                    : value.toText();
+                    longest = std::max(longest, column[r].size());
+                }
+                const SQLULEN size = textColumnSize(std::max<qsizetype>(longest, 1));
+                param = {SQL_C_WCHAR, SQL_WVARCHAR, size, 0,
+                         static_cast<SQLLEN>((size + 1) * sizeof(SQLWCHAR))};
+                break;
+            }
+        }
+    }
+
+    const bool rebind = layout != statement.layout || count > statement.capacity;
+    if (rebind) {
+        SQLFreeStmt(statement.handle, SQL_RESET_PARAMS);
+        statement.layout.clear();
+        statement.capacity = count;
+        statement.buffers.assign(layout.size(), {});
+        statement.indicators.assign(layout.size(), {});
+        statement.status.assign(count, SQL_PARAM_UNUSED);
+        for (std::size_t c = 0; c < layout.size(); ++c) {
+            statement.buffers[c].assign(count * static_cast<std::size_t>(layout[c].width), 0);
+            statement.indicators[c].assign(count, SQL_NULL_DATA);
+            const SQLRETURN rc = SQLBindParameter(
+                statement.handle, static_cast<SQLUSMALLINT>(c + 1), SQL_PARAM_INPUT,
+                layout[c].cType, layout[c].sqlType, layout[c].columnSize, layout[c].digits,
+                statement.buffers[c].data(), layout[c].width, statement.indicators[c].data());
+            if (failed(rc))
+                throwStatement(statement);
+        }
+        statement.layout = layout;
+    }
+
+    for (std::size_t c = 0; c < layout.size(); ++c) {
+        const qsizetype column = static_cast<qsizetype>(c);
+        const std::size_t width = static_cast<std::size_t>(layout[c].width);
+        char* buffer = statement.buffers[c].data();
+        SQLLEN* indicator = statement.indicators[c].data();
+        for (std::size_t r = 0; r < count; ++r) {
+            const Value& value = rows[r]->at(column);
+            char* cell = buffer + r * width;
+            if (value.isNull()) {
+                indicator[r] = SQL_NULL_DATA;
+                continue;
+            }
+            switch (binding[c]) {
+                case BindAs::Null:
+                    break;
+                case BindAs::Integer: {
+                    const SQLBIGINT v = value.toInt();
+                    std::memcpy(cell, &v, sizeof v);
+                    indicator[r] = 0;
+                    break;
+                }
+                case BindAs::Real: {
+                    const double v = value.toDouble();
+                    std::memcpy(cell, &v, sizeof v);
+                    indicator[r] = 0;
+                    break;
+                }
+                case BindAs::Money: {
+                    const QByteArray text = value.toMoney().toString().toLatin1();
+                    std::memcpy(cell, text.constData(), static_cast<std::size_t>(text.size()));
+                    cell[text.size()] = '\0';
+                    indicator[r] = static_cast<SQLLEN>(text.size());
+                    break;
+                }
+                case BindAs::Text: {
+                    const QString& text = texts[c][r];
+                    const std::size_t bytes = static_cast<std::size_t>(text.size()) * 2;
+                    std::memcpy(cell, text.utf16(), bytes);
+                    cell[bytes] = cell[bytes + 1] = '\0';
+                    indicator[r] = static_cast<SQLLEN>(bytes);
+                    break;
+                }
+            }
+        }
+    }
+}
+
+SQLRETURN OdbcEngine::Impl::executeBound(Statement& statement) {
+    ++roundTrips;
+    return SQLExecute(statement.handle);
+}
+
+// Reads the results that follow the first one, so an error reported by a later part of the
+// statement is not lost.
+void OdbcEngine::Impl::drainResults(Statement& statement) {
+    for (;;) {
+        const SQLRETURN rc = SQLMoreResults(statement.handle);
+        if (rc == SQL_NO_DATA)
+            return;
+        if (failed(rc))
+            throwStatement(statement);
+    }
+}
+
+bool OdbcEngine::Impl::readVariable(SQLHSTMT handle, SQLUSMALLINT column, SQLSMALLINT cType,
+                                    int terminator, QByteArray& out) {
+    out.clear();
+    for (;;) {
+        SQLLEN indicator = 0;
+        const SQLRETURN rc = SQLGetData(handle, column, cType, scratch.data(),
+                                        static_cast<SQLLEN>(scratch.size()), &indicator);
+        if (rc == SQL_NO_DATA)
+            return true;
+        if (failed(rc))
+            throw makeError(SQL_HANDLE_STMT, handle, QStringLiteral("Cannot read a column"));
+        if (indicator == SQL_NULL_DATA)
+            return false;
+        const SQLLEN room = static_cast<SQLLEN>(scratch.size()) - terminator;
+        if (indicator != SQL_NO_TOTAL && indicator <= room) {
+            out.append(scratch.data(), indicator);
+            return true;
+        }
+        out.append(scratch.data(), room);
+        if (rc == SQL_SUCCESS)
+            return true;
+        if (indicator != SQL_NO_TOTAL) {
+            const std::size_t wanted = static_cast<std::size_t>(indicator - room + terminator);
+            if (wanted > scratch.size())
+                scratch.resize(std::min<std::size_t>(wanted, std::size_t(1) << 24));
+        }
+    }
+}
+
+void OdbcEngine::Impl::readRow(SQLHSTMT handle, const std::vector<ResultColumn>& columns,
+                               std::vector<Value>& row) {
+    row.clear();
+    row.reserve(columns.size());
+    QByteArray bytes;
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        const SQLUSMALLINT number = static_cast<SQLUSMALLINT>(c + 1);
+        SQLLEN indicator = 0;
+        SQLRETURN rc = SQL_SUCCESS;
+        switch (columns[c].fetch) {
+            case Fetch::Integer: {
+                SQLBIGINT v = 0;
+                rc = SQLGetData(handle, number, SQL_C_SBIGINT, &v, 0, &indicator);
+                if (SQL_SUCCEEDED(rc))
+                    row.emplace_back(indicator == SQL_NULL_DATA ? Value() : Value(v));
+                break;
+            }
+            case Fetch::Real: {
+                double v = 0;
+                rc = SQLGetData(handle, number, SQL_C_DOUBLE, &v, 0, &indicator);
+                if (SQL_SUCCEEDED(rc))
+                    row.emplace_back(indicator == SQL_NULL_DATA ? Value() : Value(v));
+                break;
+            }
+            case Fetch::DateTime: {
+                SQL_TIMESTAMP_STRUCT v = {};
+                rc = SQLGetData(handle, number, SQL_C_TYPE_TIMESTAMP, &v, sizeof v, &indicator);
+                if (SQL_SUCCEEDED(rc)) {
+                    if (indicator == SQL_NULL_DATA) {
+                        row.emplace_back();
+                    } else {
+                        const QDate date(v.year, v.month, v.day);
+                        const QTime time(v.hour, v.minute, v.second,
+                                         static_cast<int>(v.fraction / 1'000'000));
+                        row.emplace_back(naiveDateTime(date, time.isValid() ? time : QTime(0, 0)));
+                    }
+                }
+                break;
+            }
+            case Fetch::Decimal: {
+                if (!readVariable(handle, number, SQL_C_CHAR, 1, bytes)) {
+                    row.emplace_back();
+                    break;
+                }
+                const QString text = QString::fromLatin1(bytes);
+                const std::optional<Money> money = Money::parse(text);
+                row.emplace_back(money ? Value(*money) : Value(text));
+                break;
+            }
+            case Fetch::Text:
+                if (!readVariable(handle, number, SQL_C_WCHAR, sizeof(SQLWCHAR), bytes)) {
+                    row.emplace_back();
+                    break;
+                }
+                row.emplace_back(
+                    fromWide(reinterpret_cast<const SQLWCHAR*>(bytes.constData()),
+                             bytes.size() / static_cast<qsizetype>(sizeof(SQLWCHAR))));
+                break;
+            case Fetch::Binary:
+                if (!readVariable(handle, number, SQL_C_BINARY, 0, bytes)) {
+                    row.emplace_back();
+                    break;
+                }
+                row.emplace_back(QString::fromLatin1(bytes.toHex()));
+                break;
+        }
+        if (failed(rc))
+            throw makeError(SQL_HANDLE_STMT, handle, QStringLiteral("Cannot read a column"));
+    }
+}
+
+RowSet OdbcEngine::Impl::query(const QString& sql, const Params& params) {
+    sendPending();
+    Statement& statement = cached(sql);
+    const SQLHSTMT handle = statement.handle;
+    if (!params.isEmpty())
+        bind(statement, {&params});
+    CursorGuard guard(handle);
+    SQLRETURN rc = executeBound(statement);
+    if (failed(rc))
+        throwStatement(statement);
+
+    // A statement may report counts before its rows; the first result with columns is read.
+    SQLSMALLINT columnCount = 0;
+    while (rc != SQL_NO_DATA) {
+        if (failed(SQLNumResultCols(handle, &columnCount)))
+            throwStatement(statement);
+        if (columnCount > 0)
+            break;
+        rc = SQLMoreResults(handle);
+        if (failed(rc))
+            throwStatement(statement);
+    }
+
+    RowSet result;
+    std::vector<ResultColumn> columns;
+    for (SQLSMALLINT c = 1; c <= columnCount; ++c) {
+        SQLWCHAR name[256] = {};
+        SQLSMALLINT nameLength = 0, sqlType = 0, digits = 0, nullable = 0;
+        SQLULEN size = 0;
+        if (failed(SQLDescribeColW(handle, static_cast<SQLUSMALLINT>(c), name, 256, &nameLength,
+                                   &sqlType, &size, &digits, &nullable)))
+            throwStatement(statement);
+        ResultColumn column = classifyColumn(sqlType);
+        column.info.name = fromWide(name, std::clamp<SQLSMALLINT>(nameLength, 0, 255));
+        result.columns.append(column.info);
+        columns.push_back(std::move(column));
+    }
+    if (columnCount == 0)
+        return result;
+
+    for (;;) {
+        rc = SQLFetch(handle);
+        if (rc == SQL_NO_DATA)
+            break;
+        if (failed(rc))
+            throwStatement(statement);
+        result.rows.emplace_back();
+        readRow(handle, columns, result.rows.back());
+    }
+    drainResults(statement);
+    return result;
+}
+
+std::int64_t OdbcEngine::Impl::execute(const QString& sql, const Params& params) {
+    sendPending();
+    std::int64_t touched = 0;
+    {
+        Statement& statement = cached(sql);
+        if (!params.isEmpty())
+            bind(statement, {&params});
+        CursorGuard guard(statement.handle);
+        const SQLRETURN rc = executeBound(statement);
+        if (failed(rc))
+            throwStatement(statement);
+        // ODBC 3 answers "no data" to a searched change that touched no row.
+        if (rc != SQL_NO_DATA) {
+            SQLLEN count = 0;
+            if (SQL_SUCCEEDED(SQLRowCount(statement.handle, &count)) && count > 0)
+                touched = count;
+            drainResults(statement);
+        }
+    }
+    // Cached statements may describe a table that just changed shape.
+    if (isSchemaStatement(sql)) {
+        cache.clear();
+        insertStatement.reset();
+    }
+    return touched;
+}
+
+void OdbcEngine::Impl::insert(const QString& sql, const Params& row) {
+    if (!pendingRows.empty() &&
+        (sql != pendingSql || row.size() != pendingRows.front().size()))
+        sendPending();
+    if (row.isEmpty()) {
+        sendInserts(sql, {&row});
+        return;
+    }
+    if (pendingRows.empty())
+        pendingSql = sql;
+    pendingRows.push_back(row);
+    if (pendingRows.size() >= static_cast<std::size_t>(kBatchRows))
+        sendPending();
+}
+
+void OdbcEngine::Impl::sendPending() {
+    if (pendingRows.empty())
+        return;
+    // Taken out first: rows that failed are never sent a second time.
+    const QString sql = std::move(pendingSql);
+    const std::vector<Params> rows = std::move(pendingRows);
+    pendingSql.clear();
+    pendingRows.clear();
+    std::vector<const Params*> pointers;
+    pointers.reserve(rows.size());
+    for (const Params& row : rows)
+        pointers.push_back(&row);
+    sendInserts(sql, pointers);
+}
+
+bool OdbcEngine::Impl::setParamsetSize(Statement& statement, SQLULEN rows) {
+    if (statement.paramsetSize == rows)
+        return true;
+    const SQLRETURN rc =
+        SQLSetStmtAttrW(statement.handle, SQL_ATTR_PARAMSET_SIZE, integerAttribute(rows), 0);
+    SQLULEN actual = 0;
+    if (failed(rc) ||
+        failed(SQLGetStmtAttrW(statement.handle, SQL_ATTR_PARAMSET_SIZE, &actual, 0, nullptr)) ||
+        actual != rows) {
+        statement.paramsetSize = 0;  // unknown: set again next time
+        return false;
+    }
+    statement.paramsetSize = rows;
+    return true;
+}
+
+void OdbcEngine::Impl::sendInserts(const QString& sql, const std::vector<const Params*>& rows) {
+    if (!insertStatement || insertStatement->sql != sql) {
+        insertStatement.reset();
+        insertStatement = prepare(sql);
+    }
+    Statement& statement = *insertStatement;
+    const std::size_t count = rows.size();
+    const auto rowSuffix = [count](std::size_t row) {
+        return count > 1 ? QStringLiteral(" (row %1 of %2 inserted together)").arg(row + 1).arg(count)
+                         : QString();
+    };
+
+    if (count > 1 && !arraysRefused) {
+        if (setParamsetSize(statement, count)) {
+            bind(statement, rows);
+            std::fill_n(statement.status.begin(), count, SQLUSMALLINT(SQL_PARAM_UNUSED));
+            statement.processed = 0;
+            SQLSetStmtAttrW(statement.handle, SQL_ATTR_PARAM_STATUS_PTR, statement.status.data(),
+                            0);
+            SQLSetStmtAttrW(statement.handle, SQL_ATTR_PARAMS_PROCESSED_PTR,
+                            &statement.processed, 0);
+            CursorGuard guard(statement.handle);
+            const SQLRETURN rc = executeBound(statement);
+            // Some drivers report a failed row only in its status and answer "success with
+            // information" for the whole set.
+            const std::size_t processed = std::min<std::size_t>(statement.processed, count);
+            std::size_t failedRow = count;
+            for (std::size_t r = 0; r < processed; ++r) {
+                if (statement.status[r] == SQL_PARAM_ERROR) {
+                    failedRow = r;
+                    break;
+                }
+            }
+            if (failed(rc) && failedRow == count && processed > 0 && processed < count)
+                failedRow = processed - 1;
+            if (failed(rc) || failedRow < count)
+                throwStatement(statement, failedRow < count ? rowSuffix(failedRow) : QString());
+            if (rc != SQL_NO_DATA)
+                drainResults(statement);
+            return;
+        }
+        arraysRefused = true;
+    }
+
+    if (!setParamsetSize(statement, 1))
+        throwStatement(statement);
+    SQLSetStmtAttrW(statement.handle, SQL_ATTR_PARAM_STATUS_PTR, nullptr, 0);
+    SQLSetStmtAttrW(statement.handle, SQL_ATTR_PARAMS_PROCESSED_PTR, nullptr, 0);
+    for (std::size_t r = 0; r < count; ++r) {
+        if (!rows[r]->isEmpty())
+            bind(statement, {rows[r]});
+        CursorGuard guard(statement.handle);
+        const SQLRETURN rc = executeBound(statement);
+        if (failed(rc))
+            throwStatement(statement, rowSuffix(r));
+        if (rc != SQL_NO_DATA)
+            drainResults(statement);
+    }
+}
+
+void OdbcEngine::Impl::endTransaction(SQLSMALLINT completion) {
+    ++roundTrips;
+    if (failed(SQLEndTran(SQL_HANDLE_DBC, dbc, completion))) {
+        const DbError error = makeError(SQL_HANDLE_DBC, dbc, QStringLiteral("Transaction failed"));
+        // A failed rollback still leaves no transaction to finish.
+        if (completion == SQL_ROLLBACK) {
+            inTransaction = false;
+            SQLSetConnectAttrW(dbc, SQL_ATTR_AUTOCOMMIT, integerAttribute(SQL_AUTOCOMMIT_ON),
+                               SQL_IS_UINTEGER);
+        }
+        throw error;
+    }
+    inTransaction = false;
+    if (endTranDropsStatements) {
+        cache.clear();
+        insertStatement.reset();
+    }
+    if (failed(SQLSetConnectAttrW(dbc, SQL_ATTR_AUTOCOMMIT, integerAttribute(SQL_AUTOCOMMIT_ON),
+                                  SQL_IS_UINTEGER)))
+        throwConnection(QStringLiteral("Cannot turn automatic commit back on"));
+}
+
+std::unique_ptr<OdbcEngine> OdbcEngine::connect(const QString& connectionString,
+                                                int loginTimeoutSeconds,
+                                                int queryTimeoutSeconds) {
+    auto impl = std::make_unique<Impl>();
+    impl->queryTimeoutSeconds = queryTimeoutSeconds;
+    if (failed(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &impl->env))) {
+        impl->env = SQL_NULL_HENV;
+        throw DbError(0, QStringLiteral("Cannot allocate an ODBC environment"),
+                      QStringLiteral("HY001"));
+    }
+    if (failed(SQLSetEnvAttr(impl->env, SQL_ATTR_ODBC_VERSION, integerAttribute(SQL_OV_ODBC3),
+                             0)))
+        throw makeError(SQL_HANDLE_ENV, impl->env, QStringLiteral("Cannot select ODBC 3"));
+    if (failed(SQLAllocHandle(SQL_HANDLE_DBC, impl->env, &impl->dbc))) {
+        impl->dbc = SQL_NULL_HDBC;
+        throw makeError(SQL_HANDLE_ENV, impl->env,
+                        QStringLiteral("Cannot allocate an ODBC connection"));
+    }
+    // Without a login timeout a server that accepts and never answers blocks for good.
+    if (loginTimeoutSeconds > 0) {
+        const SQLPOINTER seconds = integerAttribute(static_cast<SQLULEN>(loginTimeoutSeconds));
+        SQLSetConnectAttrW(impl->dbc, SQL_ATTR_LOGIN_TIMEOUT, seconds, SQL_IS_UINTEGER);
+        SQLSetConnectAttrW(impl->dbc, SQL_ATTR_CONNECTION_TIMEOUT, seconds, SQL_IS_UINTEGER);
+    }
+    SQLSMALLINT outLength = 0;
+    const SQLRETURN rc = SQLDriverConnectW(impl->dbc, nullptr, wide(connectionString), SQL_NTS,
+                                           nullptr, 0, &outLength, SQL_DRIVER_NOPROMPT);
+    if (failed(rc))
+        impl->throwConnection(QStringLiteral("Cannot connect to the database"));
+    impl->connected = true;
+
+    SQLWCHAR product[128] = {};
+    SQLSMALLINT productBytes = 0;
+    SQLGetInfoW(impl->dbc, SQL_DBMS_NAME, product, sizeof product, &productBytes);
+    const QString productName =
+        fromWide(product, std::clamp<SQLSMALLINT>(productBytes / 2, 0, 127));
+    impl->dialect = productName.contains(QLatin1String("SQLite"), Qt::CaseInsensitive)
+                        ? makeSqliteDialect()
+                        : makeSqlServerDialect();
+
+    SQLUSMALLINT commitBehavior = SQL_CB_PRESERVE, rollbackBehavior = SQL_CB_PRESERVE;
+    SQLGetInfoW(impl->dbc, SQL_CURSOR_COMMIT_BEHAVIOR, &commitBehavior, sizeof commitBehavior,
+                nullptr);
+    SQLGetInfoW(impl->dbc, SQL_CURSOR_ROLLBACK_BEHAVIOR, &rollbackBehavior,
+                sizeof rollbackBehavior, nullptr);
+    impl->endTranDropsStatements =
+        commitBehavior == SQL_CB_DELETE || rollbackBehavior == SQL_CB_DELETE;
+
+    return std::unique_ptr<OdbcEngine>(new OdbcEngine(std::move(impl)));
+}
+
+OdbcEngine::OdbcEngine(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+OdbcEngine::~OdbcEngine() = default;
+
+const Dialect& OdbcEngine::dialect() const { return *impl_->dialect; }
+
+RowSet OdbcEngine::query(const QString& sql, const Params& params) {
+    return impl_->query(sql, params);
+}
+
+std::int64_t OdbcEngine::execute(const QString& sql, const Params& params) {
+    return impl_->execute(sql, params);
+}
+
+void OdbcEngine::insert(const QString& sql, const Params& row) { impl_->insert(sql, row); }
+
+void OdbcEngine::flush() { impl_->sendPending(); }
+
+void OdbcEngine::begin() {
+    if (impl_->inTransaction)
+        throw DbError(0, QStringLiteral("A transaction is already open"), QStringLiteral("25000"));
+    impl_->sendPending();
+    ++impl_->roundTrips;
+    if (failed(SQLSetConnectAttrW(impl_->dbc, SQL_ATTR_AUTOCOMMIT,
+                                  integerAttribute(SQL_AUTOCOMMIT_OFF), SQL_IS_UINTEGER)))
+        impl_->throwConnection(QStringLiteral("Cannot begin a transaction"));
+    impl_->inTransaction = true;
+}
+
+void OdbcEngine::commit() {
+    if (!impl_->inTransaction)
+        throw DbError(0, QStringLiteral("No transaction is open to commit"),
+                      QStringLiteral("25000"));
+    // A failing held row surfaces here and leaves the transaction open for the rollback.
+    impl_->sendPending();
+    impl_->endTransaction(SQL_COMMIT);
+}
+
+void OdbcEngine::rollback() {
+    if (!impl_->inTransaction) {
+        impl_->sendPending();
+        return;
+    }
+    impl_->pendingRows.clear();
+    impl_->pendingSql.clear();
+    impl_->endTransaction(SQL_ROLLBACK);
+}
+
+bool OdbcEngine::inTransaction() const { return impl_->inTransaction; }
+
+std::int64_t OdbcEngine::roundTrips() const { return impl_->roundTrips; }
+
+}  // namespace agrimor

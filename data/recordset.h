@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+#include "engine.h"
+#include "value.h"
+
+namespace agrimor {
+
+// A client-side snapshot of a query's rows: exact row count at once, moves in both directions,
+// fields by name (any case) or position. It stays usable after its connection is closed.
+// A fresh result set stands on its first row (or at the end when it has none).
+class Recordset {
+public:
+    Recordset() = default;
+    explicit Recordset(RowSet rows);
+
+    int rowCount() const { return static_cast<int>(set_.rows.size()); }
+    bool isEmpty() const { return set_.rows.empty(); }
+    bool eof() const { return row_ >= rowCount(); }
+    bool bof() const { return row_ < 0; }
+    int position() const { return row_; }
+
+    void moveFirst() { row_ = 0; }
+    void moveLast() { row_ = rowCount() - 1; }
+    void moveNext();
+    void movePrevious();
+    void moveTo(int row);
+
+    int columnCount() const { return static_cast<int>(set_.columns.size()); }
+    const QList<ColumnInfo>& columns() const { return set_.columns; }
+    QString columnName(int index) const { return set_.columns.at(index).name; }
+    // -1 when there is no such column.
+    int columnIndex(const QString& name) const;
+    bool hasColumn(const QString& name) const { return columnIndex(name) >= 0; }
+
+    // Fields of the current row. An unknown name throws DbError (invalid column); reading past
+    // either end throws too.
+    const Value& field(const QString& name) const;
+    const Value& field(int index) const;
+    bool isNull(const QString& name) const { return field(name).isNull(); }
+
+protected:
+    int requireColumn(const QString& name) const;
+    void requireRow() const;
+    std::vector<Value>& currentRow();
+    const std::vector<Value>& currentRow() const;
+
+    RowSet set_;
+    int row_ = 0;
+
+private:
+    QHash<QString, int> index_;  // upper-case name -> position
+};
+
+// A snapshot of one table's rows that can add, change and delete rows. Changes are written when
+// update() is called: a new row sets only the columns given (the others keep their defaults); a
+// changed row writes only the columns changed and touches exactly the row that was read, also in
+// tables without a key. A row added here can not be changed again through the same result set.
+class UpdatableRecordset : public Recordset {
+public:
+    UpdatableRecordset(std::shared_ptr<Engine> engine, QString table, RowSet rows,
+                       std::vector<Value> locators);
+
+    const QString& table() const { return table_; }
+
+    // Appends an empty row and makes it current; nothing is written before update().
+    void addNew();
+    void setField(const QString& name, const Value& value);
+    // Writes the current row's pending changes. Nothing pending: nothing is sent.
+    void update();
+    // Discards the current row's pending changes (a new row leaves the set).
+    void cancelUpdate();
+    // Deletes the current row from the table and from the set; the next row becomes current.
+    void deleteCurrent();
+
+private:
+    enum class State { Clean, Editing, Adding, Added };
+    struct RowState {
+        State state = State::Clean;
+        std::vector<bool> changed;
+    };
+
+    RowState& rowState();
+
+    std::shared_ptr<Engine> engine_;
+    QString table_;
+    std::vector<Value> locators_;
+    std::vector<RowState> states_;
+    std::vector<std::vector<Value>> originals_;  // values as read, for rows being edited
+};
+
+}  // namespace agrimor

@@ -1,0 +1,160 @@
+#include <QRegularExpression>
+
+#include "data/db_error.h"
+#include "data/dialect.h"
+
+namespace agrimor {
+
+namespace {
+
+// Text columns declare the collation that compares as SQL Server's default does.
+QString withCollation(const QString& definition) {
+    if (definition.contains(QLatin1String("char"), Qt::CaseInsensitive) &&
+        !definition.contains(QLatin1String("collate"), Qt::CaseInsensitive))
+        return definition + QStringLiteral(" COLLATE ci_rtrim");
+    return definition;
+}
+
+class SqliteDialect : public Dialect {
+public:
+    QString name() const override { return QStringLiteral("SQLite"); }
+
+    QString dateTimeText(const QDateTime& value) const override {
+        return value.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    }
+
+    QString updatableSelect(const QString& table, const QString& where,
+                            const QString& orderBy) const override {
+        QString sql = QStringLiteral("SELECT rowid AS %1, * FROM %2")
+                          .arg(QLatin1String(kLocatorColumn), table);
+        if (!where.isEmpty())
+            sql += QStringLiteral(" WHERE ") + where;
+        if (!orderBy.isEmpty())
+            sql += QStringLiteral(" ORDER BY ") + orderBy;
+        return sql;
+    }
+
+    bool hasRowLocator() const override { return true; }
+
+    QString updateRow(const QString& table, const QStringList& setColumns,
+                      const QList<ColumnInfo>&, const std::vector<Value>&, const Value& locator,
+                      Params& params) const override {
+        QStringList sets;
+        for (const QString& column : setColumns)
+            sets << QStringLiteral("[%1] = ?").arg(column);
+        params << locator;
+        return QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(table, sets.join(u", "));
+    }
+
+    QString deleteRow(const QString& table, const QList<ColumnInfo>&, const std::vector<Value>&,
+                      const Value& locator, Params& params) const override {
+        params << locator;
+        return QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(table);
+    }
+
+    QStringList createOwnTables() const override {
+        return {
+            QStringLiteral("CREATE TABLE zeb_CNS_Cambios ("
+                           "Moeda nvarchar(3) NOT NULL COLLATE ci_rtrim, "
+                           "Data datetime NOT NULL, "
+                           "Cambio money NULL, "
+                           "Id integer PRIMARY KEY AUTOINCREMENT NOT NULL, "
+                           "CONSTRAINT PK_zeb_CNS_Cambios UNIQUE (Moeda, Data))"),
+            QStringLiteral("CREATE TABLE zeb_CNS_DadosIniciais ("
+                           "BD smallint NULL, "
+                           "Setor nvarchar(3) NULL COLLATE ci_rtrim, "
+                           "TpDoc nvarchar(3) NULL COLLATE ci_rtrim, "
+                           "Serie smallint NULL, "
+                           "DataMov datetime NULL, "
+                           "UltimoMes nvarchar(20) NULL COLLATE ci_rtrim, "
+                           "Moeda nvarchar(3) NULL COLLATE ci_rtrim, "
+                           "ContaArred nvarchar(15) NULL COLLATE ci_rtrim)"),
+            QStringLiteral("CREATE TABLE zeb_CNS_Parametros ("
+                           "BD smallint NULL, "
+                           "Servidor nvarchar(30) NULL COLLATE ci_rtrim, "
+                           "Utilizador nvarchar(30) NULL COLLATE ci_rtrim, "
+                           "Password nvarchar(30) NULL COLLATE ci_rtrim, "
+                           "Empresa nvarchar(30) NULL COLLATE ci_rtrim)"),
+        };
+    }
+
+    QStringList addColumns(const QString& table, const QStringList& definitions) const override {
+        // SQLite adds one column per statement.
+        QStringList statements;
+        for (const QString& definition : definitions)
+            statements << QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 NULL")
+                              .arg(table, withCollation(definition));
+        return statements;
+    }
+
+    QString columnTypeQuery() const override {
+        // The type name without its size, as SQL Server's catalogue gives it.
+        return QStringLiteral(
+            "SELECT lower(CASE WHEN instr(type, '(') > 0 THEN substr(type, 1, instr(type, '(') - 1)"
+            " ELSE type END) AS TipoDado, 0 AS Tamanho, name AS Column_Name"
+            " FROM pragma_table_info(?) WHERE name = ? COLLATE NOCASE");
+    }
+
+    void retypeToText(Engine& engine, const QString& table, const QStringList& columns,
+                      int size) const override {
+        // One column at a time, as the server's ALTER COLUMN statements go: a column that holds a
+        // null fails and stops, the columns retyped before it stay retyped.
+        for (const QString& column : columns)
+            rebuildWithTextColumn(engine, table, column, size);
+    }
+
+private:
+    // SQLite cannot change a column's type: the table is rebuilt with the new type and its rows
+    // copied, in one transaction. A null in the column fails the copy, as NOT NULL would.
+    static void rebuildWithTextColumn(Engine& engine, const QString& table, const QString& column,
+                                      int size) {
+        const RowSet info = engine.query(
+            QStringLiteral("SELECT name, type, \"notnull\" FROM pragma_table_info(?)"), {table});
+        QStringList definitions;
+        QStringList names;
+        bool found = false;
+        for (const auto& row : info.rows) {
+            const QString name = row[0].toText();
+            QString type = row[1].toText();
+            bool notNull = row[2].toInt() != 0;
+            if (name.compare(column, Qt::CaseInsensitive) == 0) {
+                type = QStringLiteral("nvarchar(%1)").arg(size);
+                notNull = true;
+                found = true;
+            }
+            QString definition = name + QLatin1Char(' ') + type;
+            if (notNull)
+                definition += QStringLiteral(" NOT NULL");
+            definitions << withCollation(definition);
+            names << name;
+        }
+        if (!found)
+            throw DbError(DbError::kInvalidColumn,
+                          QStringLiteral("no such column: %1.%2").arg(table, column));
+        const QString rebuilt = table + QStringLiteral("_rebuild");
+        const bool ownTransaction = !engine.inTransaction();
+        if (ownTransaction)
+            engine.begin();
+        try {
+            engine.execute(
+                QStringLiteral("CREATE TABLE %1 (%2)").arg(rebuilt, definitions.join(u", ")), {});
+            engine.execute(QStringLiteral("INSERT INTO %1 (%2) SELECT %2 FROM %3")
+                               .arg(rebuilt, names.join(u", "), table),
+                           {});
+            engine.execute(QStringLiteral("DROP TABLE %1").arg(table), {});
+            engine.execute(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(rebuilt, table), {});
+            if (ownTransaction)
+                engine.commit();
+        } catch (...) {
+            if (ownTransaction)
+                engine.rollback();
+            throw;
+        }
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<Dialect> makeSqliteDialect() { return std::make_unique<SqliteDialect>(); }
+
+}  // namespace agrimor

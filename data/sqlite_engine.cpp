@@ -1,0 +1,288 @@
+#include "data/sqlite_engine.h"
+
+#include <sqlite3.h>
+
+#include <QFileInfo>
+#include <list>
+#include <unordered_map>
+
+#include "data/db_error.h"
+#include "data/dialect.h"
+#include "data/sqlite_functions.h"
+
+namespace agrimor {
+
+namespace {
+
+[[noreturn]] void fail(sqlite3* db, int rc, const QString& context = {}) {
+    QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+    if (!context.isEmpty())
+        message = context + QStringLiteral(": ") + message;
+    throw DbError(classifyError({}, rc, message), message, {}, rc);
+}
+
+Value::Kind kindFromDeclaredType(const char* declared) {
+    if (!declared)
+        return Value::Kind::Null;  // an expression: take the value's own type
+    const QByteArray type = QByteArray(declared).toLower();
+    if (type.contains("money") || type.contains("decimal") || type.contains("numeric"))
+        return Value::Kind::Money;
+    if (type.contains("date") || type.contains("time"))
+        return Value::Kind::DateTime;
+    if (type.contains("int") || type.contains("bit"))
+        return Value::Kind::Integer;
+    if (type.contains("real") || type.contains("floa") || type.contains("doub"))
+        return Value::Kind::Real;
+    return Value::Kind::Text;
+}
+
+Value readColumn(sqlite3_stmt* statement, int column, Value::Kind declared) {
+    switch (sqlite3_column_type(statement, column)) {
+        case SQLITE_NULL:
+            return {};
+        case SQLITE_INTEGER: {
+            const std::int64_t value = sqlite3_column_int64(statement, column);
+            if (declared == Value::Kind::Money)
+                return Money::fromWhole(value);
+            if (declared == Value::Kind::Real)
+                return static_cast<double>(value);
+            return value;
+        }
+        case SQLITE_FLOAT: {
+            const double value = sqlite3_column_double(statement, column);
+            if (declared == Value::Kind::Money)
+                return Money::fromDouble(value);
+            return value;
+        }
+        default: {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+            QString value = QString::fromUtf8(text, sqlite3_column_bytes(statement, column));
+            if (declared == Value::Kind::DateTime) {
+                const QDateTime parsed = parseIsoDateTime(value);
+                if (parsed.isValid())
+                    return parsed;
+            } else if (declared == Value::Kind::Money) {
+                if (const auto money = Money::parse(value))
+                    return *money;
+            }
+            return value;
+        }
+    }
+}
+
+}  // namespace
+
+// Prepared statements kept by their text, least recently used dropped first.
+struct SqliteEngine::Statements {
+    static constexpr size_t kCapacity = 64;
+    struct Entry {
+        QString sql;
+        sqlite3_stmt* statement;
+    };
+    std::list<Entry> entries;
+    std::unordered_map<QString, std::list<Entry>::iterator> index;
+
+    ~Statements() {
+        for (auto& entry : entries)
+            sqlite3_finalize(entry.statement);
+    }
+
+    sqlite3_stmt* get(sqlite3* db, const QString& sql) {
+        if (auto found = index.find(sql); found != index.end()) {
+            entries.splice(entries.begin(), entries, found->second);
+            sqlite3_stmt* statement = found->second->statement;
+            sqlite3_reset(statement);
+            sqlite3_clear_bindings(statement);
+            return statement;
+        }
+        sqlite3_stmt* statement = nullptr;
+        const QByteArray text = sql.toUtf8();
+        const char* tail = nullptr;
+        const int rc = sqlite3_prepare_v3(db, text.constData(), static_cast<int>(text.size()),
+                                          SQLITE_PREPARE_PERSISTENT, &statement, &tail);
+        if (rc != SQLITE_OK)
+            fail(db, rc);
+        // One statement per call: a second one would otherwise be ignored without a word.
+        while (tail && (*tail == ' ' || *tail == '\n' || *tail == '\t' || *tail == '\r' ||
+                        *tail == ';'))
+            ++tail;
+        if (!statement || (tail && *tail)) {
+            sqlite3_finalize(statement);
+            throw DbError(SQLITE_MISUSE, QStringLiteral("Instrução vazia ou com mais de uma instrução"),
+                          {}, SQLITE_MISUSE);
+        }
+        entries.push_front({sql, statement});
+        index.emplace(sql, entries.begin());
+        if (entries.size() > kCapacity) {
+            sqlite3_finalize(entries.back().statement);
+            index.erase(entries.back().sql);
+            entries.pop_back();
+        }
+        return statement;
+    }
+};
+
+std::unique_ptr<SqliteEngine> SqliteEngine::open(const QString& file, bool create) {
+    if (!create && !QFileInfo(file).isFile())
+        throw DbError(SQLITE_CANTOPEN,
+                      QStringLiteral("O ficheiro da base de dados não existe: %1").arg(file), {},
+                      SQLITE_CANTOPEN);
+    sqlite3* db = nullptr;
+    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+    const int rc = sqlite3_open_v2(file.toUtf8().constData(), &db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString message = QStringLiteral("%1: %2").arg(
+            file, QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc)));
+        sqlite3_close(db);
+        throw DbError(rc, message, {}, rc);
+    }
+    sqlite3_extended_result_codes(db, 0);
+    sqlite3_busy_timeout(db, 5000);
+    if (registerSqlServerFunctions(db) != SQLITE_OK) {
+        const QString message = QString::fromUtf8(sqlite3_errmsg(db));
+        sqlite3_close(db);
+        throw DbError(SQLITE_ERROR, message, {}, SQLITE_ERROR);
+    }
+    return std::unique_ptr<SqliteEngine>(new SqliteEngine(db, file));
+}
+
+SqliteEngine::SqliteEngine(sqlite3* db, QString file)
+    : db_(db),
+      file_(std::move(file)),
+      statements_(std::make_unique<Statements>()),
+      dialect_(makeSqliteDialect()) {}
+
+SqliteEngine::~SqliteEngine() {
+    statements_.reset();
+    if (!sqlite3_get_autocommit(db_))
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close_v2(db_);
+}
+
+const Dialect& SqliteEngine::dialect() const { return *dialect_; }
+
+namespace {
+
+void bindAll(sqlite3* db, sqlite3_stmt* statement, const Params& params, const Dialect& dialect) {
+    const int expected = sqlite3_bind_parameter_count(statement);
+    if (expected != params.size())
+        throw DbError(SQLITE_RANGE,
+                      QStringLiteral("A instrução espera %1 valores e recebeu %2")
+                          .arg(expected)
+                          .arg(params.size()),
+                      {}, SQLITE_RANGE);
+    for (int i = 0; i < params.size(); ++i) {
+        const Value& value = params[i];
+        int rc = SQLITE_OK;
+        switch (value.kind()) {
+            case Value::Kind::Null:
+                rc = sqlite3_bind_null(statement, i + 1);
+                break;
+            case Value::Kind::Integer:
+                rc = sqlite3_bind_int64(statement, i + 1, value.toInt());
+                break;
+            case Value::Kind::Real:
+            case Value::Kind::Money:
+                rc = sqlite3_bind_double(statement, i + 1, value.toDouble());
+                break;
+            case Value::Kind::Text: {
+                const QString text = value.toText();
+                rc = sqlite3_bind_text16(statement, i + 1, text.utf16(),
+                                         static_cast<int>(text.size() * 2), SQLITE_TRANSIENT);
+                break;
+            }
+            case Value::Kind::DateTime: {
+                const QByteArray text = dialect.dateTimeText(value.toDateTime()).toUtf8();
+                rc = sqlite3_bind_text(statement, i + 1, text.constData(),
+                                       static_cast<int>(text.size()), SQLITE_TRANSIENT);
+                break;
+            }
+        }
+        if (rc != SQLITE_OK)
+            fail(db, rc);
+    }
+}
+
+// Steps a statement that returns no rows to its end.
+void runToEnd(sqlite3* db, sqlite3_stmt* statement) {
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE) {
+        sqlite3_reset(statement);
+        fail(db, rc);
+    }
+    sqlite3_reset(statement);
+}
+
+}  // namespace
+
+RowSet SqliteEngine::query(const QString& sql, const Params& params) {
+    sqlite3_stmt* statement = statements_->get(db_, sql);
+    bindAll(db_, statement, params, *dialect_);
+    ++roundTrips_;
+    RowSet result;
+    const int count = sqlite3_column_count(statement);
+    std::vector<Value::Kind> declared(count);
+    result.columns.reserve(count);
+    for (int c = 0; c < count; ++c) {
+        declared[c] = kindFromDeclaredType(sqlite3_column_decltype(statement, c));
+        ColumnInfo info;
+        info.name = QString::fromUtf8(sqlite3_column_name(statement, c));
+        info.kind = declared[c] == Value::Kind::Null ? Value::Kind::Text : declared[c];
+        result.columns.push_back(info);
+    }
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        std::vector<Value> row;
+        row.reserve(count);
+        for (int c = 0; c < count; ++c)
+            row.push_back(readColumn(statement, c, declared[c]));
+        result.rows.push_back(std::move(row));
+    }
+    if (rc != SQLITE_DONE) {
+        sqlite3_reset(statement);
+        fail(db_, rc);
+    }
+    sqlite3_reset(statement);
+    return result;
+}
+
+std::int64_t SqliteEngine::execute(const QString& sql, const Params& params) {
+    sqlite3_stmt* statement = statements_->get(db_, sql);
+    bindAll(db_, statement, params, *dialect_);
+    ++roundTrips_;
+    runToEnd(db_, statement);
+    return sqlite3_changes64(db_);
+}
+
+void SqliteEngine::executeScript(const QString& script) {
+    ++roundTrips_;
+    char* error = nullptr;
+    const int rc = sqlite3_exec(db_, script.toUtf8().constData(), nullptr, nullptr, &error);
+    if (rc != SQLITE_OK) {
+        const QString message = QString::fromUtf8(error ? error : sqlite3_errstr(rc));
+        sqlite3_free(error);
+        throw DbError(classifyError({}, rc, message), message, {}, rc);
+    }
+}
+
+void SqliteEngine::insert(const QString& sql, const Params& row) { execute(sql, row); }
+
+void SqliteEngine::begin() {
+    if (inTransaction())
+        throw DbError(SQLITE_ERROR, QStringLiteral("Já existe uma transação aberta"), {},
+                      SQLITE_ERROR);
+    execute(QStringLiteral("BEGIN"), {});
+}
+
+void SqliteEngine::commit() { execute(QStringLiteral("COMMIT"), {}); }
+
+void SqliteEngine::rollback() {
+    if (inTransaction())
+        execute(QStringLiteral("ROLLBACK"), {});
+}
+
+bool SqliteEngine::inTransaction() const { return sqlite3_get_autocommit(db_) == 0; }
+
+}  // namespace agrimor

@@ -1,0 +1,99 @@
+#include "data/dialect.h"
+
+namespace agrimor {
+
+namespace {
+
+// SQL Server: the program's own tables are created with the statements the installed base was
+// created with, so their layout stays the same across installations.
+class SqlServerDialect : public Dialect {
+public:
+    QString name() const override { return QStringLiteral("SQL Server"); }
+
+    // ISO 8601 with the 'T' is read the same under every language and DATEFORMAT setting; the
+    // form with a space is not, for datetime columns.
+    QString dateTimeText(const QDateTime& value) const override {
+        return value.toString(QStringLiteral("yyyy-MM-ddThh:mm:ss"));
+    }
+
+    QString updatableSelect(const QString& table, const QString& where,
+                            const QString& orderBy) const override {
+        QString sql = QStringLiteral("SELECT * FROM ") + table;
+        if (!where.isEmpty())
+            sql += QStringLiteral(" WHERE ") + where;
+        if (!orderBy.isEmpty())
+            sql += QStringLiteral(" ORDER BY ") + orderBy;
+        return sql;
+    }
+
+    bool hasRowLocator() const override { return false; }
+
+    // Without a locator the row is found by every value it was read with; TOP (1) keeps a change
+    // to one row even in a key-less table holding identical rows (which are interchangeable).
+    QString updateRow(const QString& table, const QStringList& setColumns,
+                      const QList<ColumnInfo>& columns, const std::vector<Value>& original,
+                      const Value&, Params& params) const override {
+        QStringList sets;
+        for (const QString& column : setColumns)
+            sets << QStringLiteral("[%1] = ?").arg(column);
+        const QString filter = matchAllColumns(columns, original, params);
+        return QStringLiteral("UPDATE TOP (1) %1 SET %2 WHERE %3")
+            .arg(table, sets.join(u", "), filter);
+    }
+
+    QString deleteRow(const QString& table, const QList<ColumnInfo>& columns,
+                      const std::vector<Value>& original, const Value&,
+                      Params& params) const override {
+        const QString filter = matchAllColumns(columns, original, params);
+        return QStringLiteral("DELETE TOP (1) FROM %1 WHERE %2").arg(table, filter);
+    }
+
+    QStringList createOwnTables() const override {
+        return {
+            QStringLiteral(
+                " CREATE TABLE [dbo].[zeb_CNS_Cambios]( [Moeda] [nvarchar](3) NOT NULL, [Data] "
+                "[datetime] NOT NULL, [Cambio] [money] NULL, [Id] [int] IDENTITY(1,1) NOT NULL, "
+                "CONSTRAINT [PK_zeb_CNS_Cambios] PRIMARY KEY CLUSTERED ( [Moeda] ASC, [Data] Asc "
+                ")WITH (PAD_INDEX = OFF, STATISTICS_NORECOMPUTE = OFF, IGNORE_DUP_KEY = OFF, "
+                "ALLOW_ROW_LOCKS = ON, ALLOW_PAGE_LOCKS = ON) ON [PRIMARY] ) ON [PRIMARY]"),
+            QStringLiteral(
+                " CREATE TABLE [dbo].[zeb_CNS_DadosIniciais]( [BD] [smallint] NULL,    [Setor] "
+                "[nvarchar](3) NULL,    [TpDoc] [nvarchar](3) NULL, [Serie] [smallint] NULL,    "
+                "[DataMov] [datetime] NULL,    [UltimoMes] [nvarchar](20) NULL, [Moeda] "
+                "[nvarchar](3) NULL, [ContaArred] [nvarchar](15) NULL ) ON [PRIMARY]"),
+            QStringLiteral(
+                " CREATE TABLE [dbo].[zeb_CNS_Parametros]( [BD] [smallint] NULL, [Servidor] "
+                "[nvarchar](30) NULL, [Utilizador] [nvarchar](30) NULL, [Password] [nvarchar](30) "
+                "NULL, [Empresa] [nvarchar](30) NULL ) ON [PRIMARY]"),
+        };
+    }
+
+    QStringList addColumns(const QString& table, const QStringList& definitions) const override {
+        QStringList columns;
+        for (const QString& definition : definitions)
+            columns << definition + QStringLiteral(" null");
+        return {QStringLiteral("ALTER TABLE  %1 ADD %2").arg(table, columns.join(u", "))};
+    }
+
+    QString columnTypeQuery() const override {
+        return QStringLiteral(
+            "Select  DATA_TYPE As TipoDado,coalesce(Character_Maximum_length,0) As "
+            "Tamanho,Column_Name From INFORMATION_SCHEMA.COLUMNS  Where TABLE_NAME = ?  and "
+            "Column_Name=? ");
+    }
+
+    void retypeToText(Engine& engine, const QString& table, const QStringList& columns,
+                      int size) const override {
+        for (const QString& column : columns)
+            engine.execute(QStringLiteral(" ALTER TABLE  %1 ALTER COLUMN %2 nvarchar(%3) Not NULL")
+                               .arg(table, column)
+                               .arg(size),
+                           {});
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<Dialect> makeSqlServerDialect() { return std::make_unique<SqlServerDialect>(); }
+
+}  // namespace agrimor

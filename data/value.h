@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <cstdint>
+#include <variant>
+
+#include "money.h"
+
+namespace agrimor {
+
+// One database value: what a result set holds in a field and what a statement binds to a
+// parameter. Date-times are naive (no time zone): the database holds them without one.
+class Value {
+public:
+    enum class Kind { Null, Integer, Real, Money, Text, DateTime };
+
+    Value() = default;
+    Value(int v) : data_(static_cast<std::int64_t>(v)) {}
+    Value(std::int64_t v) : data_(v) {}
+    Value(long long v) : data_(static_cast<std::int64_t>(v)) {}
+    Value(double v) : data_(v) {}
+    Value(agrimor::Money v) : data_(v) {}
+    Value(const QString& v) : data_(v) {}
+    Value(QString&& v) : data_(std::move(v)) {}
+    Value(const char*) = delete;  // say QStringLiteral: the encoding is then certain
+    Value(QDate v);
+    Value(const QDateTime& v);
+
+    Kind kind() const { return static_cast<Kind>(data_.index()); }
+    bool isNull() const { return kind() == Kind::Null; }
+
+    // Conversions are lenient, as the program's null-safe helpers expect: a null gives the empty
+    // text, 0 or an invalid date; text holding a number converts to that number.
+    QString toText() const;
+    std::int64_t toInt(bool* ok = nullptr) const;
+    double toDouble(bool* ok = nullptr) const;
+    agrimor::Money toMoney(bool* ok = nullptr) const;
+    QDateTime toDateTime() const;
+    QDate toDate() const { return toDateTime().date(); }
+
+    bool operator==(const Value& other) const = default;
+
+private:
+    std::variant<std::monostate, std::int64_t, double, agrimor::Money, QString, QDateTime> data_;
+};
+
+using Params = QList<Value>;
+
+// A naive date-time at the given date, midnight.
+QDateTime naiveDateTime(QDate date, QTime time = QTime(0, 0));
+// Reads "yyyy-mm-dd", "yyyy-mm-dd hh:mm:ss[.fff]" and "yyyy-mm-ddThh:mm:ss[.fff]".
+QDateTime parseIsoDateTime(QStringView text);
+
+}  // namespace agrimor

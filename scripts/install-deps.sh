@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Installs every Debian package Agrimor needs to build, test and run its demo.
+# Idempotent: packages already present are skipped, so a second run costs nothing.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev
+  libsqlite3-dev
+  unixodbc-dev unixodbc tdsodbc libsqliteodbc
+  libgtest-dev libgmock-dev
+  xvfb xauth x11-apps fonts-dejavu-core
+  cups-client
+  liborcus-dev libfreexl-dev libxlsxwriter-dev libgsf-1-dev
+  clang-format
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+if ((${#missing[@]})); then
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo_cmd[@]}" apt-get update -qq
+  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The SQLite ODBC driver registers itself as "SQLite3"; make sure the entry exists even when
+# the package's post-install step did not run (minimal images without odbcinst triggers).
+if ! odbcinst -q -d -n SQLite3 >/dev/null 2>&1; then
+  lib=$(find /usr/lib -name libsqlite3odbc.so -print -quit)
+  [ -n "$lib" ] && printf '[SQLite3]\nDescription=SQLite3 ODBC Driver\nDriver=%s\nSetup=%s\n' "$lib" "$lib" |
+    ${sudo_cmd[@]:-} odbcinst -i -d -r >/dev/null
+fi
+if ! odbcinst -q -d -n FreeTDS >/dev/null 2>&1; then
+  lib=$(find /usr/lib -name libtdsodbc.so -print -quit)
+  [ -n "$lib" ] && printf '[FreeTDS]\nDescription=FreeTDS ODBC Driver\nDriver=%s\n' "$lib" |
+    ${sudo_cmd[@]:-} odbcinst -i -d -r >/dev/null
+fi
+exit 0

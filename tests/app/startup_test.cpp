@@ -1,0 +1,103 @@
+#include "app/startup.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QStandardPaths>
+
+#include "app/core/version.h"
+#include "data/sqlite_engine.h"
+#include "tests/support/scripted_prompter.h"
+#include "tests/support/test_databases.h"
+
+namespace agrimor {
+namespace {
+
+// A data folder "corvane" under a shared data folder of its own, and an executable folder.
+class StartupTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QStandardPaths::setTestModeEnabled(true);
+        QDir().mkpath(dataFolder());
+        QDir().mkpath(exeFolder());
+        qputenv("XDG_DATA_DIRS", folder.file(QStringLiteral("share")).toUtf8());
+    }
+    void TearDown() override { qunsetenv("XDG_DATA_DIRS"); }
+
+    QString dataFolder() const { return folder.file(QStringLiteral("share/corvane")); }
+    QString exeFolder() const { return folder.file(QStringLiteral("bin")); }
+
+    void writeConfig(const QString& path, const QString& text) {
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text.toUtf8());
+    }
+
+    void createDatabase(const QString& name, const QString& script = {}) {
+        auto engine = SqliteEngine::open(dataFolder() + QLatin1Char('/') + name, true);
+        if (!script.isEmpty())
+            engine->executeScript(script);
+    }
+
+    test::TempFolder folder;
+    test::ScriptedPrompter prompter;
+};
+
+TEST_F(StartupTest, opens_the_consolidated_database_and_shows_the_version) {
+    createDatabase(QStringLiteral("cons.db"));
+    writeConfig(dataFolder() + QStringLiteral("/Agrimor.zeb"),
+                QStringLiteral("[Database]\nServer=sqlite\nDatabase=cons.db\nUser=u\nPassword=\n"));
+    const auto program = startProgram(exeFolder(), prompter);
+    ASSERT_TRUE(program) << prompter.lastText().toStdString();
+    EXPECT_TRUE(prompter.prompts().empty());
+    EXPECT_EQ(program->files.dataFolder, dataFolder());
+    EXPECT_EQ(program->window->statusPanel(6)->text(),
+              QStringLiteral("Versão: ") + programVersionText());
+    EXPECT_EQ(
+        program->db->openReadOnly(QStringLiteral("select * from zeb_CNS_Parametros")).rowCount(),
+        0);
+}
+
+TEST_F(StartupTest, an_incomplete_configuration_falls_back_to_the_catalogue_beside_the_program) {
+    createDatabase(QStringLiteral("cons.db"));
+    writeConfig(dataFolder() + QStringLiteral("/Agrimor.zeb"),
+                QStringLiteral("[Database]\nServer=elsewhere\nDatabase=x\nUser=\n"));
+    writeConfig(exeFolder() + QStringLiteral("/Catalogos/bd.sql"),
+                QStringLiteral("[Database]\nServer=SQLite\nDatabase=cons.db\nUser=u\n"));
+    EXPECT_TRUE(startProgram(exeFolder(), prompter));
+}
+
+TEST_F(StartupTest, every_failure_ends_start_up_with_a_message_that_says_what_failed) {
+    // No configuration at all.
+    EXPECT_FALSE(startProgram(exeFolder(), prompter));
+    EXPECT_TRUE(prompter.lastText().contains(QStringLiteral("Agrimor.zeb")));
+
+    // A database file that is not there.
+    writeConfig(dataFolder() + QStringLiteral("/Agrimor.zeb"),
+                QStringLiteral("[Database]\nServer=sqlite\nDatabase=falta.db\nUser=u\n"));
+    EXPECT_FALSE(startProgram(exeFolder(), prompter));
+    EXPECT_TRUE(prompter.lastText().contains(QStringLiteral("falta.db")));
+    EXPECT_FALSE(QFileInfo::exists(dataFolder() + QStringLiteral("/falta.db")));
+
+    // A server that does not answer: the login gives up after its timeout.
+    writeConfig(dataFolder() + QStringLiteral("/Agrimor.zeb"),
+                QStringLiteral("[Database]\nServer=127.0.0.1\nDatabase=Cons\nUser=sa\nPassword=x\n"
+                               "[Odbc]\nPort=1\nLoginTimeout=2\n"));
+    EXPECT_FALSE(startProgram(exeFolder(), prompter));
+    EXPECT_TRUE(prompter.lastText().contains(QStringLiteral("127.0.0.1")));
+
+    // A schema statement that fails: the settings table is missing, the rates table is not.
+    createDatabase(QStringLiteral("cons.db"),
+                   QStringLiteral("CREATE TABLE zeb_CNS_Cambios (x int);"));
+    writeConfig(dataFolder() + QStringLiteral("/Agrimor.zeb"),
+                QStringLiteral("[Database]\nServer=sqlite\nDatabase=cons.db\nUser=u\n"));
+    EXPECT_FALSE(startProgram(exeFolder(), prompter));
+    EXPECT_TRUE(prompter.lastText().contains(QStringLiteral("zeb_CNS_Cambios")));
+    EXPECT_EQ(prompter.prompts().back().kind, PromptKind::Titled);
+}
+
+}  // namespace
+}  // namespace agrimor

@@ -1,0 +1,51 @@
+#include <gtest/gtest.h>
+
+#include "data/money.h"
+#include "data/value.h"
+
+namespace agrimor {
+namespace {
+
+Money m(const char* text) { return Money::parse(QString::fromLatin1(text)).value(); }
+
+TEST(Money, parses_exactly_and_rounds_a_fifth_decimal_half_to_even) {
+    EXPECT_EQ(m("1.0812").units(), 10812);
+    EXPECT_EQ(m("-0.5").units(), -5000);
+    EXPECT_EQ(m("1.23455").units(), 12346);   // odd last digit goes up
+    EXPECT_EQ(m("1.23445").units(), 12344);   // even stays
+    EXPECT_EQ(m("1.234451").units(), 12345);  // past the half
+    EXPECT_FALSE(Money::parse(u"1.2.3").has_value());
+    EXPECT_FALSE(Money::parse(u"12a").has_value());
+    EXPECT_FALSE(Money::parse(u"").has_value());
+    EXPECT_EQ(Money::parse(u"2,5", QLatin1Char(',')).value().units(), 25000);
+}
+
+TEST(Money, rounds_to_cents_half_to_even_in_both_signs) {
+    EXPECT_EQ(m("0.125").roundedTo(2), m("0.12"));
+    EXPECT_EQ(m("0.135").roundedTo(2), m("0.14"));
+    EXPECT_EQ(m("-0.125").roundedTo(2), m("-0.12"));
+    EXPECT_EQ(m("0.004").roundedTo(2), Money());
+    EXPECT_EQ(Money::fromDouble(1.23456), m("1.2346"));
+    EXPECT_EQ(m("1234.5").toString(), QStringLiteral("1234.5"));
+    EXPECT_EQ(m("-0.05").toString(2), QStringLiteral("-0.05"));
+}
+
+TEST(Money, a_mean_of_rates_rounds_to_four_decimals) {
+    const Money sum = m("1.0812") + m("1.0907") + m("1.0855");
+    EXPECT_EQ(Money::fromDouble(roundHalfEven(sum.toDouble() / 3, 4)), m("1.0858"));
+    EXPECT_DOUBLE_EQ(roundHalfEven(2.5, 0), 2.0);
+    EXPECT_DOUBLE_EQ(roundHalfEven(3.5, 0), 4.0);
+}
+
+TEST(Value, converts_leniently_between_kinds) {
+    EXPECT_EQ(Value(QStringLiteral("12.5")).toMoney(), m("12.5"));
+    EXPECT_EQ(Value(QStringLiteral("2024-03-05 10:11:12")).toDate(), QDate(2024, 3, 5));
+    EXPECT_EQ(Value(QDate(2024, 3, 5)).toText(), QStringLiteral("2024-03-05"));
+    EXPECT_EQ(Value().toText(), QString());
+    bool ok = true;
+    Value(QStringLiteral("abc")).toInt(&ok);
+    EXPECT_FALSE(ok);
+}
+
+}  // namespace
+}  // namespace agrimor

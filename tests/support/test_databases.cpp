@@ -1,0 +1,37 @@
+#include "tests/support/test_databases.h"
+
+#include <gtest/gtest.h>
+
+#include "data/sqlite_engine.h"
+
+namespace agrimor::test {
+
+TempFolder::TempFolder() { EXPECT_TRUE(dir_.isValid()); }
+
+ConnectionSettings settingsFor(EngineKind kind, const QString& folder, const QString& fileName) {
+    ConnectionSettings settings;
+    settings.database = fileName;
+    settings.dataFolder = folder;
+    settings.user = QStringLiteral("test");
+    if (kind == EngineKind::Sqlite) {
+        settings.server = QStringLiteral("sqlite");
+    } else {
+        settings.server = QStringLiteral("odbc");
+        settings.odbc.driver = QStringLiteral("SQLite3");
+    }
+    return settings;
+}
+
+std::unique_ptr<DataAccess> createDatabase(EngineKind kind, const QString& folder,
+                                           const QString& fileName, const QString& script) {
+    {
+        auto engine = SqliteEngine::open(folder + QLatin1Char('/') + fileName, true);
+        if (!script.isEmpty())
+            engine->executeScript(script);
+    }
+    auto db = std::make_unique<DataAccess>();
+    db->connect(settingsFor(kind, folder, fileName));
+    return db;
+}
+
+}  // namespace agrimor::test
