@@ -73,9 +73,10 @@ std::optional<Money> Money::parse(QStringView text, QChar decimalPoint) {
         seenDigit = true;
         const int digit = c.unicode() - '0';
         if (!seenPoint) {
+            whole = whole * 10 + digit;
+            // Past this the ten-thousandths no longer fit in 64 bits.
             if (whole > 900'000'000'000'000LL)
                 return std::nullopt;
-            whole = whole * 10 + digit;
         } else if (fractionDigits < 5) {
             fraction = fraction * 10 + digit;
             ++fractionDigits;

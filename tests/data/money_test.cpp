@@ -17,6 +17,7 @@ TEST(Money, parses_exactly_and_rounds_a_fifth_decimal_half_to_even) {
     EXPECT_FALSE(Money::parse(u"1.2.3").has_value());
     EXPECT_FALSE(Money::parse(u"12a").has_value());
     EXPECT_FALSE(Money::parse(u"").has_value());
+    EXPECT_FALSE(Money::parse(u"1000000000000000").has_value());  // would overflow
     EXPECT_EQ(Money::parse(u"2,5", QLatin1Char(',')).value().units(), 25000);
 }
 
