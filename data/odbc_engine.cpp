@@ -1,4 +1,4 @@
-#include "odbc_engine.h"
+#include "data/odbc_engine.h"
 
 #include <sql.h>
 #include <sqlext.h>
@@ -6,11 +6,12 @@
 
 #include <QByteArray>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <list>
 
-#include "db_error.h"
-#include "dialect.h"
+#include "data/db_error.h"
+#include "data/dialect.h"
 
 namespace agrimor {
 
@@ -26,7 +27,9 @@ QString fromWide(const SQLWCHAR* text, qsizetype length) {
     return QString::fromUtf16(reinterpret_cast<const char16_t*>(text), length);
 }
 
-SQLPOINTER integerAttribute(SQLULEN value) { return reinterpret_cast<SQLPOINTER>(value); }
+SQLPOINTER integerAttribute(SQLULEN value) {
+    return reinterpret_cast<SQLPOINTER>(value);
+}
 
 struct Diagnostic {
     QString state;
@@ -34,26 +37,50 @@ struct Diagnostic {
     QString message;
 };
 
-std::vector<Diagnostic> readDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle) {
+// One diagnostic record through the wide or the narrow (UTF-8) entry point; false when there is
+// no such record.
+template <typename Char>
+bool readDiagnostic(SQLSMALLINT handleType, SQLHANDLE handle, SQLSMALLINT record, Diagnostic& out) {
+    Char state[6] = {};
+    SQLINTEGER native = 0;
+    std::vector<Char> text(1024);
+    SQLSMALLINT length = 0;
+    const auto call = [&] {
+        if constexpr (std::is_same_v<Char, SQLWCHAR>)
+            return SQLGetDiagRecW(handleType, handle, record, state, &native, text.data(),
+                                  static_cast<SQLSMALLINT>(text.size()), &length);
+        else
+            return SQLGetDiagRec(handleType, handle, record, state, &native, text.data(),
+                                 static_cast<SQLSMALLINT>(text.size()), &length);
+    };
+    SQLRETURN rc = call();
+    if (rc == SQL_SUCCESS_WITH_INFO && length >= static_cast<SQLSMALLINT>(text.size())) {
+        text.resize(static_cast<std::size_t>(length) + 1);
+        rc = call();
+    }
+    if (!SQL_SUCCEEDED(rc))
+        return false;
+    length = std::clamp<SQLSMALLINT>(length, 0, static_cast<SQLSMALLINT>(text.size() - 1));
+    if constexpr (std::is_same_v<Char, SQLWCHAR>) {
+        out = {fromWide(state, 5), native, fromWide(text.data(), length).trimmed()};
+    } else {
+        out = {QString::fromUtf8(reinterpret_cast<const char*>(state), 5), native,
+               QString::fromUtf8(reinterpret_cast<const char*>(text.data()), length).trimmed()};
+    }
+    return true;
+}
+
+std::vector<Diagnostic> readDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle, bool wide) {
     std::vector<Diagnostic> records;
     if (handle == SQL_NULL_HANDLE)
         return records;
-    std::vector<SQLWCHAR> text(1024);
-    for (SQLSMALLINT record = 1; record < 64; ++record) {
-        SQLWCHAR state[6] = {};
-        SQLINTEGER native = 0;
-        SQLSMALLINT length = 0;
-        SQLRETURN rc = SQLGetDiagRecW(handleType, handle, record, state, &native, text.data(),
-                                      static_cast<SQLSMALLINT>(text.size()), &length);
-        if (rc == SQL_SUCCESS_WITH_INFO && length >= static_cast<SQLSMALLINT>(text.size())) {
-            text.resize(static_cast<std::size_t>(length) + 1);
-            rc = SQLGetDiagRecW(handleType, handle, record, state, &native, text.data(),
-                                static_cast<SQLSMALLINT>(text.size()), &length);
-        }
-        if (!SQL_SUCCEEDED(rc))
+    Diagnostic record;
+    for (SQLSMALLINT number = 1; number < 64; ++number) {
+        const bool found = wide ? readDiagnostic<SQLWCHAR>(handleType, handle, number, record)
+                                : readDiagnostic<SQLCHAR>(handleType, handle, number, record);
+        if (!found)
             break;
-        length = std::clamp<SQLSMALLINT>(length, 0, static_cast<SQLSMALLINT>(text.size() - 1));
-        records.push_back({fromWide(state, 5), native, fromWide(text.data(), length).trimmed()});
+        records.push_back(record);
     }
     return records;
 }
@@ -61,9 +88,9 @@ std::vector<Diagnostic> readDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle
 // One error out of all the records a call left: their messages joined, and the state and native
 // code of the record that matters (a missing object first, then the first real error rather than
 // a warning).
-DbError makeError(SQLSMALLINT handleType, SQLHANDLE handle, const QString& fallback,
+DbError makeError(SQLSMALLINT handleType, SQLHANDLE handle, bool wide, const QString& fallback,
                   const QString& suffix = {}) {
-    const std::vector<Diagnostic> records = readDiagnostics(handleType, handle);
+    const std::vector<Diagnostic> records = readDiagnostics(handleType, handle, wide);
     QStringList messages;
     for (const Diagnostic& record : records) {
         if (!record.message.isEmpty() && !messages.contains(record.message))
@@ -90,7 +117,9 @@ DbError makeError(SQLSMALLINT handleType, SQLHANDLE handle, const QString& fallb
     return DbError(classifyError(state, native, message), message, state, native);
 }
 
-bool failed(SQLRETURN rc) { return rc == SQL_ERROR || rc == SQL_INVALID_HANDLE; }
+bool failed(SQLRETURN rc) {
+    return rc == SQL_ERROR || rc == SQL_INVALID_HANDLE;
+}
 
 // How one parameter position is bound. Two bindings with equal layouts can share buffers, so a
 // statement that keeps its layout is not bound again (a rebind makes some drivers prepare again).
@@ -109,6 +138,7 @@ enum class BindAs { Null, Integer, Real, Money, Text };
 constexpr std::int64_t kExactDoubleLimit = std::int64_t(1) << 53;
 constexpr std::int64_t kMoneyWholeLimit = 900'000'000'000'000;
 constexpr int kMoneyWidth = 32;
+constexpr SQLUSMALLINT kStatusUntouched = 0xFFFF;  // no SQL_PARAM_* value
 
 // Declared sizes of text parameters go in steps, so batches of the same statement keep one
 // layout; past the server's longest ordinary text the exact length is declared.
@@ -135,8 +165,8 @@ BindAs chooseBinding(const std::vector<const Params*>& rows, qsizetype column) {
             case Value::Kind::Integer: {
                 hasInteger = true;
                 const std::int64_t v = value.toInt();
-                integersFitDouble = integersFitDouble && v <= kExactDoubleLimit &&
-                                    v >= -kExactDoubleLimit;
+                integersFitDouble =
+                    integersFitDouble && v <= kExactDoubleLimit && v >= -kExactDoubleLimit;
                 integersFitMoney =
                     integersFitMoney && v <= kMoneyWholeLimit && v >= -kMoneyWholeLimit;
                 break;
@@ -207,8 +237,25 @@ struct ResultColumn {
     Fetch fetch = Fetch::Text;
 };
 
-ResultColumn classifyColumn(SQLSMALLINT sqlType) {
+bool isCharacterType(SQLSMALLINT sqlType) {
+    return sqlType == SQL_CHAR || sqlType == SQL_VARCHAR || sqlType == SQL_LONGVARCHAR ||
+           sqlType == SQL_WCHAR || sqlType == SQL_WVARCHAR || sqlType == SQL_WLONGVARCHAR;
+}
+
+// `typeName` is the column's declared type. It only matters where a driver reports a declared
+// amount or date as text or double (SQLite's: "money" and "decimal" come as text, "numeric" as
+// double); a server's own types already say what they are.
+ResultColumn classifyColumn(SQLSMALLINT sqlType, const QString& typeName) {
     ResultColumn column;
+    if (isCharacterType(sqlType) || sqlType == SQL_DOUBLE) {
+        const QString name = typeName.toLower();
+        if (name.contains(QLatin1String("money")) || name.contains(QLatin1String("decimal")) ||
+            name.contains(QLatin1String("numeric")))
+            sqlType = SQL_DECIMAL;
+        else if (isCharacterType(sqlType) &&
+                 (name.contains(QLatin1String("date")) || name.contains(QLatin1String("time"))))
+            sqlType = SQL_TYPE_TIMESTAMP;
+    }
     switch (sqlType) {
         case SQL_BIT:
         case SQL_TINYINT:
@@ -273,6 +320,10 @@ struct OdbcEngine::Impl {
     bool inTransaction = false;
     bool arraysRefused = false;
     bool endTranDropsStatements = false;
+    // Texts of the API itself (statements, names, messages) go through the wide entry points,
+    // except on the SQLite driver, which has none: the driver manager would convert them through
+    // the process locale, while that driver reads and writes UTF-8. Values are always UTF-16.
+    bool wideApi = false;
 
     std::list<std::unique_ptr<Statement>> cache;  // most recently used first
     std::unique_ptr<Statement> insertStatement;
@@ -285,11 +336,11 @@ struct OdbcEngine::Impl {
     ~Impl();
 
     [[noreturn]] void throwStatement(const Statement& statement, const QString& suffix = {}) {
-        throw makeError(SQL_HANDLE_STMT, statement.handle, QStringLiteral("ODBC statement failed"),
-                        suffix);
+        throw makeError(SQL_HANDLE_STMT, statement.handle, wideApi,
+                        QStringLiteral("A instrução falhou"), suffix);
     }
     [[noreturn]] void throwConnection(const QString& fallback) {
-        throw makeError(SQL_HANDLE_DBC, dbc, fallback);
+        throw makeError(SQL_HANDLE_DBC, dbc, wideApi, fallback);
     }
 
     std::unique_ptr<Statement> prepare(const QString& sql);
@@ -307,6 +358,8 @@ struct OdbcEngine::Impl {
     void endTransaction(SQLSMALLINT completion);
     void readRow(SQLHSTMT handle, const std::vector<ResultColumn>& columns,
                  std::vector<Value>& row);
+    bool describeColumn(SQLHSTMT handle, SQLUSMALLINT column, QString& name, SQLSMALLINT& sqlType,
+                        QString& typeName);
     bool readVariable(SQLHSTMT handle, SQLUSMALLINT column, SQLSMALLINT cType, int terminator,
                       QByteArray& out);
 };
@@ -317,8 +370,8 @@ OdbcEngine::Impl::~Impl() {
             // An open transaction ends with the connection: nothing held for it is sent.
             pendingRows.clear();
             SQLEndTran(SQL_HANDLE_DBC, dbc, SQL_ROLLBACK);
-            SQLSetConnectAttrW(dbc, SQL_ATTR_AUTOCOMMIT, integerAttribute(SQL_AUTOCOMMIT_ON),
-                               SQL_IS_UINTEGER);
+            SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT, integerAttribute(SQL_AUTOCOMMIT_ON),
+                              SQL_IS_UINTEGER);
         } else {
             try {
                 sendPending();
@@ -340,17 +393,21 @@ std::unique_ptr<Statement> OdbcEngine::Impl::prepare(const QString& sql) {
     auto statement = std::make_unique<Statement>();
     if (failed(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &statement->handle))) {
         statement->handle = SQL_NULL_HSTMT;
-        throwConnection(QStringLiteral("Cannot allocate an ODBC statement"));
+        throwConnection(QStringLiteral("Não foi possível preparar a instrução"));
     }
     if (queryTimeoutSeconds > 0) {
         // A driver without query timeouts still runs the statement.
-        SQLSetStmtAttrW(statement->handle, SQL_ATTR_QUERY_TIMEOUT,
-                        integerAttribute(static_cast<SQLULEN>(queryTimeoutSeconds)),
-                        SQL_IS_UINTEGER);
+        SQLSetStmtAttr(statement->handle, SQL_ATTR_QUERY_TIMEOUT,
+                       integerAttribute(static_cast<SQLULEN>(queryTimeoutSeconds)),
+                       SQL_IS_UINTEGER);
     }
-    SQLSetStmtAttrW(statement->handle, SQL_ATTR_PARAM_BIND_TYPE,
-                    integerAttribute(SQL_PARAM_BIND_BY_COLUMN), SQL_IS_UINTEGER);
-    if (failed(SQLPrepareW(statement->handle, wide(sql), SQL_NTS)))
+    SQLSetStmtAttr(statement->handle, SQL_ATTR_PARAM_BIND_TYPE,
+                   integerAttribute(SQL_PARAM_BIND_BY_COLUMN), SQL_IS_UINTEGER);
+    const SQLRETURN rc = wideApi
+                             ? SQLPrepareW(statement->handle, wide(sql), SQL_NTS)
+                             : SQLPrepare(statement->handle,
+                                          reinterpret_cast<SQLCHAR*>(sql.toUtf8().data()), SQL_NTS);
+    if (failed(rc))
         throwStatement(*statement);
     statement->sql = sql;
     return statement;
@@ -510,7 +567,8 @@ bool OdbcEngine::Impl::readVariable(SQLHSTMT handle, SQLUSMALLINT column, SQLSMA
         if (rc == SQL_NO_DATA)
             return true;
         if (failed(rc))
-            throw makeError(SQL_HANDLE_STMT, handle, QStringLiteral("Cannot read a column"));
+            throw makeError(SQL_HANDLE_STMT, handle, wideApi,
+                            QStringLiteral("Não foi possível ler uma coluna"));
         if (indicator == SQL_NULL_DATA)
             return false;
         const SQLLEN room = static_cast<SQLLEN>(scratch.size()) - terminator;
@@ -574,8 +632,17 @@ void OdbcEngine::Impl::readRow(SQLHSTMT handle, const std::vector<ResultColumn>&
                     break;
                 }
                 const QString text = QString::fromLatin1(bytes);
-                const std::optional<Money> money = Money::parse(text);
-                row.emplace_back(money ? Value(*money) : Value(text));
+                if (const std::optional<Money> money = Money::parse(text)) {
+                    row.emplace_back(*money);
+                    break;
+                }
+                // SQLite writes a double that way ("1.0e-05"); text that is no number stays.
+                bool isNumber = false;
+                const double number = text.toDouble(&isNumber);
+                if (isNumber && std::abs(number) < 9.0e14)
+                    row.emplace_back(Money::fromDouble(number));
+                else
+                    row.emplace_back(text);
                 break;
             }
             case Fetch::Text:
@@ -583,9 +650,8 @@ void OdbcEngine::Impl::readRow(SQLHSTMT handle, const std::vector<ResultColumn>&
                     row.emplace_back();
                     break;
                 }
-                row.emplace_back(
-                    fromWide(reinterpret_cast<const SQLWCHAR*>(bytes.constData()),
-                             bytes.size() / static_cast<qsizetype>(sizeof(SQLWCHAR))));
+                row.emplace_back(fromWide(reinterpret_cast<const SQLWCHAR*>(bytes.constData()),
+                                          bytes.size() / static_cast<qsizetype>(sizeof(SQLWCHAR))));
                 break;
             case Fetch::Binary:
                 if (!readVariable(handle, number, SQL_C_BINARY, 0, bytes)) {
@@ -596,8 +662,42 @@ void OdbcEngine::Impl::readRow(SQLHSTMT handle, const std::vector<ResultColumn>&
                 break;
         }
         if (failed(rc))
-            throw makeError(SQL_HANDLE_STMT, handle, QStringLiteral("Cannot read a column"));
+            throw makeError(SQL_HANDLE_STMT, handle, wideApi,
+                            QStringLiteral("Não foi possível ler uma coluna"));
     }
+}
+
+bool OdbcEngine::Impl::describeColumn(SQLHSTMT handle, SQLUSMALLINT column, QString& name,
+                                      SQLSMALLINT& sqlType, QString& typeName) {
+    constexpr SQLSMALLINT kNameRoom = 256;
+    SQLSMALLINT nameLength = 0, digits = 0, nullable = 0, typeNameBytes = 0;
+    SQLULEN size = 0;
+    if (wideApi) {
+        SQLWCHAR nameText[kNameRoom] = {};
+        SQLWCHAR typeText[kNameRoom] = {};
+        if (failed(SQLDescribeColW(handle, column, nameText, kNameRoom, &nameLength, &sqlType,
+                                   &size, &digits, &nullable)))
+            return false;
+        if (!SQL_SUCCEEDED(SQLColAttributeW(handle, column, SQL_DESC_TYPE_NAME, typeText,
+                                            sizeof typeText, &typeNameBytes, nullptr)))
+            typeNameBytes = 0;
+        name = fromWide(nameText, std::clamp<SQLSMALLINT>(nameLength, 0, kNameRoom - 1));
+        typeName = fromWide(typeText, std::clamp<SQLSMALLINT>(typeNameBytes / 2, 0, kNameRoom - 1));
+    } else {
+        SQLCHAR nameText[kNameRoom * 4] = {};
+        SQLCHAR typeText[kNameRoom] = {};
+        if (failed(SQLDescribeCol(handle, column, nameText, sizeof nameText, &nameLength, &sqlType,
+                                  &size, &digits, &nullable)))
+            return false;
+        if (!SQL_SUCCEEDED(SQLColAttribute(handle, column, SQL_DESC_TYPE_NAME, typeText,
+                                           sizeof typeText, &typeNameBytes, nullptr)))
+            typeNameBytes = 0;
+        name = QString::fromUtf8(reinterpret_cast<const char*>(nameText),
+                                 std::clamp<SQLSMALLINT>(nameLength, 0, sizeof nameText - 1));
+        typeName = QString::fromUtf8(reinterpret_cast<const char*>(typeText),
+                                     std::clamp<SQLSMALLINT>(typeNameBytes, 0, kNameRoom - 1));
+    }
+    return true;
 }
 
 RowSet OdbcEngine::Impl::query(const QString& sql, const Params& params) {
@@ -626,14 +726,12 @@ RowSet OdbcEngine::Impl::query(const QString& sql, const Params& params) {
     RowSet result;
     std::vector<ResultColumn> columns;
     for (SQLSMALLINT c = 1; c <= columnCount; ++c) {
-        SQLWCHAR name[256] = {};
-        SQLSMALLINT nameLength = 0, sqlType = 0, digits = 0, nullable = 0;
-        SQLULEN size = 0;
-        if (failed(SQLDescribeColW(handle, static_cast<SQLUSMALLINT>(c), name, 256, &nameLength,
-                                   &sqlType, &size, &digits, &nullable)))
+        QString name, typeName;
+        SQLSMALLINT sqlType = 0;
+        if (!describeColumn(handle, static_cast<SQLUSMALLINT>(c), name, sqlType, typeName))
             throwStatement(statement);
-        ResultColumn column = classifyColumn(sqlType);
-        column.info.name = fromWide(name, std::clamp<SQLSMALLINT>(nameLength, 0, 255));
+        ResultColumn column = classifyColumn(sqlType, typeName);
+        column.info.name = name;
         result.columns.append(column.info);
         columns.push_back(std::move(column));
     }
@@ -681,8 +779,7 @@ std::int64_t OdbcEngine::Impl::execute(const QString& sql, const Params& params)
 }
 
 void OdbcEngine::Impl::insert(const QString& sql, const Params& row) {
-    if (!pendingRows.empty() &&
-        (sql != pendingSql || row.size() != pendingRows.front().size()))
+    if (!pendingRows.empty() && (sql != pendingSql || row.size() != pendingRows.front().size()))
         sendPending();
     if (row.isEmpty()) {
         sendInserts(sql, {&row});
@@ -714,10 +811,10 @@ bool OdbcEngine::Impl::setParamsetSize(Statement& statement, SQLULEN rows) {
     if (statement.paramsetSize == rows)
         return true;
     const SQLRETURN rc =
-        SQLSetStmtAttrW(statement.handle, SQL_ATTR_PARAMSET_SIZE, integerAttribute(rows), 0);
+        SQLSetStmtAttr(statement.handle, SQL_ATTR_PARAMSET_SIZE, integerAttribute(rows), 0);
     SQLULEN actual = 0;
     if (failed(rc) ||
-        failed(SQLGetStmtAttrW(statement.handle, SQL_ATTR_PARAMSET_SIZE, &actual, 0, nullptr)) ||
+        failed(SQLGetStmtAttr(statement.handle, SQL_ATTR_PARAMSET_SIZE, &actual, 0, nullptr)) ||
         actual != rows) {
         statement.paramsetSize = 0;  // unknown: set again next time
         return false;
@@ -734,33 +831,37 @@ void OdbcEngine::Impl::sendInserts(const QString& sql, const std::vector<const P
     Statement& statement = *insertStatement;
     const std::size_t count = rows.size();
     const auto rowSuffix = [count](std::size_t row) {
-        return count > 1 ? QStringLiteral(" (row %1 of %2 inserted together)").arg(row + 1).arg(count)
+        return count > 1 ? QStringLiteral(" (linha %1 de %2 inseridas em conjunto)")
+                               .arg(row + 1)
+                               .arg(count)
                          : QString();
     };
 
     if (count > 1 && !arraysRefused) {
         if (setParamsetSize(statement, count)) {
             bind(statement, rows);
-            std::fill_n(statement.status.begin(), count, SQLUSMALLINT(SQL_PARAM_UNUSED));
+            std::fill_n(statement.status.begin(), count, kStatusUntouched);
             statement.processed = 0;
-            SQLSetStmtAttrW(statement.handle, SQL_ATTR_PARAM_STATUS_PTR, statement.status.data(),
-                            0);
-            SQLSetStmtAttrW(statement.handle, SQL_ATTR_PARAMS_PROCESSED_PTR,
-                            &statement.processed, 0);
+            SQLSetStmtAttr(statement.handle, SQL_ATTR_PARAM_STATUS_PTR, statement.status.data(), 0);
+            SQLSetStmtAttr(statement.handle, SQL_ATTR_PARAMS_PROCESSED_PTR, &statement.processed,
+                           0);
             CursorGuard guard(statement.handle);
             const SQLRETURN rc = executeBound(statement);
             // Some drivers report a failed row only in its status and answer "success with
             // information" for the whole set.
             const std::size_t processed = std::min<std::size_t>(statement.processed, count);
             std::size_t failedRow = count;
-            for (std::size_t r = 0; r < processed; ++r) {
+            for (std::size_t r = 0; r < count; ++r) {
                 if (statement.status[r] == SQL_PARAM_ERROR) {
                     failedRow = r;
                     break;
                 }
             }
-            if (failed(rc) && failedRow == count && processed > 0 && processed < count)
-                failedRow = processed - 1;
+            // The SQLite driver fills no statuses; it stops at the failing row and counts the
+            // rows before it as processed.
+            if (failed(rc) && failedRow == count && statement.status[0] == kStatusUntouched &&
+                processed < count)
+                failedRow = processed;
             if (failed(rc) || failedRow < count)
                 throwStatement(statement, failedRow < count ? rowSuffix(failedRow) : QString());
             if (rc != SQL_NO_DATA)
@@ -772,8 +873,8 @@ void OdbcEngine::Impl::sendInserts(const QString& sql, const std::vector<const P
 
     if (!setParamsetSize(statement, 1))
         throwStatement(statement);
-    SQLSetStmtAttrW(statement.handle, SQL_ATTR_PARAM_STATUS_PTR, nullptr, 0);
-    SQLSetStmtAttrW(statement.handle, SQL_ATTR_PARAMS_PROCESSED_PTR, nullptr, 0);
+    SQLSetStmtAttr(statement.handle, SQL_ATTR_PARAM_STATUS_PTR, nullptr, 0);
+    SQLSetStmtAttr(statement.handle, SQL_ATTR_PARAMS_PROCESSED_PTR, nullptr, 0);
     for (std::size_t r = 0; r < count; ++r) {
         if (!rows[r]->isEmpty())
             bind(statement, {rows[r]});
@@ -789,12 +890,13 @@ void OdbcEngine::Impl::sendInserts(const QString& sql, const std::vector<const P
 void OdbcEngine::Impl::endTransaction(SQLSMALLINT completion) {
     ++roundTrips;
     if (failed(SQLEndTran(SQL_HANDLE_DBC, dbc, completion))) {
-        const DbError error = makeError(SQL_HANDLE_DBC, dbc, QStringLiteral("Transaction failed"));
+        const DbError error =
+            makeError(SQL_HANDLE_DBC, dbc, wideApi, QStringLiteral("A transação falhou"));
         // A failed rollback still leaves no transaction to finish.
         if (completion == SQL_ROLLBACK) {
             inTransaction = false;
-            SQLSetConnectAttrW(dbc, SQL_ATTR_AUTOCOMMIT, integerAttribute(SQL_AUTOCOMMIT_ON),
-                               SQL_IS_UINTEGER);
+            SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT, integerAttribute(SQL_AUTOCOMMIT_ON),
+                              SQL_IS_UINTEGER);
         }
         throw error;
     }
@@ -803,56 +905,63 @@ void OdbcEngine::Impl::endTransaction(SQLSMALLINT completion) {
         cache.clear();
         insertStatement.reset();
     }
-    if (failed(SQLSetConnectAttrW(dbc, SQL_ATTR_AUTOCOMMIT, integerAttribute(SQL_AUTOCOMMIT_ON),
-                                  SQL_IS_UINTEGER)))
-        throwConnection(QStringLiteral("Cannot turn automatic commit back on"));
+    if (failed(SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT, integerAttribute(SQL_AUTOCOMMIT_ON),
+                                 SQL_IS_UINTEGER)))
+        throwConnection(QStringLiteral("Não foi possível terminar a transação"));
 }
 
 std::unique_ptr<OdbcEngine> OdbcEngine::connect(const QString& connectionString,
-                                                int loginTimeoutSeconds,
-                                                int queryTimeoutSeconds) {
+                                                int loginTimeoutSeconds, int queryTimeoutSeconds) {
     auto impl = std::make_unique<Impl>();
     impl->queryTimeoutSeconds = queryTimeoutSeconds;
     if (failed(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &impl->env))) {
         impl->env = SQL_NULL_HENV;
-        throw DbError(0, QStringLiteral("Cannot allocate an ODBC environment"),
+        throw DbError(0, QStringLiteral("Não foi possível iniciar o ODBC"),
                       QStringLiteral("HY001"));
     }
-    if (failed(SQLSetEnvAttr(impl->env, SQL_ATTR_ODBC_VERSION, integerAttribute(SQL_OV_ODBC3),
-                             0)))
-        throw makeError(SQL_HANDLE_ENV, impl->env, QStringLiteral("Cannot select ODBC 3"));
+    if (failed(SQLSetEnvAttr(impl->env, SQL_ATTR_ODBC_VERSION, integerAttribute(SQL_OV_ODBC3), 0)))
+        throw makeError(SQL_HANDLE_ENV, impl->env, false,
+                        QStringLiteral("Não foi possível iniciar o ODBC 3"));
     if (failed(SQLAllocHandle(SQL_HANDLE_DBC, impl->env, &impl->dbc))) {
         impl->dbc = SQL_NULL_HDBC;
-        throw makeError(SQL_HANDLE_ENV, impl->env,
-                        QStringLiteral("Cannot allocate an ODBC connection"));
+        throw makeError(SQL_HANDLE_ENV, impl->env, false,
+                        QStringLiteral("Não foi possível iniciar a ligação ODBC"));
     }
     // Without a login timeout a server that accepts and never answers blocks for good.
     if (loginTimeoutSeconds > 0) {
         const SQLPOINTER seconds = integerAttribute(static_cast<SQLULEN>(loginTimeoutSeconds));
-        SQLSetConnectAttrW(impl->dbc, SQL_ATTR_LOGIN_TIMEOUT, seconds, SQL_IS_UINTEGER);
-        SQLSetConnectAttrW(impl->dbc, SQL_ATTR_CONNECTION_TIMEOUT, seconds, SQL_IS_UINTEGER);
+        SQLSetConnectAttr(impl->dbc, SQL_ATTR_LOGIN_TIMEOUT, seconds, SQL_IS_UINTEGER);
+        SQLSetConnectAttr(impl->dbc, SQL_ATTR_CONNECTION_TIMEOUT, seconds, SQL_IS_UINTEGER);
     }
+    // Narrow, in UTF-8: the driver manager converts a wide connection string to a narrow driver
+    // before it has set up any conversion, which mangles every non-ASCII character (a folder
+    // named "Documentação"). SQLite's driver takes the file name in UTF-8, and FreeTDS reads the
+    // string in its ClientCharset, UTF-8.
+    const QByteArray connectionText = connectionString.toUtf8();
     SQLSMALLINT outLength = 0;
-    const SQLRETURN rc = SQLDriverConnectW(impl->dbc, nullptr, wide(connectionString), SQL_NTS,
-                                           nullptr, 0, &outLength, SQL_DRIVER_NOPROMPT);
+    const SQLRETURN rc = SQLDriverConnect(
+        impl->dbc, nullptr,
+        const_cast<SQLCHAR*>(reinterpret_cast<const SQLCHAR*>(connectionText.constData())), SQL_NTS,
+        nullptr, 0, &outLength, SQL_DRIVER_NOPROMPT);
     if (failed(rc))
-        impl->throwConnection(QStringLiteral("Cannot connect to the database"));
+        impl->throwConnection(QStringLiteral("Não foi possível ligar à base de dados"));
     impl->connected = true;
 
-    SQLWCHAR product[128] = {};
-    SQLSMALLINT productBytes = 0;
-    SQLGetInfoW(impl->dbc, SQL_DBMS_NAME, product, sizeof product, &productBytes);
+    SQLCHAR product[128] = {};
+    SQLSMALLINT productLength = 0;
+    SQLGetInfo(impl->dbc, SQL_DBMS_NAME, product, sizeof product, &productLength);
     const QString productName =
-        fromWide(product, std::clamp<SQLSMALLINT>(productBytes / 2, 0, 127));
-    impl->dialect = productName.contains(QLatin1String("SQLite"), Qt::CaseInsensitive)
-                        ? makeSqliteDialect()
-                        : makeSqlServerDialect();
+        QString::fromUtf8(reinterpret_cast<const char*>(product),
+                          std::clamp<SQLSMALLINT>(productLength, 0, sizeof product - 1));
+    const bool sqlite = productName.contains(QLatin1String("SQLite"), Qt::CaseInsensitive);
+    impl->dialect = sqlite ? makeSqliteDialect() : makeSqlServerDialect();
+    impl->wideApi = !sqlite;
 
     SQLUSMALLINT commitBehavior = SQL_CB_PRESERVE, rollbackBehavior = SQL_CB_PRESERVE;
-    SQLGetInfoW(impl->dbc, SQL_CURSOR_COMMIT_BEHAVIOR, &commitBehavior, sizeof commitBehavior,
-                nullptr);
-    SQLGetInfoW(impl->dbc, SQL_CURSOR_ROLLBACK_BEHAVIOR, &rollbackBehavior,
-                sizeof rollbackBehavior, nullptr);
+    SQLGetInfo(impl->dbc, SQL_CURSOR_COMMIT_BEHAVIOR, &commitBehavior, sizeof commitBehavior,
+               nullptr);
+    SQLGetInfo(impl->dbc, SQL_CURSOR_ROLLBACK_BEHAVIOR, &rollbackBehavior, sizeof rollbackBehavior,
+               nullptr);
     impl->endTranDropsStatements =
         commitBehavior == SQL_CB_DELETE || rollbackBehavior == SQL_CB_DELETE;
 
@@ -863,7 +972,9 @@ OdbcEngine::OdbcEngine(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
 OdbcEngine::~OdbcEngine() = default;
 
-const Dialect& OdbcEngine::dialect() const { return *impl_->dialect; }
+const Dialect& OdbcEngine::dialect() const {
+    return *impl_->dialect;
+}
 
 RowSet OdbcEngine::query(const QString& sql, const Params& params) {
     return impl_->query(sql, params);
@@ -873,24 +984,28 @@ std::int64_t OdbcEngine::execute(const QString& sql, const Params& params) {
     return impl_->execute(sql, params);
 }
 
-void OdbcEngine::insert(const QString& sql, const Params& row) { impl_->insert(sql, row); }
+void OdbcEngine::insert(const QString& sql, const Params& row) {
+    impl_->insert(sql, row);
+}
 
-void OdbcEngine::flush() { impl_->sendPending(); }
+void OdbcEngine::flush() {
+    impl_->sendPending();
+}
 
 void OdbcEngine::begin() {
     if (impl_->inTransaction)
-        throw DbError(0, QStringLiteral("A transaction is already open"), QStringLiteral("25000"));
+        throw DbError(0, QStringLiteral("Já existe uma transação aberta"), QStringLiteral("25000"));
     impl_->sendPending();
     ++impl_->roundTrips;
-    if (failed(SQLSetConnectAttrW(impl_->dbc, SQL_ATTR_AUTOCOMMIT,
-                                  integerAttribute(SQL_AUTOCOMMIT_OFF), SQL_IS_UINTEGER)))
-        impl_->throwConnection(QStringLiteral("Cannot begin a transaction"));
+    if (failed(SQLSetConnectAttr(impl_->dbc, SQL_ATTR_AUTOCOMMIT,
+                                 integerAttribute(SQL_AUTOCOMMIT_OFF), SQL_IS_UINTEGER)))
+        impl_->throwConnection(QStringLiteral("Não foi possível iniciar a transação"));
     impl_->inTransaction = true;
 }
 
 void OdbcEngine::commit() {
     if (!impl_->inTransaction)
-        throw DbError(0, QStringLiteral("No transaction is open to commit"),
+        throw DbError(0, QStringLiteral("Não existe nenhuma transação aberta"),
                       QStringLiteral("25000"));
     // A failing held row surfaces here and leaves the transaction open for the rollback.
     impl_->sendPending();
@@ -907,8 +1022,12 @@ void OdbcEngine::rollback() {
     impl_->endTransaction(SQL_ROLLBACK);
 }
 
-bool OdbcEngine::inTransaction() const { return impl_->inTransaction; }
+bool OdbcEngine::inTransaction() const {
+    return impl_->inTransaction;
+}
 
-std::int64_t OdbcEngine::roundTrips() const { return impl_->roundTrips; }
+std::int64_t OdbcEngine::roundTrips() const {
+    return impl_->roundTrips;
+}
 
 }  // namespace agrimor

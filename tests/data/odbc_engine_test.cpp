@@ -1,0 +1,312 @@
+#include "data/odbc_engine.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <functional>
+
+#include "data/db_error.h"
+#include "data/dialect.h"
+
+namespace agrimor {
+namespace {
+
+// The ODBC engine on SQLite files through the SQLite ODBC driver: the production code path,
+// exercised without a server.
+class OdbcEngineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        file_ = dir_.filePath(QStringLiteral("odbc.db"));
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(file_.toUtf8().constData(), &db), SQLITE_OK);
+        const char* schema =
+            "CREATE TABLE Mov (Id integer PRIMARY KEY, Conta nvarchar(15), Descr nvarchar(100),"
+            " Valor money, Qtd integer, Taxa float, DataDoc datetime, Notas text, Anexo blob);"
+            "CREATE TABLE Cambio (Moeda nvarchar(3) NOT NULL, Data datetime NOT NULL,"
+            " Cambio money, UNIQUE (Moeda, Data));";
+        const int rc = sqlite3_exec(db, schema, nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+        ASSERT_EQ(rc, SQLITE_OK);
+        engine_ = connect();
+    }
+
+    std::unique_ptr<OdbcEngine> connect() const {
+        return OdbcEngine::connect(connectionString(file_), 5, 30);
+    }
+    static QString connectionString(const QString& file) {
+        return QStringLiteral("Driver={SQLite3};Database=%1;NoCreat=1;").arg(file);
+    }
+
+    std::int64_t count(const QString& table) {
+        return engine_->query(QStringLiteral("SELECT count(*) FROM ") + table, {})
+            .rows.at(0)
+            .at(0)
+            .toInt();
+    }
+
+    static QString insertMov() {
+        return QStringLiteral(
+            "INSERT INTO Mov (Id, Conta, Descr, Valor, DataDoc) VALUES (?, ?, ?, ?, ?)");
+    }
+    static QString insertCambio() {
+        return QStringLiteral("INSERT INTO Cambio (Moeda, Data, Cambio) VALUES (?, ?, ?)");
+    }
+    static Params cambioRow(int day) {
+        return {QStringLiteral("USD"), Value(QDate(2024, 1, 1).addDays(day)),
+                Money::fromUnits(10812)};
+    }
+
+    QTemporaryDir dir_;
+    QString file_;
+    std::unique_ptr<OdbcEngine> engine_;
+};
+
+TEST_F(OdbcEngineTest, quotes_and_sql_in_values_are_data) {
+    const QStringList texts = {QStringLiteral("O'Brien"), QStringLiteral("x'); DROP TABLE Mov; --"),
+                               QStringLiteral("' OR '1'='1"),
+                               QStringLiteral("Ação, câmbio € 日本 ?"), QString()};
+    for (int i = 0; i < texts.size(); ++i) {
+        EXPECT_EQ(engine_->execute(QStringLiteral("INSERT INTO Mov (Id, Descr) VALUES (?, ?)"),
+                                   {i, texts[i]}),
+                  1);
+    }
+    for (int i = 0; i < texts.size(); ++i) {
+        const RowSet found =
+            engine_->query(QStringLiteral("SELECT Id, Descr FROM Mov WHERE Descr = ?"), {texts[i]});
+        ASSERT_EQ(found.rows.size(), 1u) << texts[i].toStdString();
+        EXPECT_EQ(found.rows[0][0], Value(i));
+        // An empty text is a text, not a null.
+        EXPECT_EQ(found.rows[0][1], Value(texts[i]));
+    }
+    EXPECT_EQ(count(QStringLiteral("Mov")), texts.size());
+
+    // Statement texts and names are not limited to ASCII, whatever the process locale.
+    const RowSet literal = engine_->query(
+        QStringLiteral("SELECT Id AS Número FROM Mov WHERE Descr = 'Ação, câmbio € 日本 ?'"), {});
+    ASSERT_EQ(literal.rows.size(), 1u);
+    EXPECT_EQ(literal.columns[0].name, QStringLiteral("Número"));
+    try {
+        engine_->query(QStringLiteral("SELECT * FROM Câmbios"), {});
+        FAIL() << "a missing table was found";
+    } catch (const DbError& error) {
+        EXPECT_TRUE(error.message().contains(QStringLiteral("Câmbios"))) << error.what();
+    }
+}
+
+TEST_F(OdbcEngineTest, values_keep_kind_and_exactness) {
+    const QDateTime moment = naiveDateTime(QDate(2024, 2, 29), QTime(13, 45, 10));
+    const std::int64_t big = std::int64_t(1) << 40;
+    const QString sql = QStringLiteral(
+        "INSERT INTO Mov (Id, Valor, Qtd, Taxa, DataDoc, Notas) VALUES (?, ?, ?, ?, ?, ?)");
+    engine_->execute(sql, {1, Money::fromUnits(10812), big, 0.125, moment, Value()});
+    engine_->execute(sql, {2, Money::fromUnits(-1234567891234), -7, -1.5,
+                           Value(QDate(2024, 12, 31)), QStringLiteral("nota")});
+    engine_->execute(sql, {3, Value(), Value(), Value(), Value(), Value()});
+
+    const RowSet rows = engine_->query(
+        QStringLiteral("SELECT Id, Valor, Qtd, Taxa, DataDoc, Notas, Descr FROM Mov ORDER BY Id"),
+        {});
+    ASSERT_EQ(rows.rows.size(), 3u);
+    ASSERT_EQ(rows.columns.size(), 7);
+    EXPECT_EQ(rows.columns[1].name, QStringLiteral("Valor"));
+    EXPECT_EQ(rows.columns[1].kind, Value::Kind::Money);
+    EXPECT_EQ(rows.columns[2].kind, Value::Kind::Integer);
+    EXPECT_EQ(rows.columns[3].kind, Value::Kind::Real);
+    EXPECT_EQ(rows.columns[4].kind, Value::Kind::DateTime);
+    EXPECT_FALSE(rows.columns[5].comparable);  // long text
+    EXPECT_TRUE(rows.columns[6].comparable);
+
+    EXPECT_EQ(rows.rows[0][1], Value(Money::fromUnits(10812)));
+    EXPECT_EQ(rows.rows[0][2], Value(big));
+    EXPECT_EQ(rows.rows[0][3], Value(0.125));
+    EXPECT_EQ(rows.rows[0][4], Value(moment));
+    EXPECT_TRUE(rows.rows[0][5].isNull());
+    EXPECT_EQ(rows.rows[1][1].toMoney(), Money::fromUnits(-1234567891234));
+    EXPECT_EQ(rows.rows[1][2], Value(-7));
+    EXPECT_EQ(rows.rows[1][4], Value(naiveDateTime(QDate(2024, 12, 31))));
+    EXPECT_EQ(rows.rows[1][5], Value(QStringLiteral("nota")));
+    for (std::size_t c = 1; c < rows.rows[2].size(); ++c)
+        EXPECT_TRUE(rows.rows[2][c].isNull()) << c;
+
+    // Dates are found again by the value they were written with.
+    const RowSet byDate = engine_->query(QStringLiteral("SELECT Id FROM Mov WHERE DataDoc = ?"),
+                                         {Value(QDate(2024, 12, 31))});
+    ASSERT_EQ(byDate.rows.size(), 1u);
+    EXPECT_EQ(byDate.rows[0][0], Value(2));
+}
+
+TEST_F(OdbcEngineTest, long_text_and_binary_read_whole) {
+    QString longText;
+    for (int i = 0; i < 3000; ++i)
+        longText += QStringLiteral("linha ç%1;").arg(i);
+    engine_->execute(QStringLiteral("INSERT INTO Mov (Id, Notas, Anexo) VALUES (1, ?, x'00ff10')"),
+                     {longText});
+    const RowSet rows = engine_->query(QStringLiteral("SELECT Notas, Anexo FROM Mov"), {});
+    ASSERT_EQ(rows.rows.size(), 1u);
+    EXPECT_EQ(rows.rows[0][0].toText(), longText);
+    EXPECT_EQ(rows.rows[0][1], Value(QStringLiteral("00ff10")));
+    EXPECT_FALSE(rows.columns[1].comparable);
+}
+
+TEST_F(OdbcEngineTest, missing_table_and_column_give_the_provider_numbers) {
+    const auto numberOf = [](const std::function<void()>& action) -> std::int64_t {
+        try {
+            action();
+        } catch (const DbError& error) {
+            return error.number();
+        }
+        return 0;
+    };
+    EXPECT_EQ(numberOf([&] { engine_->query(QStringLiteral("SELECT * FROM Nada"), {}); }),
+              DbError::kMissingTable);
+    EXPECT_EQ(numberOf([&] { engine_->query(QStringLiteral("SELECT Nada FROM Mov"), {}); }),
+              DbError::kInvalidColumn);
+    EXPECT_EQ(numberOf([&] {
+                  engine_->execute(QStringLiteral("UPDATE Mov SET Nada = ? WHERE Id = ?"), {1, 2});
+              }),
+              DbError::kInvalidColumn);
+    EXPECT_EQ(numberOf([&] {
+                  engine_->insert(QStringLiteral("INSERT INTO Nada (A) VALUES (?)"), {1});
+                  engine_->flush();
+              }),
+              DbError::kMissingTable);
+    // The engine stays usable after a failure.
+    EXPECT_EQ(count(QStringLiteral("Mov")), 0);
+}
+
+TEST_F(OdbcEngineTest, held_inserts_go_in_arrays_of_batch_rows) {
+    constexpr int kRows = 1234;
+    static_assert(kRows % OdbcEngine::kBatchRows != 0);
+    const auto rowFor = [](int i) -> Params {
+        // Nulls, texts of every length and integers among the amounts in the same batch.
+        const Value descr = i % 7 == 0 ? Value() : Value(QString(i % 60, QLatin1Char('d')));
+        const Value valor = i % 5 == 0 ? Value(i) : Value(Money::fromUnits(i * 10001LL - 500000));
+        return {i, QStringLiteral("C%1").arg(i), descr, valor,
+                Value(naiveDateTime(QDate(2024, 1, 1).addDays(i % 366), QTime(i % 24, 0)))};
+    };
+
+    engine_->begin();
+    const std::int64_t before = engine_->roundTrips();
+    for (int i = 0; i < kRows; ++i)
+        engine_->insert(insertMov(), rowFor(i));
+    engine_->commit();
+    const int batches = (kRows + OdbcEngine::kBatchRows - 1) / OdbcEngine::kBatchRows;
+    EXPECT_EQ(engine_->roundTrips() - before, batches + 1);  // and the commit
+
+    const RowSet rows = engine_->query(
+        QStringLiteral("SELECT Id, Conta, Descr, Valor, DataDoc FROM Mov ORDER BY Id"), {});
+    ASSERT_EQ(rows.rows.size(), std::size_t(kRows));
+    for (int i = 0; i < kRows; ++i) {
+        const Params expected = rowFor(i);
+        const std::vector<Value>& row = rows.rows[std::size_t(i)];
+        ASSERT_EQ(row[0], expected[0]) << i;
+        EXPECT_EQ(row[1], expected[1]) << i;
+        EXPECT_EQ(row[2], expected[2]) << i;
+        EXPECT_EQ(row[3].toMoney(), expected[3].toMoney()) << i;
+        EXPECT_EQ(row[4], expected[4]) << i;
+    }
+}
+
+TEST_F(OdbcEngineTest, held_inserts_are_sent_before_anything_else) {
+    engine_->insert(insertMov(), {1, QStringLiteral("A"), Value(), Value(), Value()});
+    engine_->insert(insertMov(), {2, QStringLiteral("B"), Value(), Value(), Value()});
+    std::int64_t trips = engine_->roundTrips();
+    // Another statement sends what was held, in one array.
+    engine_->insert(insertCambio(), cambioRow(0));
+    EXPECT_EQ(engine_->roundTrips(), trips + 1);
+    EXPECT_EQ(count(QStringLiteral("Mov")), 2);
+    EXPECT_EQ(count(QStringLiteral("Cambio")), 1);
+
+    // Without a transaction, closing the engine sends the rows still held.
+    engine_->insert(insertCambio(), cambioRow(1));
+    engine_.reset();
+    engine_ = connect();
+    EXPECT_EQ(count(QStringLiteral("Cambio")), 2);
+
+    // A statement reused after the table changed shape sees the new shape.
+    EXPECT_EQ(engine_->query(QStringLiteral("SELECT * FROM Cambio"), {}).columns.size(), 3);
+    engine_->execute(QStringLiteral("ALTER TABLE Cambio ADD COLUMN Origem nvarchar(10)"), {});
+    EXPECT_EQ(engine_->query(QStringLiteral("SELECT * FROM Cambio"), {}).columns.size(), 4);
+}
+
+TEST_F(OdbcEngineTest, failing_row_in_a_batch_leaves_nothing_after_rollback) {
+    // Held rows: the failure surfaces at the commit, inside the transaction.
+    engine_->begin();
+    for (int i = 0; i < 600; ++i)
+        engine_->insert(insertCambio(), cambioRow(i == 550 ? 3 : i));
+    try {
+        engine_->commit();
+        FAIL() << "a duplicate key was accepted";
+    } catch (const DbError& error) {
+        EXPECT_TRUE(error.message().contains(QLatin1String("UNIQUE"))) << error.what();
+        EXPECT_TRUE(error.message().contains(QLatin1String("linha 51 de 100"))) << error.what();
+    }
+    EXPECT_TRUE(engine_->inTransaction());
+    engine_->rollback();
+    EXPECT_FALSE(engine_->inTransaction());
+    EXPECT_EQ(count(QStringLiteral("Cambio")), 0);
+
+    // A full batch is sent by the insert that fills it, which then reports the failure.
+    engine_->begin();
+    for (int i = 0; i < OdbcEngine::kBatchRows - 1; ++i)
+        engine_->insert(insertCambio(), cambioRow(i));
+    EXPECT_THROW(engine_->insert(insertCambio(), cambioRow(10)), DbError);
+    engine_->rollback();
+    EXPECT_EQ(count(QStringLiteral("Cambio")), 0);
+}
+
+TEST_F(OdbcEngineTest, transactions) {
+    engine_->begin();
+    EXPECT_THROW(engine_->begin(), DbError);
+    engine_->insert(insertCambio(), cambioRow(0));
+    const std::int64_t trips = engine_->roundTrips();
+    engine_->rollback();
+    EXPECT_EQ(engine_->roundTrips(), trips + 1);  // held rows of a rollback are never sent
+    EXPECT_EQ(count(QStringLiteral("Cambio")), 0);
+
+    engine_->begin();
+    engine_->execute(insertCambio(), cambioRow(0));
+    engine_->commit();
+    EXPECT_FALSE(engine_->inTransaction());
+    EXPECT_THROW(engine_->commit(), DbError);
+    EXPECT_EQ(count(QStringLiteral("Cambio")), 1);
+
+    // Closing with a transaction open rolls it back.
+    engine_->begin();
+    engine_->execute(insertCambio(), cambioRow(1));
+    engine_.reset();
+    engine_ = connect();
+    EXPECT_EQ(count(QStringLiteral("Cambio")), 1);
+
+    EXPECT_EQ(engine_->execute(QStringLiteral("UPDATE Cambio SET Cambio = ? WHERE Moeda = ?"),
+                               {Money::fromWhole(2), QStringLiteral("USD")}),
+              1);
+    EXPECT_EQ(engine_->execute(QStringLiteral("DELETE FROM Cambio WHERE Moeda = ?"),
+                               {QStringLiteral("EUR")}),
+              0);
+}
+
+TEST_F(OdbcEngineTest, connects_to_existing_files_only) {
+    EXPECT_EQ(engine_->dialect().name(), makeSqliteDialect()->name());
+    const QString missing = dir_.filePath(QStringLiteral("nada.db"));
+    EXPECT_THROW(OdbcEngine::connect(connectionString(missing), 5, 30), DbError);
+    EXPECT_FALSE(QFileInfo::exists(missing));
+
+    // A folder name out of ASCII reaches the driver intact.
+    ASSERT_TRUE(QDir(dir_.path()).mkdir(QStringLiteral("Documentação")));
+    const QString moved = dir_.filePath(QStringLiteral("Documentação/odbc.db"));
+    engine_.reset();
+    ASSERT_TRUE(QFile::rename(file_, moved));
+    EXPECT_EQ(OdbcEngine::connect(connectionString(moved), 5, 30)
+                  ->query(QStringLiteral("SELECT * FROM Mov"), {})
+                  .columns.size(),
+              9);
+}
+
+}  // namespace
+}  // namespace agrimor
