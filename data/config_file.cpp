@@ -32,8 +32,9 @@ ConfigFile readConfigFile(const QString& path) {
         return result;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        throw ConfigError(QStringLiteral("Não foi possível ler o ficheiro de configuração \"%1\": %2")
-                              .arg(path, file.errorString()));
+        throw ConfigError(
+            QStringLiteral("Não foi possível ler o ficheiro de configuração \"%1\": %2")
+                .arg(path, file.errorString()));
     result.exists = true;
     QTextStream in(&file);
     QString section;
@@ -41,7 +42,8 @@ ConfigFile readConfigFile(const QString& path) {
     while (!in.atEnd()) {
         const QString line = in.readLine().trimmed();
         ++lineNumber;
-        if (line.isEmpty() || line.startsWith(QLatin1Char('#')) || line.startsWith(QLatin1Char(';')))
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')) ||
+            line.startsWith(QLatin1Char(';')))
             continue;
         if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
             section = line.mid(1, line.size() - 2).trimmed().toLower();
@@ -49,9 +51,10 @@ ConfigFile readConfigFile(const QString& path) {
         }
         const qsizetype equals = line.indexOf(QLatin1Char('='));
         if (equals <= 0)
-            throw ConfigError(QStringLiteral("Linha %1 de \"%2\" não é da forma chave=valor: \"%3\"")
-                                  .arg(lineNumber)
-                                  .arg(path, line));
+            throw ConfigError(
+                QStringLiteral("Linha %1 de \"%2\" não é da forma chave=valor: \"%3\"")
+                    .arg(lineNumber)
+                    .arg(path, line));
         const QString key = line.left(equals).trimmed().toLower();
         const QString value = line.mid(equals + 1).trimmed();
         ConnectionSettings& s = result.settings;
@@ -87,12 +90,13 @@ ConnectionSettings readConnectionConfig(const QString& configFile, const QString
     const ConfigFile fallback = readConfigFile(fallbackFile);
     if (complete(fallback.settings))
         return fallback.settings;
-    const QString primaryState = primary.exists
-                                     ? QStringLiteral("\"%1\" não indica servidor, base de dados e utilizador").arg(configFile)
-                                     : QStringLiteral("\"%1\" não existe").arg(configFile);
-    const QString fallbackState = fallback.exists
-                                      ? QStringLiteral("\"%1\" também está incompleto").arg(fallbackFile)
-                                      : QStringLiteral("\"%1\" não existe").arg(fallbackFile);
+    const QString primaryState =
+        primary.exists ? QStringLiteral("\"%1\" não indica servidor, base de dados e utilizador")
+                             .arg(configFile)
+                       : QStringLiteral("\"%1\" não existe").arg(configFile);
+    const QString fallbackState =
+        fallback.exists ? QStringLiteral("\"%1\" também está incompleto").arg(fallbackFile)
+                        : QStringLiteral("\"%1\" não existe").arg(fallbackFile);
     throw ConfigError(QStringLiteral("Configuração da base de dados consolidada em falta: %1 e %2.")
                           .arg(primaryState, fallbackState));
 }

@@ -35,14 +35,17 @@ bool ConnectionSettings::odbcDriverIsSqlite() const {
 QString ConnectionSettings::odbcConnectionString(const QString& sqliteExtension) const {
     QString text = QStringLiteral("Driver={%1};").arg(odbc.driver);
     if (odbcDriverIsSqlite()) {
-        // NoCreat: a missing file is an error, never a new empty database.
-        text += QStringLiteral("Database=%1;NoCreat=1;").arg(odbcValue(sqliteFile()));
+        // NoCreat: a missing file is an error, never a new empty database. StepAPI: rows are
+        // fetched as they are stepped, not the whole result read into memory first, so a
+        // streamed query stays small as it does on a server.
+        text += QStringLiteral("Database=%1;NoCreat=1;StepAPI=1;").arg(odbcValue(sqliteFile()));
         if (!sqliteExtension.isEmpty())
             text += QStringLiteral("LoadExt=%1;").arg(odbcValue(sqliteExtension));
         return text;
     }
-    text += QStringLiteral("Server=%1;Port=%2;Database=%3;UID=%4;PWD=%5;TDS_Version=%6;"
-                           "ClientCharset=UTF-8;")
+    text += QStringLiteral(
+                "Server=%1;Port=%2;Database=%3;UID=%4;PWD=%5;TDS_Version=%6;"
+                "ClientCharset=UTF-8;")
                 .arg(odbcValue(server))
                 .arg(odbc.port)
                 .arg(odbcValue(database), odbcValue(user), odbcValue(password),

@@ -19,8 +19,9 @@ std::unique_ptr<DataAccess> openConsolidatedDatabase(const StartupFiles& files) 
     try {
         db->connect(settings);
     } catch (const DbError& error) {
-        throw StartupError(QStringLiteral("Não foi possível ligar à base de dados consolidada (%1).\n%2")
-                               .arg(settings.describe(), error.message()));
+        throw StartupError(
+            QStringLiteral("Não foi possível ligar à base de dados consolidada (%1).\n%2")
+                .arg(settings.describe(), error.message()));
     }
     try {
         ensureOwnTables(*db);

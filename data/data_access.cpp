@@ -72,6 +72,10 @@ Recordset DataAccess::openReadOnly(const QString& sql, const Params& params) {
     return Recordset(requireEngine().query(sql, params));
 }
 
+void DataAccess::queryEach(const QString& sql, const Params& params, RowSink& sink) {
+    requireEngine().queryEach(sql, params, sink);
+}
+
 UpdatableRecordset DataAccess::openUpdatable(const QString& table, const QString& where,
                                              const Params& params, const QString& orderBy) {
     Engine& engine = requireEngine();

@@ -31,6 +31,9 @@ public:
 
     std::int64_t execute(const QString& sql, const Params& params = {});
     Recordset openReadOnly(const QString& sql, const Params& params = {});
+    // Streams the rows of a query to `sink` without keeping them: for results too large for a
+    // snapshot. Counts one round trip like openReadOnly.
+    void queryEach(const QString& sql, const Params& params, RowSink& sink);
     // The rows of `table` that satisfy `where` (empty: all rows), ready to be changed.
     UpdatableRecordset openUpdatable(const QString& table, const QString& where = {},
                                      const Params& params = {}, const QString& orderBy = {});

@@ -26,6 +26,18 @@ struct RowSet {
     std::vector<std::vector<Value>> rows;
 };
 
+// Receives the rows of a query one at a time, as they are read, so a large result never has to
+// be held whole. The sink must not use the engine that feeds it until the query has ended.
+class RowSink {
+public:
+    virtual ~RowSink() = default;
+    // Once, before the first row.
+    virtual void columns(const QList<ColumnInfo>& columns) = 0;
+    // One row, in query order; its values may be moved from. Returning false stops the reading
+    // (the rest of the result is discarded).
+    virtual bool row(std::vector<Value>& values) = 0;
+};
+
 // One database engine behind the data-access component. Statements use `?` placeholders; values
 // are always bound, never pasted into the text. Every method that reaches the database counts one
 // round trip. All failures are thrown as DbError.
@@ -36,6 +48,9 @@ public:
     virtual const Dialect& dialect() const = 0;
     // Runs a statement that returns rows and reads them all.
     virtual RowSet query(const QString& sql, const Params& params) = 0;
+    // Runs a statement that returns rows and hands them to `sink` as they are read; an exception
+    // thrown by the sink ends the query and passes through.
+    virtual void queryEach(const QString& sql, const Params& params, RowSink& sink) = 0;
     // Runs a statement that returns no rows; the result is the number of rows it touched.
     virtual std::int64_t execute(const QString& sql, const Params& params) = 0;
     // Inserts one row. An engine may hold rows of the same statement back and send them together

@@ -350,6 +350,7 @@ struct OdbcEngine::Impl {
     void drainResults(Statement& statement);
 
     RowSet query(const QString& sql, const Params& params);
+    void queryEach(const QString& sql, const Params& params, RowSink& sink);
     std::int64_t execute(const QString& sql, const Params& params);
     void insert(const QString& sql, const Params& row);
     void sendPending();
@@ -700,7 +701,7 @@ bool OdbcEngine::Impl::describeColumn(SQLHSTMT handle, SQLUSMALLINT column, QStr
     return true;
 }
 
-RowSet OdbcEngine::Impl::query(const QString& sql, const Params& params) {
+void OdbcEngine::Impl::queryEach(const QString& sql, const Params& params, RowSink& sink) {
     sendPending();
     Statement& statement = cached(sql);
     const SQLHSTMT handle = statement.handle;
@@ -723,7 +724,7 @@ RowSet OdbcEngine::Impl::query(const QString& sql, const Params& params) {
             throwStatement(statement);
     }
 
-    RowSet result;
+    QList<ColumnInfo> infos;
     std::vector<ResultColumn> columns;
     for (SQLSMALLINT c = 1; c <= columnCount; ++c) {
         QString name, typeName;
@@ -732,23 +733,38 @@ RowSet OdbcEngine::Impl::query(const QString& sql, const Params& params) {
             throwStatement(statement);
         ResultColumn column = classifyColumn(sqlType, typeName);
         column.info.name = name;
-        result.columns.append(column.info);
+        infos.append(column.info);
         columns.push_back(std::move(column));
     }
+    sink.columns(infos);
     if (columnCount == 0)
-        return result;
+        return;
 
+    std::vector<Value> row;
     for (;;) {
         rc = SQLFetch(handle);
         if (rc == SQL_NO_DATA)
             break;
         if (failed(rc))
             throwStatement(statement);
-        result.rows.emplace_back();
-        readRow(handle, columns, result.rows.back());
+        readRow(handle, columns, row);
+        if (!sink.row(row))
+            return;  // the guard closes the cursor and drops the rest
     }
     drainResults(statement);
-    return result;
+}
+
+RowSet OdbcEngine::Impl::query(const QString& sql, const Params& params) {
+    struct Collect : RowSink {
+        RowSet result;
+        void columns(const QList<ColumnInfo>& columns) override { result.columns = columns; }
+        bool row(std::vector<Value>& values) override {
+            result.rows.push_back(std::move(values));
+            return true;
+        }
+    } sink;
+    queryEach(sql, params, sink);
+    return std::move(sink.result);
 }
 
 std::int64_t OdbcEngine::Impl::execute(const QString& sql, const Params& params) {
@@ -978,6 +994,10 @@ const Dialect& OdbcEngine::dialect() const {
 
 RowSet OdbcEngine::query(const QString& sql, const Params& params) {
     return impl_->query(sql, params);
+}
+
+void OdbcEngine::queryEach(const QString& sql, const Params& params, RowSink& sink) {
+    impl_->queryEach(sql, params, sink);
 }
 
 std::int64_t OdbcEngine::execute(const QString& sql, const Params& params) {

@@ -46,7 +46,8 @@ void ensureOwnTables(DataAccess& db) {
 
     const Recordset type =
         db.openReadOnly(dialect.columnTypeQuery(), {kSettings, QStringLiteral("Serie")});
-    if (!type.isEmpty() && type.field(QStringLiteral("TipoDado")).toText() != QLatin1String("nvarchar"))
+    if (!type.isEmpty() &&
+        type.field(QStringLiteral("TipoDado")).toText() != QLatin1String("nvarchar"))
         dialect.retypeToText(db.engine(), kSettings,
                              {QStringLiteral("Serie"), QStringLiteral("SerieCl9")}, 10);
 }

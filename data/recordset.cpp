@@ -17,8 +17,11 @@ namespace {
 Recordset::Recordset(RowSet rows) : set_(std::move(rows)) {
     index_.reserve(set_.columns.size());
     for (qsizetype c = 0; c < set_.columns.size(); ++c) {
-        const QString key = set_.columns[c].name.toUpper();
-        if (!index_.contains(key))  // the first of two same-named columns wins
+        const QString& name = set_.columns[c].name;
+        if (!exactIndex_.contains(name))  // the first of two same-named columns wins
+            exactIndex_.insert(name, static_cast<int>(c));
+        const QString key = name.toUpper();
+        if (!index_.contains(key))
             index_.insert(key, static_cast<int>(c));
     }
 }
@@ -36,7 +39,18 @@ void Recordset::movePrevious() {
 void Recordset::moveTo(int row) { row_ = std::clamp(row, -1, rowCount()); }
 
 int Recordset::columnIndex(const QString& name) const {
-    return index_.value(name.toUpper(), -1);
+    // Rows are mostly filled column after column: try the one after the last found first.
+    if (nextGuess_ < columnCount() && set_.columns[nextGuess_].name == name)
+        return nextGuess_++;
+    // Most callers spell the name as the table does; only the others pay for the upper-casing.
+    int index = -1;
+    if (const auto exact = exactIndex_.constFind(name); exact != exactIndex_.cend())
+        index = *exact;
+    else
+        index = index_.value(name.toUpper(), -1);
+    if (index >= 0)
+        nextGuess_ = index + 1;
+    return index;
 }
 
 int Recordset::requireColumn(const QString& name) const {
@@ -98,9 +112,6 @@ void UpdatableRecordset::addNew() {
 void UpdatableRecordset::setField(const QString& name, const Value& value) {
     const int column = requireColumn(name);
     RowState& state = rowState();
-    if (state.state == State::Added)
-        throw DbError(0, QStringLiteral("Um registo acrescentado não pode ser alterado sem nova leitura da tabela %1")
-                             .arg(table_));
     if (state.state == State::Clean) {
         state.state = State::Editing;
         state.changed.assign(set_.columns.size(), false);
@@ -114,6 +125,11 @@ void UpdatableRecordset::update() {
     RowState& state = rowState();
     if (state.state != State::Adding && state.state != State::Editing)
         return;
+    if (state.state == State::Adding) {
+        insertCurrent(state.changed);
+        dropCurrentRow();
+        return;
+    }
     auto& row = currentRow();
     QStringList names;
     Params params;
@@ -122,22 +138,6 @@ void UpdatableRecordset::update() {
             continue;
         names << set_.columns[static_cast<qsizetype>(c)].name;
         params << row[c];
-    }
-    if (state.state == State::Adding) {
-        if (names.isEmpty()) {
-            // A row with no value given: the database's defaults only.
-            engine_->execute(QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table_), {});
-        } else {
-            QStringList quoted;
-            for (const QString& name : names)
-                quoted << QLatin1Char('[') + name + QLatin1Char(']');
-            const QString placeholders = QStringLiteral("?, ").repeated(names.size()).chopped(2);
-            engine_->insert(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                .arg(table_, quoted.join(u", "), placeholders),
-                            params);
-        }
-        state.state = State::Added;
-        return;
     }
     if (!names.isEmpty()) {
         const size_t index = static_cast<size_t>(row_);
@@ -150,15 +150,47 @@ void UpdatableRecordset::update() {
     state.state = State::Clean;
 }
 
+void UpdatableRecordset::insertCurrent(const std::vector<bool>& given) {
+    if (given != lastInsertColumns_ || lastInsertSql_.isEmpty()) {
+        QStringList quoted;
+        for (size_t c = 0; c < given.size(); ++c) {
+            if (given[c])
+                quoted << QLatin1Char('[') + set_.columns[static_cast<qsizetype>(c)].name +
+                              QLatin1Char(']');
+        }
+        if (quoted.isEmpty()) {
+            // A row with no value given: the database's defaults only.
+            lastInsertSql_ = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table_);
+        } else {
+            const QString placeholders = QStringLiteral("?, ").repeated(quoted.size()).chopped(2);
+            lastInsertSql_ = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                 .arg(table_, quoted.join(u", "), placeholders);
+        }
+        lastInsertColumns_ = given;
+    }
+    // The row leaves the set once written, so its values can move into the statement.
+    auto& row = currentRow();
+    Params params;
+    params.reserve(static_cast<qsizetype>(row.size()));
+    for (size_t c = 0; c < given.size(); ++c) {
+        if (given[c])
+            params.push_back(std::move(row[c]));
+    }
+    engine_->insert(lastInsertSql_, params);
+}
+
+void UpdatableRecordset::dropCurrentRow() {
+    set_.rows.erase(set_.rows.begin() + row_);
+    states_.erase(states_.begin() + row_);
+    originals_.erase(originals_.begin() + row_);
+    locators_.erase(locators_.begin() + row_);
+}
+
 void UpdatableRecordset::cancelUpdate() {
     RowState& state = rowState();
     const size_t index = static_cast<size_t>(row_);
     if (state.state == State::Adding) {
-        set_.rows.erase(set_.rows.begin() + row_);
-        states_.erase(states_.begin() + row_);
-        originals_.erase(originals_.begin() + row_);
-        locators_.erase(locators_.begin() + row_);
-        row_ = std::min(row_, rowCount());
+        dropCurrentRow();
     } else if (state.state == State::Editing) {
         set_.rows[index] = originals_[index];
         originals_[index].clear();
@@ -169,9 +201,10 @@ void UpdatableRecordset::cancelUpdate() {
 void UpdatableRecordset::deleteCurrent() {
     RowState& state = rowState();
     const size_t index = static_cast<size_t>(row_);
-    if (state.state == State::Adding || state.state == State::Added)
-        throw DbError(0, QStringLiteral("Um registo acrescentado não pode ser apagado sem nova leitura da tabela %1")
-                             .arg(table_));
+    if (state.state == State::Adding) {
+        dropCurrentRow();  // never written: nothing to delete in the table
+        return;
+    }
     const std::vector<Value>& original =
         state.state == State::Editing ? originals_[index] : set_.rows[index];
     Params params;
@@ -179,10 +212,7 @@ void UpdatableRecordset::deleteCurrent() {
         engine_->dialect().deleteRow(table_, set_.columns, original, locators_[index], params);
     if (engine_->execute(sql, params) != 1)
         throw DbError(0, QStringLiteral("O registo a apagar já não existe na tabela %1").arg(table_));
-    set_.rows.erase(set_.rows.begin() + row_);
-    states_.erase(states_.begin() + row_);
-    originals_.erase(originals_.begin() + row_);
-    locators_.erase(locators_.begin() + row_);
+    dropCurrentRow();
 }
 
 }  // namespace agrimor

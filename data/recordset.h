@@ -54,13 +54,16 @@ protected:
     int row_ = 0;
 
 private:
-    QHash<QString, int> index_;  // upper-case name -> position
+    mutable int nextGuess_ = 0;       // callers mostly walk the columns in order
+    QHash<QString, int> exactIndex_;  // name as the query gave it -> position
+    QHash<QString, int> index_;       // upper-case name -> position
 };
 
 // A snapshot of one table's rows that can add, change and delete rows. Changes are written when
 // update() is called: a new row sets only the columns given (the others keep their defaults); a
 // changed row writes only the columns changed and touches exactly the row that was read, also in
-// tables without a key. A row added here can not be changed again through the same result set.
+// tables without a key. A row added and saved leaves the result set (which keeps the rows that
+// were read), so appending many rows costs no memory; reopen the set to see it.
 class UpdatableRecordset : public Recordset {
 public:
     UpdatableRecordset(std::shared_ptr<Engine> engine, QString table, RowSet rows,
@@ -79,19 +82,24 @@ public:
     void deleteCurrent();
 
 private:
-    enum class State { Clean, Editing, Adding, Added };
+    enum class State { Clean, Editing, Adding };
     struct RowState {
         State state = State::Clean;
         std::vector<bool> changed;
     };
 
     RowState& rowState();
+    void insertCurrent(const std::vector<bool>& given);
+    void dropCurrentRow();
 
     std::shared_ptr<Engine> engine_;
     QString table_;
     std::vector<Value> locators_;
     std::vector<RowState> states_;
     std::vector<std::vector<Value>> originals_;  // values as read, for rows being edited
+    // The INSERT of the last set of columns given: appending rows reuses it without rebuilding.
+    std::vector<bool> lastInsertColumns_;
+    QString lastInsertSql_;
 };
 
 }  // namespace agrimor

@@ -20,7 +20,7 @@ public:
     QString name() const override { return QStringLiteral("SQLite"); }
 
     QString dateTimeText(const QDateTime& value) const override {
-        return value.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+        return isoDateTimeText(value, QLatin1Char(' '));
     }
 
     QString updatableSelect(const QString& table, const QString& where,
@@ -36,8 +36,8 @@ public:
 
     bool hasRowLocator() const override { return true; }
 
-    QString updateRow(const QString& table, const QStringList& setColumns,
-                      const QList<ColumnInfo>&, const std::vector<Value>&, const Value& locator,
+    QString updateRow(const QString& table, const QStringList& setColumns, const QList<ColumnInfo>&,
+                      const std::vector<Value>&, const Value& locator,
                       Params& params) const override {
         QStringList sets;
         for (const QString& column : setColumns)
@@ -155,6 +155,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Dialect> makeSqliteDialect() { return std::make_unique<SqliteDialect>(); }
+std::unique_ptr<Dialect> makeSqliteDialect() {
+    return std::make_unique<SqliteDialect>();
+}
 
 }  // namespace agrimor

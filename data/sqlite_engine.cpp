@@ -88,6 +88,13 @@ struct SqliteEngine::Statements {
     }
 
     sqlite3_stmt* get(sqlite3* db, const QString& sql) {
+        // A run of the same statement (rows appended one by one) skips the hashing of its text.
+        if (!entries.empty() && entries.front().sql == sql) {
+            sqlite3_stmt* statement = entries.front().statement;
+            sqlite3_reset(statement);
+            sqlite3_clear_bindings(statement);
+            return statement;
+        }
         if (auto found = index.find(sql); found != index.end()) {
             entries.splice(entries.begin(), entries, found->second);
             sqlite3_stmt* statement = found->second->statement;
@@ -128,7 +135,9 @@ std::unique_ptr<SqliteEngine> SqliteEngine::open(const QString& file, bool creat
                       QStringLiteral("O ficheiro da base de dados não existe: %1").arg(file), {},
                       SQLITE_CANTOPEN);
     sqlite3* db = nullptr;
-    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+    // A connection is used by one thread at a time: SQLite's own locking would only cost time.
+    const int flags =
+        SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
     const int rc = sqlite3_open_v2(file.toUtf8().constData(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
         const QString message = QStringLiteral("%1: %2").arg(
@@ -186,9 +195,10 @@ void bindAll(sqlite3* db, sqlite3_stmt* statement, const Params& params, const D
                 rc = sqlite3_bind_double(statement, i + 1, value.toDouble());
                 break;
             case Value::Kind::Text: {
-                const QString text = value.toText();
-                rc = sqlite3_bind_text16(statement, i + 1, text.utf16(),
-                                         static_cast<int>(text.size() * 2), SQLITE_TRANSIENT);
+                // The database holds UTF-8; Qt's conversion is faster than SQLite's own.
+                const QByteArray text = value.toText().toUtf8();
+                rc = sqlite3_bind_text(statement, i + 1, text.constData(),
+                                       static_cast<int>(text.size()), SQLITE_TRANSIENT);
                 break;
             }
             case Value::Kind::DateTime: {
@@ -217,35 +227,73 @@ void runToEnd(sqlite3* db, sqlite3_stmt* statement) {
 
 }  // namespace
 
+namespace {
+
+// Keeps the snapshot of a whole result.
+class CollectingSink : public RowSink {
+public:
+    explicit CollectingSink(RowSet& result) : result_(result) {}
+    void columns(const QList<ColumnInfo>& columns) override { result_.columns = columns; }
+    bool row(std::vector<Value>& values) override {
+        result_.rows.push_back(std::move(values));
+        return true;
+    }
+
+private:
+    RowSet& result_;
+};
+
+// Leaves the statement reset on every way out, so a sink that throws or stops early does not
+// keep a read open.
+class ResetGuard {
+public:
+    explicit ResetGuard(sqlite3_stmt* statement) : statement_(statement) {}
+    ~ResetGuard() { sqlite3_reset(statement_); }
+    ResetGuard(const ResetGuard&) = delete;
+    ResetGuard& operator=(const ResetGuard&) = delete;
+
+private:
+    sqlite3_stmt* statement_;
+};
+
+}  // namespace
+
 RowSet SqliteEngine::query(const QString& sql, const Params& params) {
+    RowSet result;
+    CollectingSink sink(result);
+    queryEach(sql, params, sink);
+    return result;
+}
+
+void SqliteEngine::queryEach(const QString& sql, const Params& params, RowSink& sink) {
     sqlite3_stmt* statement = statements_->get(db_, sql);
     bindAll(db_, statement, params, *dialect_);
     ++roundTrips_;
-    RowSet result;
+    ResetGuard guard(statement);
     const int count = sqlite3_column_count(statement);
     std::vector<Value::Kind> declared(count);
-    result.columns.reserve(count);
+    QList<ColumnInfo> columns;
+    columns.reserve(count);
     for (int c = 0; c < count; ++c) {
         declared[c] = kindFromDeclaredType(sqlite3_column_decltype(statement, c));
         ColumnInfo info;
         info.name = QString::fromUtf8(sqlite3_column_name(statement, c));
         info.kind = declared[c] == Value::Kind::Null ? Value::Kind::Text : declared[c];
-        result.columns.push_back(info);
+        columns.push_back(info);
     }
+    sink.columns(columns);
     int rc;
+    std::vector<Value> row;
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-        std::vector<Value> row;
+        row.clear();
         row.reserve(count);
         for (int c = 0; c < count; ++c)
             row.push_back(readColumn(statement, c, declared[c]));
-        result.rows.push_back(std::move(row));
+        if (!sink.row(row))
+            return;
     }
-    if (rc != SQLITE_DONE) {
-        sqlite3_reset(statement);
+    if (rc != SQLITE_DONE)
         fail(db_, rc);
-    }
-    sqlite3_reset(statement);
-    return result;
 }
 
 std::int64_t SqliteEngine::execute(const QString& sql, const Params& params) {

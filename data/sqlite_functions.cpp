@@ -53,25 +53,40 @@ void yearFunction(sqlite3_context* context, int, sqlite3_value** argv) {
 
 // Case-insensitive, trailing spaces ignored: what SQL Server's default collation does with '='.
 int compareCiRtrim(void*, int lengthA, const void* a, int lengthB, const void* b) {
-    auto trimmed = [](const char* text, int length) {
-        while (length > 0 && text[length - 1] == ' ')
-            --length;
-        return QString::fromUtf8(text, length);
-    };
-    const QString left = trimmed(static_cast<const char*>(a), lengthA);
-    const QString right = trimmed(static_cast<const char*>(b), lengthB);
-    return left.compare(right, Qt::CaseInsensitive);
+    const auto* left = static_cast<const unsigned char*>(a);
+    const auto* right = static_cast<const unsigned char*>(b);
+    while (lengthA > 0 && left[lengthA - 1] == ' ')
+        --lengthA;
+    while (lengthB > 0 && right[lengthB - 1] == ' ')
+        --lengthB;
+    // Codes and accounts are ASCII: compare them byte by byte, folding case. Anything else goes
+    // through Unicode case folding.
+    const int common = lengthA < lengthB ? lengthA : lengthB;
+    for (int i = 0; i < common; ++i) {
+        unsigned char l = left[i];
+        unsigned char r = right[i];
+        if ((l | r) & 0x80)
+            return QString::fromUtf8(reinterpret_cast<const char*>(left), lengthA)
+                .compare(QString::fromUtf8(reinterpret_cast<const char*>(right), lengthB),
+                         Qt::CaseInsensitive);
+        if (l >= 'A' && l <= 'Z')
+            l += 'a' - 'A';
+        if (r >= 'A' && r <= 'Z')
+            r += 'a' - 'A';
+        if (l != r)
+            return l < r ? -1 : 1;
+    }
+    return lengthA == lengthB ? 0 : (lengthA < lengthB ? -1 : 1);
 }
 
 }  // namespace
 
 int registerSqlServerFunctions(sqlite3* db) {
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
-    int rc = sqlite3_create_function(db, "month", 1, flags, nullptr, monthFunction, nullptr,
-                                     nullptr);
+    int rc =
+        sqlite3_create_function(db, "month", 1, flags, nullptr, monthFunction, nullptr, nullptr);
     if (rc == SQLITE_OK)
-        rc = sqlite3_create_function(db, "year", 1, flags, nullptr, yearFunction, nullptr,
-                                     nullptr);
+        rc = sqlite3_create_function(db, "year", 1, flags, nullptr, yearFunction, nullptr, nullptr);
     if (rc == SQLITE_OK)
         rc = sqlite3_create_collation(db, "ci_rtrim", SQLITE_UTF8, nullptr, compareCiRtrim);
     return rc;

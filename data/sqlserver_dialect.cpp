@@ -13,7 +13,7 @@ public:
     // ISO 8601 with the 'T' is read the same under every language and DATEFORMAT setting; the
     // form with a space is not, for datetime columns.
     QString dateTimeText(const QDateTime& value) const override {
-        return value.toString(QStringLiteral("yyyy-MM-ddThh:mm:ss"));
+        return isoDateTimeText(value, QLatin1Char('T'));
     }
 
     QString updatableSelect(const QString& table, const QString& where,
@@ -94,6 +94,8 @@ public:
 
 }  // namespace
 
-std::unique_ptr<Dialect> makeSqlServerDialect() { return std::make_unique<SqlServerDialect>(); }
+std::unique_ptr<Dialect> makeSqlServerDialect() {
+    return std::make_unique<SqlServerDialect>();
+}
 
 }  // namespace agrimor

@@ -51,6 +51,8 @@ using Params = QList<Value>;
 
 // A naive date-time at the given date, midnight.
 QDateTime naiveDateTime(QDate date, QTime time = QTime(0, 0));
+// "yyyy-mm-dd hh:mm:ss" with the given separator between date and time ("" for invalid).
+QString isoDateTimeText(const QDateTime& value, QChar separator);
 // Reads "yyyy-mm-dd", "yyyy-mm-dd hh:mm:ss[.fff]" and "yyyy-mm-ddThh:mm:ss[.fff]".
 QDateTime parseIsoDateTime(QStringView text);
 

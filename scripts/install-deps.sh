@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libgmock-dev
   xvfb xauth x11-apps fonts-dejavu-core
   cups-client
-  liborcus-dev libfreexl-dev libxlsxwriter-dev libgsf-1-dev
+  liborcus-dev libixion-dev libboost-dev libfreexl-dev libxlsxwriter-dev libgsf-1-dev
   clang-format
 )
 

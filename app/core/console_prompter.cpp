@@ -4,7 +4,8 @@ namespace agrimor {
 
 Answer ConsolePrompter::ask(const Prompt& prompt) {
     QString text = prompt.text;
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
     Answer answer = Answer::Ok;
     QString suffix;
     if (prompt.kind == PromptKind::OkCancel) {

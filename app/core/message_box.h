@@ -17,10 +17,10 @@ inline const QString kProgramTitle = QStringLiteral("Corvane - Agrimor");
 short messageBox(Prompter& prompter, const QString& fieldName, const QString& message, short kind);
 
 // Plain-named forms of the same, for code that reads better with them.
-void inform(Prompter& prompter, const QString& message);             // kind 2
-bool confirmOkCancel(Prompter& prompter, const QString& message);    // kind 3: true on OK
-bool confirmYesNo(Prompter& prompter, const QString& message);       // kind 4: true on Yes
-void mandatoryField(Prompter& prompter, const QString& fieldName);   // kind 1
+void inform(Prompter& prompter, const QString& message);            // kind 2
+bool confirmOkCancel(Prompter& prompter, const QString& message);   // kind 3: true on OK
+bool confirmYesNo(Prompter& prompter, const QString& message);      // kind 4: true on Yes
+void mandatoryField(Prompter& prompter, const QString& fieldName);  // kind 1
 
 // The titled message: kind 0 exclamation, 1 information, 2 error; the result is 1 (OK pressed),
 // or 0 and nothing shown for any other kind.

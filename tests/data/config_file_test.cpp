@@ -1,9 +1,10 @@
+#include "data/config_file.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 
-#include "data/config_file.h"
 #include "data/data_folder.h"
 #include "tests/support/test_databases.h"
 
@@ -25,8 +26,9 @@ protected:
 };
 
 TEST_F(ConfigFileTest, values_are_taken_verbatim_and_keys_ignore_case) {
-    write(config(), QStringLiteral("# consolidated\n[Database]\nserver = srv\\inst\nDATABASE=Cons\n"
-                                   "User=sa\nPassword= p;w=d#1 \n[ODBC]\nPort=1533\nLoginTimeout=3\n"));
+    write(config(),
+          QStringLiteral("# consolidated\n[Database]\nserver = srv\\inst\nDATABASE=Cons\n"
+                         "User=sa\nPassword= p;w=d#1 \n[ODBC]\nPort=1533\nLoginTimeout=3\n"));
     const ConnectionSettings s = readConnectionConfig(config(), fallback());
     EXPECT_EQ(s.server, QStringLiteral("srv\\inst"));
     EXPECT_EQ(s.database, QStringLiteral("Cons"));
@@ -71,7 +73,8 @@ TEST_F(ConfigFileTest, data_folder_is_the_first_shared_folder_with_corvane_else_
     const QString shared = folder.file(QStringLiteral("share"));
     QDir().mkpath(shared);
     qputenv("XDG_DATA_DIRS", (folder.path() + QStringLiteral("/none:") + shared).toUtf8());
-    EXPECT_EQ(findDataFolder(QStringLiteral("/opt/agrimor/bin")), QStringLiteral("/opt/agrimor/bin"));
+    EXPECT_EQ(findDataFolder(QStringLiteral("/opt/agrimor/bin")),
+              QStringLiteral("/opt/agrimor/bin"));
     QDir().mkpath(shared + QStringLiteral("/corvane"));
     const StartupFiles files = locateStartupFiles(QStringLiteral("/opt/agrimor/bin"));
     EXPECT_EQ(files.dataFolder, shared + QStringLiteral("/corvane"));

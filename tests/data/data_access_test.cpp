@@ -1,8 +1,9 @@
+#include "data/data_access.h"
+
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
 
-#include "data/data_access.h"
 #include "data/db_error.h"
 #include "tests/support/test_databases.h"
 
@@ -47,9 +48,9 @@ protected:
 TEST_P(DataAccessTest, quotes_and_sql_in_values_are_stored_and_found_as_data) {
     const QString hostile = QStringLiteral("O'Brien'; DROP TABLE Terceiros; --");
     addTerceiro(QStringLiteral("C'1"), hostile);
-    const Recordset rs = db->openReadOnly(
-        QStringLiteral("SELECT * FROM Terceiros WHERE Codigo = ? AND Nome = ?"),
-        {QStringLiteral("C'1"), hostile});
+    const Recordset rs =
+        db->openReadOnly(QStringLiteral("SELECT * FROM Terceiros WHERE Codigo = ? AND Nome = ?"),
+                         {QStringLiteral("C'1"), hostile});
     ASSERT_EQ(rs.rowCount(), 1);
     EXPECT_EQ(rs.field(QStringLiteral("nome")).toText(), hostile);
     EXPECT_EQ(count(QStringLiteral("Terceiros")), 1);
@@ -58,8 +59,8 @@ TEST_P(DataAccessTest, quotes_and_sql_in_values_are_stored_and_found_as_data) {
 TEST_P(DataAccessTest, snapshot_moves_both_ways_and_outlives_its_connection) {
     for (int i = 1; i <= 3; ++i)
         addTerceiro(QString::number(i), QStringLiteral("T%1").arg(i));
-    Recordset rs =
-        db->openReadOnly(QStringLiteral("SELECT Codigo, Nome, Saldo FROM Terceiros ORDER BY Codigo"));
+    Recordset rs = db->openReadOnly(
+        QStringLiteral("SELECT Codigo, Nome, Saldo FROM Terceiros ORDER BY Codigo"));
     db->close();
 
     ASSERT_EQ(rs.rowCount(), 3);
@@ -136,13 +137,15 @@ TEST_P(DataAccessTest, identical_rows_are_changed_one_at_a_time) {
     auto rs = db->openUpdatable(QStringLiteral("zeb_CNS_Parametros"), QStringLiteral("BD = 1"));
     rs.setField(QStringLiteral("Servidor"), QStringLiteral("x"));
     rs.update();
-    EXPECT_EQ(db->openReadOnly(QStringLiteral("SELECT * FROM zeb_CNS_Parametros WHERE Servidor IS NULL"))
-                  .rowCount(),
-              1);
+    EXPECT_EQ(
+        db->openReadOnly(QStringLiteral("SELECT * FROM zeb_CNS_Parametros WHERE Servidor IS NULL"))
+            .rowCount(),
+        1);
 }
 
 TEST_P(DataAccessTest, money_and_dates_round_trip_exactly) {
-    addTerceiro(QStringLiteral("M"), QStringLiteral("Money"), Money::parse(u"-123456789.1234").value());
+    addTerceiro(QStringLiteral("M"), QStringLiteral("Money"),
+                Money::parse(u"-123456789.1234").value());
     {
         auto rs = db->openUpdatable(QStringLiteral("Terceiros"), QStringLiteral("Codigo = ?"),
                                     {QStringLiteral("M")});
@@ -207,8 +210,9 @@ TEST_P(DataAccessTest, round_trips_are_counted) {
 
 TEST_P(DataAccessTest, a_missing_database_file_is_an_error_and_is_not_created) {
     DataAccess other;
-    EXPECT_THROW(other.connect(test::settingsFor(GetParam(), folder.path(), QStringLiteral("no.db"))),
-                 DbError);
+    EXPECT_THROW(
+        other.connect(test::settingsFor(GetParam(), folder.path(), QStringLiteral("no.db"))),
+        DbError);
     EXPECT_FALSE(QFileInfo::exists(folder.file(QStringLiteral("no.db"))));
 }
 

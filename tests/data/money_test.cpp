@@ -1,12 +1,15 @@
+#include "data/money.h"
+
 #include <gtest/gtest.h>
 
-#include "data/money.h"
 #include "data/value.h"
 
 namespace agrimor {
 namespace {
 
-Money m(const char* text) { return Money::parse(QString::fromLatin1(text)).value(); }
+Money m(const char* text) {
+    return Money::parse(QString::fromLatin1(text)).value();
+}
 
 TEST(Money, parses_exactly_and_rounds_a_fifth_decimal_half_to_even) {
     EXPECT_EQ(m("1.0812").units(), 10812);
@@ -42,6 +45,8 @@ TEST(Value, converts_leniently_between_kinds) {
     EXPECT_EQ(Value(QStringLiteral("12.5")).toMoney(), m("12.5"));
     EXPECT_EQ(Value(QStringLiteral("2024-03-05 10:11:12")).toDate(), QDate(2024, 3, 5));
     EXPECT_EQ(Value(QDate(2024, 3, 5)).toText(), QStringLiteral("2024-03-05"));
+    EXPECT_EQ(isoDateTimeText(naiveDateTime(QDate(987, 12, 1), QTime(9, 5, 7)), QLatin1Char('T')),
+              QStringLiteral("0987-12-01T09:05:07"));
     EXPECT_EQ(Value().toText(), QString());
     bool ok = true;
     Value(QStringLiteral("abc")).toInt(&ok);

@@ -1,8 +1,9 @@
+#include "data/own_tables.h"
+
 #include <gtest/gtest.h>
 
 #include "data/data_access.h"
 #include "data/db_error.h"
-#include "data/own_tables.h"
 #include "tests/support/test_databases.h"
 
 namespace agrimor {
@@ -18,7 +19,8 @@ protected:
 
     static QString typeOf(DataAccess& db, const QString& column) {
         const Recordset rs = db.openReadOnly(
-            QStringLiteral("SELECT type FROM pragma_table_info('zeb_CNS_DadosIniciais') WHERE name = ?"),
+            QStringLiteral(
+                "SELECT type FROM pragma_table_info('zeb_CNS_DadosIniciais') WHERE name = ?"),
             {column});
         return rs.isEmpty() ? QString() : rs.field(0).toText();
     }
@@ -77,7 +79,8 @@ TEST_P(OwnTablesTest, only_the_missing_class9_columns_are_added) {
     // Serie is text already (of another length): neither series column is retyped.
     EXPECT_EQ(typeOf(*db, QStringLiteral("Serie")), QStringLiteral("nvarchar(4)"));
     EXPECT_EQ(typeOf(*db, QStringLiteral("SerieCL9")), QStringLiteral("smallint"));
-    const Recordset rs = db->openReadOnly(QStringLiteral("SELECT AteMes FROM zeb_CNS_DadosIniciais"));
+    const Recordset rs =
+        db->openReadOnly(QStringLiteral("SELECT AteMes FROM zeb_CNS_DadosIniciais"));
     EXPECT_EQ(rs.field(0).toInt(), 3);
 }
 
@@ -108,7 +111,8 @@ TEST_P(OwnTablesTest, retyping_a_series_that_holds_a_null_fails_and_keeps_the_ta
         "INSERT INTO zeb_CNS_DadosIniciais (BD, Serie) VALUES (1, NULL);"));
     EXPECT_THROW(ensureOwnTables(*db), DbError);
     EXPECT_EQ(typeOf(*db, QStringLiteral("Serie")), QStringLiteral("smallint"));
-    EXPECT_EQ(db->openReadOnly(QStringLiteral("SELECT * FROM zeb_CNS_DadosIniciais")).rowCount(), 1);
+    EXPECT_EQ(db->openReadOnly(QStringLiteral("SELECT * FROM zeb_CNS_DadosIniciais")).rowCount(),
+              1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, OwnTablesTest,

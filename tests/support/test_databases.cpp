@@ -6,7 +6,9 @@
 
 namespace agrimor::test {
 
-TempFolder::TempFolder() { EXPECT_TRUE(dir_.isValid()); }
+TempFolder::TempFolder() {
+    EXPECT_TRUE(dir_.isValid());
+}
 
 ConnectionSettings settingsFor(EngineKind kind, const QString& folder, const QString& fileName) {
     ConnectionSettings settings;

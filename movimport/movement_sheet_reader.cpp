@@ -1,0 +1,145 @@
+#include "movimport/movement_sheet_reader.h"
+
+#include <QSet>
+#include <array>
+
+#include "movimport/import_tables.h"
+#include "movimport/workbook.h"
+
+namespace agrimor {
+
+namespace {
+
+using Lines = ImportLinesTable;
+using Documents = ImportDocumentsTable;
+
+// How many characters of the trimmed cell a whole-number column takes.
+int wholePrefix(int column) {
+    return column == Lines::LinCC ? 3 : 1;
+}
+
+QString columnLetter(int column) {
+    QString letters;
+    for (int n = column + 1; n > 0; n = (n - 1) / 26)
+        letters.prepend(QChar(u'A' + (n - 1) % 26));
+    return letters;
+}
+
+class MovementSink : public SheetSink {
+public:
+    MovementSink(QString sheet, Lines& lines, Documents& documents)
+        : sheet_(std::move(sheet)), lines_(lines), documents_(documents) {}
+
+    void begin(int columnCount) override {
+        if (columnCount < Lines::MaxColumns) {
+            throw WorkbookError(
+                WorkbookError::kTypeMismatch,
+                QStringLiteral("A folha '%1' tem %2 colunas e uma folha de movimentos tem 23: "
+                               "falta a coluna %3 (%4) na linha 1.")
+                    .arg(sheet_)
+                    .arg(columnCount)
+                    .arg(columnLetter(columnCount), columnName(columnCount)));
+        }
+    }
+
+    void row(int sheetRow, std::span<const Cell> cells) override {
+        const int at = lines_.appendRow();
+        for (int c = 0; c < Lines::MaxColumns; ++c)
+            store(sheetRow, at, c, cells[static_cast<std::size_t>(c)]);
+
+        const Value& key = lines_.value(at, Lines::Doc);
+        if (key.isNull() || key.toText().isEmpty()) {
+            throw WorkbookError(WorkbookError::kTypeMismatch,
+                                QStringLiteral("Linha %1 da folha '%2': a coluna %3 (Doc) está "
+                                               "vazia; cada linha tem de indicar o documento.")
+                                    .arg(sheetRow)
+                                    .arg(sheet_, columnLetter(Lines::Doc)));
+        }
+        if (seen_.contains(key.toText()))
+            return;
+        seen_.insert(key.toText());
+        const int doc = documents_.appendRow();
+        documents_.setValue(doc, Documents::Doc, key);
+        documents_.setValue(doc, Documents::TpDoc, lines_.value(at, Lines::TpDoc));
+        documents_.setValue(doc, Documents::Serie, lines_.value(at, Lines::Serie));
+        documents_.setValue(doc, Documents::Diario, lines_.value(at, Lines::Diario));
+        const Value& date = lines_.value(at, Lines::DataDoc);
+        try {
+            documents_.setValue(doc, Documents::Ano,
+                                date.isNull() ? Value() : Value(date.toText().right(4)));
+        } catch (const MemoryTable::ValueError&) {
+            throw cellError(sheetRow, Lines::DataDoc, date.toText(),
+                            QStringLiteral("o ano (os últimos 4 caracteres) não é um número"));
+        }
+    }
+
+private:
+    QString columnName(int column) const {
+        return column < Lines::MaxColumns ? lines_.columns()[static_cast<std::size_t>(column)].name
+                                          : QString();
+    }
+
+    WorkbookError cellError(int sheetRow, int column, const QString& value,
+                            const QString& why) const {
+        return WorkbookError(
+            WorkbookError::kTypeMismatch,
+            QStringLiteral("Linha %1 da folha '%2', coluna %3 (%4): o valor "
+                           "'%5' não serve: %6.")
+                .arg(sheetRow)
+                .arg(sheet_, columnLetter(column), columnName(column), value, why));
+    }
+
+    void store(int sheetRow, int at, int column, const Cell& cell) {
+        if (cell.isEmpty())
+            return;  // the new row holds null
+        const ColumnDef& def = lines_.columns()[static_cast<std::size_t>(column)];
+        Value value;
+        switch (def.type) {
+            case ColumnType::Text:
+                value = Value(cell.toText().trimmed().left(def.width));
+                break;
+            case ColumnType::Int16: {
+                const QString text = cell.toText().trimmed().left(wholePrefix(column));
+                if (!text.isEmpty())
+                    value = Value(text);
+                break;
+            }
+            case ColumnType::Currency:
+                if (cell.kind == Cell::Kind::Number)
+                    value = Value(cell.number);
+                else if (cell.kind == Cell::Kind::Text)
+                    value = Value(cell.text);
+                else
+                    throw cellError(sheetRow, column, cell.toText(),
+                                    QStringLiteral("uma data não é um valor"));
+                break;
+            case ColumnType::Date:
+                break;
+        }
+        try {
+            lines_.setValue(at, column, value);
+        } catch (const MemoryTable::ValueError&) {
+            throw cellError(sheetRow, column, cell.toText(),
+                            def.type == ColumnType::Currency
+                                ? QStringLiteral("não é um valor")
+                                : QStringLiteral("não é um número inteiro"));
+        }
+    }
+
+    QString sheet_;
+    Lines& lines_;
+    Documents& documents_;
+    QSet<QString> seen_;
+};
+
+}  // namespace
+
+void readMovementSheet(const Workbook& workbook, const QString& sheet, ImportLinesTable& lines,
+                       ImportDocumentsTable& documents) {
+    lines.clear();
+    documents.clear();
+    MovementSink sink(sheet, lines, documents);
+    workbook.readSheet(sheet, sink);
+}
+
+}  // namespace agrimor

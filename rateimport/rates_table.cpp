@@ -1,0 +1,155 @@
+#include "rateimport/rates_table.h"
+
+#include "data/data_access.h"
+#include "data/db_error.h"
+#include "movimport/workbook.h"
+
+namespace agrimor {
+
+namespace {
+
+constexpr int kCurrencyWidth = 3;
+
+class RatesSink : public SheetSink {
+public:
+    RatesSink(QString sheet, RatesTable& rates) : sheet_(std::move(sheet)), rates_(rates) {}
+
+    void begin(int columnCount) override { columns_ = columnCount; }
+
+    void row(int sheetRow, std::span<const Cell> cells) override {
+        if (columns_ < RatesTable::MaxColumns) {
+            throw WorkbookError(WorkbookError::kTypeMismatch,
+                                QStringLiteral("A folha '%1' tem %2 colunas; os câmbios ocupam 3: "
+                                               "moeda, data e câmbio.")
+                                    .arg(sheet_)
+                                    .arg(columns_));
+        }
+        if (cells[0].isEmpty())
+            return;
+        const QDate when = date(sheetRow, cells[1]);
+        const Cell& rate = cells[2];
+        if (rate.isEmpty())
+            throw cellError(sheetRow, 2, QStringLiteral("falta o câmbio."));
+        const int at = rates_.appendRow();
+        rates_.setValue(at, RatesTable::Moeda, Value(cells[0].toText().trimmed()));
+        rates_.setValue(at, RatesTable::Data, Value(when));
+        try {
+            if (rate.kind == Cell::Kind::Date)
+                throw MemoryTable::ValueError("date");
+            rates_.setValue(
+                at, RatesTable::Cambio,
+                rate.kind == Cell::Kind::Number ? Value(rate.number) : Value(rate.text));
+        } catch (const MemoryTable::ValueError&) {
+            throw cellError(sheetRow, 2,
+                            QStringLiteral("'%1' não é um câmbio.").arg(rate.toText()));
+        }
+    }
+
+private:
+    WorkbookError cellError(int sheetRow, int column, const QString& why) const {
+        static const char* const names[] = {"A (Moeda)", "B (Data)", "C (Câmbio)"};
+        return WorkbookError(WorkbookError::kTypeMismatch,
+                             QStringLiteral("Linha %1 da folha '%2', coluna %3: %4")
+                                 .arg(sheetRow)
+                                 .arg(sheet_, QString::fromUtf8(names[column]), why));
+    }
+
+    QDate date(int sheetRow, const Cell& cell) const {
+        QDate date;
+        if (cell.kind == Cell::Kind::Date)
+            date = cell.date;
+        else if (cell.kind == Cell::Kind::Text)
+            date = parseDayMonthYear(cell.text);
+        else if (cell.kind == Cell::Kind::Number)
+            date = dateFromSerial(cell.number);
+        if (cell.isEmpty())
+            throw cellError(sheetRow, 1, QStringLiteral("falta a data."));
+        if (!date.isValid()) {
+            throw cellError(sheetRow, 1,
+                            QStringLiteral("'%1' não é uma data (dd-mm-aaaa).").arg(cell.toText()));
+        }
+        if (date.year() < 1900) {
+            throw cellError(sheetRow, 1,
+                            QStringLiteral("a data %1 é anterior a 1900.").arg(dayMonthYear(date)));
+        }
+        return date;
+    }
+
+    QString sheet_;
+    RatesTable& rates_;
+    int columns_ = 0;
+};
+
+}  // namespace
+
+RatesTable::RatesTable(QObject* parent)
+    : MemoryTable({{QStringLiteral("Moeda"), ColumnType::Text, 0},
+                   {QStringLiteral("Data"), ColumnType::Date, 0},
+                   {QStringLiteral("Cambio"), ColumnType::Currency, 0}},
+                  parent) {
+    setCaption(Cambio, QStringLiteral("Câmbio"));
+}
+
+void readRatesWorkbook(const Workbook& workbook, RatesTable& rates) {
+    rates.clear();
+    const QStringList sheets = workbook.sheetNames();
+    if (sheets.isEmpty())
+        throw WorkbookError(WorkbookError::kUnreadable,
+                            QStringLiteral("O livro de Excel não tem folhas."));
+    RatesSink sink(sheets.first(), rates);
+    try {
+        workbook.readSheet(sheets.first(), sink);
+    } catch (...) {
+        rates.clear();
+        throw;
+    }
+    if (rates.size() == 0)
+        throw WorkbookError(
+            WorkbookError::kTypeMismatch,
+            QStringLiteral("A folha '%1' não tem câmbios para importar.").arg(sheets.first()));
+}
+
+QString storeRates(DataAccess& db, const RatesTable& rates) {
+    QString failedRow;
+    try {
+        Transaction transaction(db);
+        for (int row = 0; row < rates.size(); ++row) {
+            const QString currency = rates.value(row, RatesTable::Moeda).toText();
+            if (currency.isEmpty())
+                continue;
+            try {
+                // Looked up by the currency as it is stored, so a longer text in the sheet
+                // replaces the stored rate instead of colliding with it.
+                const Value code(currency.left(kCurrencyWidth));
+                const Value date = rates.value(row, RatesTable::Data);
+                auto stored =
+                    db.openUpdatable(QStringLiteral("zeb_CNS_Cambios"),
+                                     QStringLiteral("Moeda = ? AND Data = ?"), {code, date});
+                if (stored.isEmpty()) {
+                    stored.addNew();
+                    stored.setField(QStringLiteral("Moeda"), code);
+                    stored.setField(QStringLiteral("Data"), date);
+                }
+                stored.setField(QStringLiteral("Cambio"), rates.value(row, RatesTable::Cambio));
+                stored.update();
+                // Each row queries anyway; sending a held-back insert now ties its failure to
+                // its own row.
+                db.engine().flush();
+            } catch (const DbError& error) {
+                failedRow = QStringLiteral("%1 - %2 em Gravar_Cambios ")
+                                .arg(error.number())
+                                .arg(error.message());
+                throw;
+            }
+        }
+        transaction.commit();
+    } catch (const DbError& error) {
+        // A failure outside the rows (begin, commit) is shown too, never an empty text.
+        return failedRow.isEmpty()
+                   ? QStringLiteral("%1 - %2").arg(error.number()).arg(error.message())
+                   : failedRow;
+    }
+    return {};
+}
+
+}  // namespace agrimor

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+#include "movimport/memory_table.h"
+
+namespace agrimor {
+
+class Workbook;
+class DataAccess;
+
+// The rates read from a workbook, for review before they are stored: Moeda (text), Data (date),
+// Cambio (currency, four decimals). Captions "Moeda", "Data", "Câmbio".
+class RatesTable : public MemoryTable {
+    Q_OBJECT
+public:
+    enum Column { Moeda, Data, Cambio, MaxColumns };
+
+    explicit RatesTable(QObject* parent = nullptr);
+};
+
+// Reads the workbook's first sheet into `rates`, replacing what it held. Columns by position:
+// currency, date, rate; the header row is not looked at and a row whose first cell is empty is
+// skipped. The date may be a date cell, a "dd-mm-yyyy" text or a date serial number; the rate a
+// number or a text holding one, rounded to four decimals half to even.
+//
+// A sheet with no rates, fewer than three columns, a date that is not one (or before 1900), a
+// rate that is not a number or is missing: WorkbookError naming the sheet row and the column,
+// and `rates` left empty.
+void readRatesWorkbook(const Workbook& workbook, RatesTable& rates);
+
+// Stores the rows with a currency in zeb_CNS_Cambios in one transaction on `db`: the rate of a
+// currency and date already there is replaced, others are added; the currency is cut to the
+// column's three characters. Returns "" when stored. On any failure nothing is stored and the
+// result is the text to show after "Erro: ": the error number, " - ", the description, and
+// " em Gravar_Cambios " when a row failed.
+QString storeRates(DataAccess& db, const RatesTable& rates);
+
+}  // namespace agrimor

@@ -1,0 +1,172 @@
+#include <gtest/gtest.h>
+
+#include "movimport/import_tables.h"
+#include "movimport/movement_sheet_reader.h"
+#include "movimport/workbook.h"
+#include "movimport/workbook_writer.h"
+#include "tests/support/test_databases.h"
+
+namespace agrimor {
+namespace {
+
+using L = ImportLinesTable;
+
+std::vector<Cell> header() {
+    std::vector<Cell> cells;
+    for (int c = 0; c < L::MaxColumns + 1; ++c)
+        cells.push_back(Cell::ofText(QStringLiteral("Cabeçalho %1").arg(c)));
+    return cells;
+}
+
+// A line of document `doc` with the given value; every other cell filled sensibly.
+std::vector<Cell> line(const QString& doc, double value = 10) {
+    std::vector<Cell> cells(L::MaxColumns + 1);
+    cells[L::TpTerc] = Cell::ofNumber(2);
+    cells[L::Conta] = Cell::ofText(QStringLiteral("  2111234567890123456  "));
+    cells[L::Terc] = Cell::ofNumber(211);
+    cells[L::TpDoc] = Cell::ofText(QStringLiteral("FTX"));
+    cells[L::DataDoc] = Cell::ofDate(QDate(2024, 1, 31));
+    cells[L::Valor] = Cell::ofNumber(value);
+    cells[L::DbCr] = Cell::ofText(QStringLiteral(" 1 "));
+    cells[L::Diario] = Cell::ofText(QStringLiteral("D1"));
+    cells[L::Serie] = Cell::ofText(QStringLiteral("A"));
+    cells[L::DataR] = Cell::ofText(QStringLiteral("15-01-2024"));
+    cells[L::LinCC] = Cell::ofText(QStringLiteral("12345"));
+    cells[L::RubOrc] = Cell::ofText(QStringLiteral("   "));
+    cells[L::Doc] = doc.isNull() ? Cell::empty() : Cell::ofText(doc);
+    cells[L::MaxColumns] = Cell::ofText(QStringLiteral("ignorada"));
+    return cells;
+}
+
+class MovementReaderTest : public ::testing::TestWithParam<WorkbookFormat> {
+protected:
+    void read(std::vector<std::vector<Cell>> rows) {
+        rows.insert(rows.begin(), header());
+        const QString path = folder.file(
+            GetParam() == WorkbookFormat::Xls ? QStringLiteral("m.xls") : QStringLiteral("m.xlsx"));
+        writeWorkbook(path, {SheetData{QStringLiteral("Mov"), rows, {}}}, GetParam());
+        readMovementSheet(*Workbook::open(path), QStringLiteral("Mov"), lines, documents);
+    }
+    QString message(std::vector<std::vector<Cell>> rows) {
+        try {
+            read(std::move(rows));
+        } catch (const WorkbookError& error) {
+            return error.message();
+        }
+        return {};
+    }
+
+    test::TempFolder folder;
+    ImportLinesTable lines;
+    ImportDocumentsTable documents;
+};
+
+TEST_P(MovementReaderTest, cells_are_trimmed_cut_and_typed_by_position) {
+    auto row = line(QStringLiteral("D-0001"), 1.00015);
+    row[L::ValorBase] = Cell::ofText(QStringLiteral("1234,5"));
+    read({row});
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_EQ(lines.value(0, L::TpTerc), Value(2));
+    EXPECT_EQ(lines.value(0, L::Conta), Value(QStringLiteral("211123456789012")));
+    EXPECT_EQ(lines.value(0, L::Terc), Value(QStringLiteral("211")));  // a number read as text
+    EXPECT_EQ(lines.value(0, L::TpDoc), Value(QStringLiteral("FTX")));
+    EXPECT_EQ(lines.value(0, L::DataDoc), Value(QStringLiteral("31-01-2024")));
+    EXPECT_EQ(lines.value(0, L::Valor), Value(Money::fromUnits(10002)));  // half to even
+    EXPECT_EQ(lines.value(0, L::DbCr), Value(1));
+    EXPECT_EQ(lines.value(0, L::LinCC), Value(123));
+    EXPECT_EQ(lines.value(0, L::ValorBase), Value(Money::fromUnits(12345000)));
+    EXPECT_EQ(lines.value(0, L::RubOrc), Value(QString()));  // blanks: empty text, not null
+    EXPECT_TRUE(lines.value(0, L::Setor).isNull());          // empty cell: null
+    EXPECT_TRUE(lines.value(0, L::CodIva).isNull());
+    ASSERT_EQ(documents.size(), 1);
+    EXPECT_EQ(documents.value(0, ImportDocumentsTable::Ano), Value(2024));
+    EXPECT_EQ(documents.value(0, ImportDocumentsTable::Serie), Value(QStringLiteral("A")));
+}
+
+TEST_P(MovementReaderTest, a_key_that_comes_back_joins_its_first_document) {
+    read({line(QStringLiteral("A")), line(QStringLiteral("A")), line(QStringLiteral("B")),
+          line(QStringLiteral("A")), line(QStringLiteral("a"))});
+    EXPECT_EQ(lines.size(), 5);
+    ASSERT_EQ(documents.size(), 3);
+    EXPECT_EQ(documents.value(0, ImportDocumentsTable::Doc), Value(QStringLiteral("A")));
+    EXPECT_EQ(documents.value(1, ImportDocumentsTable::Doc), Value(QStringLiteral("B")));
+    EXPECT_EQ(documents.value(2, ImportDocumentsTable::Doc), Value(QStringLiteral("a")));
+    lines.setFilter(QStringLiteral("Doc='A'"));
+    EXPECT_EQ(lines.size(), 3);  // case-sensitive: "a" is another document
+}
+
+TEST_P(MovementReaderTest,
+       a_bad_row_stops_the_read_naming_row_and_column_and_keeps_the_rows_before) {
+    auto noKey = line(QString());
+    EXPECT_EQ(message({line(QStringLiteral("A")), line(QStringLiteral("A")), noKey,
+                       line(QStringLiteral("B"))}),
+              QStringLiteral("Linha 4 da folha 'Mov': a coluna W (Doc) está vazia; cada linha tem "
+                             "de indicar o documento."));
+    EXPECT_EQ(lines.size(), 3);  // the row without a key is stored before the read stops
+    EXPECT_EQ(documents.size(), 1);
+
+    auto textValue = line(QStringLiteral("B"));
+    textValue[L::Valor] = Cell::ofText(QStringLiteral("dez euros"));
+    EXPECT_EQ(message({line(QStringLiteral("A")), textValue}),
+              QStringLiteral("Linha 3 da folha 'Mov', coluna F (Valor): o valor 'dez euros' não "
+                             "serve: não é um valor."));
+    EXPECT_EQ(lines.size(), 2);
+
+    auto letterKind = line(QStringLiteral("B"));
+    letterKind[L::DbCr] = Cell::ofText(QStringLiteral("D"));
+    EXPECT_TRUE(message({letterKind})
+                    .startsWith(QStringLiteral("Linha 2 da folha 'Mov', coluna G (DbCr)")));
+
+    std::vector<Cell> narrow(L::MaxColumns - 1, Cell::ofText(QStringLiteral("x")));
+    SheetData sheet{QStringLiteral("Curta"), {narrow, narrow}, {}};
+    const QString path = folder.file(QStringLiteral("narrow.xlsx"));
+    writeWorkbook(path, {sheet}, WorkbookFormat::Xlsx);
+    try {
+        readMovementSheet(*Workbook::open(path), QStringLiteral("Curta"), lines, documents);
+        ADD_FAILURE();
+    } catch (const WorkbookError& error) {
+        EXPECT_TRUE(error.message().contains(QStringLiteral("falta a coluna W (Doc)")));
+    }
+    EXPECT_EQ(lines.size(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, MovementReaderTest,
+                         ::testing::Values(WorkbookFormat::Xls, WorkbookFormat::Xlsx),
+                         [](const auto& info) {
+                             return std::string(info.param == WorkbookFormat::Xls ? "xls" : "xlsx");
+                         });
+
+TEST(MemoryTable, filters_sort_and_edits_keep_the_column_types) {
+    ImportDocumentsTable docs;
+    const QStringList keys = {QStringLiteral("B"), QStringLiteral("O'Neil"), QStringLiteral("A")};
+    for (int i = 0; i < keys.size(); ++i) {
+        const int row = docs.appendRow();
+        docs.setValue(row, ImportDocumentsTable::Doc, Value(keys[i]));
+        docs.setValue(row, ImportDocumentsTable::Ano, i == 1 ? Value() : Value(2023 + i));
+        docs.setValue(row, ImportDocumentsTable::TpDoc, Value(QStringLiteral("FT")));
+    }
+    docs.setFilter(QStringLiteral("Doc='O''Neil'"));
+    ASSERT_EQ(docs.size(), 1);
+    docs.setFilter(QStringLiteral("ano = 2025 and TpDoc='FT'"));
+    ASSERT_EQ(docs.size(), 1);
+    EXPECT_EQ(docs.value(0, ImportDocumentsTable::Doc), Value(QStringLiteral("A")));
+    EXPECT_THROW(docs.setFilter(QStringLiteral("Nada='x'")), MemoryTable::ValueError);
+    EXPECT_THROW(docs.setFilter(QStringLiteral("Ano='dois'")), MemoryTable::ValueError);
+    EXPECT_EQ(docs.filter(), QStringLiteral("ano = 2025 and TpDoc='FT'"));  // left as it was
+    docs.setFilter({});
+    docs.sort(ImportDocumentsTable::Ano);
+    EXPECT_EQ(docs.value(0, ImportDocumentsTable::Doc),
+              Value(QStringLiteral("O'Neil")));  // null first
+    EXPECT_EQ(docs.value(2, ImportDocumentsTable::Doc), Value(QStringLiteral("A")));
+
+    EXPECT_THROW(docs.setValue(0, ImportDocumentsTable::TpDoc, Value(QStringLiteral("FTXX"))),
+                 MemoryTable::ValueError);
+    EXPECT_THROW(docs.setValue(0, ImportDocumentsTable::Ano, Value(40000)),
+                 MemoryTable::ValueError);
+    EXPECT_FALSE(docs.setData(docs.index(0, ImportDocumentsTable::Ano), QStringLiteral("x")));
+    EXPECT_TRUE(docs.setData(docs.index(0, ImportDocumentsTable::Ano), QStringLiteral(" 2030 ")));
+    EXPECT_EQ(docs.value(0, ImportDocumentsTable::Ano), Value(2030));
+}
+
+}  // namespace
+}  // namespace agrimor

@@ -1,0 +1,210 @@
+#include "rateimport/import_rates_screen.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPdfWriter>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTableView>
+#include <QToolBar>
+
+#include "data/data_access.h"
+#include "data/own_tables.h"
+#include "movimport/workbook_writer.h"
+#include "rateimport/grid_report.h"
+#include "tests/support/scripted_prompter.h"
+#include "tests/support/test_databases.h"
+
+namespace agrimor {
+namespace {
+
+class FrmImportarTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        db = test::createDatabase(test::EngineKind::Sqlite, folder.path(), QStringLiteral("c.db"));
+        ensureOwnTables(*db);
+        FileDialogs dialogs;
+        dialogs.open = [this](QWidget*, const QString& startFolder, const QString& filter) {
+            seenFolders << startFolder;
+            EXPECT_EQ(filter, QStringLiteral("Excel (*.xls*)"));
+            return nextFile;
+        };
+        dialogs.save = [this](QWidget*, const QString&, const QString&) { return saveAs; };
+        dialogs.openWithDefaultApplication = [this](const QString& path) {
+            opened << path;
+            return true;
+        };
+        screen = std::make_unique<FrmImportar>(*db, prompter, dialogs);
+        screen->show();
+    }
+
+    QString rateBook(int rows, const QString& name = QStringLiteral("Cambios.xlsx")) {
+        SheetData sheet{
+            QStringLiteral("Câmbios"),
+            {{Cell::ofText(QStringLiteral("Moeda")), Cell::ofText(QStringLiteral("Data")),
+              Cell::ofText(QStringLiteral("Câmbio"))}},
+            {}};
+        for (int i = 0; i < rows; ++i)
+            sheet.rows.push_back({Cell::ofText(QStringLiteral("USD")),
+                                  Cell::ofDate(QDate(2024, 1, 1).addDays(i)),
+                                  Cell::ofNumber(1.1 + i / 1000.0)});
+        writeWorkbook(folder.file(name), {sheet}, workbookFormatFor(name));
+        return folder.file(name);
+    }
+
+    QPushButton* button(const char* name) const {
+        return screen->findChild<QPushButton*>(QString::fromLatin1(name));
+    }
+
+    int storedRows() {
+        return static_cast<int>(
+            db->openReadOnly(QStringLiteral("SELECT COUNT(*) FROM zeb_CNS_Cambios"))
+                .field(0)
+                .toInt());
+    }
+
+    test::TempFolder folder;
+    std::unique_ptr<DataAccess> db;
+    test::ScriptedPrompter prompter;
+    std::unique_ptr<FrmImportar> screen;
+    QString nextFile;
+    QString saveAs;
+    QStringList seenFolders;
+    QStringList opened;
+};
+
+TEST_F(FrmImportarTest, a_workbook_is_read_reviewed_and_stored_on_confirmation) {
+    EXPECT_EQ(screen->windowTitle(), QStringLiteral("Importar Câmbios"));
+    EXPECT_FALSE(button("btConf")->isEnabled());
+    EXPECT_TRUE(button("btImp")->isHidden());
+    EXPECT_EQ(button("btFx0")->toolTip(), QStringLiteral("Lista de ficheios a importar."));
+
+    nextFile = rateBook(40);
+    screen->chooseFile();
+    EXPECT_TRUE(prompter.prompts().empty()) << prompter.lastText().toStdString();
+    EXPECT_EQ(screen->fileField()->text(), nextFile);
+    EXPECT_EQ(screen->fileChoice().folder, folder.path() + QLatin1Char('/'));
+    EXPECT_EQ(screen->fileChoice().fileName, QStringLiteral("Cambios.xlsx"));
+    EXPECT_EQ(screen->sheetList()->currentItem()->text(), QStringLiteral("Câmbios"));
+    EXPECT_TRUE(screen->grid()->isVisible());
+    EXPECT_EQ(screen->grid()->model()->rowCount(), 40);
+    EXPECT_EQ(screen->grid()->model()->headerData(2, Qt::Horizontal).toString(),
+              QStringLiteral("Câmbio"));
+    EXPECT_EQ(screen->grid()->columnWidth(0), 2450 / 15);
+    EXPECT_TRUE(button("btConf")->isEnabled());
+    EXPECT_TRUE(button("btExcel")->isVisible());
+
+    // A second choice starts in the remembered folder; cancelling empties the field only.
+    nextFile.clear();
+    screen->chooseFile();
+    EXPECT_EQ(seenFolders.last(), folder.path() + QLatin1Char('/'));
+    EXPECT_EQ(screen->fileField()->text(), QString());
+    EXPECT_EQ(screen->grid()->model()->rowCount(), 40);
+
+    prompter.answer(Answer::Cancel);
+    screen->confirm();
+    EXPECT_EQ(storedRows(), 0);
+    prompter.answer(Answer::Ok);
+    screen->confirm();
+    EXPECT_EQ(
+        prompter.texts(),
+        (QStringList{
+            QStringLiteral("Vai proceder à gravação da informação.\r\nPretende continuar?"),
+            QStringLiteral("Vai proceder à gravação da informação.\r\nPretende continuar?")}));
+    EXPECT_EQ(storedRows(), 40);
+    EXPECT_TRUE(screen->grid()->isHidden());
+    EXPECT_FALSE(button("btConf")->isEnabled());
+    EXPECT_TRUE(button("btFx0")->hasFocus() || !screen->isActiveWindow());
+}
+
+TEST_F(FrmImportarTest, a_file_that_is_not_a_workbook_is_reported_and_the_screen_stays_usable) {
+    nextFile = folder.file(QStringLiteral("notas.xls"));
+    QFile file(nextFile);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("isto não é um livro");
+    file.close();
+    screen->chooseFile();
+    ASSERT_EQ(prompter.prompts().size(), 1u);
+    EXPECT_TRUE(prompter.lastText().startsWith(
+        QStringLiteral("-2147467259 - O ficheiro não é um livro de Excel")));
+    EXPECT_TRUE(prompter.lastText().endsWith(QStringLiteral(" - Abrir_Ficheiro_Excel")));
+    EXPECT_FALSE(button("btConf")->isEnabled());
+
+    nextFile = rateBook(2, QStringLiteral("ok.xls"));
+    screen->chooseFile();
+    EXPECT_EQ(screen->rates().size(), 2);
+}
+
+TEST_F(FrmImportarTest, the_print_preview_takes_the_grids_place_and_gives_it_back) {
+    nextFile = rateBook(120);
+    screen->chooseFile();
+    const QRect gridPlace = screen->grid()->geometry();
+    button("btImp")->click();
+    EXPECT_TRUE(screen->viewer()->isVisible());
+    EXPECT_TRUE(screen->grid()->isHidden());
+    EXPECT_EQ(button("btImp")->text(), QStringLiteral("Grelha"));
+    EXPECT_FALSE(button("btExcel")->isEnabled());
+    EXPECT_FALSE(button("btConf")->isEnabled());
+    EXPECT_FALSE(button("btCancelar")->isEnabled());
+    EXPECT_EQ(screen->viewer()->x(), gridPlace.x());
+    EXPECT_EQ(screen->viewer()->width(), gridPlace.width());
+    EXPECT_GT(screen->viewer()->pageCount(), 1);
+
+    QStringList tips;
+    for (QAction* tool : screen->viewer()->tools())
+        tips << tool->toolTip();
+    EXPECT_EQ(tips, (QStringList{QStringLiteral("Imprimir"), QStringLiteral("Copiar"),
+                                 QStringLiteral("Procurar"), QStringLiteral("Página Simples"),
+                                 QStringLiteral("Páginas Múltiplas"), QStringLiteral("Diminuir"),
+                                 QStringLiteral("Aumentar"), QStringLiteral("Página anterior"),
+                                 QStringLiteral("Página seguinte"), QStringLiteral("Avançar"),
+                                 QStringLiteral("Recuar")}));
+    EXPECT_EQ(screen->viewer()->tools().first()->text(), QStringLiteral("&Imprimir..."));
+    // Next page, then back and forward through the pages seen.
+    screen->viewer()->tools()[8]->trigger();
+    EXPECT_EQ(screen->viewer()->currentPage(), 2);
+    screen->viewer()->tools()[10]->trigger();
+    EXPECT_EQ(screen->viewer()->currentPage(), 1);
+    screen->viewer()->tools()[9]->trigger();
+    EXPECT_EQ(screen->viewer()->currentPage(), 2);
+
+    button("btImp")->click();
+    EXPECT_TRUE(screen->viewer()->isHidden());
+    EXPECT_TRUE(screen->grid()->isVisible());
+    EXPECT_EQ(button("btImp")->text(), QStringLiteral("Imprimir"));
+    EXPECT_TRUE(button("btExcel")->isEnabled());
+    EXPECT_TRUE(button("btConf")->isEnabled());
+    EXPECT_TRUE(button("btCancelar")->isEnabled());
+
+    saveAs = folder.file(QStringLiteral("grelha.xls"));
+    button("btExcel")->click();
+    EXPECT_EQ(opened, QStringList{saveAs});
+    EXPECT_TRUE(button("btSair")->isEnabled());
+}
+
+TEST(GridReport, pages_carry_every_row_under_the_title) {
+    test::TempFolder folder;
+    RatesTable rates;
+    for (int i = 0; i < 200; ++i) {
+        const int row = rates.appendRow();
+        rates.setValue(row, RatesTable::Moeda, Value(QStringLiteral("EUR")));
+        rates.setValue(row, RatesTable::Data, Value(QDate(2024, 1, 1)));
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(folder.file(QStringLiteral("r.pdf")));
+    int perPage = 0;
+    const int pages =
+        printGrid(printer, rates, QStringLiteral("Registos a Importar"), {163, 193, 230}, &perPage);
+    EXPECT_EQ(pages, (200 + perPage - 1) / perPage);
+    EXPECT_GT(pages, 1);
+    EXPECT_GT(QFileInfo(folder.file(QStringLiteral("r.pdf"))).size(), 0);
+}
+
+}  // namespace
+}  // namespace agrimor

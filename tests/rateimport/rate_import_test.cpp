@@ -1,0 +1,240 @@
+#include <gtest/gtest.h>
+
+#include "data/data_access.h"
+#include "data/own_tables.h"
+#include "movimport/workbook.h"
+#include "movimport/workbook_writer.h"
+#include "rateimport/grid_export.h"
+#include "rateimport/rates_table.h"
+#include "tests/support/scripted_prompter.h"
+#include "tests/support/test_databases.h"
+
+namespace agrimor {
+namespace {
+
+using test::EngineKind;
+
+std::vector<Cell> rateRow(Cell currency, Cell date, Cell rate) {
+    return {std::move(currency), std::move(date), std::move(rate)};
+}
+
+std::vector<Cell> rateRow(const char* currency, QDate date, double rate) {
+    return rateRow(Cell::ofText(QString::fromLatin1(currency)), Cell::ofDate(date),
+                   Cell::ofNumber(rate));
+}
+
+class RateFiles {
+protected:
+    QString write(std::vector<std::vector<Cell>> rows,
+                  const QString& name = QStringLiteral("c.xlsx")) {
+        rows.insert(rows.begin(), rateRow(Cell::ofText(QStringLiteral("Moeda")),
+                                          Cell::ofText(QStringLiteral("Data")),
+                                          Cell::ofText(QStringLiteral("Câmbio"))));
+        const QString path = folder.file(name);
+        writeWorkbook(
+            path,
+            {SheetData{QStringLiteral("Câmbios"), rows, {}},
+             SheetData{QStringLiteral("Outra"),
+                       {rateRow(Cell::ofText(QStringLiteral("x")), Cell::empty(), Cell::empty()),
+                        rateRow("JPY", QDate(2024, 1, 2), 160)},
+                       {}}},
+            workbookFormatFor(path));
+        return path;
+    }
+    QString readError(std::vector<std::vector<Cell>> rows) {
+        try {
+            readRatesWorkbook(*Workbook::open(write(std::move(rows))), rates);
+        } catch (const WorkbookError& error) {
+            EXPECT_EQ(rates.size(), 0);
+            return error.message();
+        }
+        return {};
+    }
+
+    test::TempFolder folder;
+    RatesTable rates;
+};
+
+class RateReadTest : public RateFiles, public ::testing::Test {};
+
+TEST_F(RateReadTest,
+       the_first_sheet_is_read_skipping_rows_without_currency_and_rounding_half_even) {
+    readRatesWorkbook(
+        *Workbook::open(write({
+            rateRow(Cell::empty(), Cell::ofDate(QDate(2024, 1, 1)), Cell::ofNumber(9)),
+            rateRow("USD", QDate(2024, 1, 31), 1.00015),
+            rateRow(Cell::ofText(QStringLiteral("GBP")), Cell::ofText(QStringLiteral("01-02-2024")),
+                    Cell::ofText(QStringLiteral("0,85125"))),
+            rateRow("CHF", QDate(2024, 2, 1), 0.94235),
+        })),
+        rates);
+    ASSERT_EQ(rates.size(), 3);
+    EXPECT_EQ(rates.value(0, RatesTable::Moeda), Value(QStringLiteral("USD")));
+    EXPECT_EQ(rates.value(0, RatesTable::Data), Value(QDate(2024, 1, 31)));
+    EXPECT_EQ(rates.value(0, RatesTable::Cambio), Value(Money::fromUnits(10002)));
+    EXPECT_EQ(rates.value(1, RatesTable::Cambio), Value(Money::fromUnits(8512)));
+    EXPECT_EQ(rates.value(2, RatesTable::Cambio), Value(Money::fromUnits(9424)));
+    EXPECT_EQ(rates.displayText(1, RatesTable::Cambio), QStringLiteral(".8512"));
+    EXPECT_EQ(rates.displayText(1, RatesTable::Data), QStringLiteral("01-02-2024"));
+}
+
+TEST_F(RateReadTest, bad_cells_and_empty_sheets_are_refused_with_the_row_and_column) {
+    EXPECT_EQ(
+        readError({rateRow(Cell::ofText(QStringLiteral("USD")), Cell::ofDate(QDate(2024, 1, 2)),
+                           Cell::ofText(QStringLiteral("um e pouco")))}),
+        QStringLiteral("Linha 2 da folha 'Câmbios', coluna C (Câmbio): 'um e pouco' não é um "
+                       "câmbio."));
+    EXPECT_EQ(readError({rateRow("USD", QDate(2024, 1, 2), 1.1),
+                         rateRow(Cell::ofText(QStringLiteral("USD")),
+                                 Cell::ofText(QStringLiteral("31-12-1899")), Cell::ofNumber(1))}),
+              QStringLiteral("Linha 3 da folha 'Câmbios', coluna B (Data): a data 31-12-1899 é "
+                             "anterior a 1900."));
+    EXPECT_EQ(readError({rateRow(Cell::ofText(QStringLiteral("USD")),
+                                 Cell::ofText(QStringLiteral("amanhã")), Cell::ofNumber(1))}),
+              QStringLiteral("Linha 2 da folha 'Câmbios', coluna B (Data): 'amanhã' não é uma data "
+                             "(dd-mm-aaaa)."));
+    EXPECT_EQ(readError({rateRow(Cell::ofText(QStringLiteral("USD")),
+                                 Cell::ofDate(QDate(2024, 1, 2)), Cell::empty())}),
+              QStringLiteral("Linha 2 da folha 'Câmbios', coluna C (Câmbio): falta o câmbio."));
+    EXPECT_EQ(readError({}), QStringLiteral("A folha 'Câmbios' não tem câmbios para importar."));
+}
+
+class RateStoreTest : public RateFiles, public ::testing::TestWithParam<EngineKind> {
+protected:
+    void SetUp() override {
+        db = test::createDatabase(GetParam(), folder.path(), QStringLiteral("c.db"));
+        ensureOwnTables(*db);
+        auto rs = db->openUpdatable(QStringLiteral("zeb_CNS_Cambios"), QStringLiteral("1 = 0"));
+        rs.addNew();
+        rs.setField(QStringLiteral("Moeda"), QStringLiteral("USD"));
+        rs.setField(QStringLiteral("Data"), QDate(2024, 1, 31));
+        rs.setField(QStringLiteral("Cambio"), Money::fromWhole(2));
+        rs.update();
+    }
+    QStringList stored() {
+        QStringList rows;
+        auto rs = db->openReadOnly(
+            QStringLiteral("SELECT Moeda, Data, Cambio FROM zeb_CNS_Cambios ORDER BY Moeda, Data"));
+        for (; !rs.eof(); rs.moveNext())
+            rows << QStringLiteral("%1 %2 %3")
+                        .arg(rs.field(0).toText(), rs.field(1).toDate().toString(Qt::ISODate),
+                             rs.field(2).toMoney().toString(4));
+        return rows;
+    }
+    std::unique_ptr<DataAccess> db;
+};
+
+TEST_P(RateStoreTest, a_stored_rate_is_replaced_new_ones_added_and_the_currency_cut_to_three) {
+    readRatesWorkbook(*Workbook::open(write({rateRow("USD", QDate(2024, 1, 31), 1.08),
+                                             rateRow("GBPX", QDate(2024, 1, 31), 0.85)})),
+                      rates);
+    EXPECT_EQ(storeRates(*db, rates), QString());
+    EXPECT_EQ(stored(), (QStringList{QStringLiteral("GBP 2024-01-31 0.8500"),
+                                     QStringLiteral("USD 2024-01-31 1.0800")}));
+    EXPECT_FALSE(db->inTransaction());
+}
+
+TEST_P(RateStoreTest, a_failing_row_stores_nothing_and_every_failure_is_described) {
+    db->execute(QStringLiteral(
+        "CREATE TRIGGER refuse BEFORE INSERT ON zeb_CNS_Cambios WHEN NEW.Moeda = 'BAD' "
+        "BEGIN SELECT RAISE(ABORT, 'moeda recusada'); END"));
+    readRatesWorkbook(*Workbook::open(write({rateRow("EUR", QDate(2024, 1, 31), 1),
+                                             rateRow("BAD", QDate(2024, 1, 31), 1)})),
+                      rates);
+    const QString failure = storeRates(*db, rates);
+    EXPECT_TRUE(failure.contains(QStringLiteral("moeda recusada"))) << failure.toStdString();
+    EXPECT_TRUE(failure.endsWith(QStringLiteral(" em Gravar_Cambios "))) << failure.toStdString();
+    EXPECT_EQ(stored(), QStringList{QStringLiteral("USD 2024-01-31 2.0000")});
+    EXPECT_FALSE(db->inTransaction());
+
+    // A failure outside the rows (here the transaction can not even begin) is described too.
+    db->close();
+    const QString closed = storeRates(*db, rates);
+    EXPECT_FALSE(closed.isEmpty());
+    EXPECT_FALSE(closed.contains(QStringLiteral("Gravar_Cambios")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, RateStoreTest,
+                         ::testing::Values(EngineKind::Sqlite, EngineKind::OdbcSqlite),
+                         ::testing::PrintToStringParamName());
+
+class GridExportTest : public RateFiles, public ::testing::Test {
+protected:
+    void fill(int count) {
+        for (int i = 0; i < count; ++i) {
+            const int row = rates.appendRow();
+            rates.setValue(row, RatesTable::Moeda, Value(QStringLiteral("USD")));
+            rates.setValue(row, RatesTable::Data, Value(QDate(2024, 1, 1).addDays(i % 5000)));
+            rates.setValue(row, RatesTable::Cambio, Value(Money::fromUnits(10000 + i)));
+        }
+    }
+    test::ScriptedPrompter prompter;
+    QStringList opened;
+};
+
+TEST_F(GridExportTest, both_formats_read_back_as_the_grid_shows_and_the_file_is_opened) {
+    fill(3);
+    for (const QString& name : {QStringLiteral("out.xls"), QStringLiteral("out.xlsx")}) {
+        const QString path = exportGrid(
+            rates, prompter, [&](const QString&) { return folder.file(name); },
+            [&](const QString& p) {
+                opened << p;
+                return true;
+            });
+        ASSERT_EQ(path, folder.file(name));
+        RatesTable back;
+        readRatesWorkbook(*Workbook::open(path), back);
+        ASSERT_EQ(back.size(), 3);
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < RatesTable::MaxColumns; ++c)
+                EXPECT_EQ(back.value(r, c), rates.value(r, c)) << name.toStdString();
+    }
+    EXPECT_EQ(opened.size(), 2);
+    EXPECT_TRUE(prompter.prompts().empty());
+
+    bool asked = false;
+    EXPECT_EQ(exportGrid(rates, prompter,
+                         [&](const QString&) {
+                             asked = true;
+                             return QString();
+                         },
+                         {}),
+              QString());
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(
+        exportGrid(rates, prompter,
+                   [&](const QString&) { return folder.file(QStringLiteral("nada/x.xls")); }, {}),
+        QString());
+    ASSERT_EQ(prompter.prompts().size(), 1u);
+    EXPECT_TRUE(prompter.lastText().startsWith(
+        QStringLiteral("Não foi possivel executar a exportação para Excel !\r\nErro: ")));
+    EXPECT_EQ(prompter.prompts().back().icon, PromptIcon::Error);
+}
+
+TEST_F(GridExportTest, the_xls_row_limit_is_65534_rows) {
+    fill(kMaxExportRows);
+    const QString path = exportGrid(
+        rates, prompter, [&](const QString&) { return folder.file(QStringLiteral("max")); }, {});
+    EXPECT_EQ(path, folder.file(QStringLiteral("max.xls")));
+    RatesTable back;
+    readRatesWorkbook(*Workbook::open(path), back);
+    EXPECT_EQ(back.size(), kMaxExportRows);
+
+    fill(1);
+    bool asked = false;
+    EXPECT_EQ(exportGrid(rates, prompter,
+                         [&](const QString&) {
+                             asked = true;
+                             return QString();
+                         },
+                         {}),
+              QString());
+    EXPECT_FALSE(asked);
+    EXPECT_EQ(
+        prompter.lastText(),
+        QStringLiteral("Não é possivel exportar para excel grelhas com mais de 65534 linhas!"));
+    EXPECT_EQ(prompter.prompts().back().title, QString());
+}
+
+}  // namespace
+}  // namespace agrimor
