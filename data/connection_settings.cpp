@@ -35,10 +35,8 @@ bool ConnectionSettings::odbcDriverIsSqlite() const {
 QString ConnectionSettings::odbcConnectionString(const QString& sqliteExtension) const {
     QString text = QStringLiteral("Driver={%1};").arg(odbc.driver);
     if (odbcDriverIsSqlite()) {
-        // NoCreat: a missing file is an error, never a new empty database. StepAPI: rows are
-        // fetched as they are stepped, not the whole result read into memory first, so a
-        // streamed query stays small as it does on a server.
-        text += QStringLiteral("Database=%1;NoCreat=1;StepAPI=1;").arg(odbcValue(sqliteFile()));
+        // NoCreat: a missing file is an error, never a new empty database.
+        text += QStringLiteral("Database=%1;NoCreat=1;").arg(odbcValue(sqliteFile()));
         if (!sqliteExtension.isEmpty())
             text += QStringLiteral("LoadExt=%1;").arg(odbcValue(sqliteExtension));
         return text;

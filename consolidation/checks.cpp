@@ -1,0 +1,109 @@
+#include "consolidation/checks.h"
+
+#include <QSet>
+
+#include "app/core/anomaly_list.h"
+#include "consolidation/company_settings.h"
+#include "consolidation/movement_query.h"
+#include "data/data_access.h"
+
+namespace agrimor {
+
+namespace {
+
+bool hasRows(DataAccess& db, const QString& sql, const Params& params) {
+    struct First : RowSink {
+        bool found = false;
+        void columns(const QList<ColumnInfo>&) override {}
+        bool row(std::vector<Value>&) override {
+            found = true;
+            return false;
+        }
+    } first;
+    db.queryEach(sql, params, first);
+    return first.found;
+}
+
+// Accounts compare as the databases' collation does: case and trailing spaces ignored.
+QString accountKey(const QString& account) {
+    qsizetype length = account.size();
+    while (length > 0 && account.at(length - 1) == QLatin1Char(' '))
+        --length;
+    return account.left(length).toCaseFolded();
+}
+
+// Collects a one-column result.
+class TextColumn : public RowSink {
+public:
+    explicit TextColumn(std::function<void(const Value&)> take) : take_(std::move(take)) {}
+    void columns(const QList<ColumnInfo>&) override {}
+    bool row(std::vector<Value>& values) override {
+        take_(values.front());
+        return true;
+    }
+
+private:
+    std::function<void(const Value&)> take_;
+};
+
+}  // namespace
+
+void checkSettings(DataAccess& consolidated, const CompanySettings& settings, int year,
+                   AnomalyList& anomalies) {
+    if (settings.tpDoc.isEmpty())
+        anomalies.append(kDocumentTypeEmpty);
+    else if (!hasRows(consolidated, QStringLiteral("Select Codigo from TpDoc where Codigo=?"),
+                      {settings.tpDoc}))
+        anomalies.append(settings.tpDoc + kDocumentTypeMissing);
+
+    if (settings.contaArred.isEmpty()) {
+        anomalies.append(kRoundingAccountEmpty);
+        return;
+    }
+    if (!hasRows(consolidated,
+                 QStringLiteral("Select Conta from POC where Exercicio=? and Conta=? "),
+                 {year, settings.contaArred}))
+        anomalies.append(settings.contaArred + kRoundingAccountMissing);
+}
+
+void checkPeriodFree(DataAccess& consolidated, const CompanySettings& settings,
+                     const Period& period, AnomalyList& anomalies) {
+    const QString monthFilter = period.cumulative ? QStringLiteral(" Mes>=1  AND (MES <= ?) ")
+                                                  : QStringLiteral(" (MES >= ?) AND (MES <= ?) ");
+    Params params{settings.tpDoc, settings.serie, period.year};
+    params << periodParams(period);
+    if (hasRows(
+            consolidated,
+            QStringLiteral("Select TpDoc from MovCtb where TpDoc=? and Serie=? and Ano=? and ") +
+                monthFilter,
+            params))
+        anomalies.append(kPeriodIntegrated);
+}
+
+void checkAccounts(DataAccess& consolidated, DataAccess& company, const Period& period,
+                   AnomalyList& anomalies) {
+    QSet<QString> chart;
+    TextColumn chartSink([&](const Value& account) { chart.insert(accountKey(account.toText())); });
+    consolidated.queryEach(QStringLiteral("Select Conta from POC where Exercicio=?"), {period.year},
+                           chartSink);
+
+    const Params params = movementParams(period);
+    QSet<QString> missing;
+    TextColumn distinctSink([&](const Value& account) {
+        const QString key = accountKey(account.toText());
+        if (!chart.contains(key))
+            missing.insert(key);
+    });
+    company.queryEach(distinctMovementAccountsQuery(period.cumulative), params, distinctSink);
+    if (missing.isEmpty())
+        return;
+
+    TextColumn linesSink([&](const Value& account) {
+        const QString text = account.toText();
+        if (missing.contains(accountKey(text)))
+            anomalies.append(text + kAccountMissing);
+    });
+    company.queryEach(movementAccountsQuery(period.cumulative), params, linesSink);
+}
+
+}  // namespace agrimor

@@ -1,0 +1,243 @@
+#include "consolidation/consolidation_commands.h"
+
+#include <memory>
+
+#include "app/core/anomaly_list.h"
+#include "app/core/company_opening.h"
+#include "app/core/message_box.h"
+#include "consolidation/anomalies_file.h"
+#include "consolidation/checks.h"
+#include "consolidation/company_settings.h"
+#include "consolidation/month_rate.h"
+#include "data/company_connection.h"
+#include "data/data_access.h"
+#include "data/db_error.h"
+
+namespace agrimor {
+
+namespace {
+
+const QString kFillFields = QStringLiteral("Deve preencher os campos!");
+const QString kContinue = QStringLiteral("\r\nPretende continuar?");
+
+QString companyMessage(const CompanyTab& company, const QString& text) {
+    return QStringLiteral("Empresa:  ") + company.caption.trimmed() + QStringLiteral("\r\n") + text;
+}
+
+QString errorMessage(const CompanyTab& company, const QString& text) {
+    return QStringLiteral("Empresa: ") + company.caption + QStringLiteral("\n\rErro: ") + text;
+}
+
+QString anomaliesMessage(const QString& file) {
+    return QStringLiteral("Foram detetadas anomalias \n\rConsulte o ficheiro ") + file;
+}
+
+// Runs `body`; an error is shown as the company's error and reported by returning false. The
+// caller's transaction guards have rolled back by then; an engine left inside one is rolled back
+// here as well.
+template <typename Body>
+bool guarded(ConsolidationEnvironment& environment, const CompanyTab& company, Body&& body) {
+    QString error;
+    try {
+        body();
+        return true;
+    } catch (const DbError& e) {
+        error = e.message();
+    } catch (const ConsolidationError& e) {
+        error = e.message();
+    } catch (const std::exception& e) {
+        error = QString::fromLocal8Bit(e.what());
+    }
+    try {
+        if (environment.consolidated.inTransaction())
+            environment.consolidated.rollback();
+    } catch (const DbError&) {
+        // The rollback's own failure adds nothing the user can act on.
+    }
+    inform(environment.prompter, errorMessage(company, error));
+    return false;
+}
+
+// The checks every company passes before it is written, in order: settings and month rate,
+// settings check, period check, the company database, its movements' accounts. The company's
+// connection is left open for the writing.
+struct CheckedCompany {
+    CompanySettings settings;
+    Period period;
+    Money rate;
+    std::unique_ptr<DataAccess> database;
+};
+
+CheckedCompany checkCompany(ConsolidationEnvironment& environment, const CompanyTab& company,
+                            const ProcessingInput& input, AnomalyList& anomalies) {
+    DataAccess& consolidated = environment.consolidated;
+    CheckedCompany checked;
+    checked.settings = readCompanySettings(consolidated, company.bd);
+    checked.period = {parseYear(input.yearText), input.month, checked.settings.cumulative()};
+    checked.rate = monthRate(consolidated, checked.settings.moeda, input.month, checked.period.year,
+                             anomalies);
+    checkSettings(consolidated, checked.settings, checked.period.year, anomalies);
+    checkPeriodFree(consolidated, checked.settings, checked.period, anomalies);
+    checked.database = connectCompany(consolidated, readCompanyParameters(consolidated, company.bd),
+                                      CompanyOpenFailureReport::toAnomalies(anomalies));
+    if (checked.database)
+        checkAccounts(consolidated, *checked.database, checked.period, anomalies);
+    return checked;
+}
+
+}  // namespace
+
+CommandResult runConsolidation(ConsolidationEnvironment& environment,
+                               const ProcessingInput& input) {
+    CommandResult result;
+    Prompter& prompter = environment.prompter;
+    if (!confirmOkCancel(prompter,
+                         QStringLiteral("Vai proceder à integração de movimentos!") + kContinue))
+        return {CommandOutcome::Cancelled, {}, {}};
+    if (!input.fieldsFilled()) {
+        inform(prompter, kFillFields);
+        return {CommandOutcome::FieldsMissing, {}, {}};
+    }
+
+    AnomalyList anomalies;
+    AnomaliesFile file(anomaliesFileName(environment.dataFolder, environment.clock()));
+    for (const CompanyTab& company : input.companies) {
+        bool stop = false;
+        const bool ok = guarded(environment, company, [&] {
+            CheckedCompany checked = checkCompany(environment, company, input, anomalies);
+            if (!anomalies.isEmpty()) {
+                if (checked.database)
+                    result.companyStatements += checked.database->roundTrips();
+                checked.database.reset();
+                file.write(company.caption, anomalies);
+                file.finish();
+                anomalies.clear();
+                stop = true;
+                return;
+            }
+            if (!confirmOkCancel(
+                    prompter,
+                    QStringLiteral("Vai proceder à integração dos movimentos na Empresa ") +
+                        company.caption.trimmed() + kContinue))
+                return;
+            const WriteSummary summary =
+                writeMovements(environment.consolidated, *checked.database, company.bd,
+                               checked.settings, checked.period, checked.rate);
+            result.companyStatements += checked.database->roundTrips();
+            checked.database->close();
+            result.written.emplace_back(company.bd, summary);
+            inform(prompter,
+                   companyMessage(company, QStringLiteral("Integração efetuada com sucesso!")));
+        });
+        if (!ok) {
+            result.outcome = CommandOutcome::Failed;
+            return result;
+        }
+        if (stop) {
+            inform(prompter, anomaliesMessage(file.path()));
+            result.outcome = CommandOutcome::AnomaliesFound;
+            result.anomaliesFile = file.path();
+            return result;
+        }
+    }
+    return result;
+}
+
+CommandResult runCheckUp(ConsolidationEnvironment& environment, const ProcessingInput& input) {
+    CommandResult result;
+    Prompter& prompter = environment.prompter;
+    AnomalyList anomalies;
+    if (!confirmOkCancel(prompter,
+                         QStringLiteral("Vai proceder ao teste dos movimentos!") + kContinue))
+        return {CommandOutcome::Cancelled, {}, {}};
+    if (!input.fieldsFilled()) {
+        inform(prompter, kFillFields);
+        return {CommandOutcome::FieldsMissing, {}, {}};
+    }
+
+    AnomaliesFile file(anomaliesFileName(environment.dataFolder, environment.clock()));
+    for (const CompanyTab& company : input.companies) {
+        const bool ok = guarded(environment, company, [&] {
+            const CheckedCompany checked = checkCompany(environment, company, input, anomalies);
+            if (checked.database)
+                result.companyStatements += checked.database->roundTrips();
+            if (anomalies.isEmpty()) {
+                inform(prompter,
+                       companyMessage(company, QStringLiteral("CheckUp efetuado com sucesso!")));
+                return;
+            }
+            file.write(company.caption, anomalies);
+            anomalies.clear();
+            inform(prompter, companyMessage(company, QStringLiteral("Anomalias detetadas!")));
+        });
+        if (!ok) {
+            result.outcome = CommandOutcome::Failed;
+            break;
+        }
+    }
+    if (!file.created())
+        return result;
+
+    // Anomalies found before an error are still written out and offered.
+    try {
+        file.finish();
+    } catch (const ConsolidationError& e) {
+        inform(prompter, e.message());
+        return {CommandOutcome::Failed, {}, {}};
+    }
+    if (result.outcome != CommandOutcome::Failed)
+        result.outcome = CommandOutcome::AnomaliesFound;
+    result.anomaliesFile = file.path();
+    if (confirmOkCancel(prompter, anomaliesMessage(file.path())) &&
+        confirmOkCancel(prompter,
+                        QStringLiteral("Pretende imprimir as anomalias? ") + file.path())) {
+        const PrintOutcome printed = printTextFile(file.path(), environment.print);
+        if (!printed.accepted)
+            inform(prompter, QStringLiteral("Não há serviço de impressão disponível: o ficheiro %1 "
+                                            "não foi impresso.\r\n%2")
+                                 .arg(file.path(), printed.reason));
+    }
+    return result;
+}
+
+CommandResult runCancellation(ConsolidationEnvironment& environment, const ProcessingInput& input) {
+    CommandResult result;
+    Prompter& prompter = environment.prompter;
+    if (!confirmOkCancel(prompter,
+                         QStringLiteral("Vai proceder à anulação de movimentos!") + kContinue))
+        return {CommandOutcome::Cancelled, {}, {}};
+    if (!input.fieldsFilled()) {
+        inform(prompter, kFillFields);
+        return {CommandOutcome::FieldsMissing, {}, {}};
+    }
+
+    DataAccess& consolidated = environment.consolidated;
+    for (const CompanyTab& company : input.companies) {
+        const bool ok = guarded(environment, company, [&] {
+            const CompanySettings settings = readCompanySettings(consolidated, company.bd);
+            const Period period{parseYear(input.yearText), input.month, settings.cumulative()};
+            const QString where = QStringLiteral(" WHERE     ") +
+                                  periodFilterAnd(period.cumulative) +
+                                  QStringLiteral(" (ANO = ? and TpDoc=? and Serie=?)");
+            Params params = periodParams(period);
+            params << period.year << settings.tpDoc << settings.serie;
+            const Recordset found = consolidated.openReadOnly(
+                QStringLiteral("Select count(*) as Linhas from MovCTB") + where, params);
+            if (found.field(QStringLiteral("Linhas")).toInt() == 0) {
+                inform(prompter,
+                       companyMessage(company, QStringLiteral("Para as condições solicitadas não "
+                                                              "existem movimentos para Anular!")));
+                return;
+            }
+            consolidated.execute(QStringLiteral(" Delete  from MovCTB ") + where, params);
+            inform(prompter, companyMessage(company, QStringLiteral("Movimentos Anulados!")));
+        });
+        if (!ok) {
+            result.outcome = CommandOutcome::Failed;
+            return result;
+        }
+    }
+    return result;
+}
+
+}  // namespace agrimor

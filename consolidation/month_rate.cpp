@@ -1,0 +1,67 @@
+#include "consolidation/month_rate.h"
+
+#include "app/core/anomaly_list.h"
+#include "consolidation/processing_input.h"
+#include "data/data_access.h"
+
+namespace agrimor {
+
+namespace {
+
+// numerator / denominator rounded to the nearest integer, a half to the even one.
+__int128 divideHalfEven(__int128 numerator, __int128 denominator) {
+    if (denominator < 0) {
+        numerator = -numerator;
+        denominator = -denominator;
+    }
+    __int128 quotient = numerator / denominator;
+    __int128 remainder = numerator % denominator;
+    if (remainder < 0)
+        remainder = -remainder;
+    const __int128 twice = remainder * 2;
+    if (twice > denominator || (twice == denominator && quotient % 2 != 0))
+        quotient += numerator < 0 ? -1 : 1;
+    return quotient;
+}
+
+}  // namespace
+
+Money meanRate(const std::vector<Money>& rates) {
+    __int128 sum = 0;
+    for (const Money rate : rates)
+        sum += rate.units();
+    return Money::fromUnits(
+        static_cast<std::int64_t>(divideHalfEven(sum, static_cast<__int128>(rates.size()))));
+}
+
+Money convertToEuros(Money amount, Money rate) {
+    if (rate.units() <= 0)
+        throw ConsolidationError(
+            QStringLiteral("O câmbio do mês (%1) não permite converter os valores")
+                .arg(rate.toString(4)));
+    // amount / rate in cents: units * 100 / rateUnits, then back to ten-thousandths.
+    const __int128 cents =
+        divideHalfEven(static_cast<__int128>(amount.units()) * 100, rate.units());
+    return Money::fromUnits(static_cast<std::int64_t>(cents * 100));
+}
+
+Money monthRate(DataAccess& db, const QString& currency, int month, int year,
+                AnomalyList& anomalies) {
+    if (currency == QLatin1String("EUR") || currency.isEmpty())
+        return Money::fromWhole(1);
+    Recordset rates = db.openReadOnly(
+        QStringLiteral("Select Moeda,Data,Cambio from zeb_CNS_Cambios where Moeda=? and "
+                       "month(data)=?  and year(data)=?  Order by Data Desc"),
+        {currency, month, year});
+    if (rates.isEmpty()) {
+        anomalies.append(kNoRateForMonth);
+        return Money::fromWhole(1);
+    }
+    std::vector<Money> values;
+    values.reserve(static_cast<std::size_t>(rates.rowCount()));
+    for (rates.moveFirst(); !rates.eof(); rates.moveNext())
+        values.push_back(rates.field(QStringLiteral("Cambio")).toMoney());
+    return meanRate(values);
+}
+
+}  // namespace agrimor

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <vector>
+
+#include "data/money.h"
+
+namespace agrimor {
+
+class AnomalyList;
+class DataAccess;
+
+inline const QString kNoRateForMonth = QStringLiteral("Nao existe câmbio para o mês a integrar");
+
+// The rate a company's amounts are divided by for one month: 1 for "EUR" (exactly so written)
+// and for no currency, without reading anything; otherwise the mean of the currency's rates
+// dated in that month of zeb_CNS_Cambios. No rate in the month gives 1 and appends
+// kNoRateForMonth to `anomalies`.
+Money monthRate(DataAccess& db, const QString& currency, int month, int year,
+                AnomalyList& anomalies);
+
+// The mean of `rates`, summed exactly and rounded to four decimals with a half going to the
+// even neighbour. 1.0812, 1.0907 and 1.0855 give 1.0858. The list must not be empty.
+Money meanRate(const std::vector<Money>& rates);
+
+// An amount in the company's currency converted with `rate` and rounded to cents, a half going
+// to the even neighbour; the quotient is exact (no floating point). The rate must be positive.
+Money convertToEuros(Money amount, Money rate);
+
+}  // namespace agrimor

@@ -1,0 +1,38 @@
+#include "consolidation/movement_query.h"
+
+namespace agrimor {
+
+namespace {
+
+// The join keeps the lines as the ERP's own listing has them; only MovCTB's columns are read.
+QString fromWhere(bool cumulative) {
+    return QStringLiteral(
+               " from MovCTB as m Left outer join Poc as p on p.conta=m.conta and "
+               "p.exercicio=m.ano WHERE       (m.CONTA LIKE '9%')  and") +
+           periodFilterAnd(cumulative) + QStringLiteral(" (m.ANO = ? )");
+}
+
+const QString kOrder =
+    QStringLiteral(" order by m.Tpdoc,m.Numdoc,m.Ano,m.serie,m.Numlinha,m.Conta");
+
+}  // namespace
+
+QString movementQuery(bool cumulative) {
+    return QStringLiteral(" select m.* ") + fromWhere(cumulative) + kOrder;
+}
+
+QString movementAccountsQuery(bool cumulative) {
+    return QStringLiteral(" select m.Conta ") + fromWhere(cumulative) + kOrder;
+}
+
+QString distinctMovementAccountsQuery(bool cumulative) {
+    return QStringLiteral(" select distinct m.Conta ") + fromWhere(cumulative);
+}
+
+Params movementParams(const Period& period) {
+    Params params = periodParams(period);
+    params << period.year;
+    return params;
+}
+
+}  // namespace agrimor

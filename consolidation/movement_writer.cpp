@@ -1,0 +1,240 @@
+#include "consolidation/movement_writer.h"
+
+#include <limits>
+#include <optional>
+
+#include "consolidation/company_settings.h"
+#include "consolidation/month_rate.h"
+#include "consolidation/movement_query.h"
+#include "data/data_access.h"
+#include "data/db_error.h"
+
+namespace agrimor {
+
+namespace {
+
+constexpr int kDebit = 1;
+constexpr int kCredit = 2;
+
+// How each source column is written: the columns the consolidation decides, the row version
+// left to the database, and every other column copied.
+enum class Role {
+    Copy,
+    Account,
+    DocumentType,
+    DocumentNumber,
+    Amount,
+    Side,
+    Series,
+    Line,
+    MvDes,
+    Skip
+};
+
+Role roleOf(const QString& column) {
+    static const QHash<QString, Role> roles{
+        {QStringLiteral("CONTA"), Role::Account},
+        {QStringLiteral("TPDOC"), Role::DocumentType},
+        {QStringLiteral("NUMDOC"), Role::DocumentNumber},
+        {QStringLiteral("VALOR"), Role::Amount},
+        {QStringLiteral("DBCR"), Role::Side},
+        {QStringLiteral("SERIE"), Role::Series},
+        {QStringLiteral("NUMLINHA"), Role::Line},
+        {QStringLiteral("MVDES"), Role::MvDes},
+        {QStringLiteral("DBTS"), Role::Skip},
+    };
+    return roles.value(column.toUpper(), Role::Copy);
+}
+
+class Writer : public RowSink {
+public:
+    Writer(DataAccess& consolidated, const CompanySettings& settings, const Period& period,
+           Money rate)
+        : consolidated_(consolidated),
+          settings_(settings),
+          period_(period),
+          rate_(rate),
+          target_(consolidated.openUpdatable(QStringLiteral("MovCtb"), QStringLiteral("conta=?"),
+                                             {QStringLiteral("-1")})) {}
+
+    void columns(const QList<ColumnInfo>& columns) override {
+        names_.clear();
+        roles_.clear();
+        for (const ColumnInfo& column : columns) {
+            names_ << column.name;
+            roles_.push_back(roleOf(column.name));
+        }
+        tpDocColumn_ = requireColumn(QStringLiteral("TPDOC"));
+        numDocColumn_ = requireColumn(QStringLiteral("NUMDOC"));
+        valorColumn_ = requireColumn(QStringLiteral("VALOR"));
+        dbCrColumn_ = requireColumn(QStringLiteral("DBCR"));
+        contaColumn_ = requireColumn(QStringLiteral("CONTA"));
+    }
+
+    bool row(std::vector<Value>& movement) override {
+        if (!started_) {
+            documentNumber_ = firstDocumentNumber();
+            summary_.firstDocument = documentNumber_;
+            summary_.documents = 1;
+            started_ = true;
+        }
+        const QString tpDoc = movement[tpDocColumn_].toText();
+        const std::int64_t numDoc = movement[numDocColumn_].toInt();
+        const bool startsDocument = previousType_ && previousNumber_ != 0 &&
+                                    (tpDoc != *previousType_ || numDoc != previousNumber_);
+        if (startsDocument) {
+            closeDocument();
+            line_ = 1;
+            balance_ = Money();
+            ++documentNumber_;
+            ++summary_.documents;
+        } else {
+            nextLine();
+        }
+
+        const Money valor = movement[valorColumn_].toMoney();
+        const Money amount = convertToEuros(valor.abs(), rate_);
+        if (!amount.isZero()) {
+            // A negative amount is a reversal: it goes to the other side.
+            const bool debit = (movement[dbCrColumn_].toInt() == kDebit) != (valor.units() < 0);
+            balance_ += debit ? amount : -amount;
+            writeLine(movement, movement[contaColumn_], amount, debit ? kDebit : kCredit, line_);
+        }
+        previousType_ = tpDoc;
+        previousNumber_ = numDoc;
+        previous_ = std::move(movement);
+        return true;
+    }
+
+    // After the last movement.
+    WriteSummary finish() {
+        if (started_)
+            closeDocument();
+        return summary_;
+    }
+
+private:
+    int requireColumn(const QString& name) const {
+        for (qsizetype c = 0; c < names_.size(); ++c) {
+            if (names_.at(c).toUpper() == name)
+                return static_cast<int>(c);
+        }
+        throw DbError(
+            DbError::kInvalidColumn,
+            QStringLiteral("O campo '%1' não existe nos movimentos da empresa").arg(name));
+    }
+
+    int firstDocumentNumber() {
+        const Recordset last = consolidated_.openReadOnly(
+            QStringLiteral("Select coalesce(max(Numdoc),0) as Numero from MovCtb where ano=? and "
+                           "TpDoc=? and Serie=? "),
+            {period_.year, settings_.tpDoc, settings_.serie});
+        const std::int64_t number =
+            last.isEmpty() ? 0 : last.field(QStringLiteral("Numero")).toInt();
+        return number != 0 ? static_cast<int>(number + 1) : 1;
+    }
+
+    void nextLine() {
+        if (line_ == std::numeric_limits<std::int16_t>::max())
+            throw ConsolidationError(
+                QStringLiteral("O documento %1 excede o número máximo de linhas")
+                    .arg(documentNumber_));
+        ++line_;
+    }
+
+    // A document that does not balance gets a line on the rounding account, after its last line,
+    // copied from the movement of that last line.
+    void closeDocument() {
+        if (balance_.isZero())
+            return;
+        nextLine();
+        writeLine(previous_, settings_.contaArred, balance_.abs(),
+                  balance_.units() < 0 ? kDebit : kCredit, line_);
+        ++summary_.roundingLines;
+    }
+
+    void writeLine(const std::vector<Value>& source, const Value& account, Money amount, int side,
+                   int line) {
+        target_.addNew();
+        for (std::size_t c = 0; c < source.size(); ++c) {
+            const QString& name = names_.at(static_cast<qsizetype>(c));
+            switch (roles_[c]) {
+                case Role::Copy:
+                    target_.setField(name, source[c]);
+                    break;
+                case Role::Account:
+                    target_.setField(name, account);
+                    break;
+                case Role::DocumentType:
+                    target_.setField(name, settings_.tpDoc);
+                    break;
+                case Role::DocumentNumber:
+                    target_.setField(name, documentNumber_);
+                    break;
+                case Role::Amount:
+                    target_.setField(name, amount);
+                    break;
+                case Role::Side:
+                    target_.setField(name, side);
+                    break;
+                case Role::Series:
+                    target_.setField(name, settings_.serie);
+                    break;
+                case Role::Line:
+                    target_.setField(name, line);
+                    break;
+                case Role::MvDes:
+                    target_.setField(name, 0);
+                    break;
+                case Role::Skip:
+                    break;
+            }
+        }
+        target_.update();
+        ++summary_.lines;
+    }
+
+    DataAccess& consolidated_;
+    const CompanySettings& settings_;
+    Period period_;
+    Money rate_;
+    UpdatableRecordset target_;
+
+    QStringList names_;
+    std::vector<Role> roles_;
+    int tpDocColumn_ = -1, numDocColumn_ = -1, valorColumn_ = -1, dbCrColumn_ = -1,
+        contaColumn_ = -1;
+
+    bool started_ = false;
+    int documentNumber_ = 0;
+    int line_ = 0;
+    Money balance_;
+    std::optional<QString> previousType_;  // none until the first movement
+    std::int64_t previousNumber_ = 0;
+    std::vector<Value> previous_;
+    WriteSummary summary_;
+};
+
+}  // namespace
+
+WriteSummary writeMovements(DataAccess& consolidated, DataAccess& company, int bd,
+                            const CompanySettings& settings, const Period& period, Money rate) {
+    Transaction transaction(consolidated);
+    Writer writer(consolidated, settings, period, rate);
+    company.queryEach(movementQuery(period.cumulative), movementParams(period), writer);
+    const WriteSummary summary = writer.finish();
+
+    UpdatableRecordset settingsRow = consolidated.openUpdatable(
+        QStringLiteral("zeb_CNS_DadosIniciais"), QStringLiteral("BD=?"), {bd});
+    if (!settingsRow.isEmpty()) {
+        settingsRow.moveFirst();
+        settingsRow.setField(
+            QStringLiteral("UltimoMes"),
+            QStringLiteral("%1/%2").arg(period.month, 2, 10, QLatin1Char('0')).arg(period.year));
+        settingsRow.update();
+    }
+    transaction.commit();
+    return summary;
+}
+
+}  // namespace agrimor

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "consolidation/processing_input.h"
+#include "data/money.h"
+
+namespace agrimor {
+
+class DataAccess;
+struct CompanySettings;
+
+// What writing one company produced.
+struct WriteSummary {
+    int firstDocument = 0;  // the first target document number; 0 when there were no movements
+    int documents = 0;      // target document numbers used, empty documents included
+    int lines = 0;          // MovCTB rows written, rounding lines included
+    int roundingLines = 0;
+};
+
+// Converts the company's class-9 movements of the period with `rate`, regroups them into
+// documents of the company's document type and series numbered after the last one of the year in
+// the consolidated database, closes every document that no longer balances with a line on the
+// rounding account, and records the month in the company's UltimoMes: all in one transaction on
+// the consolidated database, so on any failure nothing of the company is written.
+//
+// The movements are streamed from the company database in the movement query's order; only the
+// previous movement is kept (a rounding line copies the columns of its document's last line), so
+// memory does not grow with the number of lines. The lines are appended through one updatable
+// result set, which the ODBC engine sends many rows per round trip.
+//
+// Rules kept from the program's earlier releases: a new document starts when the type or number
+// changes, unless the previous number is 0; a line whose amount converts to 0.00 is not written
+// but keeps its line number (a gap); a document whose lines all convert to 0 still uses its
+// number. Where those releases lost money, a source line with a negative Valor is written with
+// the absolute converted amount on the opposite side (so the document keeps its net effect), and
+// a rounding line always takes the line number after its document's last line.
+WriteSummary writeMovements(DataAccess& consolidated, DataAccess& company, int bd,
+                            const CompanySettings& settings, const Period& period, Money rate);
+
+}  // namespace agrimor

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <stdexcept>
+
+#include "data/value.h"
+
+namespace agrimor {
+
+// The group's companies in the order of the consolidation screen's tabs; a company's position
+// plus one is its number (BD).
+const QStringList& groupCompanyNames();
+
+// One ticked company of the processing tab.
+struct CompanyTab {
+    int bd = 0;
+    QString caption;  // the tab caption as shown; messages trim it where the program does
+};
+
+// What the processing tab holds when one of its commands is pressed.
+struct ProcessingInput {
+    QString yearText;             // the year field as typed
+    int month = 0;                // 1..12; 0 when no month is selected
+    QList<CompanyTab> companies;  // the ticked companies, in tab order
+
+    bool fieldsFilled() const { return !yearText.isEmpty() && month >= 1 && month <= 12; }
+};
+
+// The months a command works on: the chosen month only, or months 1 to it (cumulative).
+struct Period {
+    int year = 0;
+    int month = 0;
+    bool cumulative = false;
+};
+
+// A failure of a consolidation command that is not the database's: a settings row missing or
+// incomplete, a year that is not a number, a rate that cannot divide. Shown like a database
+// error, with the company it happened on.
+class ConsolidationError : public std::runtime_error {
+public:
+    explicit ConsolidationError(const QString& message)
+        : std::runtime_error(message.toStdString()), message_(message) {}
+    const QString& message() const { return message_; }
+
+private:
+    QString message_;
+};
+
+// The year field as a number: digits with optional surrounding spaces, within a 16-bit integer.
+// Anything else throws ConsolidationError.
+int parseYear(const QString& yearText);
+
+// The month filter of the movement queries, as a fragment followed by " AND": months 1 to the
+// chosen month, or the chosen month only. Its parameters come from periodParams().
+QString periodFilterAnd(bool cumulative);
+Params periodParams(const Period& period);
+
+}  // namespace agrimor

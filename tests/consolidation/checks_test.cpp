@@ -1,0 +1,167 @@
+// The month rate, the conversion and the checks a company passes before it is written.
+
+#include "consolidation/checks.h"
+
+#include <gtest/gtest.h>
+
+#include "app/core/anomaly_list.h"
+#include "consolidation/company_settings.h"
+#include "consolidation/month_rate.h"
+#include "tests/consolidation/consolidation_setup.h"
+
+namespace agrimor {
+namespace {
+
+using test::EngineKind;
+using test::line;
+
+Money money(const char* text) {
+    return *Money::parse(QString::fromLatin1(text));
+}
+
+TEST(MonthRate, mean_is_exact_and_rounds_half_to_even) {
+    EXPECT_EQ(meanRate({money("1.0812"), money("1.0907"), money("1.0855")}), money("1.0858"));
+    EXPECT_EQ(meanRate({money("1.00005"), money("1")}), money("1"));           // 1.000025 -> 1.0000
+    EXPECT_EQ(meanRate({money("1.0001"), money("1.0002")}), money("1.0002"));  // .00015 -> even
+}
+
+TEST(MonthRate, conversion_rounds_cents_half_to_even_without_floating_point_drift) {
+    const Money one = Money::fromWhole(1);
+    EXPECT_EQ(convertToEuros(money("1.015"), one), money("1.02"));  // 1.015 as a double is below
+    EXPECT_EQ(convertToEuros(money("1.025"), one), money("1.02"));
+    EXPECT_EQ(convertToEuros(money("0.004"), one), Money());
+    EXPECT_EQ(convertToEuros(money("0.005"), one), Money());
+    EXPECT_EQ(convertToEuros(money("10"), money("1.5")), money("6.67"));
+    EXPECT_EQ(convertToEuros(money("0.75"), money("1.5")), money("0.5"));
+    EXPECT_THROW(convertToEuros(money("1"), Money()), std::exception);
+}
+
+class Checks : public ::testing::TestWithParam<EngineKind> {
+protected:
+    test::ConsolidationSetup setup{GetParam()};
+    AnomalyList anomalies;
+};
+
+TEST_P(Checks, month_rate_of_a_foreign_currency_is_the_mean_of_that_month_only) {
+    setup.addRate(QStringLiteral("USD"), QDate(2024, 3, 1), QStringLiteral("1.0812"));
+    setup.addRate(QStringLiteral("USD"), QDate(2024, 3, 15), QStringLiteral("1.0907"));
+    setup.addRate(QStringLiteral("USD"), QDate(2024, 3, 29), QStringLiteral("1.0855"));
+    setup.addRate(QStringLiteral("USD"), QDate(2024, 4, 1), QStringLiteral("2"));
+    setup.addRate(QStringLiteral("GBP"), QDate(2024, 3, 1), QStringLiteral("0.8"));
+    EXPECT_EQ(monthRate(setup.consolidated(), QStringLiteral("USD"), 3, 2024, anomalies),
+              money("1.0858"));
+    EXPECT_TRUE(anomalies.isEmpty());
+
+    EXPECT_EQ(monthRate(setup.consolidated(), QStringLiteral("USD"), 2, 2024, anomalies),
+              money("1"));
+    EXPECT_EQ(anomalies.items(), QStringList{kNoRateForMonth});
+}
+
+TEST_P(Checks, euro_and_no_currency_give_one_without_reading) {
+    const auto trips = setup.consolidated().roundTrips();
+    EXPECT_EQ(monthRate(setup.consolidated(), QStringLiteral("EUR"), 3, 2024, anomalies),
+              money("1"));
+    EXPECT_EQ(monthRate(setup.consolidated(), QString(), 3, 2024, anomalies), money("1"));
+    EXPECT_EQ(setup.consolidated().roundTrips(), trips);
+    EXPECT_TRUE(anomalies.isEmpty());
+}
+
+TEST_P(Checks, settings_check_reports_empty_and_unknown_type_and_rounding_account) {
+    CompanySettings settings;
+    settings.contaArred = QStringLiteral("9999");
+    checkSettings(setup.consolidated(), settings, 2024, anomalies);
+    EXPECT_EQ(anomalies.items(), QStringList{kDocumentTypeEmpty});
+
+    anomalies.clear();
+    settings.tpDoc = QStringLiteral("X'Y");  // a quote is data
+    settings.contaArred = QStringLiteral("9999");
+    checkSettings(setup.consolidated(), settings, 2025, anomalies);  // 9999 exists for 2024 only
+    EXPECT_EQ(anomalies.items(),
+              (QStringList{QStringLiteral("X'Y Tipo Doc não existente"),
+                           QStringLiteral("9999 Conta de Arredondamento não existente")}));
+
+    anomalies.clear();
+    settings.tpDoc = QStringLiteral("cns");  // compared as the database's collation does
+    settings.contaArred.clear();
+    checkSettings(setup.consolidated(), settings, 2024, anomalies);
+    EXPECT_EQ(anomalies.items(), QStringList{kRoundingAccountEmpty});
+}
+
+TEST_P(Checks, a_period_with_any_line_of_the_type_and_series_counts_as_integrated) {
+    demo::Movement other = line(QStringLiteral("x"), QStringLiteral("CNS"), 1, 1,
+                                QStringLiteral("9111"), 1, QStringLiteral("1"), 2);
+    other.serie = QStringLiteral("1");
+    setup.addConsolidatedMovements({other});
+    CompanySettings settings;
+    settings.tpDoc = QStringLiteral("CNS");
+    settings.serie = QStringLiteral("1");
+    checkPeriodFree(setup.consolidated(), settings, {2024, 3, false}, anomalies);
+    EXPECT_TRUE(anomalies.isEmpty());
+    checkPeriodFree(setup.consolidated(), settings, {2024, 3, true}, anomalies);
+    EXPECT_EQ(anomalies.items(), QStringList{kPeriodIntegrated});
+    anomalies.clear();
+    checkPeriodFree(setup.consolidated(), settings, {2024, 2, false}, anomalies);
+    EXPECT_EQ(anomalies.items(), QStringList{kPeriodIntegrated});
+    anomalies.clear();
+    settings.serie = QStringLiteral("2");
+    checkPeriodFree(setup.consolidated(), settings, {2024, 2, true}, anomalies);
+    EXPECT_TRUE(anomalies.isEmpty());
+}
+
+TEST_P(Checks, each_line_on_a_missing_account_is_one_anomaly_in_query_order) {
+    setup.addAccounts({QStringLiteral("9111")}, 2024);
+    setup.addAccounts({QStringLiteral("9222")}, 2023);  // another year's chart does not count
+    DataAccess& company = setup.addCompany(1);
+    std::vector<demo::Movement> lines;
+    for (int i = 1; i <= 10; ++i)
+        lines.push_back(line(QStringLiteral("m%1").arg(i), QStringLiteral("FT"), i, 1,
+                             QStringLiteral("9222"), 1, QStringLiteral("1")));
+    lines.push_back(line(QStringLiteral("k1"), QStringLiteral("FT"), 3, 2, QStringLiteral("9111 "),
+                         2, QStringLiteral("1")));
+    lines.push_back(line(QStringLiteral("k2"), QStringLiteral("FT"), 5, 2, QStringLiteral("9333"),
+                         2, QStringLiteral("1")));
+    setup.addMovements(1, lines);
+
+    const auto trips = company.roundTrips() + setup.consolidated().roundTrips();
+    checkAccounts(setup.consolidated(), company, {2024, 3, false}, anomalies);
+    QStringList expected;
+    for (int i = 1; i <= 10; ++i) {
+        expected << QStringLiteral("9222 Conta não existente");
+        if (i == 5)
+            expected << QStringLiteral("9333 Conta não existente");
+    }
+    EXPECT_EQ(anomalies.items(), expected);
+    // The chart, the distinct accounts, and the lines once more because some were missing.
+    EXPECT_EQ(company.roundTrips() + setup.consolidated().roundTrips() - trips, 3);
+}
+
+TEST_P(Checks, accounts_all_present_cost_two_statements_whatever_the_number_of_lines) {
+    setup.addAccounts({QStringLiteral("9111"), QStringLiteral("9112")}, 2024);
+    DataAccess& company = setup.addCompany(1);
+    std::vector<demo::Movement> lines;
+    for (int i = 1; i <= 300; ++i)
+        lines.push_back(line(QStringLiteral("m%1").arg(i), QStringLiteral("FT"), i, 1,
+                             i % 2 ? QStringLiteral("9111") : QStringLiteral("9112"), 1,
+                             QStringLiteral("1")));
+    setup.addMovements(1, lines);
+    const auto trips = company.roundTrips() + setup.consolidated().roundTrips();
+    checkAccounts(setup.consolidated(), company, {2024, 3, false}, anomalies);
+    EXPECT_TRUE(anomalies.isEmpty());
+    EXPECT_EQ(company.roundTrips() + setup.consolidated().roundTrips() - trips, 2);
+}
+
+TEST_P(Checks, settings_with_a_null_or_no_row_are_errors) {
+    setup.addCompany(1);
+    EXPECT_NO_THROW(readCompanySettings(setup.consolidated(), 1));
+    EXPECT_THROW(readCompanySettings(setup.consolidated(), 2), std::exception);
+    setup.consolidated().execute(
+        QStringLiteral("UPDATE zeb_CNS_DadosIniciais SET Moeda = NULL WHERE BD = 1"));
+    EXPECT_THROW(readCompanySettings(setup.consolidated(), 1), std::exception);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, Checks,
+                         ::testing::Values(EngineKind::Sqlite, EngineKind::OdbcSqlite),
+                         ::testing::PrintToStringParamName());
+
+}  // namespace
+}  // namespace agrimor

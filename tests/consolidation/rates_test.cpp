@@ -1,0 +1,82 @@
+// The rate grid of a company tab: loading and storing.
+
+#include <gtest/gtest.h>
+
+#include "consolidation/rate_grid.h"
+#include "tests/consolidation/consolidation_setup.h"
+
+namespace agrimor {
+namespace {
+
+using test::EngineKind;
+
+class RateGrid : public ::testing::TestWithParam<EngineKind> {
+protected:
+    int count() {
+        return static_cast<int>(
+            setup.consolidated()
+                .openReadOnly(QStringLiteral("SELECT count(*) AS n FROM zeb_CNS_Cambios"))
+                .field(QStringLiteral("n"))
+                .toInt());
+    }
+    test::ConsolidationSetup setup{GetParam()};
+};
+
+TEST_P(RateGrid, a_confirmed_new_rate_is_stored_once_however_often_the_tab_is_confirmed) {
+    setup.addRate(QStringLiteral("USD"), QDate(2024, 3, 1), QStringLiteral("1.08"));
+    setup.addRate(QStringLiteral("USD"), QDate(2024, 3, 8), QStringLiteral("1.09"));
+    setup.addRate(QStringLiteral("GBP"), QDate(2024, 3, 8), QStringLiteral("0.85"));
+    std::vector<RateRow> grid = loadRateGrid(setup.consolidated(), QStringLiteral("USD"));
+    ASSERT_EQ(grid.size(), 2u);
+    EXPECT_EQ(grid.front().date, QDate(2024, 3, 8));  // newest first
+
+    grid.front().rate = *Money::parse(u"1.1");  // changed on the screen
+    grid.front().changed = true;
+    grid.push_back({QString(), QDate(2024, 3, 15), *Money::parse(u"1.0812"), std::nullopt, true});
+    grid.push_back({});  // the free row at the end
+    QList<int> removed{*grid.at(1).id};
+    grid.erase(grid.begin() + 1);
+
+    grid = storeRateGrid(setup.consolidated(), QStringLiteral("USD"), grid, removed);
+    EXPECT_TRUE(removed.isEmpty());
+    ASSERT_EQ(grid.size(), 2u);
+    EXPECT_EQ(grid.at(0).date, QDate(2024, 3, 15));
+    EXPECT_EQ(grid.at(0).rate, Money::parse(u"1.0812"));
+    EXPECT_TRUE(grid.at(0).id.has_value());
+    EXPECT_EQ(grid.at(1).rate, Money::parse(u"1.1"));
+    EXPECT_FALSE(grid.at(0).changed || grid.at(1).changed);
+    EXPECT_EQ(count(), 3);
+
+    // A second confirmation of the same tab stores nothing again.
+    grid = storeRateGrid(setup.consolidated(), QStringLiteral("USD"), grid, removed);
+    EXPECT_EQ(count(), 3);
+    EXPECT_EQ(grid.size(), 2u);
+}
+
+TEST_P(RateGrid, euro_and_no_currency_store_nothing) {
+    std::vector<RateRow> grid{
+        {QString(), QDate(2024, 3, 15), *Money::parse(u"2"), std::nullopt, true}};
+    QList<int> removed;
+    storeRateGrid(setup.consolidated(), QStringLiteral("EUR"), grid, removed);
+    storeRateGrid(setup.consolidated(), QString(), grid, removed);
+    EXPECT_EQ(count(), 0);
+}
+
+TEST_P(RateGrid, a_failing_store_leaves_the_table_and_the_lists_as_they_were) {
+    setup.addRate(QStringLiteral("USD"), QDate(2024, 3, 1), QStringLiteral("1.08"));
+    std::vector<RateRow> grid = loadRateGrid(setup.consolidated(), QStringLiteral("USD"));
+    QList<int> removed{*grid.front().id};
+    // Two new rates on one date break the table's unique key on the second.
+    grid = {{QString(), QDate(2024, 3, 9), *Money::parse(u"1"), std::nullopt, true},
+            {QString(), QDate(2024, 3, 9), *Money::parse(u"2"), std::nullopt, true}};
+    EXPECT_ANY_THROW(storeRateGrid(setup.consolidated(), QStringLiteral("USD"), grid, removed));
+    EXPECT_EQ(removed.size(), 1);
+    EXPECT_EQ(loadRateGrid(setup.consolidated(), QStringLiteral("USD")).size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, RateGrid,
+                         ::testing::Values(EngineKind::Sqlite, EngineKind::OdbcSqlite),
+                         ::testing::PrintToStringParamName());
+
+}  // namespace
+}  // namespace agrimor

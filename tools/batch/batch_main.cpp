@@ -1,0 +1,165 @@
+// agrimor-batch checkup|consolidate|cancel --year Y --month M --companies 1,2,..|all [--yes]
+//               [--data-folder DIR]
+// The consolidation commands without a screen, for month-end scripts and machines with no
+// display. It finds the data folder and the consolidated database as the program does (or uses
+// the folder given), runs the same services, prints every message on standard output and
+// answers the confirmations with OK when --yes is given (otherwise with Cancel). Anomalies files
+// are written as on screen.
+// Exit code: 0 done, 2 anomalies found, 1 error, cancelled or wrong arguments.
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QStringList>
+#include <algorithm>
+#include <cstdio>
+
+#include "app/core/console_prompter.h"
+#include "consolidation/consolidation_commands.h"
+#include "data/consolidated_database.h"
+#include "data/data_folder.h"
+#include "data/db_error.h"
+
+namespace {
+
+using namespace agrimor;
+
+constexpr int kExitDone = 0;
+constexpr int kExitError = 1;
+constexpr int kExitAnomalies = 2;
+
+int usage(const QString& problem) {
+    std::fprintf(stderr, "agrimor-batch: %s\n", qPrintable(problem));
+    std::fprintf(stderr,
+                 "usage: agrimor-batch checkup|consolidate|cancel --year Y --month M "
+                 "--companies 1,2,..|all [--yes] [--data-folder DIR]\n");
+    return kExitError;
+}
+
+struct Arguments {
+    QString command;
+    ProcessingInput input;
+    bool yes = false;
+    QString dataFolder;
+};
+
+// Empty when the arguments are right; otherwise what is wrong.
+QString parse(const QStringList& args, Arguments& out) {
+    if (args.size() < 2)
+        return QStringLiteral("falta o comando");
+    out.command = args.at(1);
+    if (out.command != QLatin1String("checkup") && out.command != QLatin1String("consolidate") &&
+        out.command != QLatin1String("cancel"))
+        return QStringLiteral("comando desconhecido: %1").arg(out.command);
+    bool haveCompanies = false;
+    for (qsizetype i = 2; i < args.size(); ++i) {
+        const QString& option = args.at(i);
+        if (option == QLatin1String("--yes")) {
+            out.yes = true;
+            continue;
+        }
+        if (i + 1 >= args.size())
+            return QStringLiteral("falta o valor de %1").arg(option);
+        const QString value = args.at(++i);
+        if (option == QLatin1String("--year")) {
+            out.input.yearText = value;
+        } else if (option == QLatin1String("--month")) {
+            bool ok = false;
+            out.input.month = value.toInt(&ok);
+            if (!ok || out.input.month < 1 || out.input.month > 12)
+                return QStringLiteral("mês inválido: %1").arg(value);
+        } else if (option == QLatin1String("--companies")) {
+            const QStringList& names = groupCompanyNames();
+            QList<int> numbers;
+            if (value == QLatin1String("all")) {
+                for (int bd = 1; bd <= names.size(); ++bd)
+                    numbers << bd;
+            } else {
+                for (const QString& part : value.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+                    bool ok = false;
+                    const int bd = part.trimmed().toInt(&ok);
+                    if (!ok || bd < 1 || bd > names.size())
+                        return QStringLiteral("empresa inválida: %1 (1 a %2)")
+                            .arg(part)
+                            .arg(names.size());
+                    if (!numbers.contains(bd))
+                        numbers << bd;
+                }
+            }
+            // The screen handles the ticked companies in tab order.
+            std::sort(numbers.begin(), numbers.end());
+            for (const int bd : numbers)
+                out.input.companies << CompanyTab{bd, names.at(bd - 1)};
+            haveCompanies = true;
+        } else if (option == QLatin1String("--data-folder")) {
+            out.dataFolder = value;
+        } else {
+            return QStringLiteral("opção desconhecida: %1").arg(option);
+        }
+    }
+    if (out.input.yearText.isEmpty() || out.input.month == 0 || !haveCompanies)
+        return QStringLiteral("são precisos --year, --month e --companies");
+    return {};
+}
+
+void printWritten(const CommandResult& result) {
+    for (const auto& [bd, summary] : result.written) {
+        const QString name = groupCompanyNames().at(bd - 1);
+        if (summary.lines == 0 && summary.documents == 0) {
+            std::printf("%s: sem movimentos de classe 9 no período\n", qPrintable(name));
+            continue;
+        }
+        std::printf("%s: %d linhas escritas (%d de arredondamento), documentos %d a %d\n",
+                    qPrintable(name), summary.lines, summary.roundingLines, summary.firstDocument,
+                    summary.firstDocument + summary.documents - 1);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    Arguments arguments;
+    if (const QString problem = parse(QCoreApplication::arguments(), arguments); !problem.isEmpty())
+        return usage(problem);
+
+    const QString executableFolder = QCoreApplication::applicationDirPath();
+    StartupFiles files = locateStartupFiles(executableFolder);
+    if (!arguments.dataFolder.isEmpty()) {
+        files.dataFolder = QDir::cleanPath(QDir(arguments.dataFolder).absolutePath());
+        files.configFile = QDir(files.dataFolder).filePath(QStringLiteral("Agrimor.zeb"));
+    }
+
+    std::unique_ptr<DataAccess> consolidated;
+    try {
+        consolidated = openConsolidatedDatabase(files);
+    } catch (const StartupError& error) {
+        std::fprintf(stderr, "%s\n", qPrintable(error.message()));
+        return kExitError;
+    }
+
+    ConsolePrompter prompter(arguments.yes);
+    ConsolidationEnvironment environment(*consolidated, prompter, files.dataFolder);
+    CommandResult result;
+    if (arguments.command == QLatin1String("checkup"))
+        result = runCheckUp(environment, arguments.input);
+    else if (arguments.command == QLatin1String("consolidate"))
+        result = runConsolidation(environment, arguments.input);
+    else
+        result = runCancellation(environment, arguments.input);
+    printWritten(result);
+
+    switch (result.outcome) {
+        case CommandOutcome::Done:
+            return kExitDone;
+        case CommandOutcome::AnomaliesFound:
+            std::printf("Anomalias em %s\n", qPrintable(result.anomaliesFile));
+            return kExitAnomalies;
+        case CommandOutcome::Cancelled:
+            std::printf("Nada foi feito: a confirmação foi recusada (use --yes).\n");
+            return kExitError;
+        case CommandOutcome::FieldsMissing:
+        case CommandOutcome::Failed:
+            break;
+    }
+    return kExitError;
+}

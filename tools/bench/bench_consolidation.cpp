@@ -1,0 +1,376 @@
+// bench-consolidation [--odbc] [N ...]
+// Seeds one company with N class-9 lines (USD, documents of 2 to 8 lines) beside a consolidated
+// database, runs the check-up and the consolidation of that month through the services, and
+// prints for each: wall time, lines per second, statements sent per 1,000 lines (both
+// connections, as the component counts them; an array-bound batch counts once) and peak memory
+// (VmHWM, reset before each command). In the same run it times the same number of MovCTB rows
+// inserted with one reused prepared INSERT in one transaction: on SQLite through the sqlite3 C
+// API, on ODBC through the engine's array-bound insert (the engine's limit).
+// Defaults: N = 100000 and 1000000 on SQLite, then 100000 through the SQLite ODBC driver.
+
+#include <sqlite3.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <random>
+
+#include "app/core/anomaly_list.h"
+#include "app/core/prompter.h"
+#include "consolidation/checks.h"
+#include "consolidation/consolidation_commands.h"
+#include "data/data_access.h"
+#include "data/db_error.h"
+#include "data/erp_schema.h"
+#include "data/own_tables.h"
+#include "data/sqlite_engine.h"
+#include "tools/seeder/demo_seeder.h"
+
+namespace {
+
+using namespace agrimor;
+using demo::Movement;
+
+constexpr int kYear = 2024;
+constexpr int kMonth = 3;
+constexpr int kChunk = 20000;
+
+class SilentPrompter : public Prompter {
+public:
+    Answer ask(const Prompt& prompt) override {
+        last = prompt.text;
+        return prompt.kind == PromptKind::YesNo ? Answer::Yes : Answer::Ok;
+    }
+    QString last;
+};
+
+QStringList accounts() {
+    QStringList list;
+    for (int i = 0; i < 40; ++i)
+        list << QStringLiteral("9%1").arg(1100 + i * 7);
+    return list;
+}
+
+// The company's lines, produced a chunk at a time so the benchmark itself stays small.
+class LineGenerator {
+public:
+    explicit LineGenerator(int total) : remaining_(total) {}
+
+    bool next(std::vector<Movement>& chunk) {
+        chunk.clear();
+        static const QStringList accountList = accounts();
+        while (remaining_ > 0 && chunk.size() < static_cast<std::size_t>(kChunk)) {
+            const int size =
+                std::min<int>(remaining_, std::uniform_int_distribution<int>(2, 8)(random_));
+            ++document_;
+            std::int64_t balance = 0;
+            for (int l = 1; l <= size; ++l) {
+                Movement m;
+                m.ano = kYear;
+                m.mes = kMonth;
+                m.tpDoc = QStringLiteral("FT");
+                m.numDoc = document_;
+                m.numLinha = l;
+                m.conta = accountList.at(std::uniform_int_distribution<int>(0, 39)(random_));
+                std::int64_t cents =
+                    std::uniform_int_distribution<std::int64_t>(1, 500000)(random_);
+                if (l == size) {
+                    m.dbCr = balance > 0 ? 2 : 1;
+                    cents = balance == 0 ? cents : std::llabs(balance);
+                    if (balance == 0) {
+                        m.dbCr = 1;  // a one-sided remainder still makes a line
+                    }
+                } else {
+                    m.dbCr = l % 2 ? 1 : 2;
+                }
+                balance += m.dbCr == 1 ? cents : -cents;
+                m.valor = Money::fromUnits(cents * 100);
+                m.dataDoc = QDate(kYear, kMonth, 1 + document_ % 28);
+                m.exercicio = kYear;
+                m.diario = QStringLiteral("09");
+                m.ref = QStringLiteral("FT %1/%2").arg(document_).arg(l);
+                m.descr = QStringLiteral("Movimento analítico %1").arg(document_);
+                m.sector = QStringLiteral("01");
+                m.operador = QStringLiteral("bench");
+                chunk.push_back(std::move(m));
+            }
+            remaining_ -= size;
+        }
+        return !chunk.empty();
+    }
+
+private:
+    int remaining_;
+    int document_ = 0;
+    std::mt19937_64 random_{2024};
+};
+
+double seconds(const QElapsedTimer& timer) {
+    return static_cast<double>(timer.nsecsElapsed()) / 1e9;
+}
+
+long peakKiB() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').front().toLong();
+    }
+    return -1;
+}
+
+// Makes the next VmHWM reading the peak from now on.
+void resetPeak() {
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
+
+ConnectionSettings settingsFor(bool odbc, const QString& folder, const QString& file) {
+    ConnectionSettings settings;
+    settings.server = odbc ? QStringLiteral("odbc") : QStringLiteral("sqlite");
+    settings.database = file;
+    settings.user = QStringLiteral("bench");
+    settings.dataFolder = folder;
+    if (odbc)
+        settings.odbc.driver = QStringLiteral("SQLite3");
+    return settings;
+}
+
+void seed(const QString& folder, bool odbc, int lines) {
+    {
+        auto consolidated = demo::createCompanyDatabase(folder + QStringLiteral("/Consolidado.db"));
+        ensureOwnTables(*consolidated);
+        Transaction transaction(*consolidated);
+        Engine& engine = consolidated->engine();
+        for (const QString& account : accounts() + QStringList{QStringLiteral("9999")})
+            engine.execute(QStringLiteral("INSERT INTO POC (Conta, Exercicio) VALUES (?, ?)"),
+                           {account, kYear});
+        engine.execute(QStringLiteral("INSERT INTO TpDoc (Codigo) VALUES ('CNS')"), {});
+        engine.execute(
+            QStringLiteral("INSERT INTO zeb_CNS_DadosIniciais (BD, Setor, TpDoc, Serie, DataMov, "
+                           "UltimoMes, Moeda, ContaArred, TpDocCL9, SerieCL9, DiarioCL9, AteMes) "
+                           "VALUES (1, '01', 'CNS', '1', '2024-01-01', '', 'USD', '9999', 'CL9', "
+                           "'1', '09', 0)"),
+            {});
+        engine.execute(
+            QStringLiteral("INSERT INTO zeb_CNS_Parametros (BD, Servidor, Utilizador, Password, "
+                           "Empresa) VALUES (1, ?, 'bench', '', 'Empresa.db')"),
+            {odbc ? QStringLiteral("odbc") : QStringLiteral("sqlite")});
+        for (const auto& [day, rate] : {std::pair{4, "1.0812"}, {11, "1.0907"}, {18, "1.0855"}})
+            engine.execute(
+                QStringLiteral(
+                    "INSERT INTO zeb_CNS_Cambios (Moeda, Data, Cambio) VALUES ('USD', ?, ?)"),
+                {QStringLiteral("2024-03-%1").arg(day, 2, 10, QLatin1Char('0')),
+                 *Money::parse(QString::fromLatin1(rate))});
+        transaction.commit();
+    }
+    auto company = demo::createCompanyDatabase(folder + QStringLiteral("/Empresa.db"));
+    Transaction transaction(*company);
+    LineGenerator generator(lines);
+    std::vector<Movement> chunk;
+    while (generator.next(chunk))
+        demo::insertMovements(*company, chunk);
+    transaction.commit();
+}
+
+// The limit: the same number of rows through one reused prepared INSERT in one transaction.
+double insertLimit(const QString& folder, bool odbc, int lines) {
+    const QString file = QStringLiteral("Limite.db");
+    demo::createCompanyDatabase(folder + QLatin1Char('/') + file).reset();
+    DataAccess db;
+    db.connect(settingsFor(odbc, folder, file));
+    const QStringList& columns = demo::movementColumns();
+    const QString sql = QStringLiteral("INSERT INTO MovCTB (%1) VALUES (%2)")
+                            .arg(columns.join(QStringLiteral(", ")),
+                                 QStringLiteral("?, ").repeated(columns.size()).chopped(2));
+    LineGenerator generator(lines);
+    std::vector<Movement> chunk;
+    double total = 0;
+    QElapsedTimer timer;
+    timer.start();
+    db.beginTransaction();
+    total += seconds(timer);
+    if (odbc) {
+        Engine& engine = db.engine();
+        while (generator.next(chunk)) {
+            std::vector<Params> rows;
+            rows.reserve(chunk.size());
+            for (const Movement& m : chunk)
+                rows.push_back(demo::movementValues(m));
+            timer.restart();
+            for (const Params& row : rows)
+                engine.insert(sql, row);
+            total += seconds(timer);
+        }
+    } else {
+        sqlite3* handle = dynamic_cast<SqliteEngine&>(db.engine()).handle();
+        sqlite3_stmt* statement = nullptr;
+        const QByteArray text = sql.toUtf8();
+        sqlite3_prepare_v2(handle, text.constData(), -1, &statement, nullptr);
+        while (generator.next(chunk)) {
+            std::vector<Params> rows;
+            rows.reserve(chunk.size());
+            for (const Movement& m : chunk)
+                rows.push_back(demo::movementValues(m));
+            timer.restart();
+            for (const Params& row : rows) {
+                for (int i = 0; i < row.size(); ++i) {
+                    const Value& v = row[i];
+                    switch (v.kind()) {
+                        case Value::Kind::Null:
+                            sqlite3_bind_null(statement, i + 1);
+                            break;
+                        case Value::Kind::Integer:
+                            sqlite3_bind_int64(statement, i + 1, v.toInt());
+                            break;
+                        case Value::Kind::Real:
+                        case Value::Kind::Money:
+                            sqlite3_bind_double(statement, i + 1, v.toDouble());
+                            break;
+                        case Value::Kind::Text: {
+                            const QString& s = v.toText();
+                            sqlite3_bind_text16(statement, i + 1, s.utf16(),
+                                                static_cast<int>(s.size() * 2), SQLITE_TRANSIENT);
+                            break;
+                        }
+                        case Value::Kind::DateTime: {
+                            const QByteArray d =
+                                v.toDateTime()
+                                    .toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))
+                                    .toUtf8();
+                            sqlite3_bind_text(statement, i + 1, d.constData(),
+                                              static_cast<int>(d.size()), SQLITE_TRANSIENT);
+                            break;
+                        }
+                    }
+                }
+                if (sqlite3_step(statement) != SQLITE_DONE)
+                    throw DbError(1, QString::fromUtf8(sqlite3_errmsg(handle)));
+                sqlite3_reset(statement);
+            }
+            total += seconds(timer);
+        }
+        sqlite3_finalize(statement);
+    }
+    timer.restart();
+    db.commit();
+    return total + seconds(timer);
+}
+
+struct Figures {
+    double seconds = 0;
+    std::int64_t statements = 0;
+    long peak = 0;
+};
+
+void print(const char* what, const Figures& f, int lines) {
+    std::printf("  %-28s %8.2f s %10.0f lines/s %8.2f statements/1000 lines  peak %6.1f MB\n", what,
+                f.seconds, lines / f.seconds, 1000.0 * static_cast<double>(f.statements) / lines,
+                static_cast<double>(f.peak) / 1024.0);
+}
+
+int runCase(bool odbc, int lines) {
+    QTemporaryDir folder;
+    if (!folder.isValid())
+        throw std::runtime_error("no temporary folder");
+    std::printf("%s, %d class-9 lines:\n", odbc ? "ODBC (SQLite ODBC driver)" : "SQLite", lines);
+    std::fflush(stdout);
+    QElapsedTimer timer;
+    timer.start();
+    seed(folder.path(), odbc, lines);
+    std::printf("  (seeded in %.1f s)\n", seconds(timer));
+
+    DataAccess consolidated;
+    consolidated.connect(settingsFor(odbc, folder.path(), QStringLiteral("Consolidado.db")));
+    SilentPrompter prompter;
+    ConsolidationEnvironment environment(consolidated, prompter, folder.path());
+    const ProcessingInput input{QString::number(kYear), kMonth, {{1, QStringLiteral("Velmor")}}};
+
+    Figures accountTest;
+    {
+        DataAccess company;
+        company.connect(settingsFor(odbc, folder.path(), QStringLiteral("Empresa.db")));
+        AnomalyList anomalies;
+        const std::int64_t before = consolidated.roundTrips();
+        resetPeak();
+        timer.restart();
+        checkAccounts(consolidated, company, {kYear, kMonth, false}, anomalies);
+        accountTest = {seconds(timer), consolidated.roundTrips() - before + company.roundTrips(),
+                       peakKiB()};
+        if (!anomalies.isEmpty())
+            throw std::runtime_error("unexpected anomalies in the account test");
+    }
+
+    std::int64_t before = consolidated.roundTrips();
+    resetPeak();
+    timer.restart();
+    const CommandResult checkUp = runCheckUp(environment, input);
+    const Figures checkUpFigures{
+        seconds(timer), consolidated.roundTrips() - before + checkUp.companyStatements, peakKiB()};
+    if (checkUp.outcome != CommandOutcome::Done)
+        throw std::runtime_error((QStringLiteral("check-up: ") + prompter.last).toStdString());
+
+    before = consolidated.roundTrips();
+    resetPeak();
+    timer.restart();
+    const CommandResult run = runConsolidation(environment, input);
+    const Figures runFigures{seconds(timer),
+                             consolidated.roundTrips() - before + run.companyStatements, peakKiB()};
+    if (run.outcome != CommandOutcome::Done || run.written.empty())
+        throw std::runtime_error((QStringLiteral("consolidation: ") + prompter.last).toStdString());
+    const WriteSummary& summary = run.written.front().second;
+
+    resetPeak();
+    const double limit = insertLimit(folder.path(), odbc, lines);
+    const long limitPeak = peakKiB();
+
+    print("check-up (whole command)", checkUpFigures, lines);
+    print("  of which the account test", accountTest, lines);
+    print("consolidation", runFigures, lines);
+    std::printf("  %-28s %8.2f s %10.0f rows/s  peak %6.1f MB  (%s)\n", "limit: prepared INSERT",
+                limit, lines / limit, static_cast<double>(limitPeak) / 1024.0,
+                odbc ? "engine insert, array-bound" : "sqlite3 C API");
+    std::printf(
+        "  consolidation / limit: %.2f   written: %d lines (%d rounding) in %d documents\n\n",
+        runFigures.seconds / limit, summary.lines, summary.roundingLines, summary.documents);
+    std::fflush(stdout);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    std::vector<std::pair<bool, int>> cases;
+    bool odbc = false;
+    for (int i = 1; i < argc; ++i) {
+        const QString arg = QString::fromLocal8Bit(argv[i]);
+        if (arg == QLatin1String("--odbc")) {
+            odbc = true;
+            continue;
+        }
+        bool ok = false;
+        const int n = arg.toInt(&ok);
+        if (!ok || n <= 0) {
+            std::fprintf(stderr, "usage: bench-consolidation [--odbc] [N ...]\n");
+            return 2;
+        }
+        cases.emplace_back(odbc, n);
+    }
+    if (cases.empty())
+        cases = {{false, 100000}, {false, 1000000}, {true, 100000}};
+    try {
+        for (const auto& [viaOdbc, lines] : cases)
+            runCase(viaOdbc, lines);
+        return 0;
+    } catch (const DbError& error) {
+        std::fprintf(stderr, "database error: %s\n", qPrintable(error.message()));
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "error: %s\n", error.what());
+    }
+    return 1;
+}
