@@ -119,9 +119,14 @@ protected:
                     case ixion::cell_value_t::boolean: {
                         const double value = access.get_numeric_value();
                         const auto* format = styles.get_cell_format(sheet->get_cell_format(r, c));
-                        if (format && dateFormats_.count(format->number_format)) {
-                            const auto when = sheet->get_date_time(r, c);
-                            cell = Cell::ofDate(QDate(when.year, when.month, when.day));
+                        // From the serial number ourselves: the model's date conversion throws
+                        // for a year it does not take (a damaged file can hold any number).
+                        // Dates run from serial 0 to 31-12-9999, as in the spreadsheet.
+                        const bool dated = format && dateFormats_.count(format->number_format) &&
+                                           value >= 0 && value < 2958466;
+                        const QDate date = dated ? dateFromSerial(value) : QDate();
+                        if (date.isValid()) {
+                            cell = Cell::ofDate(date);
                         } else {
                             cell = Cell::ofNumber(value);
                         }

@@ -1,15 +1,18 @@
 // agrimor-batch checkup|consolidate|cancel --year Y --month M --companies 1,2,..|all [--yes]
 //               [--data-folder DIR]
+// agrimor-batch folha <livro> [<folha> | --rates]
 // The consolidation commands without a screen, for month-end scripts and machines with no
 // display. It finds the data folder and the consolidated database as the program does (or uses
 // the folder given), runs the same services, prints every message on standard output and
 // answers the confirmations with OK when --yes is given (otherwise with Cancel). Anomalies files
 // are written as on screen.
 // Exit code: 0 done, 2 anomalies found, 1 error, cancelled or wrong arguments.
+// "folha" shows a workbook as the imports will read it (tools/sheet/sheet_command.h).
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QStringList>
+#include <QTextStream>
 #include <algorithm>
 #include <cstdio>
 
@@ -18,6 +21,7 @@
 #include "data/consolidated_database.h"
 #include "data/data_folder.h"
 #include "data/db_error.h"
+#include "tools/sheet/sheet_command.h"
 
 namespace {
 
@@ -31,7 +35,8 @@ int usage(const QString& problem) {
     std::fprintf(stderr, "agrimor-batch: %s\n", qPrintable(problem));
     std::fprintf(stderr,
                  "usage: agrimor-batch checkup|consolidate|cancel --year Y --month M "
-                 "--companies 1,2,..|all [--yes] [--data-folder DIR]\n");
+                 "--companies 1,2,..|all [--yes] [--data-folder DIR]\n"
+                 "       agrimor-batch folha <livro> [<folha> | --rates]\n");
     return kExitError;
 }
 
@@ -118,6 +123,12 @@ void printWritten(const CommandResult& result) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    const QStringList all = QCoreApplication::arguments();
+    if (all.size() > 1 && all[1] == QLatin1String("folha")) {
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        return runSheetCommand(all.mid(2), out, err);
+    }
     Arguments arguments;
     if (const QString problem = parse(QCoreApplication::arguments(), arguments); !problem.isEmpty())
         return usage(problem);

@@ -17,6 +17,7 @@
 #include "data/erp_schema.h"
 #include "data/own_tables.h"
 #include "data/sqlite_engine.h"
+#include "tools/seeder/sample_workbooks.h"
 
 namespace agrimor::demo {
 
@@ -1220,7 +1221,10 @@ SeedSummary seedDemo(const QString& folder, const SeedOptions& options) {
     for (const Company& company : companies())
         databases << dir.filePath(company.file);
     const QString config = dir.filePath(configFileName());
-    for (const QString& file : databases + QStringList{config}) {
+    QStringList workbooks;
+    for (const QString& name : sampleFileNames())
+        workbooks << dir.filePath(name);
+    for (const QString& file : databases + workbooks + QStringList{config}) {
         if (!QFileInfo::exists(file))
             continue;
         if (!options.force)
@@ -1275,11 +1279,14 @@ SeedSummary seedDemo(const QString& folder, const SeedOptions& options) {
         }
         if (failure)
             std::rethrow_exception(failure);
+        writeSampleWorkbooks(folder, options);
         writeConfigFile(folder, consolidatedFileName());
     } catch (...) {
         // A half-built demo would pass for a whole one.
         for (const QString& file : databases)
             removeDatabaseFile(file);
+        for (const QString& file : workbooks)
+            QFile::remove(file);
         QFile::remove(config);
         throw;
     }

@@ -51,6 +51,8 @@ class DataAccess;
 //     (96112 for costing codes P00631 and P00763), Ref = the source line's key; month 11 is left
 //     for the class-9 screen to integrate;
 //   - NumDoc and NumDiar numerators that agree with the movements, for both years.
+// - Sample workbooks to import, each as .xlsx and .xls (sample_workbooks.h): the rates
+//   "Cambios", the movements "Movimentos" (clean) and "Movimentos_Anomalias".
 // Everything is deterministic: the same options give the same rows.
 namespace demo {
 
