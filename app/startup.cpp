@@ -2,6 +2,7 @@
 
 #include "app/core/message_box.h"
 #include "app/core/version.h"
+#include "app/screens.h"
 #include "data/consolidated_database.h"
 
 namespace agrimor {
@@ -19,6 +20,7 @@ std::unique_ptr<Program> startProgram(const QString& executableFolder, Prompter&
         return nullptr;
     }
     program->window = std::make_unique<MainWindow>();
+    addWorkingScreens(*program->window, *program->db, program->files.dataFolder);
     program->window->show();
     program->window->setVersionText(programVersionText());
     return program;

@@ -116,6 +116,25 @@ TEST_P(WorkbookTest, damaged_files_are_refused_with_a_reason) {
     }
 }
 
+TEST_P(WorkbookTest, a_date_formatted_number_outside_the_calendar_reads_as_a_number) {
+    // Found by fuzzing: the .xlsx model's own date conversion threw for such a year.
+    SheetData sheet{QStringLiteral("S"),
+                    {{Cell::ofText(QStringLiteral("d"))},
+                     {Cell::ofNumber(1e7)},
+                     {Cell::ofNumber(-3)},
+                     {Cell::ofNumber(45322)}},
+                    {QStringLiteral("dd/mm/yyyy")}};
+    writeWorkbook(path(QStringLiteral("dates")), {sheet}, GetParam());
+    RecordingSink sink;
+    Workbook::open(path(QStringLiteral("dates")))->readSheet(QStringLiteral("S"), sink);
+    ASSERT_EQ(sink.rows.size(), 3);
+    EXPECT_EQ(sink.rows[2], QStringLiteral("D:31-01-2024"));
+    if (GetParam() == WorkbookFormat::Xlsx) {
+        EXPECT_EQ(sink.rows[0], QStringLiteral("N:10000000"));
+        EXPECT_EQ(sink.rows[1], QStringLiteral("N:-3"));
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Formats, WorkbookTest,
                          ::testing::Values(WorkbookFormat::Xls, WorkbookFormat::Xlsx),
                          [](const auto& info) {

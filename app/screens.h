@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+namespace agrimor {
+
+class DataAccess;
+class MainWindow;
+
+// Adds the menu items that open the working screens to `window`: "&Agrimor" (mm) opens a new
+// consolidation screen modally on `shared`, its anomalies files going to `dataFolder`.
+void addWorkingScreens(MainWindow& window, DataAccess& shared, const QString& dataFolder);
+
+}  // namespace agrimor

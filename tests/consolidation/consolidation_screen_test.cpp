@@ -1,0 +1,434 @@
+// The consolidation screen on seeded SQLite databases with scripted prompts: the processing tab,
+// the company tabs' settings and rate grids, and a consolidation driven from the button.
+
+#include "consolidation/consolidation_screen.h"
+
+#include <gtest/gtest.h>
+
+#include <QCalendarWidget>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+#include "app/core/message_box.h"
+#include "app/parameters_screen.h"
+#include "consolidation/rate_grid_widget.h"
+#include "rateimport/import_rates_screen.h"
+#include "tests/consolidation/consolidation_setup.h"
+#include "tests/support/scripted_prompter.h"
+
+namespace agrimor {
+namespace {
+
+using test::EngineKind;
+using test::line;
+
+const QDateTime kNow(QDate(2025, 7, 14), QTime(10, 30, 0));
+const QString kRemoveQuestion =
+    QStringLiteral("Vai retirar uma linha de câmbio da tabela!\r\nPretende continuar?");
+
+class ConsolidationScreen : public ::testing::Test {
+protected:
+    void open() {
+        screen = std::make_unique<FrmAgrimor>(setup.consolidated(), prompter, setup.folder());
+        screen->setClock([] { return kNow; });
+        screen->setDialogRunner([this](QDialog& dialog) {
+            const auto* parameters = qobject_cast<FrmParametros*>(&dialog);
+            opened << QString::fromLatin1(dialog.metaObject()->className()) +
+                          (parameters ? QStringLiteral(" %1").arg(parameters->bd()) : QString());
+        });
+        screen->clearProcessingTab();
+        screen->show();
+    }
+
+    QPushButton* button(const QString& name) const { return screen->findChild<QPushButton*>(name); }
+
+    // Types `text` into a cell as a person would: opens the editor, types, presses Enter.
+    void type(RateGridView* grid, int row, int column, const QString& text) {
+        const QModelIndex cell = grid->model().index(row, column);
+        grid->setCurrentIndex(cell);
+        grid->edit(cell);
+        QLineEdit* editor = nullptr;
+        for (QLineEdit* candidate : grid->viewport()->findChildren<QLineEdit*>())
+            if (candidate->isVisible())
+                editor = candidate;
+        ASSERT_NE(editor, nullptr);
+        editor->selectAll();
+        QTest::keyClick(editor, Qt::Key_Delete);
+        QTest::keyClicks(editor, text);
+        QTest::keyClick(editor, Qt::Key_Return);
+        // Enter commits through a queued call; the editor is deleted later.
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    int rateCount(const QString& currency) {
+        return static_cast<int>(
+            setup.consolidated()
+                .openReadOnly(
+                    QStringLiteral("select count(*) as n from zeb_CNS_Cambios where Moeda=?"),
+                    {currency})
+                .field(QStringLiteral("n"))
+                .toInt());
+    }
+
+    test::ConsolidationSetup setup{EngineKind::Sqlite};
+    test::ScriptedPrompter prompter;
+    std::unique_ptr<FrmAgrimor> screen;
+    QStringList opened;  // class names of the screens opened, with the company for parameters
+};
+
+TEST_F(ConsolidationScreen, opens_on_the_processing_tab_with_this_month_and_no_company_ticked) {
+    open();
+    EXPECT_EQ(screen->windowTitle(), QStringLiteral("Agrimor"));
+    EXPECT_EQ(screen->tabs()->objectName(), QStringLiteral("BasesTab"));
+    ASSERT_EQ(screen->tabs()->count(), 7);
+    EXPECT_EQ(screen->tabs()->tabText(0), QStringLiteral("Processamento"));
+    EXPECT_EQ(screen->tabs()->tabText(3), QStringLiteral("Velmor Mediação"));
+    EXPECT_EQ(screen->tabs()->currentIndex(), 0);
+    EXPECT_EQ(screen->yearField()->text(), QStringLiteral("2025"));
+    EXPECT_EQ(screen->monthList()->count(), 12);
+    EXPECT_EQ(screen->monthList()->currentText(), QStringLiteral("Julho"));
+    for (int bd = 1; bd <= 6; ++bd) {
+        SCOPED_TRACE(bd);
+        EXPECT_FALSE(screen->companyCheck(bd)->isChecked());
+        EXPECT_EQ(screen->companyCheck(bd)->toolTip(), QStringLiteral("Empresa selecionada."));
+    }
+    // The padded caption of the first tab is trimmed for its check box.
+    EXPECT_NE(screen->tabs()->tabText(1), QStringLiteral("Velmor"));
+    EXPECT_EQ(screen->companyCheck(1)->text(), QStringLiteral("Velmor"));
+    // No settings rows: company 1 was read and its fields stay empty, without a message.
+    EXPECT_TRUE(screen->field(1, FrmAgrimor::Setor)->text().isEmpty());
+    EXPECT_TRUE(screen->rateGrid(1)->isHidden());
+    EXPECT_TRUE(prompter.prompts().empty());
+    EXPECT_EQ(button(QStringLiteral("btProcessar"))->toolTip(),
+              QStringLiteral("Integração de movimentos."));
+}
+
+TEST_F(ConsolidationScreen, confirm_creates_the_missing_row_with_the_tabs_number_and_series_0) {
+    open();
+    screen->tabs()->setCurrentIndex(3);
+    screen->field(3, FrmAgrimor::Setor)->setText(QStringLiteral("02"));
+    screen->field(3, FrmAgrimor::TpDoc)->setText(QStringLiteral("CNS"));
+    screen->field(3, FrmAgrimor::Moeda)->setText(QStringLiteral("EUR"));
+    screen->field(3, FrmAgrimor::ContaArred)->setText(QStringLiteral("9999"));
+    screen->dataMov(3)->setDate(QDate(2025, 8, 1));
+    screen->ateMes(3)->setChecked(true);
+    button(QStringLiteral("btConfirmar3"))->click();
+
+    const Recordset row =
+        setup.consolidated().openReadOnly(QStringLiteral("select * from zeb_CNS_DadosIniciais"));
+    ASSERT_EQ(row.rowCount(), 1);
+    EXPECT_EQ(row.field(QStringLiteral("BD")).toInt(), 3);
+    EXPECT_EQ(row.field(QStringLiteral("Setor")).toText(), QStringLiteral("02"));
+    EXPECT_EQ(row.field(QStringLiteral("Serie")).toText(), QStringLiteral("0"));
+    EXPECT_EQ(row.field(QStringLiteral("DataMov")).toDate(), QDate(2025, 8, 1));
+    EXPECT_EQ(row.field(QStringLiteral("AteMes")).toInt(), 1);
+    EXPECT_FALSE(row.isNull(QStringLiteral("SerieCL9")));  // a column that takes no null
+    EXPECT_TRUE(prompter.prompts().empty());
+
+    // A second confirmation changes the same row.
+    screen->field(3, FrmAgrimor::Serie)->setText(QStringLiteral("7"));
+    button(QStringLiteral("btConfirmar3"))->click();
+    const Recordset again = setup.consolidated().openReadOnly(
+        QStringLiteral("select Serie from zeb_CNS_DadosIniciais where BD=3"));
+    ASSERT_EQ(again.rowCount(), 1);
+    EXPECT_EQ(again.field(QStringLiteral("Serie")).toText(), QStringLiteral("7"));
+}
+
+TEST_F(ConsolidationScreen, a_euro_company_loads_no_grid_and_another_currency_its_rates) {
+    setup.addCompany(1, {});
+    test::CompanyConfig dollars;
+    dollars.currency = QStringLiteral("USD");
+    setup.addCompany(6, dollars);
+    setup.addRate(QStringLiteral("USD"), QDate(2024, 3, 1), QStringLiteral("1.0812"));
+    setup.addRate(QStringLiteral("USD"), QDate(2024, 3, 15), QStringLiteral("1234.5"));
+    open();
+
+    EXPECT_EQ(screen->field(1, FrmAgrimor::Moeda)->text(), QStringLiteral("EUR"));
+    EXPECT_TRUE(screen->rateGrid(1)->isHidden());
+
+    screen->tabs()->setCurrentIndex(6);
+    RateGridView* grid = screen->rateGrid(6);
+    EXPECT_FALSE(grid->isHidden());
+    const RateGridModel& model = grid->model();
+    ASSERT_EQ(model.rowCount(), 3);  // newest first, then the free row
+    EXPECT_EQ(model.index(0, RateGridModel::Data).data().toString(), QStringLiteral("15-03-2024"));
+    EXPECT_EQ(model.index(0, RateGridModel::Cambio).data().toString(),
+              QStringLiteral("1.234,5000"));
+    EXPECT_EQ(model.index(1, RateGridModel::Cambio).data().toString(), QStringLiteral("1,0812"));
+    EXPECT_TRUE(model.index(2, RateGridModel::Data).data().toString().isEmpty());
+    for (const int hidden : {RateGridModel::Moeda, RateGridModel::Id, RateGridModel::Alterado})
+        EXPECT_TRUE(grid->isColumnHidden(hidden));
+
+    // Typing a currency in the field loads its grid; emptying it hides the grid.
+    QLineEdit* currency = screen->field(6, FrmAgrimor::Moeda);
+    currency->setText(QStringLiteral("GBP"));
+    emit currency->editingFinished();
+    EXPECT_EQ(grid->model().rowCount(), 1);
+    currency->clear();
+    emit currency->editingFinished();
+    EXPECT_TRUE(grid->isHidden());
+}
+
+TEST_F(ConsolidationScreen, grid_cells_are_validated_with_the_programs_messages) {
+    test::CompanyConfig dollars;
+    dollars.currency = QStringLiteral("USD");
+    setup.addCompany(2, dollars);
+    open();
+    screen->tabs()->setCurrentIndex(2);
+    RateGridView* grid = screen->rateGrid(2);
+    const RateGridModel& model = grid->model();
+
+    // An empty date becomes today's and marks the row.
+    type(grid, 0, RateGridModel::Data, QString());
+    EXPECT_EQ(model.rate(0).date, kNow.date());
+    EXPECT_TRUE(model.rate(0).changed);
+    EXPECT_EQ(model.rowCount(), 2);  // a new free row below
+
+    type(grid, 0, RateGridModel::Data, QStringLiteral("31-02-2025"));
+    ASSERT_EQ(prompter.prompts().size(), 1u);
+    EXPECT_EQ(prompter.prompts()[0].kind, PromptKind::Titled);
+    EXPECT_EQ(prompter.prompts()[0].icon, PromptIcon::Error);
+    EXPECT_EQ(prompter.prompts()[0].title, kProgramTitle);
+    EXPECT_EQ(prompter.lastText(), QStringLiteral("Data inválida!"));
+    EXPECT_EQ(model.rate(0).date, kNow.date());  // refused: the cell keeps its date
+
+    type(grid, 1, RateGridModel::Data, QStringLiteral("3/2/2025"));
+    EXPECT_EQ(model.rate(1).date, QDate(2025, 2, 3));
+
+    // Rates: decimal comma, point and thousands grouping; letters and zero refused.
+    type(grid, 0, RateGridModel::Cambio, QStringLiteral("1,0858"));
+    EXPECT_EQ(model.rate(0).rate, Money::parse(u"1.0858"));
+    type(grid, 1, RateGridModel::Cambio, QStringLiteral("1.234,5"));
+    EXPECT_EQ(model.index(1, RateGridModel::Cambio).data().toString(),
+              QStringLiteral("1.234,5000"));
+    type(grid, 1, RateGridModel::Cambio, QStringLiteral("0.85"));
+    EXPECT_EQ(model.index(1, RateGridModel::Cambio).data().toString(), QStringLiteral("0,8500"));
+    prompter.clear();
+    for (const QString& bad :
+         {QStringLiteral("abc"), QStringLiteral("0"), QStringLiteral("1,2,3,")}) {
+        SCOPED_TRACE(bad.toStdString());
+        type(grid, 1, RateGridModel::Cambio, bad);
+        EXPECT_EQ(prompter.lastText(), QStringLiteral("Valor inválido!"));
+        EXPECT_EQ(model.rate(1).rate, Money::parse(u"0.85"));
+    }
+
+    // An empty rate warns and is taken without marking the row.
+    type(grid, 2, RateGridModel::Data, QStringLiteral("01-01-2025"));
+    RateGridModel& editable = grid->model();
+    const int fresh = 2;
+    ASSERT_TRUE(editable.rate(fresh).changed);
+    prompter.clear();
+    type(grid, 3, RateGridModel::Cambio, QString());
+    EXPECT_EQ(prompter.texts(), QStringList{QStringLiteral("Campo obrigatório!")});
+    EXPECT_FALSE(model.rate(3).changed);
+}
+
+TEST_F(ConsolidationScreen, rows_are_removed_after_confirmation_and_the_free_row_never) {
+    test::CompanyConfig dollars;
+    dollars.currency = QStringLiteral("USD");
+    setup.addCompany(4, dollars);
+    setup.addRate(QStringLiteral("USD"), QDate(2024, 3, 1), QStringLiteral("1.08"));
+    setup.addRate(QStringLiteral("USD"), QDate(2024, 4, 1), QStringLiteral("1.09"));
+    open();
+    screen->tabs()->setCurrentIndex(4);
+    RateGridView* grid = screen->rateGrid(4);
+
+    grid->requestRemoveRow(2);
+    EXPECT_EQ(prompter.texts(), QStringList{QStringLiteral("Impossível remover linha!")});
+    EXPECT_EQ(grid->model().rowCount(), 3);
+
+    prompter.clear();
+    prompter.answer(Answer::Cancel);
+    grid->setCurrentIndex(grid->model().index(0, RateGridModel::Cambio));
+    QTest::keyClick(grid, Qt::Key_Delete);
+    EXPECT_EQ(prompter.texts(), QStringList{kRemoveQuestion});
+    EXPECT_EQ(prompter.prompts()[0].kind, PromptKind::OkCancel);
+    EXPECT_EQ(grid->model().rowCount(), 3);
+
+    prompter.answer(Answer::Ok);
+    grid->requestRemoveRow(0);
+    EXPECT_EQ(grid->model().rowCount(), 2);
+    EXPECT_EQ(grid->removedIds().size(), 1);
+    EXPECT_EQ(rateCount(QStringLiteral("USD")), 2);  // removed when the tab is confirmed
+
+    button(QStringLiteral("btConfirmar4"))->click();
+    EXPECT_EQ(rateCount(QStringLiteral("USD")), 1);
+    EXPECT_TRUE(grid->removedIds().isEmpty());
+}
+
+TEST_F(ConsolidationScreen, a_new_rate_is_stored_once_however_often_the_tab_is_confirmed) {
+    test::CompanyConfig dollars;
+    dollars.currency = QStringLiteral("USD");
+    setup.addCompany(5, dollars);
+    open();
+    screen->tabs()->setCurrentIndex(5);
+    RateGridView* grid = screen->rateGrid(5);
+    type(grid, 0, RateGridModel::Data, QStringLiteral("10-03-2024"));
+    type(grid, 0, RateGridModel::Cambio, QStringLiteral("1.0812"));
+
+    button(QStringLiteral("btConfirmar5"))->click();
+    button(QStringLiteral("btConfirmar5"))->click();
+    EXPECT_EQ(rateCount(QStringLiteral("USD")), 1);
+    EXPECT_TRUE(prompter.prompts().empty());
+    ASSERT_EQ(grid->model().rowCount(), 2);
+    EXPECT_TRUE(grid->model().rate(0).id.has_value());
+    EXPECT_FALSE(grid->model().rate(0).changed);
+
+    // A dated row without its rate is not stored.
+    type(grid, 1, RateGridModel::Data, QStringLiteral("11-03-2024"));
+    button(QStringLiteral("btConfirmar5"))->click();
+    EXPECT_EQ(prompter.lastText(), QStringLiteral("Campo obrigatório [Câmbio]."));
+    EXPECT_EQ(rateCount(QStringLiteral("USD")), 1);
+}
+
+TEST_F(ConsolidationScreen, the_calendar_puts_the_picked_date_into_the_cell) {
+    test::CompanyConfig dollars;
+    dollars.currency = QStringLiteral("USD");
+    setup.addCompany(2, dollars);
+    setup.addRate(QStringLiteral("USD"), QDate(2024, 3, 1), QStringLiteral("1.08"));
+    open();
+    screen->tabs()->setCurrentIndex(2);
+    RateGridView* grid = screen->rateGrid(2);
+
+    grid->openCalendar(0);
+    QCalendarWidget* calendar = grid->calendar();
+    ASSERT_NE(calendar, nullptr);
+    EXPECT_TRUE(calendar->isVisible());
+    EXPECT_EQ(calendar->selectedDate(), QDate(2024, 3, 1));
+    EXPECT_TRUE(screen->rect().contains(calendar->geometry()));
+
+    QTest::keyClick(calendar, Qt::Key_Escape);
+    EXPECT_FALSE(calendar->isVisible());
+    EXPECT_FALSE(grid->model().rate(0).changed);
+
+    // The free row: today's date offered; a click validates it and moves on to the rate.
+    grid->openCalendar(1);
+    EXPECT_EQ(calendar->selectedDate(), kNow.date());
+    emit calendar->clicked(QDate(2024, 3, 20));
+    EXPECT_FALSE(calendar->isVisible());
+    EXPECT_EQ(grid->model().rate(1).date, QDate(2024, 3, 20));
+    EXPECT_TRUE(grid->model().rate(1).changed);
+    EXPECT_EQ(grid->currentIndex().column(), RateGridModel::Cambio);
+    EXPECT_TRUE(prompter.prompts().empty());
+}
+
+TEST_F(ConsolidationScreen, cancel_reloads_the_stored_settings_and_keeps_the_rounding_account) {
+    setup.addCompany(2, {});
+    open();
+    screen->tabs()->setCurrentIndex(2);
+    screen->field(2, FrmAgrimor::TpDoc)->setText(QStringLiteral("XYZ"));
+    button(QStringLiteral("btCancelar2"))->click();
+    EXPECT_EQ(screen->field(2, FrmAgrimor::TpDoc)->text(), QStringLiteral("CNS"));
+    EXPECT_EQ(screen->field(2, FrmAgrimor::Serie)->text(), QStringLiteral("2"));
+
+    // Without a row the fields are emptied, except the rounding account.
+    screen->tabs()->setCurrentIndex(3);
+    screen->field(3, FrmAgrimor::TpDoc)->setText(QStringLiteral("XYZ"));
+    screen->field(3, FrmAgrimor::ContaArred)->setText(QStringLiteral("9998"));
+    button(QStringLiteral("btCancelar3"))->click();
+    EXPECT_TRUE(screen->field(3, FrmAgrimor::TpDoc)->text().isEmpty());
+    EXPECT_EQ(screen->field(3, FrmAgrimor::ContaArred)->text(), QStringLiteral("9998"));
+    EXPECT_EQ(screen->dataMov(3)->date(), kNow.date());
+}
+
+TEST_F(ConsolidationScreen, database_errors_are_reported_and_the_screen_stays_usable) {
+    open();
+    setup.consolidated().execute(QStringLiteral("drop table zeb_CNS_DadosIniciais"));
+    screen->tabs()->setCurrentIndex(2);
+    ASSERT_EQ(prompter.prompts().size(), 1u);
+    EXPECT_TRUE(prompter.lastText().startsWith(
+        QStringLiteral("Não foi possível ler os dados da empresa Velmor Holding.\r\n")));
+
+    screen->field(2, FrmAgrimor::TpDoc)->setText(QStringLiteral("CNS"));
+    button(QStringLiteral("btConfirmar2"))->click();
+    ASSERT_EQ(prompter.prompts().size(), 2u);
+    EXPECT_TRUE(prompter.lastText().startsWith(
+        QStringLiteral("Não foi possível gravar os dados da empresa Velmor Holding.\r\n")));
+    EXPECT_EQ(screen->field(2, FrmAgrimor::TpDoc)->text(), QStringLiteral("CNS"));
+    EXPECT_FALSE(setup.consolidated().inTransaction());
+}
+
+TEST_F(ConsolidationScreen, the_processing_tab_is_rebuilt_after_a_run_whatever_was_run) {
+    open();
+    screen->yearField()->setText(QStringLiteral("2019"));
+    screen->monthList()->setCurrentIndex(1);
+    screen->companyCheck(2)->setChecked(true);
+    prompter.answer(Answer::Cancel);
+    button(QStringLiteral("btProcessar"))->click();
+    EXPECT_EQ(prompter.texts(),
+              QStringList{QStringLiteral("Vai proceder à integração de movimentos!\r\n"
+                                         "Pretende continuar?")});
+    EXPECT_EQ(screen->yearField()->text(), QStringLiteral("2025"));
+    EXPECT_EQ(screen->monthList()->currentIndex(), 6);
+    EXPECT_FALSE(screen->companyCheck(2)->isChecked());
+
+    // The check-up keeps the tab as it was.
+    screen->companyCheck(3)->setChecked(true);
+    prompter.answer(Answer::Cancel);
+    button(QStringLiteral("btCheckUp"))->click();
+    EXPECT_TRUE(screen->companyCheck(3)->isChecked());
+}
+
+TEST_F(ConsolidationScreen, rates_and_parameters_open_their_screens_for_the_tabs_company) {
+    open();
+    button(QStringLiteral("btCambios"))->click();
+    screen->tabs()->setCurrentIndex(3);
+    button(QStringLiteral("btParametros3"))->click();
+    EXPECT_EQ(opened, (QStringList{QStringLiteral("agrimor::FrmImportar"),
+                                   QStringLiteral("agrimor::FrmParametros 3")}));
+}
+
+TEST_F(ConsolidationScreen, a_company_set_up_on_the_screen_is_consolidated_from_the_button) {
+    // The company database and its connection parameters exist; its settings do not.
+    setup.addAccounts({QStringLiteral("9111"), QStringLiteral("9112")}, 2024);
+    setup.addCompany(2, {});
+    setup.consolidated().execute(QStringLiteral("delete from zeb_CNS_DadosIniciais"));
+    setup.addMovements(2, {line(QStringLiteral("a1"), QStringLiteral("FT"), 1, 1,
+                                QStringLiteral("9111"), 1, QStringLiteral("108.60")),
+                           line(QStringLiteral("a2"), QStringLiteral("FT"), 1, 2,
+                                QStringLiteral("9112"), 2, QStringLiteral("108.60"))});
+    open();
+
+    screen->tabs()->setCurrentIndex(2);
+    screen->field(2, FrmAgrimor::Setor)->setText(QStringLiteral("01"));
+    screen->field(2, FrmAgrimor::TpDoc)->setText(QStringLiteral("CNS"));
+    screen->field(2, FrmAgrimor::Serie)->setText(QStringLiteral("2"));
+    screen->field(2, FrmAgrimor::ContaArred)->setText(QStringLiteral("9999"));
+    QLineEdit* currency = screen->field(2, FrmAgrimor::Moeda);
+    currency->setText(QStringLiteral("USD"));
+    emit currency->editingFinished();
+    RateGridView* grid = screen->rateGrid(2);
+    type(grid, 0, RateGridModel::Data, QStringLiteral("05-03-2024"));
+    type(grid, 0, RateGridModel::Cambio, QStringLiteral("1,0812"));
+    type(grid, 1, RateGridModel::Data, QStringLiteral("20-03-2024"));
+    type(grid, 1, RateGridModel::Cambio, QStringLiteral("1.0907"));
+    button(QStringLiteral("btConfirmar2"))->click();
+    ASSERT_TRUE(prompter.prompts().empty()) << prompter.lastText().toStdString();
+
+    screen->tabs()->setCurrentIndex(0);
+    screen->yearField()->setText(QStringLiteral("2024"));
+    screen->monthList()->setCurrentIndex(2);
+    screen->companyCheck(2)->setChecked(true);
+    prompter.answer(Answer::Ok);
+    prompter.answer(Answer::Ok);
+    button(QStringLiteral("btProcessar"))->click();
+
+    EXPECT_EQ(prompter.lastText(),
+              QStringLiteral("Empresa:  Velmor Holding\r\nIntegração efetuada com sucesso!"));
+    // The month rate is the mean 1.08595, half to even 1.0860: 108.60 / 1.0860 = 100.00.
+    Recordset written = setup.written(QStringLiteral("CNS"), QStringLiteral("2"));
+    ASSERT_EQ(written.rowCount(), 2);
+    for (written.moveFirst(); !written.eof(); written.moveNext())
+        EXPECT_EQ(written.field(QStringLiteral("Valor")).toMoney(), Money::fromWhole(100));
+    EXPECT_EQ(setup.ultimoMes(2), QStringLiteral("03/2024"));
+    EXPECT_FALSE(screen->companyCheck(2)->isChecked());
+}
+
+}  // namespace
+}  // namespace agrimor
