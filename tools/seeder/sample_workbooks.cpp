@@ -3,37 +3,16 @@
 #include <QDir>
 #include <functional>
 
+#include "movimport/import_tables.h"
+
 namespace agrimor::demo {
 
 namespace {
 
-// Positions of the movement sheet's columns.
-enum Column {
-    TpTerc,
-    Conta,
-    Terc,
-    TpDoc,
-    DataDoc,
-    Valor,
-    DbCr,
-    Descr,
-    Setor,
-    Diario,
-    RubOrc,
-    CCustOrc,
-    Serie,
-    NCont,
-    CodIva,
-    CodFlu,
-    Custeio,
-    Ref,
-    Operador,
-    DataR,
-    LinCC,
-    ValorBase,
-    Doc,
-    ColumnCount
-};
+// The movement sheet's columns are those of the import lines table, in the same positions.
+using Column = ImportLinesTable::Column;
+constexpr int ColumnCount = ImportLinesTable::MaxColumns;
+using enum ImportLinesTable::Column;
 
 using Rows = std::vector<std::vector<Cell>>;
 
