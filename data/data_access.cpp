@@ -60,9 +60,13 @@ Engine& DataAccess::requireEngine() const {
     return *engine_;
 }
 
-Engine& DataAccess::engine() { return requireEngine(); }
+Engine& DataAccess::engine() {
+    return requireEngine();
+}
 
-const Dialect& DataAccess::dialect() const { return requireEngine().dialect(); }
+const Dialect& DataAccess::dialect() const {
+    return requireEngine().dialect();
+}
 
 std::int64_t DataAccess::execute(const QString& sql, const Params& params) {
     return requireEngine().execute(sql, params);
@@ -94,15 +98,25 @@ UpdatableRecordset DataAccess::openUpdatable(const QString& table, const QString
     return UpdatableRecordset(engine_, table, std::move(rows), std::move(locators));
 }
 
-void DataAccess::beginTransaction() { requireEngine().begin(); }
+void DataAccess::beginTransaction() {
+    requireEngine().begin();
+}
 
-void DataAccess::commit() { requireEngine().commit(); }
+void DataAccess::commit() {
+    requireEngine().commit();
+}
 
-void DataAccess::rollback() { requireEngine().rollback(); }
+void DataAccess::rollback() {
+    requireEngine().rollback();
+}
 
-bool DataAccess::inTransaction() const { return engine_ && engine_->inTransaction(); }
+bool DataAccess::inTransaction() const {
+    return engine_ && engine_->inTransaction();
+}
 
-std::int64_t DataAccess::roundTrips() const { return engine_ ? engine_->roundTrips() : 0; }
+std::int64_t DataAccess::roundTrips() const {
+    return engine_ ? engine_->roundTrips() : 0;
+}
 
 Transaction::~Transaction() {
     if (!done_ && db_.inTransaction()) {

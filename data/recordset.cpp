@@ -36,7 +36,9 @@ void Recordset::movePrevious() {
         --row_;
 }
 
-void Recordset::moveTo(int row) { row_ = std::clamp(row, -1, rowCount()); }
+void Recordset::moveTo(int row) {
+    row_ = std::clamp(row, -1, rowCount());
+}
 
 int Recordset::columnIndex(const QString& name) const {
     // Rows are mostly filled column after column: try the one after the last found first.
@@ -85,8 +87,8 @@ const Value& Recordset::field(int index) const {
     return currentRow()[static_cast<size_t>(index)];
 }
 
-UpdatableRecordset::UpdatableRecordset(std::shared_ptr<Engine> engine, QString table,
-                                       RowSet rows, std::vector<Value> locators)
+UpdatableRecordset::UpdatableRecordset(std::shared_ptr<Engine> engine, QString table, RowSet rows,
+                                       std::vector<Value> locators)
     : Recordset(std::move(rows)),
       engine_(std::move(engine)),
       table_(std::move(table)),
@@ -141,10 +143,11 @@ void UpdatableRecordset::update() {
     }
     if (!names.isEmpty()) {
         const size_t index = static_cast<size_t>(row_);
-        const QString sql = engine_->dialect().updateRow(table_, names, set_.columns,
-                                                         originals_[index], locators_[index], params);
+        const QString sql = engine_->dialect().updateRow(
+            table_, names, set_.columns, originals_[index], locators_[index], params);
         if (engine_->execute(sql, params) != 1)
-            throw DbError(0, QStringLiteral("O registo a alterar já não existe na tabela %1").arg(table_));
+            throw DbError(
+                0, QStringLiteral("O registo a alterar já não existe na tabela %1").arg(table_));
         originals_[index].clear();
     }
     state.state = State::Clean;
@@ -211,7 +214,8 @@ void UpdatableRecordset::deleteCurrent() {
     const QString sql =
         engine_->dialect().deleteRow(table_, set_.columns, original, locators_[index], params);
     if (engine_->execute(sql, params) != 1)
-        throw DbError(0, QStringLiteral("O registo a apagar já não existe na tabela %1").arg(table_));
+        throw DbError(0,
+                      QStringLiteral("O registo a apagar já não existe na tabela %1").arg(table_));
     dropCurrentRow();
 }
 

@@ -15,7 +15,8 @@ namespace agrimor {
 namespace {
 
 [[noreturn]] void fail(sqlite3* db, int rc, const QString& context = {}) {
-    QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+    QString message =
+        db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
     if (!context.isEmpty())
         message = context + QStringLiteral(": ") + message;
     throw DbError(classifyError({}, rc, message), message, {}, rc);
@@ -55,7 +56,8 @@ Value readColumn(sqlite3_stmt* statement, int column, Value::Kind declared) {
             return value;
         }
         default: {
-            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+            const auto* text =
+                reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
             QString value = QString::fromUtf8(text, sqlite3_column_bytes(statement, column));
             if (declared == Value::Kind::DateTime) {
                 const QDateTime parsed = parseIsoDateTime(value);
@@ -110,13 +112,14 @@ struct SqliteEngine::Statements {
         if (rc != SQLITE_OK)
             fail(db, rc);
         // One statement per call: a second one would otherwise be ignored without a word.
-        while (tail && (*tail == ' ' || *tail == '\n' || *tail == '\t' || *tail == '\r' ||
-                        *tail == ';'))
+        while (tail &&
+               (*tail == ' ' || *tail == '\n' || *tail == '\t' || *tail == '\r' || *tail == ';'))
             ++tail;
         if (!statement || (tail && *tail)) {
             sqlite3_finalize(statement);
-            throw DbError(SQLITE_MISUSE, QStringLiteral("Instrução vazia ou com mais de uma instrução"),
-                          {}, SQLITE_MISUSE);
+            throw DbError(SQLITE_MISUSE,
+                          QStringLiteral("Instrução vazia ou com mais de uma instrução"), {},
+                          SQLITE_MISUSE);
         }
         entries.push_front({sql, statement});
         index.emplace(sql, entries.begin());
@@ -168,7 +171,9 @@ SqliteEngine::~SqliteEngine() {
     sqlite3_close_v2(db_);
 }
 
-const Dialect& SqliteEngine::dialect() const { return *dialect_; }
+const Dialect& SqliteEngine::dialect() const {
+    return *dialect_;
+}
 
 namespace {
 
@@ -315,7 +320,9 @@ void SqliteEngine::executeScript(const QString& script) {
     }
 }
 
-void SqliteEngine::insert(const QString& sql, const Params& row) { execute(sql, row); }
+void SqliteEngine::insert(const QString& sql, const Params& row) {
+    execute(sql, row);
+}
 
 void SqliteEngine::begin() {
     if (inTransaction())
@@ -324,13 +331,17 @@ void SqliteEngine::begin() {
     execute(QStringLiteral("BEGIN"), {});
 }
 
-void SqliteEngine::commit() { execute(QStringLiteral("COMMIT"), {}); }
+void SqliteEngine::commit() {
+    execute(QStringLiteral("COMMIT"), {});
+}
 
 void SqliteEngine::rollback() {
     if (inTransaction())
         execute(QStringLiteral("ROLLBACK"), {});
 }
 
-bool SqliteEngine::inTransaction() const { return sqlite3_get_autocommit(db_) == 0; }
+bool SqliteEngine::inTransaction() const {
+    return sqlite3_get_autocommit(db_) == 0;
+}
 
 }  // namespace agrimor

@@ -6,7 +6,9 @@
 
 namespace agrimor {
 
-QDateTime naiveDateTime(QDate date, QTime time) { return QDateTime(date, time, Qt::UTC); }
+QDateTime naiveDateTime(QDate date, QTime time) {
+    return QDateTime(date, time, Qt::UTC);
+}
 
 QString isoDateTimeText(const QDateTime& value, QChar separator) {
     if (!value.isValid())
