@@ -16,6 +16,8 @@
 #include <unordered_set>
 #include <vector>
 
+#include "movimport/workbook_isolation.h"
+
 namespace agrimor {
 
 namespace {
@@ -271,7 +273,9 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Workbook> Workbook::open(const QString& path) {
+namespace workbook_isolation {
+
+Format checkFile(const QString& path) {
     const QFileInfo info(path);
     if (path.isEmpty() || !info.isFile())
         throw WorkbookError(WorkbookError::kFileNotFound,
@@ -283,13 +287,21 @@ std::unique_ptr<Workbook> Workbook::open(const QString& path) {
     file.close();
     // .xlsx is a zip package; .xls (and an encrypted .xlsx) an OLE2 compound document.
     if (magic.startsWith(QByteArrayLiteral("PK\x03\x04")))
-        return std::make_unique<XlsxWorkbook>(path);
+        return Format::Xlsx;
     if (magic == QByteArrayLiteral("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"))
-        return std::make_unique<XlsWorkbook>(path);
+        return Format::Xls;
     throw WorkbookError(
         WorkbookError::kUnreadable,
         QStringLiteral("O ficheiro não é um livro de Excel (.xls ou .xlsx): %1").arg(path));
 }
+
+std::unique_ptr<Workbook> openInProcess(const QString& path) {
+    if (checkFile(path) == Format::Xlsx)
+        return std::make_unique<XlsxWorkbook>(path);
+    return std::make_unique<XlsWorkbook>(path);
+}
+
+}  // namespace workbook_isolation
 
 void Workbook::readSheet(const QString& name, SheetSink& sink) const {
     const int index = static_cast<int>(sheetNames().indexOf(name));

@@ -31,7 +31,9 @@ class Workbook {
 public:
     virtual ~Workbook() = default;
 
-    // Opens and reads the file whole; the file is not held open afterwards.
+    // Opens and reads the file whole, in a child process (see workbook_isolation.h): a file that
+    // makes a library crash, abort or hang is a WorkbookError like any other damage. The file is
+    // not held open afterwards.
     static std::unique_ptr<Workbook> open(const QString& path);
 
     // The sheet names in workbook order.

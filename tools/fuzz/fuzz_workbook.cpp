@@ -1,6 +1,6 @@
 // fuzz-workbook <seconds> [--target xlsx|xls|movimentos|cambios] [--seed N] [--timeout S]
-//               [--findings DIR]
-// fuzz-workbook --replay FILE...
+//               [--findings DIR] [--mode isolated|in-process]
+// fuzz-workbook --replay [--isolated] FILE...
 //
 // A bounded random-mutation fuzzer for the workbook readers. It writes the demo's sample
 // workbooks with the project's writers, then for the given time mutates one of them at a time
@@ -12,7 +12,14 @@
 // Each input runs in a forked child under alarm() and an address-space limit. A signal, a hang,
 // or an exception other than WorkbookError (every failure the readers report must be one) is a
 // finding: the input is saved in the findings folder and counted. The seed fixes the sequence of
-// mutations. --replay runs the readers in-process on saved inputs, for a debugger.
+// mutations.
+//
+// --mode isolated (the default) opens the workbook as the program does, with Workbook::open,
+// which parses in a child of its own under a time limit of --timeout: a library crash or hang is
+// then a WorkbookError, counted apart as contained, and a finding means the program itself
+// would have ended. --mode in-process calls the libraries directly, to find their faults.
+// --replay runs the readers in this process on saved inputs, in-process (for a debugger) or with
+// --isolated as the program does.
 // Exit code: 0 no finding, 1 findings, 2 wrong arguments.
 
 #include <sys/resource.h>
@@ -34,6 +41,7 @@
 #include "movimport/import_tables.h"
 #include "movimport/movement_sheet_reader.h"
 #include "movimport/workbook.h"
+#include "movimport/workbook_isolation.h"
 #include "rateimport/rates_table.h"
 #include "tools/seeder/sample_workbooks.h"
 
@@ -44,9 +52,11 @@ using Bytes = std::vector<unsigned char>;
 
 // Child exit codes.
 constexpr int kRead = 0;
-constexpr int kRefused = 10;   // a WorkbookError: the expected answer to a damaged file
-constexpr int kForeign = 11;   // another exception escaped the readers
-constexpr int kNoMemory = 12;  // std::bad_alloc under the address-space limit
+constexpr int kRefused = 10;    // a WorkbookError: the expected answer to a damaged file
+constexpr int kForeign = 11;    // another exception escaped the readers
+constexpr int kNoMemory = 12;   // std::bad_alloc under the address-space limit
+constexpr int kContained = 13;  // isolated: the parsing child crashed or failed, open() refused
+constexpr int kStopped = 14;    // isolated: the parsing child ran out of time, open() refused
 
 class CountingSink : public SheetSink {
 public:
@@ -61,9 +71,25 @@ public:
 
 // Runs every reader on `path`; a WorkbookError from one reader does not stop the others. Read
 // means the workbook opened and every sheet was delivered.
-int readEverything(const QString& path) {
+int readEverything(const QString& path, bool isolated) {
     try {
-        const auto book = Workbook::open(path);
+        std::unique_ptr<Workbook> book;
+        try {
+            book = isolated ? Workbook::open(path) : workbook_isolation::openInProcess(path);
+        } catch (const WorkbookError&) {
+            if (!isolated)
+                throw;
+            switch (workbook_isolation::lastOutcome()) {
+                case workbook_isolation::Outcome::Crashed:
+                case workbook_isolation::Outcome::Failed:
+                case workbook_isolation::Outcome::Malformed:
+                    return kContained;
+                case workbook_isolation::Outcome::TimedOut:
+                    return kStopped;
+                default:
+                    throw;
+            }
+        }
         bool refused = false;
         const QStringList sheets = book->sheetNames();
         for (const QString& sheet : sheets) {
@@ -412,14 +438,15 @@ struct Sample {
 };
 
 struct Totals {
-    long long inputs = 0, read = 0, refused = 0, crashes = 0, hangs = 0, foreign = 0, memory = 0;
+    long long inputs = 0, read = 0, refused = 0, contained = 0, stopped = 0;
+    long long crashes = 0, hangs = 0, foreign = 0, memory = 0;
 };
 
 int usage() {
     std::fprintf(stderr,
                  "usage: fuzz-workbook <seconds> [--target xlsx|xls|movimentos|cambios] "
-                 "[--seed N] [--timeout S] [--findings DIR]\n"
-                 "       fuzz-workbook --replay FILE...\n");
+                 "[--seed N] [--timeout S] [--findings DIR] [--mode isolated|in-process]\n"
+                 "       fuzz-workbook --replay [--isolated] FILE...\n");
     return 2;
 }
 
@@ -430,14 +457,19 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
     if (args.value(0) == QLatin1String("--replay")) {
+        const bool isolated = args.value(1) == QLatin1String("--isolated");
         int worst = 0;
-        for (const QString& file : args.mid(1)) {
-            const int code = readEverything(file);
+        for (const QString& file : args.mid(isolated ? 2 : 1)) {
+            const int code = readEverything(file, isolated);
             std::printf("%s: %s\n", qPrintable(file),
-                        code == kRead      ? "read"
-                        : code == kRefused ? "refused (WorkbookError)"
-                                           : "FINDING");
-            worst = std::max(worst, code == kRefused ? 0 : code);
+                        code == kRead        ? "read"
+                        : code == kRefused   ? "refused (WorkbookError)"
+                        : code == kContained ? "refused (WorkbookError), the parsing child crashed"
+                        : code == kStopped   ? "refused (WorkbookError), the parsing child hung"
+                                             : "FINDING");
+            const bool finding =
+                code != kRead && code != kRefused && code != kContained && code != kStopped;
+            worst = std::max(worst, finding ? code : 0);
         }
         return worst ? 1 : 0;
     }
@@ -450,6 +482,7 @@ int main(int argc, char** argv) {
     std::uint64_t seed = 1;
     unsigned timeout = 10;
     QString findings = QStringLiteral("fuzz-findings");
+    bool isolated = true;
     for (qsizetype i = 1; i < args.size(); i += 2) {
         if (i + 1 >= args.size())
             return usage();
@@ -463,6 +496,9 @@ int main(int argc, char** argv) {
             timeout = value.toUInt();
         else if (option == QLatin1String("--findings"))
             findings = value;
+        else if (option == QLatin1String("--mode") &&
+                 (value == QLatin1String("isolated") || value == QLatin1String("in-process")))
+            isolated = value == QLatin1String("isolated");
         else
             return usage();
     }
@@ -496,6 +532,9 @@ int main(int argc, char** argv) {
         }
     }
 
+    // The parsing child stops at --timeout; the fuzzing child's own alarm comes later, so that
+    // only a hang outside the libraries is a finding.
+    workbook_isolation::settings().timeLimit = std::chrono::seconds(timeout);
     Mutator mutate(seed);
     Totals totals;
     QElapsedTimer clock;
@@ -521,11 +560,11 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
         const pid_t child = fork();
         if (child == 0) {
-            alarm(timeout);
+            alarm(isolated ? timeout + 5 : timeout);
             const rlim_t limit = rlim_t{2} << 30;
             const rlimit memory{limit, limit};
             setrlimit(RLIMIT_AS, &memory);
-            _exit(readEverything(path));
+            _exit(readEverything(path, isolated));
         }
         int status = 0;
         waitpid(child, &status, 0);
@@ -545,6 +584,12 @@ int main(int argc, char** argv) {
                     break;
                 case kRefused:
                     ++totals.refused;
+                    break;
+                case kContained:
+                    ++totals.contained;
+                    break;
+                case kStopped:
+                    ++totals.stopped;
                     break;
                 case kNoMemory:
                     ++totals.memory;
@@ -569,11 +614,14 @@ int main(int argc, char** argv) {
     const double elapsed = static_cast<double>(clock.elapsed()) / 1000.0;
     const long long findingsCount = totals.crashes + totals.hangs + totals.foreign + totals.memory;
     std::printf(
-        "target %s, seed %llu: %lld inputs in %.0f s (%.0f/s): %lld opened and read, %lld refused "
-        "with WorkbookError; findings: %lld crashes, %lld hangs, %lld other exceptions, "
-        "%lld out of memory\n",
-        qPrintable(target), static_cast<unsigned long long>(seed), totals.inputs, elapsed,
-        static_cast<double>(totals.inputs) / elapsed, totals.read, totals.refused, totals.crashes,
-        totals.hangs, totals.foreign, totals.memory);
+        "target %s (%s), seed %llu: %lld inputs in %.0f s (%.0f/s): %lld opened and read, %lld "
+        "refused with WorkbookError (of them %lld after the parsing child crashed or failed, "
+        "%lld after it ran out of time); findings: %lld crashes, %lld hangs, %lld other "
+        "exceptions, %lld out of memory\n",
+        qPrintable(target), isolated ? "isolated" : "in-process",
+        static_cast<unsigned long long>(seed), totals.inputs, elapsed,
+        static_cast<double>(totals.inputs) / elapsed, totals.read,
+        totals.refused + totals.contained + totals.stopped, totals.contained, totals.stopped,
+        totals.crashes, totals.hangs, totals.foreign, totals.memory);
     return findingsCount ? 1 : 0;
 }
