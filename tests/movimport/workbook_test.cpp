@@ -1,6 +1,7 @@
 #include "movimport/workbook.h"
 
 #include <gtest/gtest.h>
+#include <xlsxwriter.h>
 
 #include <QFile>
 
@@ -159,6 +160,28 @@ TEST(WorkbookOpen, missing_files_and_other_files_are_told_apart) {
     } catch (const WorkbookError& error) {
         EXPECT_TRUE(error.message().contains(QStringLiteral("não é um livro de Excel")));
     }
+}
+
+// A sheet as people make them: formulas without stored results, and a blank row in the middle.
+TEST(WorkbookXlsx, formulas_are_calculated_and_blank_rows_still_reach_the_sink) {
+    test::TempFolder folder;
+    const QByteArray file = folder.file(QStringLiteral("formulas.xlsx")).toUtf8();
+    lxw_workbook* book = workbook_new(file.constData());
+    lxw_worksheet* sheet = workbook_add_worksheet(book, "Folha1");
+    worksheet_write_string(sheet, 0, 0, "A", nullptr);
+    worksheet_write_string(sheet, 0, 1, "B", nullptr);
+    worksheet_write_string(sheet, 0, 2, "C", nullptr);
+    worksheet_write_number(sheet, 1, 0, 2, nullptr);
+    worksheet_write_formula(sheet, 1, 1, "=A2*3", nullptr);
+    worksheet_write_formula(sheet, 1, 2, "=\"x\"&\"y\"", nullptr);
+    worksheet_write_string(sheet, 3, 2, "fim", nullptr);
+    ASSERT_EQ(workbook_close(book), LXW_NO_ERROR);
+
+    RecordingSink sink;
+    Workbook::open(QString::fromUtf8(file))->readSheet(QStringLiteral("Folha1"), sink);
+    EXPECT_EQ(sink.rows, (QStringList{QStringLiteral("N:2|N:6|T:xy"), QStringLiteral("-|-|-"),
+                                      QStringLiteral("-|-|T:fim")}));
+    EXPECT_EQ(sink.sheetRows, (std::vector<int>{2, 3, 4}));
 }
 
 TEST(WorkbookWriter, a_sheet_too_long_for_xls_is_refused_and_leaves_no_file) {
