@@ -43,7 +43,7 @@ public:
         units_ -= o.units_;
         return *this;
     }
-    constexpr auto operator<=>(const Money&) const = default;
+    constexpr auto operator<=>(const Money&) const = default;  // NOLINT(modernize-use-nullptr)
 
 private:
     constexpr explicit Money(std::int64_t units) : units_(units) {}

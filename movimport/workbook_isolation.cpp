@@ -96,7 +96,7 @@ public:
     }
 
 private:
-    static constexpr std::size_t kFlushAt = 256 * 1024;
+    static constexpr std::size_t kFlushAt = std::size_t{256} * 1024;
     int fd_;
     std::vector<unsigned char> buffer_;
 };

@@ -121,7 +121,7 @@ QString storeRates(DataAccess& db, const RatesTable& rates) {
                 // Looked up by the currency as it is stored, so a longer text in the sheet
                 // replaces the stored rate instead of colliding with it.
                 const Value code(currency.left(kCurrencyWidth));
-                const Value date = rates.value(row, RatesTable::Data);
+                const Value& date = rates.value(row, RatesTable::Data);
                 auto stored =
                     db.openUpdatable(QStringLiteral("zeb_CNS_Cambios"),
                                      QStringLiteral("Moeda = ? AND Data = ?"), {code, date});

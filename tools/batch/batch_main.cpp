@@ -64,7 +64,7 @@ QString parse(const QStringList& args, Arguments& out) {
         }
         if (i + 1 >= args.size())
             return QStringLiteral("falta o valor de %1").arg(option);
-        const QString value = args.at(++i);
+        const QString& value = args.at(++i);
         if (option == QLatin1String("--year")) {
             out.input.yearText = value;
         } else if (option == QLatin1String("--month")) {
