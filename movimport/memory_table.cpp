@@ -83,14 +83,26 @@ int MemoryTable::columnIndex(const QString& name) const {
     return -1;
 }
 
+MemoryTable::BulkLoad::BulkLoad(MemoryTable& table) : table_(table) {
+    table_.beginResetModel();
+    table_.loading_ = true;
+}
+
+MemoryTable::BulkLoad::~BulkLoad() {
+    table_.loading_ = false;
+    table_.endResetModel();
+}
+
 int MemoryTable::appendRow() {
     const int position = size();
-    beginInsertRows({}, position, position);
+    if (!loading_)
+        beginInsertRows({}, position, position);
     const int row = static_cast<int>(rows_.size());
     rows_.emplace_back(columns_.size());
     order_.push_back(row);
     view_.push_back(row);
-    endInsertRows();
+    if (!loading_)
+        endInsertRows();
     return position;
 }
 
@@ -176,6 +188,8 @@ Value MemoryTable::checked(int column, const Value& value) const {
 void MemoryTable::setValue(int row, int column, const Value& value) {
     rows_.at(static_cast<std::size_t>(view_.at(static_cast<std::size_t>(row))))
         .at(static_cast<std::size_t>(column)) = checked(column, value);
+    if (loading_)
+        return;
     const QModelIndex changed = index(row, column);
     emit dataChanged(changed, changed);
 }

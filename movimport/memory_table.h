@@ -39,6 +39,19 @@ public:
 
     explicit MemoryTable(std::vector<ColumnDef> columns, QObject* parent = nullptr);
 
+    // While one lives, rows are appended and set without a signal per row and cell; views see
+    // one model reset when it ends. For filling a table from a whole sheet.
+    class BulkLoad {
+    public:
+        explicit BulkLoad(MemoryTable& table);
+        ~BulkLoad();
+        BulkLoad(const BulkLoad&) = delete;
+        BulkLoad& operator=(const BulkLoad&) = delete;
+
+    private:
+        MemoryTable& table_;
+    };
+
     const std::vector<ColumnDef>& columns() const { return columns_; }
     // -1 for an unknown name; names compare ignoring case.
     int columnIndex(const QString& name) const;
@@ -103,6 +116,7 @@ private:
     std::vector<QString> captions_;
     std::vector<int> decimals_;
     bool editable_ = false;
+    bool loading_ = false;
 };
 
 }  // namespace agrimor

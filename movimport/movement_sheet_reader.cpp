@@ -48,16 +48,17 @@ public:
             store(sheetRow, at, c, cells[static_cast<std::size_t>(c)]);
 
         const Value& key = lines_.value(at, Lines::Doc);
-        if (key.isNull() || key.toText().isEmpty()) {
+        const QString keyText = key.toText();
+        if (keyText.isEmpty()) {
             throw WorkbookError(WorkbookError::kTypeMismatch,
                                 QStringLiteral("Linha %1 da folha '%2': a coluna %3 (Doc) está "
                                                "vazia; cada linha tem de indicar o documento.")
                                     .arg(sheetRow)
                                     .arg(sheet_, columnLetter(Lines::Doc)));
         }
-        if (seen_.contains(key.toText()))
+        if (seen_.contains(keyText))
             return;
-        seen_.insert(key.toText());
+        seen_.insert(keyText);
         const int doc = documents_.appendRow();
         documents_.setValue(doc, Documents::Doc, key);
         documents_.setValue(doc, Documents::TpDoc, lines_.value(at, Lines::TpDoc));
@@ -138,6 +139,8 @@ void readMovementSheet(const Workbook& workbook, const QString& sheet, ImportLin
                        ImportDocumentsTable& documents) {
     lines.clear();
     documents.clear();
+    const MemoryTable::BulkLoad loadingLines(lines);
+    const MemoryTable::BulkLoad loadingDocuments(documents);
     MovementSink sink(sheet, lines, documents);
     workbook.readSheet(sheet, sink);
 }
