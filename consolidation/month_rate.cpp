@@ -6,32 +6,11 @@
 
 namespace agrimor {
 
-namespace {
-
-// numerator / denominator rounded to the nearest integer, a half to the even one.
-__int128 divideHalfEven(__int128 numerator, __int128 denominator) {
-    if (denominator < 0) {
-        numerator = -numerator;
-        denominator = -denominator;
-    }
-    __int128 quotient = numerator / denominator;
-    __int128 remainder = numerator % denominator;
-    if (remainder < 0)
-        remainder = -remainder;
-    const __int128 twice = remainder * 2;
-    if (twice > denominator || (twice == denominator && quotient % 2 != 0))
-        quotient += numerator < 0 ? -1 : 1;
-    return quotient;
-}
-
-}  // namespace
-
 Money meanRate(const std::vector<Money>& rates) {
     __int128 sum = 0;
     for (const Money rate : rates)
         sum += rate.units();
-    return Money::fromUnits(
-        static_cast<std::int64_t>(divideHalfEven(sum, static_cast<__int128>(rates.size()))));
+    return Money::fromUnits(divideHalfEven(sum, static_cast<__int128>(rates.size())));
 }
 
 Money convertToEuros(Money amount, Money rate) {
@@ -40,9 +19,9 @@ Money convertToEuros(Money amount, Money rate) {
             QStringLiteral("O câmbio do mês (%1) não permite converter os valores")
                 .arg(rate.toString(4)));
     // amount / rate in cents: units * 100 / rateUnits, then back to ten-thousandths.
-    const __int128 cents =
+    const std::int64_t cents =
         divideHalfEven(static_cast<__int128>(amount.units()) * 100, rate.units());
-    return Money::fromUnits(static_cast<std::int64_t>(cents * 100));
+    return Money::fromUnits(cents * 100);
 }
 
 Money monthRate(DataAccess& db, const QString& currency, int month, int year,

@@ -8,40 +8,40 @@ namespace {
 
 constexpr std::int64_t kPowers[] = {1, 10, 100, 1000, 10000};
 
-// Divides by 10^digits, rounding half to even.
-std::int64_t divideHalfEven(std::int64_t value, std::int64_t divisor) {
-    std::int64_t quotient = value / divisor;
-    std::int64_t remainder = value % divisor;
-    if (remainder < 0)
-        remainder = -remainder;
-    const std::int64_t twice = remainder * 2;
-    const bool awayFromZero = twice > divisor || (twice == divisor && quotient % 2 != 0);
-    if (awayFromZero)
-        quotient += value < 0 ? -1 : 1;
-    return quotient;
+// A scaled double rounded to a whole number, a half going to the even one.
+double roundScaledHalfEven(double scaled) {
+    const double floor = std::floor(scaled);
+    const double diff = scaled - floor;
+    if (diff > 0.5 || (diff == 0.5 && std::fmod(floor, 2.0) != 0.0))
+        return floor + 1.0;
+    return floor;
 }
 
 }  // namespace
 
+std::int64_t divideHalfEven(__int128 numerator, __int128 denominator) {
+    if (denominator < 0) {
+        numerator = -numerator;
+        denominator = -denominator;
+    }
+    __int128 quotient = numerator / denominator;
+    __int128 remainder = numerator % denominator;
+    if (remainder < 0)
+        remainder = -remainder;
+    const __int128 twice = remainder * 2;
+    if (twice > denominator || (twice == denominator && quotient % 2 != 0))
+        quotient += numerator < 0 ? -1 : 1;
+    return static_cast<std::int64_t>(quotient);
+}
+
 double roundHalfEven(double value, int decimals) {
     const double scale = std::pow(10.0, decimals);
-    const double scaled = value * scale;
-    const double floor = std::floor(scaled);
-    const double diff = scaled - floor;
-    double result = floor;
-    if (diff > 0.5 || (diff == 0.5 && std::fmod(floor, 2.0) != 0.0))
-        result = floor + 1.0;
-    return result / scale;
+    return roundScaledHalfEven(value * scale) / scale;
 }
 
 Money Money::fromDouble(double value) {
-    const double scaled = value * static_cast<double>(kScale);
-    const double floor = std::floor(scaled);
-    const double diff = scaled - floor;
-    double rounded = floor;
-    if (diff > 0.5 || (diff == 0.5 && std::fmod(floor, 2.0) != 0.0))
-        rounded = floor + 1.0;
-    return Money(static_cast<std::int64_t>(rounded));
+    return Money(
+        static_cast<std::int64_t>(roundScaledHalfEven(value * static_cast<double>(kScale))));
 }
 
 std::optional<Money> Money::parse(QStringView text, QChar decimalPoint) {

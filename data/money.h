@@ -54,4 +54,9 @@ private:
 // the double it is: the scaling is done in 64-bit floating point.
 double roundHalfEven(double value, int decimals);
 
+// numerator / denominator rounded to the nearest whole number, a half going to the even one.
+// The operands are 128-bit so that a product of two amounts divides exactly; the quotient must
+// fit in 64 bits.
+std::int64_t divideHalfEven(__int128 numerator, __int128 denominator);
+
 }  // namespace agrimor

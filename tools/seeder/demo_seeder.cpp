@@ -52,15 +52,6 @@ private:
     std::uint64_t state_;
 };
 
-// n / d rounded half to even, for n >= 0.
-std::int64_t divideHalfEven(std::int64_t n, std::int64_t d) {
-    std::int64_t quotient = n / d;
-    const std::int64_t twice = 2 * (n % d);
-    if (twice > d || (twice == d && quotient % 2 != 0))
-        ++quotient;
-    return quotient;
-}
-
 Money cents(std::int64_t value) {
     return Money::fromUnits(value * 100);
 }
