@@ -1,10 +1,10 @@
 #include "consolidation/rate_grid_model.h"
 
+#include "data/day_month_year.h"
+
 namespace agrimor {
 
 namespace {
-
-const QString kDateFormat = QStringLiteral("dd-MM-yyyy");
 
 bool isAsciiDigit(QChar c) {
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
@@ -190,26 +190,11 @@ std::optional<Money> RateGridModel::parseRate(const QString& typed) {
 }
 
 QDate RateGridModel::parseDate(const QString& typed) {
-    QString text = typed.trimmed();
-    text.replace(QLatin1Char('/'), QLatin1Char('-')).replace(QLatin1Char('.'), QLatin1Char('-'));
-    const QStringList parts = text.split(QLatin1Char('-'));
-    if (parts.size() != 3 || parts.at(2).size() != 4)
-        return {};
-    int numbers[3] = {};
-    for (int i = 0; i < 3; ++i) {
-        const QString& part = parts.at(i);
-        bool ok = !part.isEmpty() && part.size() <= 4;
-        for (const QChar c : part)
-            ok = ok && isAsciiDigit(c);
-        if (!ok)
-            return {};
-        numbers[i] = part.toInt();
-    }
-    return QDate(numbers[2], numbers[1], numbers[0]);
+    return parseDayMonthYear(typed);
 }
 
 QString RateGridModel::formatDate(QDate date) {
-    return date.isValid() ? date.toString(kDateFormat) : QString();
+    return dayMonthYear(date);
 }
 
 }  // namespace agrimor

@@ -1,7 +1,6 @@
 #include "movimport/workbook_cell.h"
 
 #include <QLocale>
-#include <QRegularExpression>
 #include <cmath>
 
 namespace agrimor {
@@ -32,19 +31,6 @@ QString Cell::toText() const {
 
 WorkbookError::WorkbookError(int number, QString message)
     : std::runtime_error(message.toStdString()), number_(number), message_(std::move(message)) {}
-
-QString dayMonthYear(QDate date) {
-    return date.isValid() ? date.toString(QStringLiteral("dd-MM-yyyy")) : QString();
-}
-
-QDate parseDayMonthYear(const QString& text) {
-    static const QRegularExpression form(
-        QStringLiteral("^\\s*(\\d{1,2})[-/.](\\d{1,2})[-/.](\\d{4})\\s*$"));
-    const auto match = form.match(text);
-    if (!match.hasMatch())
-        return {};
-    return QDate(match.captured(3).toInt(), match.captured(2).toInt(), match.captured(1).toInt());
-}
 
 QDate dateFromSerial(double serial) {
     if (!std::isfinite(serial) || serial < -1e6 || serial > 1e7)

@@ -4,6 +4,8 @@
 #include <QString>
 #include <stdexcept>
 
+#include "data/day_month_year.h"
+
 namespace agrimor {
 
 // One cell of a sheet as the readers deliver it and the writers take it.
@@ -44,11 +46,6 @@ private:
     int number_;
     QString message_;
 };
-
-// Dates in the sheets and on the screens are day-month-year texts with two-digit day and month.
-QString dayMonthYear(QDate date);
-// Reads "dd-mm-yyyy" (also with '/' or '.'); an invalid date for any other text.
-QDate parseDayMonthYear(const QString& text);
 
 // Excel's date serial numbers (days since 30 December 1899, the 1900 date system).
 QDate dateFromSerial(double serial);
