@@ -46,8 +46,8 @@ public:
     virtual ~Engine() = default;
 
     virtual const Dialect& dialect() const = 0;
-    // Runs a statement that returns rows and reads them all.
-    virtual RowSet query(const QString& sql, const Params& params) = 0;
+    // Runs a statement that returns rows and reads them all (through queryEach).
+    RowSet query(const QString& sql, const Params& params);
     // Runs a statement that returns rows and hands them to `sink` as they are read; an exception
     // thrown by the sink ends the query and passes through.
     virtual void queryEach(const QString& sql, const Params& params, RowSink& sink) = 0;

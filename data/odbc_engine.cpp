@@ -349,7 +349,6 @@ struct OdbcEngine::Impl {
     SQLRETURN executeBound(Statement& statement);
     void drainResults(Statement& statement);
 
-    RowSet query(const QString& sql, const Params& params);
     void queryEach(const QString& sql, const Params& params, RowSink& sink);
     std::int64_t execute(const QString& sql, const Params& params);
     void insert(const QString& sql, const Params& row);
@@ -754,19 +753,6 @@ void OdbcEngine::Impl::queryEach(const QString& sql, const Params& params, RowSi
     drainResults(statement);
 }
 
-RowSet OdbcEngine::Impl::query(const QString& sql, const Params& params) {
-    struct Collect : RowSink {
-        RowSet result;
-        void columns(const QList<ColumnInfo>& columns) override { result.columns = columns; }
-        bool row(std::vector<Value>& values) override {
-            result.rows.push_back(std::move(values));
-            return true;
-        }
-    } sink;
-    queryEach(sql, params, sink);
-    return std::move(sink.result);
-}
-
 std::int64_t OdbcEngine::Impl::execute(const QString& sql, const Params& params) {
     sendPending();
     std::int64_t touched = 0;
@@ -990,10 +976,6 @@ OdbcEngine::~OdbcEngine() = default;
 
 const Dialect& OdbcEngine::dialect() const {
     return *impl_->dialect;
-}
-
-RowSet OdbcEngine::query(const QString& sql, const Params& params) {
-    return impl_->query(sql, params);
 }
 
 void OdbcEngine::queryEach(const QString& sql, const Params& params, RowSink& sink) {

@@ -234,20 +234,6 @@ void runToEnd(sqlite3* db, sqlite3_stmt* statement) {
 
 namespace {
 
-// Keeps the snapshot of a whole result.
-class CollectingSink : public RowSink {
-public:
-    explicit CollectingSink(RowSet& result) : result_(result) {}
-    void columns(const QList<ColumnInfo>& columns) override { result_.columns = columns; }
-    bool row(std::vector<Value>& values) override {
-        result_.rows.push_back(std::move(values));
-        return true;
-    }
-
-private:
-    RowSet& result_;
-};
-
 // Leaves the statement reset on every way out, so a sink that throws or stops early does not
 // keep a read open.
 class ResetGuard {
@@ -262,13 +248,6 @@ private:
 };
 
 }  // namespace
-
-RowSet SqliteEngine::query(const QString& sql, const Params& params) {
-    RowSet result;
-    CollectingSink sink(result);
-    queryEach(sql, params, sink);
-    return result;
-}
 
 void SqliteEngine::queryEach(const QString& sql, const Params& params, RowSink& sink) {
     sqlite3_stmt* statement = statements_->get(db_, sql);

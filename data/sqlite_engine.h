@@ -18,7 +18,6 @@ public:
     ~SqliteEngine() override;
 
     const Dialect& dialect() const override;
-    RowSet query(const QString& sql, const Params& params) override;
     void queryEach(const QString& sql, const Params& params, RowSink& sink) override;
     std::int64_t execute(const QString& sql, const Params& params) override;
     void insert(const QString& sql, const Params& row) override;

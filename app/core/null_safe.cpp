@@ -118,11 +118,8 @@ Money moneyFromText(QStringView text, const QLocale& locale) {
     const auto plain = plainNumber(text, locale);
     if (!plain)
         return Money();
-    // The range is checked before parsing: Money::parse wraps silently for some values past it.
-    bool ok = false;
-    if (std::fabs(plain->toDouble(&ok)) >= kMoneyLimit || !ok)
-        return Money();
-    // Parsed as decimal text, so 1.00005 rounds exactly rather than as the nearest double.
+    // Parsed as decimal text, so 1.00005 rounds exactly rather than as the nearest double; a
+    // number too large for an amount is refused by the parser.
     return Money::parse(*plain).value_or(Money());
 }
 

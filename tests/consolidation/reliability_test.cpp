@@ -29,9 +29,6 @@ public:
     int writes() const { return writes_; }
 
     const Dialect& dialect() const override { return inner_.dialect(); }
-    RowSet query(const QString& sql, const Params& params) override {
-        return inner_.query(sql, params);
-    }
     void queryEach(const QString& sql, const Params& params, RowSink& sink) override {
         inner_.queryEach(sql, params, sink);
     }
