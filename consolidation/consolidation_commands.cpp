@@ -1,6 +1,7 @@
 #include "consolidation/consolidation_commands.h"
 
 #include <memory>
+#include <optional>
 
 #include "app/core/anomaly_list.h"
 #include "app/core/company_opening.h"
@@ -85,19 +86,27 @@ CheckedCompany checkCompany(ConsolidationEnvironment& environment, const Company
     return checked;
 }
 
+// Every command asks first and needs the period: the result of a command that stops there.
+std::optional<CommandResult> refuseToStart(Prompter& prompter, const QString& question,
+                                           const ProcessingInput& input) {
+    if (!confirmOkCancel(prompter, question + kContinue))
+        return CommandResult{CommandOutcome::Cancelled, {}, {}};
+    if (!input.fieldsFilled()) {
+        inform(prompter, kFillFields);
+        return CommandResult{CommandOutcome::FieldsMissing, {}, {}};
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 CommandResult runConsolidation(ConsolidationEnvironment& environment,
                                const ProcessingInput& input) {
     CommandResult result;
     Prompter& prompter = environment.prompter;
-    if (!confirmOkCancel(prompter,
-                         QStringLiteral("Vai proceder à integração de movimentos!") + kContinue))
-        return {CommandOutcome::Cancelled, {}, {}};
-    if (!input.fieldsFilled()) {
-        inform(prompter, kFillFields);
-        return {CommandOutcome::FieldsMissing, {}, {}};
-    }
+    if (const auto refused = refuseToStart(
+            prompter, QStringLiteral("Vai proceder à integração de movimentos!"), input))
+        return *refused;
 
     AnomalyList anomalies;
     AnomaliesFile file(anomaliesFileName(environment.dataFolder, environment.clock()));
@@ -147,13 +156,9 @@ CommandResult runCheckUp(ConsolidationEnvironment& environment, const Processing
     CommandResult result;
     Prompter& prompter = environment.prompter;
     AnomalyList anomalies;
-    if (!confirmOkCancel(prompter,
-                         QStringLiteral("Vai proceder ao teste dos movimentos!") + kContinue))
-        return {CommandOutcome::Cancelled, {}, {}};
-    if (!input.fieldsFilled()) {
-        inform(prompter, kFillFields);
-        return {CommandOutcome::FieldsMissing, {}, {}};
-    }
+    if (const auto refused =
+            refuseToStart(prompter, QStringLiteral("Vai proceder ao teste dos movimentos!"), input))
+        return *refused;
 
     AnomaliesFile file(anomaliesFileName(environment.dataFolder, environment.clock()));
     for (const CompanyTab& company : input.companies) {
@@ -203,13 +208,9 @@ CommandResult runCheckUp(ConsolidationEnvironment& environment, const Processing
 CommandResult runCancellation(ConsolidationEnvironment& environment, const ProcessingInput& input) {
     CommandResult result;
     Prompter& prompter = environment.prompter;
-    if (!confirmOkCancel(prompter,
-                         QStringLiteral("Vai proceder à anulação de movimentos!") + kContinue))
-        return {CommandOutcome::Cancelled, {}, {}};
-    if (!input.fieldsFilled()) {
-        inform(prompter, kFillFields);
-        return {CommandOutcome::FieldsMissing, {}, {}};
-    }
+    if (const auto refused = refuseToStart(
+            prompter, QStringLiteral("Vai proceder à anulação de movimentos!"), input))
+        return *refused;
 
     DataAccess& consolidated = environment.consolidated;
     for (const CompanyTab& company : input.companies) {
