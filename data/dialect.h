@@ -25,18 +25,18 @@ public:
 
     // The statement that reads the rows of an updatable result set. When the product has a row
     // locator it is selected first, under the name kLocatorColumn.
-    virtual QString updatableSelect(const QString& table, const QString& where,
-                                    const QString& orderBy) const = 0;
+    QString updatableSelect(const QString& table, const QString& where,
+                            const QString& orderBy) const;
     virtual bool hasRowLocator() const = 0;
     // UPDATE / DELETE of exactly one row, the one read as `original` (values per column).
     // `setColumns` are the columns changed; their values come first in the bound parameters,
     // then whatever the row filter needs.
-    virtual QString updateRow(const QString& table, const QStringList& setColumns,
-                              const QList<ColumnInfo>& columns, const std::vector<Value>& original,
-                              const Value& locator, Params& params) const = 0;
-    virtual QString deleteRow(const QString& table, const QList<ColumnInfo>& columns,
-                              const std::vector<Value>& original, const Value& locator,
-                              Params& params) const = 0;
+    QString updateRow(const QString& table, const QStringList& setColumns,
+                      const QList<ColumnInfo>& columns, const std::vector<Value>& original,
+                      const Value& locator, Params& params) const;
+    QString deleteRow(const QString& table, const QList<ColumnInfo>& columns,
+                      const std::vector<Value>& original, const Value& locator,
+                      Params& params) const;
 
     // Schema of the program's own tables, in creation order: rates, settings, parameters.
     virtual QStringList createOwnTables() const = 0;
@@ -50,6 +50,16 @@ public:
                               int size) const = 0;
 
     static constexpr const char* kLocatorColumn = "agrimor_row_locator";
+
+protected:
+    // What an updatable result set selects: the locator (when there is one) and every column.
+    virtual QString updatableColumns() const = 0;
+    // The start of the statements that change or delete one row ("UPDATE t", "DELETE FROM t").
+    virtual QString updateOne(const QString& table) const = 0;
+    virtual QString deleteOne(const QString& table) const = 0;
+    // The WHERE condition that finds the row read as `original`; adds what it binds to `params`.
+    virtual QString rowFilter(const QList<ColumnInfo>& columns, const std::vector<Value>& original,
+                              const Value& locator, Params& params) const = 0;
 };
 
 std::unique_ptr<Dialect> makeSqliteDialect();

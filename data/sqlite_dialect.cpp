@@ -23,34 +23,7 @@ public:
         return isoDateTimeText(value, QLatin1Char(' '));
     }
 
-    QString updatableSelect(const QString& table, const QString& where,
-                            const QString& orderBy) const override {
-        QString sql = QStringLiteral("SELECT rowid AS %1, * FROM %2")
-                          .arg(QLatin1String(kLocatorColumn), table);
-        if (!where.isEmpty())
-            sql += QStringLiteral(" WHERE ") + where;
-        if (!orderBy.isEmpty())
-            sql += QStringLiteral(" ORDER BY ") + orderBy;
-        return sql;
-    }
-
     bool hasRowLocator() const override { return true; }
-
-    QString updateRow(const QString& table, const QStringList& setColumns, const QList<ColumnInfo>&,
-                      const std::vector<Value>&, const Value& locator,
-                      Params& params) const override {
-        QStringList sets;
-        for (const QString& column : setColumns)
-            sets << QStringLiteral("[%1] = ?").arg(column);
-        params << locator;
-        return QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(table, sets.join(u", "));
-    }
-
-    QString deleteRow(const QString& table, const QList<ColumnInfo>&, const std::vector<Value>&,
-                      const Value& locator, Params& params) const override {
-        params << locator;
-        return QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(table);
-    }
 
     QStringList createOwnTables() const override {
         return {
@@ -101,6 +74,22 @@ public:
         // null fails and stops, the columns retyped before it stay retyped.
         for (const QString& column : columns)
             rebuildWithTextColumn(engine, table, column, size);
+    }
+
+protected:
+    QString updatableColumns() const override {
+        return QStringLiteral("rowid AS %1, *").arg(QLatin1String(kLocatorColumn));
+    }
+    QString updateOne(const QString& table) const override {
+        return QStringLiteral("UPDATE ") + table;
+    }
+    QString deleteOne(const QString& table) const override {
+        return QStringLiteral("DELETE FROM ") + table;
+    }
+    QString rowFilter(const QList<ColumnInfo>&, const std::vector<Value>&, const Value& locator,
+                      Params& params) const override {
+        params << locator;
+        return QStringLiteral("rowid = ?");
     }
 
 private:

@@ -16,37 +16,7 @@ public:
         return isoDateTimeText(value, QLatin1Char('T'));
     }
 
-    QString updatableSelect(const QString& table, const QString& where,
-                            const QString& orderBy) const override {
-        QString sql = QStringLiteral("SELECT * FROM ") + table;
-        if (!where.isEmpty())
-            sql += QStringLiteral(" WHERE ") + where;
-        if (!orderBy.isEmpty())
-            sql += QStringLiteral(" ORDER BY ") + orderBy;
-        return sql;
-    }
-
     bool hasRowLocator() const override { return false; }
-
-    // Without a locator the row is found by every value it was read with; TOP (1) keeps a change
-    // to one row even in a key-less table holding identical rows (which are interchangeable).
-    QString updateRow(const QString& table, const QStringList& setColumns,
-                      const QList<ColumnInfo>& columns, const std::vector<Value>& original,
-                      const Value&, Params& params) const override {
-        QStringList sets;
-        for (const QString& column : setColumns)
-            sets << QStringLiteral("[%1] = ?").arg(column);
-        const QString filter = matchAllColumns(columns, original, params);
-        return QStringLiteral("UPDATE TOP (1) %1 SET %2 WHERE %3")
-            .arg(table, sets.join(u", "), filter);
-    }
-
-    QString deleteRow(const QString& table, const QList<ColumnInfo>& columns,
-                      const std::vector<Value>& original, const Value&,
-                      Params& params) const override {
-        const QString filter = matchAllColumns(columns, original, params);
-        return QStringLiteral("DELETE TOP (1) FROM %1 WHERE %2").arg(table, filter);
-    }
 
     QStringList createOwnTables() const override {
         return {
@@ -89,6 +59,21 @@ public:
                                .arg(table, column)
                                .arg(size),
                            {});
+    }
+
+protected:
+    QString updatableColumns() const override { return QStringLiteral("*"); }
+    // TOP (1): without a locator the row is found by every value it was read with, and a key-less
+    // table may hold identical rows (which are interchangeable); one of them changes.
+    QString updateOne(const QString& table) const override {
+        return QStringLiteral("UPDATE TOP (1) ") + table;
+    }
+    QString deleteOne(const QString& table) const override {
+        return QStringLiteral("DELETE TOP (1) FROM ") + table;
+    }
+    QString rowFilter(const QList<ColumnInfo>& columns, const std::vector<Value>& original,
+                      const Value&, Params& params) const override {
+        return matchAllColumns(columns, original, params);
     }
 };
 
