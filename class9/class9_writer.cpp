@@ -3,6 +3,7 @@
 #include <QHash>
 #include <algorithm>
 #include <limits>
+#include <tuple>
 #include <vector>
 
 #include "class9/class9_error.h"
@@ -16,36 +17,48 @@ namespace {
 
 using W = Class9WorkingSet;
 
-int sliceCount(int rows, int sliceRows) {
-    sliceRows = std::max(1, sliceRows);
-    return std::max(1, (rows + sliceRows - 1) / sliceRows);
-}
-
 // Text as the database's default collation compares it: case and trailing spaces ignored. Rows
 // are matched under it, as the statements of one row each would have found them.
 QString folded(const QString& text) {
     qsizetype end = text.size();
     while (end > 0 && text.at(end - 1) == QLatin1Char(' '))
         --end;
+    bool upper = true;
+    for (qsizetype i = 0; i < end && upper; ++i)
+        upper = !text.at(i).isLower();
+    if (upper && end == text.size())
+        return text;  // shared, no copy: codes are mostly upper case already
     return text.left(end).toUpper();
 }
 
-QString matchKey(const QString& tpDoc, const QString& serie, std::int64_t numDoc,
-                 std::int64_t numLinha) {
-    const QChar separator(0x1f);
-    return folded(tpDoc) + separator + folded(serie) + separator + QString::number(numDoc) +
-           separator + QString::number(numLinha);
+// A movement line's key under that comparison (the year is the confirmation's own).
+struct LineKey {
+    QString tpDoc;
+    QString serie;
+    std::int64_t numDoc = 0;
+    std::int64_t numLinha = 0;
+
+    bool operator==(const LineKey&) const = default;
+};
+
+size_t qHash(const LineKey& key, size_t seed = 0) {
+    return qHashMulti(seed, key.tpDoc, key.serie, key.numDoc, key.numLinha);
 }
 
-QString rowKey(const Class9WorkingSet& set, int row) {
-    return matchKey(set.value(row, W::TpDoc).toText(), set.value(row, W::Serie).toText(),
-                    set.value(row, W::NumDoc).toInt(), set.value(row, W::NumLinha).toInt());
+LineKey lineKey(const QString& tpDoc, const QString& serie, std::int64_t numDoc,
+                std::int64_t numLinha) {
+    return {folded(tpDoc), folded(serie), numDoc, numLinha};
+}
+
+LineKey rowKey(const Class9WorkingSet& set, int row) {
+    return lineKey(set.value(row, W::TpDoc).toText(), set.value(row, W::Serie).toText(),
+                   set.value(row, W::NumDoc).toInt(), set.value(row, W::NumLinha).toInt());
 }
 
 // The grid rows by the key of the line each stands for. Two rows for one line: the first wins,
 // the other counts as gone.
-QHash<QString, int> rowsByKey(const Class9WorkingSet& set) {
-    QHash<QString, int> rows;
+QHash<LineKey, int> rowsByKey(const Class9WorkingSet& set) {
+    QHash<LineKey, int> rows;
     rows.reserve(set.size());
     // insert() keeps the last value given: walking backwards leaves the first row.
     for (int row = set.size() - 1; row >= 0; --row)
@@ -85,17 +98,55 @@ private:
     int reported_ = -1;
 };
 
-// The month's MovCTB lines in slices by document number; the same slices for every query.
-const QString kSliceFilter = QStringLiteral("Ano=? and month(DataDoc)=? and abs(NumDoc % ?)=?");
-Params sliceParams(const Class9Target& target, int slices, int slice) {
-    return {target.year, target.month, slices, slice};
+// The lines the grid rows stand for, read a range of documents at a time: one type and series,
+// document numbers from..to, found through the table's key. Each range holds about `sliceRows`
+// grid rows (a document is never split), so a read holds that many lines at most.
+struct KeyRange {
+    Value tpDoc;
+    Value serie;
+    std::int64_t from = 0;
+    std::int64_t to = 0;
+};
+
+const QString kRangeFilter =
+    QStringLiteral("Ano=? and TpDoc=? and Serie=? and NumDoc>=? and NumDoc<=?");
+
+Params rangeParams(const KeyRange& range, int year) {
+    return {year, range.tpDoc, range.serie, range.from, range.to};
 }
-// One line by its key, wherever its date now falls.
-const QString kLineFilter =
-    QStringLiteral("Ano=? and Serie=? and NumDoc=? and TpDoc=? and NumLinha=?");
-Params lineParams(const Class9WorkingSet& set, int row, int year) {
-    return {year, set.value(row, W::Serie), set.value(row, W::NumDoc), set.value(row, W::TpDoc),
-            set.value(row, W::NumLinha)};
+
+std::vector<KeyRange> keyRanges(const Class9WorkingSet& set, int sliceRows) {
+    struct Key {
+        QString tpDoc;
+        QString serie;
+        std::int64_t numDoc;
+        int row;
+    };
+    std::vector<Key> keys;
+    keys.reserve(static_cast<std::size_t>(set.size()));
+    for (int row = 0; row < set.size(); ++row)
+        keys.push_back({folded(set.value(row, W::TpDoc).toText()),
+                        folded(set.value(row, W::Serie).toText()),
+                        set.value(row, W::NumDoc).toInt(), row});
+    std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) {
+        return std::tie(a.tpDoc, a.serie, a.numDoc) < std::tie(b.tpDoc, b.serie, b.numDoc);
+    });
+    std::vector<KeyRange> ranges;
+    int rowsInRange = 0;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const Key& key = keys[i];
+        const bool sameGroup =
+            i > 0 && key.tpDoc == keys[i - 1].tpDoc && key.serie == keys[i - 1].serie;
+        const bool sameDocument = sameGroup && key.numDoc == keys[i - 1].numDoc;
+        if (!sameGroup || (!sameDocument && rowsInRange >= sliceRows)) {
+            ranges.push_back({set.value(key.row, W::TpDoc), set.value(key.row, W::Serie),
+                              key.numDoc, key.numDoc});
+            rowsInRange = 0;
+        }
+        ranges.back().to = key.numDoc;
+        ++rowsInRange;
+    }
+    return ranges;
 }
 
 // The numbers a grid row is written with.
@@ -164,6 +215,12 @@ Role roleOf(const QString& column) {
     return roles.value(column.toUpper(), Role::Copy);
 }
 
+// A source column the writing needs: copied, or part of the key the rows are matched on.
+bool readsSource(Role role) {
+    return role == Role::Copy || role == Role::DocumentType || role == Role::Series ||
+           role == Role::DocumentNumber || role == Role::Line;
+}
+
 class Writer {
 public:
     Writer(DataAccess& company, const Class9WorkingSet& set, const Class9Target& target,
@@ -177,7 +234,21 @@ public:
           numbers_(numberRows(set, last)),
           rows_(rowsByKey(set)),
           progress_(progress, set.size()),
-          table_(company.openUpdatable(QStringLiteral("MovCTB"), QStringLiteral("Ano=?"), {-1})) {}
+          table_(company.openUpdatable(QStringLiteral("MovCTB"), QStringLiteral("Ano=?"), {-1})) {
+        // Only what is copied or matched on is read; the template gives the table's columns.
+        QStringList read;
+        for (const ColumnInfo& column : table_.columns()) {
+            const Role role = roleOf(column.name);
+            if (role == Role::Skip)
+                continue;
+            plan_.push_back({column.name, role, -1});
+            if (readsSource(role))
+                read << QLatin1Char('[') + column.name + QLatin1Char(']');
+        }
+        select_ =
+            QStringLiteral("Select %1 from MovCTB where ").arg(read.join(QStringLiteral(", "))) +
+            kRangeFilter;
+    }
 
     Class9WriteSummary run() {
         Class9WriteSummary summary;
@@ -185,28 +256,17 @@ public:
             summary.firstDocument = numbers_.front().numDoc;
             summary.documents = static_cast<int>(numbers_.back().numDoc - last_.numDoc);
         }
-        const int slices = sliceCount(set_.size(), target_.sliceRows);
-        for (int slice = 0; slice < slices; ++slice) {
-            Slice reader(*this);
-            company_.queryEach(QStringLiteral("Select * from MovCTB where ") + kSliceFilter,
-                               sliceParams(target_, slices, slice), reader);
+        for (const KeyRange& range : keyRanges(set_, target_.sliceRows)) {
+            Taken reader(*this);
+            company_.queryEach(select_, rangeParams(range, target_.year), reader);
             for (auto& [row, line] : reader.taken)
                 write(row, line, summary);
         }
-        // A line no longer in the month (its date changed since the load) is looked for by key.
-        for (int row = 0; row < set_.size(); ++row) {
-            if (numbers_[static_cast<std::size_t>(row)].done)
-                continue;
-            Slice reader(*this, row);
-            company_.queryEach(QStringLiteral("Select * from MovCTB where ") + kLineFilter,
-                               lineParams(set_, row, target_.year), reader);
-            if (reader.taken.empty()) {
-                numbers_[static_cast<std::size_t>(row)].done = true;
+        for (const Numbered& numbers : numbers_) {
+            if (!numbers.done) {
                 ++summary.vanished;
                 progress_.advance();
             }
-            for (auto& [taken, line] : reader.taken)
-                write(taken, line, summary);
         }
         progress_.finish();
         return summary;
@@ -214,15 +274,15 @@ public:
 
 private:
     // Keeps the source lines of one read that grid rows are waiting for.
-    class Slice : public RowSink {
+    class Taken : public RowSink {
     public:
-        explicit Slice(Writer& writer, int only = -1) : writer_(writer), only_(only) {}
+        explicit Taken(Writer& writer) : writer_(writer) {}
 
         void columns(const QList<ColumnInfo>& columns) override { writer_.learn(columns); }
 
         bool row(std::vector<Value>& line) override {
             const int row = writer_.waitingRow(line);
-            if (row >= 0 && (only_ < 0 || row == only_)) {
+            if (row >= 0) {
                 writer_.numbers_[static_cast<std::size_t>(row)].done = true;
                 taken.emplace_back(row, std::move(line));
             }
@@ -233,28 +293,27 @@ private:
 
     private:
         Writer& writer_;
-        int only_;
     };
 
     void learn(const QList<ColumnInfo>& columns) {
-        if (!names_.isEmpty())
+        if (learnt_)
             return;
-        for (const ColumnInfo& column : columns) {
-            names_ << column.name;
-            roles_.push_back(roleOf(column.name));
-        }
-        const auto require = [&](const char* name) {
-            for (qsizetype c = 0; c < names_.size(); ++c)
-                if (names_.at(c).compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
+        const auto find = [&](const QString& name) {
+            for (qsizetype c = 0; c < columns.size(); ++c)
+                if (columns.at(c).name.compare(name, Qt::CaseInsensitive) == 0)
                     return static_cast<int>(c);
-            throw DbError(
-                DbError::kInvalidColumn,
-                QStringLiteral("O campo '%1' não existe em MovCTB").arg(QLatin1String(name)));
+            throw DbError(DbError::kInvalidColumn,
+                          QStringLiteral("O campo '%1' não existe em MovCTB").arg(name));
         };
-        tpDocColumn_ = require("TpDoc");
-        serieColumn_ = require("Serie");
-        numDocColumn_ = require("NumDoc");
-        numLinhaColumn_ = require("NumLinha");
+        for (Planned& column : plan_) {
+            if (column.role == Role::Copy)
+                column.source = find(column.name);
+        }
+        tpDocColumn_ = find(QStringLiteral("TpDoc"));
+        serieColumn_ = find(QStringLiteral("Serie"));
+        numDocColumn_ = find(QStringLiteral("NumDoc"));
+        numLinhaColumn_ = find(QStringLiteral("NumLinha"));
+        learnt_ = true;
     }
 
     // The grid row still waiting for this line; -1 for a line no row wants, and for the lines
@@ -265,8 +324,8 @@ private:
         const std::int64_t numDoc = line[static_cast<std::size_t>(numDocColumn_)].toInt();
         if (numDoc > last_.numDoc && folded(tpDoc) == targetType_ && folded(serie) == targetSeries_)
             return -1;
-        const auto found = rows_.constFind(matchKey(
-            tpDoc, serie, numDoc, line[static_cast<std::size_t>(numLinhaColumn_)].toInt()));
+        const auto found = rows_.constFind(
+            lineKey(tpDoc, serie, numDoc, line[static_cast<std::size_t>(numLinhaColumn_)].toInt()));
         if (found == rows_.constEnd() || numbers_[static_cast<std::size_t>(*found)].done)
             return -1;
         return *found;
@@ -275,11 +334,11 @@ private:
     void write(int row, const std::vector<Value>& source, Class9WriteSummary& summary) {
         const Numbered& numbers = numbers_[static_cast<std::size_t>(row)];
         table_.addNew();
-        for (std::size_t c = 0; c < source.size(); ++c) {
-            const QString& name = names_.at(static_cast<qsizetype>(c));
-            switch (roles_[c]) {
+        for (const Planned& column : plan_) {
+            const QString& name = column.name;
+            switch (column.role) {
                 case Role::Copy:
-                    table_.setField(name, source[c]);
+                    table_.setField(name, source[static_cast<std::size_t>(column.source)]);
                     break;
                 case Role::Account:
                     table_.setField(name, set_.value(row, W::Classe9));
@@ -324,12 +383,19 @@ private:
     QString targetType_;
     QString targetSeries_;
     std::vector<Numbered> numbers_;
-    QHash<QString, int> rows_;
+    QHash<LineKey, int> rows_;
     ProgressSteps progress_;
     UpdatableRecordset table_;
 
-    QStringList names_;
-    std::vector<Role> roles_;
+    // The table's columns as written: the role of each, and where a copied one is in a read.
+    struct Planned {
+        QString name;
+        Role role;
+        int source;
+    };
+    std::vector<Planned> plan_;
+    QString select_;
+    bool learnt_ = false;
     int tpDocColumn_ = -1, serieColumn_ = -1, numDocColumn_ = -1, numLinhaColumn_ = -1;
 };
 
@@ -376,22 +442,18 @@ Class9WriteSummary gravarClasse9(DataAccess& company, const Class9WorkingSet& se
 Class9UpdateSummary atualizarClasse9(DataAccess& company, const Class9WorkingSet& set,
                                      const Class9Target& target, const Class9Progress& progress) {
     Class9UpdateSummary summary;
-    const QHash<QString, int> rows = rowsByKey(set);
+    const QHash<LineKey, int> rows = rowsByKey(set);
     std::vector<bool> done(static_cast<std::size_t>(set.size()), false);
     ProgressSteps steps(progress, set.size());
-    const int slices = sliceCount(set.size(), target.sliceRows);
-    for (int slice = 0; slice < slices; ++slice) {
-        Params params{target.year, target.month, target.tpDoc};
-        params << slices << slice;
-        UpdatableRecordset lines = company.openUpdatable(
-            QStringLiteral("MovCTB"),
-            QStringLiteral("Ano=? and month(DataDoc)=? and TpDoc=? and abs(NumDoc % ?)=?"), params);
+    for (const KeyRange& range : keyRanges(set, target.sliceRows)) {
+        UpdatableRecordset lines = company.openUpdatable(QStringLiteral("MovCTB"), kRangeFilter,
+                                                         rangeParams(range, target.year));
         for (lines.moveFirst(); !lines.eof(); lines.moveNext()) {
             const auto found =
-                rows.constFind(matchKey(lines.field(QStringLiteral("TpDoc")).toText(),
-                                        lines.field(QStringLiteral("Serie")).toText(),
-                                        lines.field(QStringLiteral("NumDoc")).toInt(),
-                                        lines.field(QStringLiteral("NumLinha")).toInt()));
+                rows.constFind(lineKey(lines.field(QStringLiteral("TpDoc")).toText(),
+                                       lines.field(QStringLiteral("Serie")).toText(),
+                                       lines.field(QStringLiteral("NumDoc")).toInt(),
+                                       lines.field(QStringLiteral("NumLinha")).toInt()));
             if (found == rows.constEnd() || done[static_cast<std::size_t>(*found)])
                 continue;
             done[static_cast<std::size_t>(*found)] = true;
@@ -399,17 +461,11 @@ Class9UpdateSummary atualizarClasse9(DataAccess& company, const Class9WorkingSet
             steps.advance();
         }
     }
-    // A line whose date has moved out of the month since the reload is looked for by key.
-    for (int row = 0; row < set.size(); ++row) {
-        if (done[static_cast<std::size_t>(row)])
-            continue;
-        UpdatableRecordset line = company.openUpdatable(QStringLiteral("MovCTB"), kLineFilter,
-                                                        lineParams(set, row, target.year));
-        if (line.isEmpty())
+    for (const bool found : done) {
+        if (!found) {
             ++summary.vanished;
-        else
-            updateLine(line, set.value(row, W::Classe9), summary);
-        steps.advance();
+            steps.advance();
+        }
     }
     steps.finish();
     return summary;

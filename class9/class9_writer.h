@@ -17,7 +17,8 @@ struct Class9Target {
     QString tpDoc;
     QString serie;
     QString diario;
-    // Source lines read per slice of the month while writing: what memory holds at most.
+    // Grid rows whose lines are read together (a range of documents of one type and series):
+    // about the most source lines held in memory at once.
     int sliceRows = 5000;
 };
 
@@ -50,10 +51,11 @@ struct Class9WriteSummary {
 // full `Doc.` key, DBTS left to the database, every other column as the source line has it. A
 // row whose source line has gone writes nothing but still took its numbers.
 //
-// The month's lines are read in a few slices (by document number) rather than one query per
-// row, and matched to the rows by key; the new rows go through one updatable result set, which
-// the ODBC engine sends many rows per round trip. Memory grows with the slice, not the month.
-// Runs inside the caller's transaction; any failure propagates.
+// The source lines are read a range of documents at a time through the table's key (type,
+// series, numbers from..to) rather than one query per row, and matched to the rows by key; the
+// new rows go through one updatable result set, which the ODBC engine sends many rows per round
+// trip. Memory grows with the range, not the month. Runs inside the caller's transaction; any
+// failure propagates.
 Class9WriteSummary gravarClasse9(DataAccess& company, const Class9WorkingSet& set,
                                  const Class9Target& target, const Class9Progress& progress = {});
 
@@ -65,8 +67,9 @@ struct Class9UpdateSummary {
 
 // Rewrites the account of each reloaded class-9 line with its row's class-9 account. A line is
 // found by year and the row's hidden type, series, number and line columns (never by splitting
-// `Doc.`, whose series may hold "/"). Nothing else of the line changes; a line that already holds
-// the account is left untouched. Runs inside the caller's transaction.
+// `Doc.`, whose series may hold "/"), read a range of documents at a time like the writing does.
+// Nothing else of the line changes; a line that already holds the account is left untouched.
+// Runs inside the caller's transaction.
 Class9UpdateSummary atualizarClasse9(DataAccess& company, const Class9WorkingSet& set,
                                      const Class9Target& target,
                                      const Class9Progress& progress = {});

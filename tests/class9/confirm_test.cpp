@@ -356,12 +356,16 @@ TEST_P(Class9Confirm, a_load_for_another_company_or_period_is_not_written) {
     EXPECT_EQ(written(QStringLiteral("CL9"), QStringLiteral("2")).size(), 6u);
 }
 
-TEST_P(Class9Confirm, source_lines_are_read_in_slices_and_matched_whatever_the_slice) {
+TEST_P(Class9Confirm, source_lines_are_read_by_ranges_of_documents_and_all_found) {
     std::vector<demo::Movement> lines;
-    for (int doc = 1; doc <= 40; ++doc)
-        for (int line = 1; line <= 1 + doc % 3; ++line)
-            lines.push_back(generalLine(QStringLiteral("FT"), doc, line, QStringLiteral("6221"), 1,
-                                        QStringLiteral("1"), 1 + doc % 20));
+    for (int doc = 1; doc <= 40; ++doc) {
+        for (int line = 1; line <= 1 + doc % 3; ++line) {
+            lines.push_back(generalLine(doc % 4 ? QStringLiteral("FT") : QStringLiteral("fc"), doc,
+                                        line, QStringLiteral("6221"), 1, QStringLiteral("1"),
+                                        1 + doc % 20));
+            lines.back().serie = doc % 5 ? QStringLiteral("1") : QStringLiteral("B ");
+        }
+    }
     setup.addLines(lines);
     ASSERT_EQ(load(), Class9Outcome::Done);
     // A line whose date left the month since the load is still found, by its key.
