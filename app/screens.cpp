@@ -2,9 +2,9 @@
 
 #include <QAction>
 
-#include "app/main_window.h"
-#include "app/widget_prompter.h"
-#include "consolidation/consolidation_screen.h"
+#include "consolidation/screen/consolidation_screen.h"
+#include "ui/main_window.h"
+#include "ui/widget_prompter.h"
 
 namespace agrimor {
 

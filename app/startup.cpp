@@ -1,8 +1,8 @@
 #include "app/startup.h"
 
-#include "app/core/message_box.h"
-#include "app/core/version.h"
 #include "app/screens.h"
+#include "core/message_box.h"
+#include "core/version.h"
 #include "data/consolidated_database.h"
 
 namespace agrimor {

@@ -1,7 +1,7 @@
 #include "consolidation/anomalies_file.h"
 
-#include "app/core/anomaly_list.h"
 #include "consolidation/processing_input.h"
+#include "core/anomaly_list.h"
 
 namespace agrimor {
 

@@ -2,9 +2,9 @@
 
 #include <QSet>
 
-#include "app/core/anomaly_list.h"
 #include "consolidation/company_settings.h"
 #include "consolidation/movement_query.h"
+#include "core/anomaly_list.h"
 #include "data/data_access.h"
 
 namespace agrimor {

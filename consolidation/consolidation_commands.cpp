@@ -3,13 +3,13 @@
 #include <memory>
 #include <optional>
 
-#include "app/core/anomaly_list.h"
-#include "app/core/company_opening.h"
-#include "app/core/message_box.h"
 #include "consolidation/anomalies_file.h"
 #include "consolidation/checks.h"
 #include "consolidation/company_settings.h"
 #include "consolidation/month_rate.h"
+#include "core/anomaly_list.h"
+#include "core/company_opening.h"
+#include "core/message_box.h"
 #include "data/company_connection.h"
 #include "data/data_access.h"
 #include "data/db_error.h"

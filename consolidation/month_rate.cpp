@@ -1,7 +1,7 @@
 #include "consolidation/month_rate.h"
 
-#include "app/core/anomaly_list.h"
 #include "consolidation/processing_input.h"
+#include "core/anomaly_list.h"
 #include "data/data_access.h"
 
 namespace agrimor {

@@ -1,7 +1,7 @@
-#include "app/core/company_opening.h"
+#include "core/company_opening.h"
 
-#include "app/core/anomaly_list.h"
-#include "app/core/message_box.h"
+#include "core/anomaly_list.h"
+#include "core/message_box.h"
 #include "data/data_access.h"
 #include "data/db_error.h"
 

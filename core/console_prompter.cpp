@@ -1,4 +1,4 @@
-#include "app/core/console_prompter.h"
+#include "core/console_prompter.h"
 
 namespace agrimor {
 

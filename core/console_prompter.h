@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/core/prompter.h"
+#include "core/prompter.h"
 
 namespace agrimor {
 

@@ -1,10 +1,10 @@
-#include "movimport/memory_table.h"
+#include "core/memory_table.h"
 
 #include <QLocale>
 #include <algorithm>
 #include <cmath>
 
-#include "movimport/workbook_cell.h"
+#include "data/day_month_year.h"
 
 namespace agrimor {
 

@@ -1,4 +1,4 @@
-#include "app/core/message_box.h"
+#include "core/message_box.h"
 
 namespace agrimor {
 

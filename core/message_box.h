@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "app/core/prompter.h"
+#include "core/prompter.h"
 
 namespace agrimor {
 

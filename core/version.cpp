@@ -1,6 +1,6 @@
-#include "app/core/version.h"
+#include "core/version.h"
 
-#include "app/version_numbers.h"
+#include "core/version_numbers.h"
 
 namespace agrimor {
 

@@ -4,7 +4,7 @@
 #include <array>
 
 #include "movimport/import_tables.h"
-#include "movimport/workbook.h"
+#include "workbook/workbook.h"
 
 namespace agrimor {
 

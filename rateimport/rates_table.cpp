@@ -2,7 +2,7 @@
 
 #include "data/data_access.h"
 #include "data/db_error.h"
-#include "movimport/workbook.h"
+#include "workbook/workbook.h"
 
 namespace agrimor {
 

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "movimport/memory_table.h"
+#include "core/memory_table.h"
 
 namespace agrimor {
 

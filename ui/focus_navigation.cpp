@@ -1,4 +1,4 @@
-#include "app/focus_navigation.h"
+#include "ui/focus_navigation.h"
 
 #include <QKeyEvent>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "app/parameters_screen.h"
+#include "ui/parameters_screen.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -8,10 +8,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/core/message_box.h"
-#include "app/focus_navigation.h"
+#include "core/message_box.h"
 #include "data/company_connection.h"
 #include "data/db_error.h"
+#include "ui/focus_navigation.h"
 
 namespace agrimor {
 

@@ -1,4 +1,4 @@
-#include "app/widget_prompter.h"
+#include "ui/widget_prompter.h"
 
 #include <QMessageBox>
 #include <QPushButton>

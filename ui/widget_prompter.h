@@ -3,7 +3,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "app/core/prompter.h"
+#include "core/prompter.h"
 
 namespace agrimor {
 

@@ -1,5 +1,5 @@
 // Kept apart from Qt headers: glib's headers use names that Qt's keywords redefine.
-#include "movimport/ole_container.h"
+#include "workbook/ole_container.h"
 
 #include <gsf/gsf-outfile-msole.h>
 #include <gsf/gsf-outfile.h>

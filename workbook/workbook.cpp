@@ -1,4 +1,4 @@
-#include "movimport/workbook.h"
+#include "workbook/workbook.h"
 
 #include <freexl.h>
 
@@ -16,7 +16,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "movimport/workbook_isolation.h"
+#include "workbook/workbook_isolation.h"
 
 namespace agrimor {
 

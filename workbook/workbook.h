@@ -5,7 +5,7 @@
 #include <memory>
 #include <span>
 
-#include "movimport/workbook_cell.h"
+#include "workbook/workbook_cell.h"
 
 namespace agrimor {
 

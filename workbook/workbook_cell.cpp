@@ -1,4 +1,4 @@
-#include "movimport/workbook_cell.h"
+#include "workbook/workbook_cell.h"
 
 #include <QLocale>
 #include <cmath>

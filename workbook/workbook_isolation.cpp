@@ -1,4 +1,4 @@
-#include "movimport/workbook_isolation.h"
+#include "workbook/workbook_isolation.h"
 
 #include <fcntl.h>
 #include <poll.h>

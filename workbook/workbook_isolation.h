@@ -5,7 +5,7 @@
 #include <functional>
 #include <memory>
 
-#include "movimport/workbook.h"
+#include "workbook/workbook.h"
 
 // How Workbook::open keeps the readers' libraries away from the program: the file is parsed in a
 // forked child that sends every sheet back through a pipe. A damaged file can make the libraries

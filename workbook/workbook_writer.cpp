@@ -1,4 +1,4 @@
-#include "movimport/workbook_writer.h"
+#include "workbook/workbook_writer.h"
 
 #include <xlsxwriter.h>
 
@@ -8,7 +8,7 @@
 #include <QHash>
 #include <cstring>
 
-#include "movimport/ole_container.h"
+#include "workbook/ole_container.h"
 
 namespace agrimor {
 

@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <vector>
 
-#include "movimport/workbook_cell.h"
+#include "workbook/workbook_cell.h"
 
 namespace agrimor {
 

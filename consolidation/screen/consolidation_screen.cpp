@@ -1,4 +1,4 @@
-#include "consolidation/consolidation_screen.h"
+#include "consolidation/screen/consolidation_screen.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -14,13 +14,13 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "app/core/message_box.h"
-#include "app/focus_navigation.h"
-#include "app/parameters_screen.h"
 #include "consolidation/company_tab_settings.h"
-#include "consolidation/rate_grid_widget.h"
+#include "consolidation/screen/rate_grid_widget.h"
+#include "core/message_box.h"
 #include "data/db_error.h"
-#include "rateimport/import_rates_screen.h"
+#include "rateimport/screen/import_rates_screen.h"
+#include "ui/focus_navigation.h"
+#include "ui/parameters_screen.h"
 
 namespace agrimor {
 

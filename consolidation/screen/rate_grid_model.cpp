@@ -1,4 +1,4 @@
-#include "consolidation/rate_grid_model.h"
+#include "consolidation/screen/rate_grid_model.h"
 
 #include "data/day_month_year.h"
 

@@ -1,4 +1,4 @@
-#include "consolidation/rate_grid_widget.h"
+#include "consolidation/screen/rate_grid_widget.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
@@ -10,7 +10,7 @@
 #include <QScopedValueRollback>
 #include <QStyledItemDelegate>
 
-#include "app/core/message_box.h"
+#include "core/message_box.h"
 
 namespace agrimor {
 

@@ -6,7 +6,7 @@
 #include <QTableView>
 #include <functional>
 
-#include "consolidation/rate_grid_model.h"
+#include "consolidation/screen/rate_grid_model.h"
 
 class QCalendarWidget;
 

@@ -1,4 +1,4 @@
-#include "rateimport/grid_report.h"
+#include "rateimport/screen/grid_report.h"
 
 #include <QAbstractItemModel>
 #include <QAction>

@@ -1,4 +1,4 @@
-#include "rateimport/import_rates_screen.h"
+#include "rateimport/screen/import_rates_screen.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -10,11 +10,11 @@
 #include <QPushButton>
 #include <QTableView>
 
-#include "app/core/message_box.h"
-#include "app/focus_navigation.h"
-#include "movimport/workbook.h"
+#include "core/message_box.h"
 #include "rateimport/grid_export.h"
-#include "rateimport/grid_report.h"
+#include "rateimport/screen/grid_report.h"
+#include "ui/focus_navigation.h"
+#include "workbook/workbook.h"
 
 namespace agrimor {
 

@@ -2,8 +2,8 @@
 
 #include <QDialog>
 
-#include "movimport/workbook_dialogs.h"
 #include "rateimport/rates_table.h"
+#include "workbook/dialogs/workbook_dialogs.h"
 
 class QLabel;
 class QLineEdit;

@@ -9,7 +9,7 @@
 #include <QMenuBar>
 #include <QStandardPaths>
 
-#include "app/core/version.h"
+#include "core/version.h"
 #include "data/sqlite_engine.h"
 #include "tests/support/scripted_prompter.h"
 #include "tests/support/test_databases.h"

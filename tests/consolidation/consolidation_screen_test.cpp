@@ -1,7 +1,7 @@
 // The consolidation screen on seeded SQLite databases with scripted prompts: the processing tab,
 // the company tabs' settings and rate grids, and a consolidation driven from the button.
 
-#include "consolidation/consolidation_screen.h"
+#include "consolidation/screen/consolidation_screen.h"
 
 #include <gtest/gtest.h>
 
@@ -14,12 +14,12 @@
 #include <QTabWidget>
 #include <QTest>
 
-#include "app/core/message_box.h"
-#include "app/parameters_screen.h"
-#include "consolidation/rate_grid_widget.h"
-#include "rateimport/import_rates_screen.h"
+#include "consolidation/screen/rate_grid_widget.h"
+#include "core/message_box.h"
+#include "rateimport/screen/import_rates_screen.h"
 #include "tests/consolidation/consolidation_setup.h"
 #include "tests/support/scripted_prompter.h"
+#include "ui/parameters_screen.h"
 
 namespace agrimor {
 namespace {

@@ -1,10 +1,10 @@
-#include "app/core/company_opening.h"
+#include "core/company_opening.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 
-#include "app/core/anomaly_list.h"
+#include "core/anomaly_list.h"
 #include "data/data_access.h"
 #include "data/own_tables.h"
 #include "tests/support/scripted_prompter.h"

@@ -1,8 +1,8 @@
-#include "app/core/message_box.h"
+#include "core/message_box.h"
 
 #include <gtest/gtest.h>
 
-#include "app/core/version.h"
+#include "core/version.h"
 #include "tests/support/scripted_prompter.h"
 
 namespace agrimor {

@@ -1,4 +1,4 @@
-#include "app/core/null_safe.h"
+#include "core/null_safe.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 
 #include "movimport/import_tables.h"
 #include "movimport/movement_sheet_reader.h"
-#include "movimport/workbook.h"
-#include "movimport/workbook_writer.h"
 #include "tests/support/test_databases.h"
+#include "workbook/workbook.h"
+#include "workbook/workbook_writer.h"
 
 namespace agrimor {
 namespace {

@@ -2,12 +2,12 @@
 
 #include "data/data_access.h"
 #include "data/own_tables.h"
-#include "movimport/workbook.h"
-#include "movimport/workbook_writer.h"
 #include "rateimport/grid_export.h"
 #include "rateimport/rates_table.h"
 #include "tests/support/scripted_prompter.h"
 #include "tests/support/test_databases.h"
+#include "workbook/workbook.h"
+#include "workbook/workbook_writer.h"
 
 namespace agrimor {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/parameters_screen.h"
+#include "ui/parameters_screen.h"
 
 #include <gtest/gtest.h>
 

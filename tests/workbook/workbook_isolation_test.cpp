@@ -1,4 +1,4 @@
-#include "movimport/workbook_isolation.h"
+#include "workbook/workbook_isolation.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -7,8 +7,8 @@
 #include <QElapsedTimer>
 #include <csignal>
 
-#include "movimport/workbook_writer.h"
 #include "tests/support/test_databases.h"
+#include "workbook/workbook_writer.h"
 
 namespace agrimor {
 namespace {

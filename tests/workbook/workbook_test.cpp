@@ -1,12 +1,12 @@
-#include "movimport/workbook.h"
+#include "workbook/workbook.h"
 
 #include <gtest/gtest.h>
 #include <xlsxwriter.h>
 
 #include <QFile>
 
-#include "movimport/workbook_writer.h"
 #include "tests/support/test_databases.h"
+#include "workbook/workbook_writer.h"
 
 namespace agrimor {
 namespace {

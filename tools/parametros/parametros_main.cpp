@@ -8,11 +8,11 @@
 #include <exception>
 #include <memory>
 
-#include "app/core/message_box.h"
-#include "app/parameters_screen.h"
-#include "app/widget_prompter.h"
+#include "core/message_box.h"
 #include "data/consolidated_database.h"
 #include "data/data_folder.h"
+#include "ui/parameters_screen.h"
+#include "ui/widget_prompter.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);

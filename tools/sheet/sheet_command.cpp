@@ -2,8 +2,8 @@
 
 #include "movimport/import_tables.h"
 #include "movimport/movement_sheet_reader.h"
-#include "movimport/workbook.h"
 #include "rateimport/rates_table.h"
+#include "workbook/workbook.h"
 
 namespace agrimor {
 

@@ -1,4 +1,4 @@
-#include "movimport/workbook_dialogs.h"
+#include "workbook/dialogs/workbook_dialogs.h"
 
 #include <QDesktopServices>
 #include <QFileDialog>
