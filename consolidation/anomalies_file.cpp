@@ -1,5 +1,6 @@
 #include "consolidation/anomalies_file.h"
 
+#include "consolidation/consolidation_error.h"
 #include "consolidation/processing_input.h"
 #include "core/anomaly_list.h"
 

@@ -1,5 +1,6 @@
 #include "consolidation/month_rate.h"
 
+#include "consolidation/consolidation_error.h"
 #include "consolidation/processing_input.h"
 #include "core/anomaly_list.h"
 #include "data/data_access.h"

@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "consolidation/consolidation_error.h"
+
 namespace agrimor {
 
 const QStringList& groupCompanyNames() {

@@ -3,7 +3,6 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <stdexcept>
 
 #include "data/value.h"
 
@@ -33,19 +32,6 @@ struct Period {
     int year = 0;
     int month = 0;
     bool cumulative = false;
-};
-
-// A failure of a consolidation command that is not the database's: a settings row missing or
-// incomplete, a year that is not a number, a rate that cannot divide. Shown like a database
-// error, with the company it happened on.
-class ConsolidationError : public std::runtime_error {
-public:
-    explicit ConsolidationError(const QString& message)
-        : std::runtime_error(message.toStdString()), message_(message) {}
-    const QString& message() const { return message_; }
-
-private:
-    QString message_;
 };
 
 // The year field as a number: digits with optional surrounding spaces, within a 16-bit integer.

@@ -112,8 +112,7 @@ Value MemoryTable::checked(int column, const Value& value) const {
         return {};
     auto refuse = [&] {
         throw ValueError(QStringLiteral("O valor '%1' não cabe na coluna %2 (%3).")
-                             .arg(value.toText(), def.name, columnTypeName(def.type))
-                             .toStdString());
+                             .arg(value.toText(), def.name, columnTypeName(def.type)));
     };
     switch (def.type) {
         case ColumnType::Int16: {
@@ -202,7 +201,7 @@ const Value& MemoryTable::value(int row, int column) const {
 const Value& MemoryTable::value(int row, const QString& column) const {
     const int at = columnIndex(column);
     if (at < 0)
-        throw ValueError(QStringLiteral("Coluna desconhecida: %1").arg(column).toStdString());
+        throw ValueError(QStringLiteral("Coluna desconhecida: %1").arg(column));
     return value(row, at);
 }
 
@@ -220,9 +219,7 @@ std::vector<MemoryTable::Condition> MemoryTable::parseFilter(const QString& filt
     std::vector<Condition> conditions;
     const QString text = filter.trimmed();
     qsizetype at = 0;
-    auto fail = [&] {
-        throw ValueError(QStringLiteral("Filtro inválido: %1").arg(filter).toStdString());
-    };
+    auto fail = [&] { throw ValueError(QStringLiteral("Filtro inválido: %1").arg(filter)); };
     auto skipSpaces = [&] {
         while (at < text.size() && text[at].isSpace())
             ++at;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "data/value.h"
+#include "data/value_error.h"
 
 namespace agrimor {
 
@@ -32,11 +33,6 @@ struct ColumnDef {
 class MemoryTable : public QAbstractTableModel {
     Q_OBJECT
 public:
-    class ValueError : public std::runtime_error {
-    public:
-        using std::runtime_error::runtime_error;
-    };
-
     explicit MemoryTable(std::vector<ColumnDef> columns, QObject* parent = nullptr);
 
     // While one lives, rows are appended and set without a signal per row and cell; views see

@@ -8,9 +8,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "core/error_text.h"
 #include "core/message_box.h"
 #include "data/company_connection.h"
-#include "data/db_error.h"
+#include "data/error.h"
 #include "ui/focus_navigation.h"
 
 namespace agrimor {
@@ -32,10 +33,6 @@ public:
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
-
-QString errorText(const DbError& error) {
-    return QStringLiteral("Erro: ") + error.message();
-}
 
 }  // namespace
 
@@ -102,8 +99,8 @@ void FrmParametros::readParameters() {
     CompanyParameters stored;
     try {
         stored = readCompanyParameters(shared_, bd_);
-    } catch (const DbError& error) {
-        inform(prompter_, errorText(error));
+    } catch (const Error& error) {
+        inform(prompter_, QStringLiteral("Erro: ") + errorText(error));
     }
     field(kServer)->setText(stored.server);
     field(kUser)->setText(stored.user);
@@ -130,7 +127,7 @@ void FrmParametros::confirm() {
     try {
         WaitCursor wait;
         testCompanyConnection(shared_, typed);
-    } catch (const DbError&) {
+    } catch (const Error&) {
         inform(prompter_, QStringLiteral("Não foi possivel abrir a Empresa indicada !") + kCrLf +
                               QStringLiteral(" Servidor =") + typed.server + kCrLf +
                               QStringLiteral(" Empresa =") + typed.database);
@@ -140,8 +137,8 @@ void FrmParametros::confirm() {
     try {
         WaitCursor wait;
         storeCompanyParameters(shared_, bd_, typed);
-    } catch (const DbError& error) {
-        inform(prompter_, errorText(error));
+    } catch (const Error& error) {
+        inform(prompter_, QStringLiteral("Erro: ") + errorText(error));
         return;
     }
     inform(prompter_, QStringLiteral("Parâmetros gravados e teste de ligação à Empresa efetuado!"));

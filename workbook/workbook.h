@@ -6,6 +6,7 @@
 #include <span>
 
 #include "workbook/workbook_cell.h"
+#include "workbook/workbook_error.h"
 
 namespace agrimor {
 

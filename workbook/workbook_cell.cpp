@@ -29,9 +29,6 @@ QString Cell::toText() const {
     return {};
 }
 
-WorkbookError::WorkbookError(int number, QString message)
-    : std::runtime_error(message.toStdString()), number_(number), message_(std::move(message)) {}
-
 QDate dateFromSerial(double serial) {
     if (!std::isfinite(serial) || serial < -1e6 || serial > 1e7)
         return {};

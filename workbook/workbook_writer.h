@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "workbook/workbook_cell.h"
+#include "workbook/workbook_error.h"
 
 namespace agrimor {
 

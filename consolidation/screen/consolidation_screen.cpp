@@ -16,8 +16,9 @@
 
 #include "consolidation/company_tab_settings.h"
 #include "consolidation/screen/rate_grid_widget.h"
+#include "core/error_text.h"
 #include "core/message_box.h"
-#include "data/db_error.h"
+#include "data/error.h"
 #include "rateimport/screen/import_rates_screen.h"
 #include "ui/focus_navigation.h"
 #include "ui/parameters_screen.h"
@@ -63,14 +64,6 @@ QLineEdit* makeField(QWidget* parent, int index, const QString& tip, int maxLeng
         field->setMaxLength(maxLength);
     moveBackOnEscape(field);
     return field;
-}
-
-QString dbErrorText(const std::exception& error) {
-    if (const auto* db = dynamic_cast<const DbError*>(&error))
-        return db->message();
-    if (const auto* consolidation = dynamic_cast<const ConsolidationError*>(&error))
-        return consolidation->message();
-    return QString::fromUtf8(error.what());
 }
 
 // While a command works: the busy cursor, taken down while a question waits for the user, and
@@ -340,10 +333,10 @@ void FrmAgrimor::readCompany(int bd) {
         } else {
             showGrid(bd, settings->moeda);
         }
-    } catch (const std::exception& error) {
+    } catch (const Error& error) {
         titledMessage(prompter_,
                       QStringLiteral("Não foi possível ler os dados da empresa %1.\r\n%2")
-                          .arg(tabs_->tabText(bd).trimmed(), dbErrorText(error)),
+                          .arg(tabs_->tabText(bd).trimmed(), errorText(error)),
                       2);
     }
 }
@@ -368,10 +361,10 @@ void FrmAgrimor::currencyEntered(int bd) {
     }
     try {
         showGrid(bd, entry);
-    } catch (const std::exception& error) {
+    } catch (const Error& error) {
         titledMessage(prompter_,
                       QStringLiteral("Não foi possível ler os câmbios de %1.\r\n%2")
-                          .arg(entry, dbErrorText(error)),
+                          .arg(entry, errorText(error)),
                       2);
     }
 }
@@ -400,10 +393,10 @@ void FrmAgrimor::confirmCompany(int bd) {
             p.grid->store(shared_, currency);
             p.gridCurrency = currency;
         }
-    } catch (const std::exception& error) {
+    } catch (const Error& error) {
         titledMessage(prompter_,
                       QStringLiteral("Não foi possível gravar os dados da empresa %1.\r\n%2")
-                          .arg(tabs_->tabText(bd).trimmed(), dbErrorText(error)),
+                          .arg(tabs_->tabText(bd).trimmed(), errorText(error)),
                       2);
     }
 }
@@ -449,8 +442,8 @@ void FrmAgrimor::runCommand(CommandResult (*command)(ConsolidationEnvironment&,
     environment.print = print_;
     try {
         command(environment, input);
-    } catch (const std::exception& error) {
-        titledMessage(busy, dbErrorText(error), 2);
+    } catch (const Error& error) {
+        titledMessage(busy, errorText(error), 2);
     }
 }
 

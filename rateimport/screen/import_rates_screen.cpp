@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTableView>
 
+#include "core/error_text.h"
 #include "core/message_box.h"
 #include "rateimport/grid_export.h"
 #include "rateimport/screen/grid_report.h"
@@ -134,11 +135,10 @@ void FrmImportar::chooseFile() {
         grid_->show();
         readRatesWorkbook(*workbook, rates_);
         QApplication::restoreOverrideCursor();
-    } catch (const WorkbookError& error) {
+    } catch (const Error& error) {
         QApplication::restoreOverrideCursor();
-        inform(prompter_, QStringLiteral("%1 - %2 - Abrir_Ficheiro_Excel")
-                              .arg(error.number())
-                              .arg(error.message()));
+        inform(prompter_,
+               errorText(error, ErrorNumber::Shown) + QStringLiteral(" - Abrir_Ficheiro_Excel"));
         return;
     }
     bindGrid();
@@ -158,10 +158,14 @@ void FrmImportar::confirm() {
                                                    "Pretende continuar?")))
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString failure = storeRates(shared_, rates_);
-    QApplication::restoreOverrideCursor();
-    if (!failure.isEmpty())
-        inform(prompter_, QStringLiteral("Situação Anómala\n\rErro: ") + failure);
+    try {
+        storeRates(shared_, rates_);
+        QApplication::restoreOverrideCursor();
+    } catch (const Error& error) {
+        QApplication::restoreOverrideCursor();
+        inform(prompter_,
+               QStringLiteral("Situação Anómala\n\rErro: ") + errorText(error, ErrorNumber::Shown));
+    }
     clearForm();
     btFx_->setFocus();
 }

@@ -930,9 +930,7 @@ Params movementValues(const Movement& line) {
 }
 
 ExistingFileError::ExistingFileError(const QString& file)
-    : std::runtime_error(QStringLiteral("Já existe o ficheiro %1")
-                             .arg(QDir::toNativeSeparators(file))
-                             .toStdString()),
+    : Error(QStringLiteral("Já existe o ficheiro %1").arg(QDir::toNativeSeparators(file))),
       file_(file) {}
 
 const QList<Company>& companies() {
@@ -1192,10 +1190,8 @@ void seedConsolidation(DataAccess& db, const SeedOptions& options) {
 void writeConfigFile(const QString& folder, const QString& databaseFile) {
     QFile file(QDir(folder).filePath(configFileName()));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw std::runtime_error(
-            QStringLiteral("Não foi possível escrever %1: %2")
-                .arg(QDir::toNativeSeparators(file.fileName()), file.errorString())
-                .toStdString());
+        throw Error(QStringLiteral("Não foi possível escrever %1: %2")
+                        .arg(QDir::toNativeSeparators(file.fileName()), file.errorString()));
     const QString content =
         QStringLiteral("[Database]\nServer=sqlite\nDatabase=%1\nUser=demo\nPassword=\n")
             .arg(databaseFile);
@@ -1204,9 +1200,8 @@ void writeConfigFile(const QString& folder, const QString& databaseFile) {
 
 SeedSummary seedDemo(const QString& folder, const SeedOptions& options) {
     if (!QDir().mkpath(folder))
-        throw std::runtime_error(QStringLiteral("Não foi possível criar a pasta %1")
-                                     .arg(QDir::toNativeSeparators(folder))
-                                     .toStdString());
+        throw Error(QStringLiteral("Não foi possível criar a pasta %1")
+                        .arg(QDir::toNativeSeparators(folder)));
     const QDir dir(folder);
     QStringList databases{dir.filePath(consolidatedFileName())};
     for (const Company& company : companies())
