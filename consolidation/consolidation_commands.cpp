@@ -8,6 +8,7 @@
 #include "consolidation/company_settings.h"
 #include "consolidation/consolidation_error.h"
 #include "consolidation/month_rate.h"
+#include "consolidation/movement_query.h"
 #include "core/anomaly_list.h"
 #include "core/company_opening.h"
 #include "core/error_text.h"

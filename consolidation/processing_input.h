@@ -2,15 +2,8 @@
 
 #include <QList>
 #include <QString>
-#include <QStringList>
-
-#include "data/value.h"
 
 namespace agrimor {
-
-// The group's companies in the order of the consolidation screen's tabs; a company's position
-// plus one is its number (BD).
-const QStringList& groupCompanyNames();
 
 // One ticked company of the processing tab.
 struct CompanyTab {
@@ -37,10 +30,5 @@ struct Period {
 // The year field as a number: digits with optional surrounding spaces, within a 16-bit integer.
 // Anything else throws ConsolidationError.
 int parseYear(const QString& yearText);
-
-// The month filter of the movement queries, as a fragment followed by " AND": months 1 to the
-// chosen month, or the chosen month only. Its parameters come from periodParams().
-QString periodFilterAnd(bool cumulative);
-Params periodParams(const Period& period);
 
 }  // namespace agrimor

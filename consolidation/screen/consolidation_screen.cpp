@@ -16,6 +16,7 @@
 
 #include "consolidation/company_tab_settings.h"
 #include "consolidation/screen/rate_grid_widget.h"
+#include "core/companies.h"
 #include "core/error_text.h"
 #include "core/message_box.h"
 #include "data/error.h"

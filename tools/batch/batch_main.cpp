@@ -17,6 +17,7 @@
 #include <cstdio>
 
 #include "consolidation/consolidation_commands.h"
+#include "core/companies.h"
 #include "core/console_prompter.h"
 #include "data/consolidated_database.h"
 #include "data/data_folder.h"
