@@ -3,6 +3,7 @@
 #include <QAction>
 
 #include "consolidation/screen/consolidation_screen.h"
+#include "rateimport/screen/import_rates_screen.h"
 #include "ui/main_window.h"
 #include "ui/widget_prompter.h"
 
@@ -16,6 +17,9 @@ void addWorkingScreens(MainWindow& window, DataAccess& shared, const QString& da
         WidgetPrompter prompter;
         FrmAgrimor screen(shared, prompter, dataFolder, &window);
         prompter.setParent(&screen);
+        screen.setRateImport([&shared, &prompter](QWidget* parent) {
+            return std::make_unique<FrmImportar>(shared, prompter, FileDialogs::system(), parent);
+        });
         screen.exec();
     });
 }

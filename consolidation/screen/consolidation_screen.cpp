@@ -20,7 +20,6 @@
 #include "core/error_text.h"
 #include "core/message_box.h"
 #include "data/error.h"
-#include "rateimport/screen/import_rates_screen.h"
 #include "ui/focus_navigation.h"
 #include "ui/parameters_screen.h"
 
@@ -420,8 +419,10 @@ void FrmAgrimor::openParameters(int bd) {
 }
 
 void FrmAgrimor::openRateImport() {
-    FrmImportar rates(shared_, prompter_, FileDialogs::system(), this);
-    runDialog_(rates);
+    if (!makeRateImport_)
+        return;
+    const std::unique_ptr<QDialog> rates = makeRateImport_(this);
+    runDialog_(*rates);
 }
 
 ProcessingInput FrmAgrimor::processingInput() const {

@@ -5,6 +5,7 @@
 #include <QString>
 #include <array>
 #include <functional>
+#include <memory>
 
 #include "consolidation/consolidation_commands.h"
 
@@ -51,6 +52,10 @@ public:
     // How the screens opened from here (rates import, connection parameters) are shown: modally
     // by default; tests look at them instead.
     void setDialogRunner(std::function<void(QDialog&)> run) { runDialog_ = std::move(run); }
+    // Makes the screen "Câmbios" opens, over `parent`. The rate import is another job's screen,
+    // so the program's wiring hands it in; without one the button does nothing.
+    using ScreenFactory = std::function<std::unique_ptr<QDialog>(QWidget* parent)>;
+    void setRateImport(ScreenFactory make) { makeRateImport_ = std::move(make); }
 
     QTabWidget* tabs() const { return tabs_; }
     QLineEdit* yearField() const { return year_; }
@@ -103,6 +108,7 @@ private:
     std::function<QDateTime()> clock_ = [] { return QDateTime::currentDateTime(); };
     PrintCommand print_;
     std::function<void(QDialog&)> runDialog_ = [](QDialog& dialog) { dialog.exec(); };
+    ScreenFactory makeRateImport_;
 
     QTabWidget* tabs_ = nullptr;
     QLineEdit* year_ = nullptr;

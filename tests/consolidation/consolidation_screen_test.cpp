@@ -16,7 +16,6 @@
 
 #include "consolidation/screen/rate_grid_widget.h"
 #include "core/message_box.h"
-#include "rateimport/screen/import_rates_screen.h"
 #include "tests/consolidation/consolidation_setup.h"
 #include "tests/support/scripted_prompter.h"
 #include "ui/parameters_screen.h"
@@ -38,8 +37,13 @@ protected:
         screen->setClock([] { return kNow; });
         screen->setDialogRunner([this](QDialog& dialog) {
             const auto* parameters = qobject_cast<FrmParametros*>(&dialog);
-            opened << QString::fromLatin1(dialog.metaObject()->className()) +
-                          (parameters ? QStringLiteral(" %1").arg(parameters->bd()) : QString());
+            opened << (parameters ? QStringLiteral("FrmParametros %1").arg(parameters->bd())
+                                  : dialog.objectName());
+        });
+        screen->setRateImport([](QWidget* parent) {
+            auto rates = std::make_unique<QDialog>(parent);
+            rates->setObjectName(QStringLiteral("frmImportar"));
+            return rates;
         });
         screen->clearProcessingTab();
         screen->show();
@@ -380,8 +384,8 @@ TEST_F(ConsolidationScreen, rates_and_parameters_open_their_screens_for_the_tabs
     button(QStringLiteral("btCambios"))->click();
     screen->tabs()->setCurrentIndex(3);
     button(QStringLiteral("btParametros3"))->click();
-    EXPECT_EQ(opened, (QStringList{QStringLiteral("agrimor::FrmImportar"),
-                                   QStringLiteral("agrimor::FrmParametros 3")}));
+    EXPECT_EQ(opened,
+              (QStringList{QStringLiteral("frmImportar"), QStringLiteral("FrmParametros 3")}));
 }
 
 TEST_F(ConsolidationScreen, a_company_set_up_on_the_screen_is_consolidated_from_the_button) {
