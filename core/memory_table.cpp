@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "data/day_month_year.h"
+#include "data/money_text.h"
 
 namespace agrimor {
 
@@ -26,13 +27,6 @@ QString columnTypeName(ColumnType type) {
     return {};
 }
 
-std::optional<Money> moneyFromText(const QString& text) {
-    const QString trimmed = text.trimmed();
-    if (auto money = Money::parse(trimmed))
-        return money;
-    return Money::parse(trimmed, QLatin1Char(','));
-}
-
 // The largest amount Money holds with room to add a few of them.
 constexpr double kMoneyLimit = 9e14;
 
@@ -41,7 +35,7 @@ std::optional<Money> moneyFromDouble(double value) {
         return std::nullopt;
     // Through the shortest decimal text of the double, so that a half in the decimal a user typed
     // (1.00015) rounds to even as typed, not as its nearest binary value.
-    return moneyFromText(QString::number(value, 'f', QLocale::FloatingPointShortest));
+    return parseMoneyText(QString::number(value, 'f', QLocale::FloatingPointShortest));
 }
 
 int compareValues(const Value& a, const Value& b, ColumnType type) {
@@ -158,7 +152,7 @@ Value MemoryTable::checked(int column, const Value& value) const {
                     money = moneyFromDouble(value.toDouble());
                     break;
                 case Value::Kind::Text:
-                    money = moneyFromText(value.toText());
+                    money = parseMoneyText(value.toText());
                     break;
                 default:
                     break;
@@ -354,13 +348,10 @@ QString MemoryTable::displayText(int row, int column) const {
         case ColumnType::Date:
             return dayMonthYear(v.toDate());
         case ColumnType::Currency: {
-            // "###,###,###.0000": grouped thousands, fixed decimals, no zero before the point.
-            const Money money = v.toMoney();
-            const int decimals = decimals_[static_cast<std::size_t>(column)];
-            QString text = QLocale().toString(money.abs().toDouble(), 'f', decimals);
-            if (money.abs() < Money::fromWhole(1) && text.startsWith(QLatin1Char('0')))
-                text.remove(0, 1);
-            return money < Money() ? QLatin1Char('-') + text : text;
+            // "###,###,###.0000" in the user's locale: no zero before the decimal sign.
+            MoneyTextFormat format = MoneyTextFormat::of(QLocale());
+            format.zeroBeforeDecimal = false;
+            return formatMoney(v.toMoney(), decimals_[static_cast<std::size_t>(column)], format);
         }
     }
     return {};

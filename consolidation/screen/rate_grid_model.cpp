@@ -1,39 +1,14 @@
 #include "consolidation/screen/rate_grid_model.h"
 
 #include "data/day_month_year.h"
+#include "data/money_text.h"
 
 namespace agrimor {
 
 namespace {
 
-bool isAsciiDigit(QChar c) {
-    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
-}
-
 bool isBlank(const RateRow& row) {
     return !row.date.isValid() && !row.rate && !row.id;
-}
-
-// Removes the grouping sign (none when null) and turns the decimal sign (none when null) into a
-// point; nothing when the grouping is not in groups of three digits or a part is missing.
-std::optional<QString> normalised(const QString& text, QChar group, QChar decimal) {
-    const qsizetype point = decimal.isNull() ? -1 : text.indexOf(decimal);
-    QString whole = point < 0 ? text : text.left(point);
-    const QString fraction = point < 0 ? QString() : text.mid(point + 1);
-    if (point >= 0 && fraction.isEmpty())
-        return std::nullopt;
-    if (!group.isNull() && whole.contains(group)) {
-        const QStringList parts = whole.split(group);
-        for (qsizetype i = 0; i < parts.size(); ++i) {
-            const qsizetype length = parts.at(i).size();
-            if ((i == 0 && (length < 1 || length > 3)) || (i > 0 && length != 3))
-                return std::nullopt;
-        }
-        whole = parts.join(QString());
-    }
-    if (whole.isEmpty())
-        whole = QStringLiteral("0");
-    return point < 0 ? whole : whole + QLatin1Char('.') + fraction;
 }
 
 }  // namespace
@@ -101,9 +76,9 @@ QVariant RateGridModel::data(const QModelIndex& index, int role) const {
         case Moeda:
             return row.currency;
         case Data:
-            return formatDate(row.date);
+            return dayMonthYear(row.date);
         case Cambio:
-            return row.rate ? formatRate(*row.rate) : QString();
+            return row.rate ? formatMoney(*row.rate, 4, MoneyTextFormat::portuguese()) : QString();
         case Id:
             return row.id ? QVariant(*row.id) : QVariant(QString());
         case Alterado:
@@ -139,62 +114,6 @@ Qt::ItemFlags RateGridModel::flags(const QModelIndex& index) const {
     if (index.column() == Data || index.column() == Cambio)
         flags |= Qt::ItemIsEditable;
     return flags;
-}
-
-QString RateGridModel::formatRate(Money rate) {
-    const bool negative = rate.units() < 0;
-    const std::int64_t units = negative ? -rate.units() : rate.units();
-    const QString whole = QString::number(units / Money::kScale);
-    QString grouped;
-    for (qsizetype i = 0; i < whole.size(); ++i) {
-        if (i > 0 && (whole.size() - i) % 3 == 0)
-            grouped += QLatin1Char('.');
-        grouped += whole.at(i);
-    }
-    const QString fraction =
-        QStringLiteral("%1").arg(units % Money::kScale, 4, 10, QLatin1Char('0'));
-    return (negative ? QStringLiteral("-") : QString()) + grouped + QLatin1Char(',') + fraction;
-}
-
-std::optional<Money> RateGridModel::parseRate(const QString& typed) {
-    QString text = typed.trimmed();
-    QString sign;
-    if (text.startsWith(QLatin1Char('-')) || text.startsWith(QLatin1Char('+'))) {
-        sign = text.left(1);
-        text = text.mid(1);
-    }
-    if (text.isEmpty())
-        return std::nullopt;
-    for (const QChar c : text)
-        if (!isAsciiDigit(c) && c != QLatin1Char('.') && c != QLatin1Char(','))
-            return std::nullopt;
-    const QChar comma = QLatin1Char(',');
-    const QChar point = QLatin1Char('.');
-    const qsizetype commas = text.count(comma);
-    const qsizetype points = text.count(point);
-    std::optional<QString> plain;
-    if (commas > 0 && points > 0)
-        plain = text.lastIndexOf(comma) > text.lastIndexOf(point) ? normalised(text, point, comma)
-                                                                  : normalised(text, comma, point);
-    else if (commas == 1)
-        plain = normalised(text, QChar(), comma);
-    else if (points == 1)
-        plain = normalised(text, QChar(), point);
-    else if (commas > 1)
-        plain = normalised(text, comma, QChar());
-    else
-        plain = normalised(text, point, QChar());
-    if (!plain)
-        return std::nullopt;
-    return Money::parse(sign + *plain);
-}
-
-QDate RateGridModel::parseDate(const QString& typed) {
-    return parseDayMonthYear(typed);
-}
-
-QString RateGridModel::formatDate(QDate date) {
-    return dayMonthYear(date);
 }
 
 }  // namespace agrimor

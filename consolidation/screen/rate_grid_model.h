@@ -15,8 +15,8 @@ namespace agrimor {
 // date or a rate, another free row is appended).
 //
 // Display: Data "dd-mm-yyyy"; Câmbio with thousands grouping and four decimals in the Portuguese
-// way ("1.234,5000"); Alterado 1 or 0. The model only holds values: what a typed text means and
-// whether it is accepted is decided by RateGridView.
+// way ("1.234,5000", "0,8500"); Alterado 1 or 0. The model only holds values: what a typed text
+// means and whether it is accepted is decided by RateGridView.
 class RateGridModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -41,18 +41,6 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
-
-    // "###,###,###.0000" as the Portuguese locale writes it: "." between thousands, "," before
-    // the four decimals; below one a leading zero is kept ("0,8500").
-    static QString formatRate(Money rate);
-    // A rate as typed: digits with a decimal comma or point ("1,0858", "1.0858"), thousands
-    // grouped by the other sign ("1.234,5", "1,234.5") and an optional sign and surrounding
-    // spaces. A sign used twice with no other is taken as grouping ("1.234.567"). More than four
-    // decimals round half to even. Anything else gives nothing.
-    static std::optional<Money> parseRate(const QString& text);
-    // A date as typed, day first: "dd-mm-yyyy", also with "/" or "." and without leading zeros.
-    static QDate parseDate(const QString& text);
-    static QString formatDate(QDate date);
 
 private:
     void ensureFreeRow();

@@ -11,6 +11,8 @@
 #include <QStyledItemDelegate>
 
 #include "core/message_box.h"
+#include "data/day_month_year.h"
+#include "data/money_text.h"
 
 namespace agrimor {
 
@@ -175,8 +177,8 @@ bool RateGridView::commitEdit(const QModelIndex& index, const QString& typed) {
     if (index.column() == RateGridModel::Data) {
         QString text = typed.trimmed();
         if (text.isEmpty())
-            text = RateGridModel::formatDate(today_());
-        const QDate date = RateGridModel::parseDate(text);
+            text = dayMonthYear(today_());
+        const QDate date = parseDayMonthYear(text);
         if (!date.isValid()) {
             titledMessage(prompter_, QStringLiteral("Data inválida!"), 2);
             return false;
@@ -191,7 +193,7 @@ bool RateGridView::commitEdit(const QModelIndex& index, const QString& typed) {
             model_.setRate(row, std::nullopt);
             return true;
         }
-        const std::optional<Money> rate = RateGridModel::parseRate(typed);
+        const std::optional<Money> rate = parseMoneyText(typed);
         // A rate divides the company's amounts: zero or less is as invalid as letters.
         if (!rate || rate->units() <= 0) {
             inform(prompter_, QStringLiteral("Valor inválido!"));
@@ -301,7 +303,7 @@ void RateGridView::calendarChosen(QDate date, bool moveOn) {
         return;
     const QModelIndex cell = calendarCell_;
     setCurrentIndex(cell);
-    const QString text = RateGridModel::formatDate(date);
+    const QString text = dayMonthYear(date);
     validationFlag_ = true;
     if (moveOn) {
         // As if the date had been typed into the cell and Tab pressed: validated, then on to the

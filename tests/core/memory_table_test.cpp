@@ -51,10 +51,14 @@ TEST(MemoryTable, amounts_are_read_with_either_decimal_sign_and_shown_grouped) {
         return docs.displayText(row, Valor);
     };
     EXPECT_EQ(amount(Value(QStringLiteral(" 1234,5 "))), QStringLiteral("1,234.5000"));
+    EXPECT_EQ(amount(Value(QStringLiteral("1.234,56"))), QStringLiteral("1,234.5600"));
     EXPECT_EQ(amount(Value(QStringLiteral("-0.85"))), QStringLiteral("-.8500"));
     // A double goes through its shortest text, so a typed half rounds to even as typed.
     EXPECT_EQ(amount(Value(1.00015)), QStringLiteral("1.0002"));
     EXPECT_EQ(amount(Value(1.00025)), QStringLiteral("1.0002"));
+    // Beyond what a double holds exactly the amount is still shown digit for digit.
+    EXPECT_EQ(amount(Value(Money::fromUnits(123456789012345678))),
+              QStringLiteral("12,345,678,901,234.5678"));
     for (const QString& text : {QStringLiteral("abc"), QStringLiteral("1,2,3")})
         EXPECT_THROW(docs.setValue(row, Valor, Value(text)), ValueError) << text.toStdString();
 }
