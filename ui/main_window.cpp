@@ -11,12 +11,13 @@
 #include <charconv>
 #include <cmath>
 
+#include "ui/twips.h"
+
 namespace agrimor {
 
 namespace {
 
-constexpr double kTwipsPerInch = 1440.0;
-constexpr double kFallbackDpi = 96.0;  // 15 twips per pixel
+constexpr double kFallbackDpi = 96.0;
 // Stored values beyond this many twips (over 17 m) cannot be a window; they are treated as junk.
 constexpr float kMaxTwips = 1.0e6f;
 
@@ -46,14 +47,6 @@ Dpi logicalDpi(const QWidget& widget) {
             dpi.y = screen->logicalDotsPerInchY();
     }
     return dpi;
-}
-
-int toPixels(float twips, double dpi) {
-    return static_cast<int>(std::lround(twips * dpi / kTwipsPerInch));
-}
-
-float toTwips(int pixels, double dpi) {
-    return static_cast<float>(pixels * kTwipsPerInch / dpi);
 }
 
 float readTwips(const QSettings& settings, const PlacementKey& key) {
@@ -128,8 +121,8 @@ void MainWindow::restorePlacement() {
     settings_->endGroup();
 
     const Dpi dpi = logicalDpi(*this);
-    move(toPixels(left, dpi.x), toPixels(top, dpi.y));
-    resize(toPixels(width, dpi.x), toPixels(height, dpi.y));
+    move(twipsToPixels(left, dpi.x), twipsToPixels(top, dpi.y));
+    resize(twipsToPixels(width, dpi.x), twipsToPixels(height, dpi.y));
 }
 
 void MainWindow::storePlacement() {
@@ -137,10 +130,13 @@ void MainWindow::storePlacement() {
         return;
     const Dpi dpi = logicalDpi(*this);
     settings_->beginGroup(kGroup);
-    settings_->setValue(kLeft.name, floatText(toTwips(x(), dpi.x)));
-    settings_->setValue(kTop.name, floatText(toTwips(y(), dpi.y)));
-    settings_->setValue(kWidth.name, floatText(toTwips(width(), dpi.x)));
-    settings_->setValue(kHeight.name, floatText(toTwips(height(), dpi.y)));
+    const auto twips = [](int pixels, double dpi) {
+        return floatText(static_cast<float>(pixelsToTwips(pixels, dpi)));
+    };
+    settings_->setValue(kLeft.name, twips(x(), dpi.x));
+    settings_->setValue(kTop.name, twips(y(), dpi.y));
+    settings_->setValue(kWidth.name, twips(width(), dpi.x));
+    settings_->setValue(kHeight.name, twips(height(), dpi.y));
     settings_->endGroup();
     settings_->sync();
 }

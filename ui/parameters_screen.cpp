@@ -12,7 +12,7 @@
 #include "core/message_box.h"
 #include "data/company_connection.h"
 #include "data/error.h"
-#include "ui/focus_navigation.h"
+#include "ui/controls.h"
 
 namespace agrimor {
 
@@ -54,12 +54,9 @@ FrmParametros::FrmParametros(DataAccess& shared, Prompter& prompter, QWidget* pa
     for (int i = 0; i < kFields; ++i) {
         auto* label = new QLabel(captions[static_cast<size_t>(i)], this);
         label->setObjectName(QStringLiteral("titulo%1").arg(i));
-        auto* edit = new QLineEdit(this);
-        edit->setObjectName(QStringLiteral("campo%1").arg(i));
-        edit->setMaxLength(kCompanyParameterLength);
+        QLineEdit* edit = makeField(this, i, {}, kCompanyParameterLength);
         edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 24);
         label->setBuddy(edit);
-        moveBackOnEscape(edit);
         grid->addWidget(label, i + 1, 0);
         grid->addWidget(edit, i + 1, 1);
         fields_[static_cast<size_t>(i)] = edit;

@@ -19,16 +19,19 @@
 #include "core/companies.h"
 #include "core/error_text.h"
 #include "core/message_box.h"
+#include "data/currency.h"
 #include "data/error.h"
+#include "ui/controls.h"
 #include "ui/focus_navigation.h"
 #include "ui/parameters_screen.h"
+#include "ui/twips.h"
 
 namespace agrimor {
 
 namespace {
 
 // The company check boxes stand 400 twips apart.
-constexpr int kCheckSpacing = 400 / 15;
+constexpr int kCheckSpacing = twipsToPixels(400);
 
 const QStringList& monthNames() {
     static const QStringList names{
@@ -44,26 +47,6 @@ const QStringList& monthNames() {
 QString tabCaption(int bd) {
     const QString name = groupCompanyNames().at(bd - 1);
     return bd == 1 ? QStringLiteral("   ") + name + QStringLiteral("   ") : name;
-}
-
-QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption,
-                        const QString& tip) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setToolTip(tip);
-    // Enter in a field must not press a button behind the user's back.
-    button->setAutoDefault(false);
-    return button;
-}
-
-QLineEdit* makeField(QWidget* parent, int index, const QString& tip, int maxLength) {
-    auto* field = new QLineEdit(parent);
-    field->setObjectName(QStringLiteral("campo%1").arg(index));
-    field->setToolTip(tip);
-    if (maxLength > 0)
-        field->setMaxLength(maxLength);
-    moveBackOnEscape(field);
-    return field;
 }
 
 // While a command works: the busy cursor, taken down while a question waits for the user, and
@@ -325,7 +308,7 @@ void FrmAgrimor::readCompany(int bd) {
         if (settings->dataMov.isValid())
             p.dataMov->setDate(settings->dataMov);
         p.ateMes->setChecked(settings->ateMes);
-        if (settings->moeda.isEmpty() || settings->moeda == QLatin1String("EUR")) {
+        if (needsNoRate(settings->moeda)) {
             // Euros need no rates: no grid, and none left over from another currency.
             p.grid->clear();
             p.grid->hide();
@@ -372,7 +355,7 @@ void FrmAgrimor::currencyEntered(int bd) {
 void FrmAgrimor::confirmCompany(int bd) {
     CompanyPanel& p = panel(bd);
     const QString currency = p.fields[Moeda]->text();
-    const bool storesGrid = !currency.isEmpty() && currency != QLatin1String("EUR");
+    const bool storesGrid = !needsNoRate(currency);
     // A rate row without its rate would enter the month's mean as nothing: not stored.
     if (storesGrid && !p.grid->changedRowsWithoutRate().isEmpty()) {
         mandatoryField(prompter_, QStringLiteral("Câmbio"));

@@ -13,19 +13,17 @@
 #include "core/message_box.h"
 #include "data/day_month_year.h"
 #include "data/money_text.h"
+#include "ui/twips.h"
 
 namespace agrimor {
 
 namespace {
 
-// Widths in twips (1/1440 inch), 15 twips to a pixel at 96 dpi.
+// Widths in twips.
+constexpr int kMoedaWidthTwips = 750;
 constexpr int kDateWidthTwips = 1500;
 constexpr int kRateWidthTwips = 1750;
 constexpr int kHiddenWidthTwips = 1300;
-
-int pixels(int twips) {
-    return twips / 15;
-}
 
 QRect buttonRect(const QRect& cell) {
     const int side = cell.height();
@@ -115,11 +113,11 @@ RateGridView::RateGridView(Prompter& prompter, QWidget* parent)
                     QAbstractItemView::AnyKeyPressed);
     setSortingEnabled(false);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-    setColumnWidth(RateGridModel::Moeda, pixels(750));
-    setColumnWidth(RateGridModel::Data, pixels(kDateWidthTwips));
-    setColumnWidth(RateGridModel::Cambio, pixels(kRateWidthTwips));
-    setColumnWidth(RateGridModel::Id, pixels(kHiddenWidthTwips));
-    setColumnWidth(RateGridModel::Alterado, pixels(kHiddenWidthTwips));
+    setColumnWidth(RateGridModel::Moeda, twipsToPixels(kMoedaWidthTwips));
+    setColumnWidth(RateGridModel::Data, twipsToPixels(kDateWidthTwips));
+    setColumnWidth(RateGridModel::Cambio, twipsToPixels(kRateWidthTwips));
+    setColumnWidth(RateGridModel::Id, twipsToPixels(kHiddenWidthTwips));
+    setColumnWidth(RateGridModel::Alterado, twipsToPixels(kHiddenWidthTwips));
     for (const int hidden : {RateGridModel::Moeda, RateGridModel::Id, RateGridModel::Alterado})
         setColumnHidden(hidden, true);
     // The button of the date cell follows the current row.

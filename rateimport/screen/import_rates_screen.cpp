@@ -14,7 +14,8 @@
 #include "core/message_box.h"
 #include "rateimport/grid_export.h"
 #include "rateimport/screen/grid_report.h"
-#include "ui/focus_navigation.h"
+#include "ui/controls.h"
+#include "ui/twips.h"
 #include "workbook/workbook.h"
 
 namespace agrimor {
@@ -23,18 +24,6 @@ namespace {
 
 // Column widths of the grid and the report, in twips (1/1440 inch) as the layout gives them.
 const std::vector<int> kWidthsTwips = {2450, 2900, 3450};
-
-int twipsToPixels(int twips) {
-    return twips / 15;
-}
-
-QPushButton* button(QWidget* parent, const char* name, const QString& caption, const QString& tip) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setToolTip(tip);
-    b->setAutoDefault(false);
-    return b;
-}
 
 }  // namespace
 
@@ -50,12 +39,10 @@ FrmImportar::FrmImportar(DataAccess& shared, Prompter& prompter, FileDialogs dia
     layout->addWidget(title_, 0, 0, 1, 4);
 
     auto* fileLabel = new QLabel(QStringLiteral("Fx.Excel"), this);
-    btFx_ = button(this, "btFx0", QStringLiteral("..."),
-                   QStringLiteral("Lista de ficheios a importar."));
-    file_ = new QLineEdit(this);
-    file_->setObjectName(QStringLiteral("campo2"));
+    btFx_ = makeButton(this, QStringLiteral("btFx0"), QStringLiteral("..."),
+                       QStringLiteral("Lista de ficheios a importar."));
+    file_ = makeField(this, 2);
     fileLabel->setBuddy(file_);
-    moveBackOnEscape(file_);
     layout->addWidget(fileLabel, 1, 0);
     layout->addWidget(file_, 1, 1, 1, 2);
     layout->addWidget(btFx_, 1, 3);
@@ -81,13 +68,16 @@ FrmImportar::FrmImportar(DataAccess& shared, Prompter& prompter, FileDialogs dia
     layout->setRowStretch(3, 1);
 
     auto* buttons = new QHBoxLayout;
-    btConf_ = button(this, "btConf", QStringLiteral("&Confirmar"),
-                     QStringLiteral("Confirmar a operação."));
-    btCancelar_ =
-        button(this, "btCancelar", QStringLiteral("C&ancelar"), QStringLiteral("Cancelar."));
-    btImp_ = button(this, "btImp", QStringLiteral("&Imprimir"), QStringLiteral("Imprimir."));
-    btExcel_ = button(this, "btExcel", QStringLiteral("&Excel"), QStringLiteral("Excel."));
-    btSair_ = button(this, "btSair", QStringLiteral("&Sair"), QStringLiteral("Abandonar."));
+    btConf_ = makeButton(this, QStringLiteral("btConf"), QStringLiteral("&Confirmar"),
+                         QStringLiteral("Confirmar a operação."));
+    btCancelar_ = makeButton(this, QStringLiteral("btCancelar"), QStringLiteral("C&ancelar"),
+                             QStringLiteral("Cancelar."));
+    btImp_ = makeButton(this, QStringLiteral("btImp"), QStringLiteral("&Imprimir"),
+                        QStringLiteral("Imprimir."));
+    btExcel_ = makeButton(this, QStringLiteral("btExcel"), QStringLiteral("&Excel"),
+                          QStringLiteral("Excel."));
+    btSair_ = makeButton(this, QStringLiteral("btSair"), QStringLiteral("&Sair"),
+                         QStringLiteral("Abandonar."));
     for (QPushButton* b : {btConf_, btCancelar_, btImp_, btExcel_, btSair_})
         buttons->addWidget(b);
     layout->addLayout(buttons, 4, 0, 1, 4);

@@ -12,6 +12,7 @@
 #include <optional>
 #include <stdexcept>
 
+#include "data/currency.h"
 #include "data/data_access.h"
 #include "data/db_error.h"
 #include "data/erp_schema.h"
@@ -1121,7 +1122,7 @@ CompanySummary seedMovements(DataAccess& db, const Company& company, const SeedO
 
 std::vector<Rate> demoRates(const QString& currency, const SeedOptions& options) {
     std::vector<Rate> rates;
-    if (currency.isEmpty() || currency == QLatin1String("EUR"))
+    if (needsNoRate(currency))
         return rates;
     std::uint64_t salt = 0;
     for (QChar c : currency)
