@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "core/version.h"
 #include "tests/support/scripted_prompter.h"
 
 namespace agrimor {
@@ -87,12 +86,6 @@ TEST(TitledMessage, carries_the_program_title_and_the_kind_icon) {
         EXPECT_EQ(prompter.prompts()[i].title, text("Corvane - Agrimor"));
         EXPECT_EQ(prompter.prompts()[i].icon, icons[i]);
     }
-}
-
-TEST(Version, shows_major_minor_and_build_number) {
-    EXPECT_EQ(formatVersion(26, 5, 0, 2), text("26.5.2"));
-    EXPECT_EQ(formatVersion(1, 0, 7, 0), text("1.0.0"));
-    EXPECT_EQ(programVersionText().count(QLatin1Char('.')), 2);
 }
 
 }  // namespace

@@ -277,8 +277,9 @@ private:
             const VatDef& def = vatCode(it.key());
             if (def.rate == 0)
                 continue;
-            Movement vat = plainLine(QString::fromLatin1(def.account), baseSide,
-                                     divideHalfEven(it.value() * def.rate, 100));
+            Movement vat =
+                plainLine(QString::fromLatin1(def.account), baseSide,
+                          divideHalfEven(static_cast<__int128>(it.value()) * def.rate, 100));
             vat.codIva = it.key();
             vat.ctResp = 2;
             vat.valorBase = cents(it.value());
@@ -411,8 +412,8 @@ private:
                     text("Processamento de salários ") + period(month),
                     {}};
         const std::int64_t gross = amount(8000, 30000);
-        const std::int64_t charges = divideHalfEven(gross * 2375, 10000);
-        const std::int64_t withheld = divideHalfEven(gross * 11, 100);
+        const std::int64_t charges = divideHalfEven(static_cast<__int128>(gross) * 2375, 10000);
+        const std::int64_t withheld = divideHalfEven(static_cast<__int128>(gross) * 11, 100);
         Movement pay = resultLine(QStringLiteral("632"), 1, gross);
         Movement social = resultLine(QStringLiteral("635"), 1, charges);
         social.cCustOrc = pay.cCustOrc;
