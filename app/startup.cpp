@@ -5,6 +5,7 @@
 #include "core/message_box.h"
 #include "core/version.h"
 #include "data/consolidated_database.h"
+#include "data/error.h"
 
 namespace agrimor {
 

@@ -16,6 +16,7 @@
 #include "data/company_connection.h"
 #include "data/data_access.h"
 #include "data/db_error.h"
+#include "data/error.h"
 
 namespace agrimor {
 

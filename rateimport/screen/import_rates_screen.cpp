@@ -12,6 +12,7 @@
 
 #include "core/error_text.h"
 #include "core/message_box.h"
+#include "data/error.h"
 #include "rateimport/grid_export.h"
 #include "rateimport/screen/grid_report.h"
 #include "ui/controls.h"

@@ -12,6 +12,7 @@
 #include "core/message_box.h"
 #include "data/consolidated_database.h"
 #include "data/data_folder.h"
+#include "data/error.h"
 #include "ui/parameters_screen.h"
 #include "ui/widget_prompter.h"
 
