@@ -2,10 +2,11 @@
 
 #include <QAction>
 
-#include "app/main_window.h"
-#include "app/widget_prompter.h"
 #include "class9/screen/class9_screen.h"
-#include "consolidation/consolidation_screen.h"
+#include "consolidation/screen/consolidation_screen.h"
+#include "rateimport/screen/import_rates_screen.h"
+#include "ui/main_window.h"
+#include "ui/widget_prompter.h"
 
 namespace agrimor {
 
@@ -17,6 +18,9 @@ void addWorkingScreens(MainWindow& window, DataAccess& shared, const QString& da
         WidgetPrompter prompter;
         FrmAgrimor screen(shared, prompter, dataFolder, &window);
         prompter.setParent(&screen);
+        screen.setRateImport([&shared, &prompter](QWidget* parent) {
+            return std::make_unique<FrmImportar>(shared, prompter, FileDialogs::system(), parent);
+        });
         screen.exec();
     });
     QAction* class9 =

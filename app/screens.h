@@ -8,8 +8,9 @@ class DataAccess;
 class MainWindow;
 
 // Adds the menu items that open the working screens to `window`: "&Agrimor" (mm) opens a new
-// consolidation screen modally on `shared`, its anomalies files going to `dataFolder`;
-// "&Classe 9" (Mensagem) a new class-9 screen, modally.
+// consolidation screen modally on `shared`, its anomalies files going to `dataFolder`; its
+// "Câmbios" opens the rate-import screen on the same connection. "&Classe 9" (Mensagem) opens a
+// new class-9 screen, modally.
 void addWorkingScreens(MainWindow& window, DataAccess& shared, const QString& dataFolder);
 
 }  // namespace agrimor

@@ -1,8 +1,8 @@
 #include "class9/class9_accounts.h"
 
-#include "app/core/message_box.h"
 #include "class9/class9_commands.h"
 #include "class9/class9_error.h"
+#include "core/message_box.h"
 #include "data/data_access.h"
 
 namespace agrimor {

@@ -2,12 +2,13 @@
 
 #include <limits>
 
-#include "app/core/company_opening.h"
-#include "app/core/message_box.h"
 #include "class9/class9_error.h"
 #include "class9/class9_settings.h"
 #include "class9/derivation.h"
 #include "class9/existing_movements.h"
+#include "core/company_opening.h"
+#include "core/error_text.h"
+#include "core/message_box.h"
 #include "data/data_access.h"
 #include "data/db_error.h"
 
@@ -34,11 +35,9 @@ QString fieldsMissing(const Class9Input& input) {
     return missing;
 }
 
-QString errorText(const std::exception& error) {
-    if (const auto* db = dynamic_cast<const DbError*>(&error))
-        return db->message();
-    if (const auto* class9 = dynamic_cast<const Class9Error*>(&error))
-        return class9->message();
+QString describe(const std::exception& error) {
+    if (const auto* known = dynamic_cast<const Error*>(&error))
+        return errorText(*known);
     return QString::fromUtf8(error.what());
 }
 
@@ -46,7 +45,7 @@ QString errorText(const std::exception& error) {
 void reportFailure(Class9Environment& environment, const Class9Input& input, Class9State& state,
                    const std::exception& error) {
     if (state.lastError.isEmpty())
-        state.lastError = errorText(error);
+        state.lastError = describe(error);
     try {
         if (environment.company && environment.company->inTransaction())
             environment.company->rollback();

@@ -1,6 +1,6 @@
 #include "class9/class9_settings.h"
 
-#include "app/core/null_safe.h"
+#include "core/null_safe.h"
 #include "data/data_access.h"
 
 namespace agrimor {

@@ -1,7 +1,7 @@
 #include "class9/derivation.h"
 
-#include "app/core/message_box.h"
 #include "class9/working_set.h"
+#include "core/message_box.h"
 #include "data/data_access.h"
 #include "data/day_month_year.h"
 #include "data/db_error.h"

@@ -3,7 +3,7 @@
 #include <QString>
 #include <cstdint>
 
-#include "movimport/memory_table.h"
+#include "core/memory_table.h"
 
 namespace agrimor {
 

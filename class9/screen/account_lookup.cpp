@@ -6,14 +6,15 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "ui/twips.h"
+
 namespace agrimor {
 
 namespace {
 
-// Widths in twips, at 15 twips to a pixel.
-constexpr int kWidth = 5500 / 15;
-constexpr int kAccountColumn = 1000 / 15;
-constexpr int kDescriptionColumn = 4000 / 15;
+constexpr int kWidth = twipsToPixels(5500);
+constexpr int kAccountColumn = twipsToPixels(1000);
+constexpr int kDescriptionColumn = twipsToPixels(4000);
 
 }  // namespace
 

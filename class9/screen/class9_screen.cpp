@@ -1,7 +1,7 @@
 #include "class9/screen/class9_screen.h"
 
-#include <QApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -13,19 +13,23 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-#include "app/core/company_opening.h"
-#include "app/core/message_box.h"
-#include "app/focus_navigation.h"
-#include "app/parameters_screen.h"
 #include "class9/class9_accounts.h"
 #include "class9/class9_error.h"
 #include "class9/class9_settings.h"
 #include "class9/screen/account_delegate.h"
 #include "class9/screen/account_lookup.h"
-#include "consolidation/processing_input.h"
+#include "core/companies.h"
+#include "core/company_opening.h"
+#include "core/error_text.h"
+#include "core/message_box.h"
 #include "data/company_connection.h"
 #include "data/data_access.h"
 #include "data/db_error.h"
+#include "ui/busy_prompter.h"
+#include "ui/controls.h"
+#include "ui/focus_navigation.h"
+#include "ui/parameters_screen.h"
+#include "ui/twips.h"
 
 namespace agrimor {
 
@@ -61,51 +65,11 @@ constexpr GridColumn kColumns[W::ColumnCount] = {
     {"NumLinha", 1000, true},
 };
 
-constexpr int twipsToPixels(int twips) {
-    return twips / 15;
-}
-
-QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption,
-                        const QString& tip) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setToolTip(tip);
-    // Enter in a field must not press a button behind the user's back.
-    button->setAutoDefault(false);
-    return button;
-}
-
-QString errorText(const std::exception& error) {
-    if (const auto* db = dynamic_cast<const DbError*>(&error))
-        return db->message();
-    if (const auto* class9 = dynamic_cast<const Class9Error*>(&error))
-        return class9->message();
+QString describe(const std::exception& error) {
+    if (const auto* known = dynamic_cast<const Error*>(&error))
+        return errorText(*known);
     return QString::fromUtf8(error.what());
 }
-
-// While a command works: the busy cursor, taken down while a question waits for the user, and
-// the window repainted after each message box has gone.
-class BusyPrompter : public Prompter {
-public:
-    explicit BusyPrompter(Prompter& inner) : inner_(inner) { setBusy(); }
-    ~BusyPrompter() override { QApplication::restoreOverrideCursor(); }
-    BusyPrompter(const BusyPrompter&) = delete;
-    BusyPrompter& operator=(const BusyPrompter&) = delete;
-
-    Answer ask(const Prompt& prompt) override {
-        QApplication::restoreOverrideCursor();
-        const Answer answer = inner_.ask(prompt);
-        setBusy();
-        return answer;
-    }
-
-private:
-    static void setBusy() {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    }
-    Prompter& inner_;
-};
 
 }  // namespace
 
@@ -131,11 +95,7 @@ FrmMovClasse9::FrmMovClasse9(DataAccess& shared, Prompter& prompter, QWidget* pa
         return tit;
     };
     const auto field = [&](int index, const QString& tip, int maxLength) {
-        auto* edit = new QLineEdit(this);
-        edit->setObjectName(QStringLiteral("campo%1").arg(index));
-        edit->setToolTip(tip);
-        edit->setMaxLength(maxLength);
-        moveBackOnEscape(edit);
+        QLineEdit* edit = makeField(this, index, tip, maxLength);
         fields_.at(static_cast<std::size_t>(index)) = edit;
         return edit;
     };
@@ -327,7 +287,7 @@ void FrmMovClasse9::load() {
         } catch (const std::exception& error) {
             // The command reports its own failures; this is the last resort.
             state_.loaded = false;
-            titledMessage(busy, errorText(error), 2);
+            titledMessage(busy, describe(error), 2);
         }
     }
     if (state_.set().size() == 0)
@@ -366,7 +326,7 @@ void FrmMovClasse9::confirm() {
             outcome = confirmClass9(environment, typed, state_, progress).outcome;
         } catch (const std::exception& error) {
             state_.loaded = false;
-            titledMessage(busy, errorText(error), 2);
+            titledMessage(busy, describe(error), 2);
             outcome = Class9Outcome::Failed;
         }
     }
@@ -382,7 +342,7 @@ bool FrmMovClasse9::acceptAccount(const QString& typed) {
     try {
         return validarContaClasse9(*company_, prompter_, fields_[Ano]->text(), typed);
     } catch (const std::exception& error) {
-        titledMessage(prompter_, errorText(error), 2);
+        titledMessage(prompter_, describe(error), 2);
         return false;
     }
 }
@@ -396,7 +356,7 @@ QString FrmMovClasse9::lookUpAccount() {
     try {
         accounts = contasClasse9(*company_, fields_[Ano]->text());
     } catch (const std::exception& error) {
-        titledMessage(prompter_, errorText(error), 2);
+        titledMessage(prompter_, describe(error), 2);
         return {};
     }
     AccountLookup lookup(accounts, this);

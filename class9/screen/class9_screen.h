@@ -6,8 +6,8 @@
 #include <functional>
 #include <memory>
 
-#include "app/core/anomaly_list.h"
 #include "class9/class9_commands.h"
+#include "core/anomaly_list.h"
 
 class QComboBox;
 class QLabel;

@@ -23,8 +23,8 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/main_window.h"
-#include "app/parameters_screen.h"
+#include "ui/main_window.h"
+#include "ui/parameters_screen.h"
 #include "app/screens.h"
 #include "class9/screen/account_delegate.h"
 #include "class9/screen/account_lookup.h"

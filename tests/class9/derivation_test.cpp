@@ -260,10 +260,10 @@ TEST(Class9WorkingSetModel, only_the_class9_column_is_editable_and_numbers_take_
     const int row = set.appendRow();
     EXPECT_NO_THROW(set.setValue(row, W::NumDoc, Value(2147483647)));
     EXPECT_THROW(set.setValue(row, W::NumDoc, Value(std::int64_t{2147483648})),
-                 MemoryTable::ValueError);
-    EXPECT_THROW(set.setValue(row, W::NumLinha, Value(40000)), MemoryTable::ValueError);
+                 ValueError);
+    EXPECT_THROW(set.setValue(row, W::NumLinha, Value(40000)), ValueError);
     EXPECT_THROW(set.setValue(row, W::Classe9, Value(QStringLiteral("9123456789012345"))),
-                 MemoryTable::ValueError);
+                 ValueError);
     for (int column = 0; column < W::ColumnCount; ++column)
         EXPECT_EQ(set.flags(set.index(row, column)).testFlag(Qt::ItemIsEditable),
                   column == W::Classe9)

@@ -10,7 +10,7 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
-#include "app/core/console_prompter.h"
+#include "core/console_prompter.h"
 #include "class9/screen/class9_screen.h"
 #include "data/data_access.h"
 #include "tests/support/test_databases.h"

@@ -21,7 +21,7 @@
 #include <cstdio>
 #include <random>
 
-#include "app/core/prompter.h"
+#include "core/prompter.h"
 #include "class9/class9_commands.h"
 #include "data/data_access.h"
 #include "data/db_error.h"
