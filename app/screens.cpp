@@ -1,10 +1,15 @@
 #include "app/screens.h"
 
 #include <QAction>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <memory>
 
 #include "app/main_window.h"
 #include "app/widget_prompter.h"
 #include "consolidation/consolidation_screen.h"
+#include "consolidation/processing_input.h"
+#include "movimport/screen/import_screen.h"
 
 namespace agrimor {
 
@@ -17,6 +22,26 @@ void addWorkingScreens(MainWindow& window, DataAccess& shared, const QString& da
         FrmAgrimor screen(shared, prompter, dataFolder, &window);
         prompter.setParent(&screen);
         screen.exec();
+    });
+
+    QAction* import =
+        window.addScreenAction(QStringLiteral("ImpMov"), QStringLiteral("&Importar Movimentos"));
+    QObject::connect(import, &QAction::triggered, &window, [&window, &shared, dataFolder] {
+        // Not modal: a fresh screen in the frame each time, gone when closed. Its prompter lives
+        // exactly as long as it.
+        auto prompter = std::make_shared<WidgetPrompter>();
+        auto* screen = new FrmImportarMovCTB(shared, *prompter, groupCompanyNames(), dataFolder);
+        prompter->setParent(screen);
+        QObject::connect(screen, &QObject::destroyed, [prompter] {});
+        QMdiSubWindow* frame = window.mdiArea()->addSubWindow(screen);
+        frame->setAttribute(Qt::WA_DeleteOnClose);
+        // btSair closes the screen; its frame, and with it the screen, goes too.
+        QObject::connect(screen, &FrmImportarMovCTB::closed, frame, &QWidget::close);
+        const QSize room = window.mdiArea()->size();
+        if (room.width() < screen->width() || room.height() < screen->height())
+            frame->showMaximized();
+        else
+            frame->show();
     });
 }
 
