@@ -54,10 +54,13 @@ struct ImportCheckUp {
     bool ok() const { return anomalies.empty(); }
 };
 
-// The whole check-up as the confirm button runs it: the checks; with anomalies the anomalies file
-// and "Empresa:  <company>\r\nAnomalias detetadas!\r\nConsulte: <file>", otherwise "Empresa:
-// <company>\r\nCheckUp efetuado com sucesso!". The file is named from the clock's time at the
-// start. A database failure (or no company database) throws.
+// The whole check-up as the confirm button runs it: the checks, then with anomalies the
+// anomalies file and the message
+//   "Empresa:  <company>\r\nAnomalias detetadas!\r\nConsulte: <file>"
+// and without any
+//   "Empresa:  <company>\r\nCheckUp efetuado com sucesso!"
+// (two blanks after "Empresa:"). The file is named from the clock's time at the start. A database
+// failure, or no company database, throws.
 ImportCheckUp checkUpImport(ImportEnvironment& environment, const ImportLinesTable& lines);
 
 }  // namespace agrimor

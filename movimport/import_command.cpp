@@ -10,7 +10,8 @@ namespace agrimor {
 
 namespace {
 
-const QString kNoLines = QStringLiteral("Deve escolher primeiro o ficheiro Excel a importar!");
+const QString kNoLines = QString::fromUtf8(
+    "Não há movimentos a importar: escolha o ficheiro Excel e a folha dos movimentos.");
 
 QString errorText(const std::exception& error) {
     if (const auto* db = dynamic_cast<const DbError*>(&error))

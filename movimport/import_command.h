@@ -26,8 +26,9 @@ struct ImportResult {
     QString error;  // the error text shown, when it failed
 };
 
-// The confirm button of the import screen, and the batch's import. With no line: "Deve escolher
-// primeiro o ficheiro Excel a importar!". Otherwise the check-up (checkUpImport); anomalies end it
+// The confirm button of the import screen, and the batch's import. With no line (no sheet read,
+// or an empty one): "Não há movimentos a importar: escolha o ficheiro Excel e a folha dos
+// movimentos.". Otherwise the check-up (checkUpImport); anomalies end it
 // with "Deve corrigir o excel de importação!". A clean check-up shows the totals (the environment's
 // hook), asks "Vai proceder à importação de Movimentos!\r\nPretende continuar?" (OK/Cancel) and on
 // OK writes the movements in one transaction on the company database, commits and shows "Tarefa

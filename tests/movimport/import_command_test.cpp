@@ -86,8 +86,10 @@ TEST_P(CommandTest, cancel_anomalies_or_nothing_read_write_nothing) {
     prompter.clear();
     lines.clear();
     EXPECT_EQ(run().outcome, ImportOutcome::NothingToImport);
-    EXPECT_EQ(prompter.texts(),
-              QStringList{QStringLiteral("Deve escolher primeiro o ficheiro Excel a importar!")});
+    EXPECT_EQ(
+        prompter.texts(),
+        QStringList{QString::fromUtf8(
+            "Não há movimentos a importar: escolha o ficheiro Excel e a folha dos movimentos.")});
     EXPECT_EQ(company.movementCount(), 0);
 }
 

@@ -139,8 +139,10 @@ TEST_F(ImportScreen, opens_cleared_on_the_first_company_with_its_captions) {
 
     // Confirming with nothing read says so and leaves the screen as it is.
     screen->button(QStringLiteral("btConf"))->click();
-    EXPECT_EQ(prompter.texts(),
-              QStringList{QStringLiteral("Deve escolher primeiro o ficheiro Excel a importar!")});
+    EXPECT_EQ(
+        prompter.texts(),
+        QStringList{QString::fromUtf8(
+            "Não há movimentos a importar: escolha o ficheiro Excel e a folha dos movimentos.")});
     EXPECT_TRUE(screen->isVisible());
 }
 
