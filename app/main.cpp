@@ -1,9 +1,9 @@
 #include <QApplication>
 #include <QTimer>
 
-#include "app/core/console_prompter.h"
 #include "app/startup.h"
-#include "app/widget_prompter.h"
+#include "core/console_prompter.h"
+#include "ui/widget_prompter.h"
 
 namespace {
 

@@ -5,11 +5,12 @@
 #include <QMdiSubWindow>
 #include <memory>
 
-#include "app/main_window.h"
-#include "app/widget_prompter.h"
-#include "consolidation/consolidation_screen.h"
-#include "consolidation/processing_input.h"
+#include "consolidation/screen/consolidation_screen.h"
+#include "core/companies.h"
 #include "movimport/screen/import_screen.h"
+#include "rateimport/screen/import_rates_screen.h"
+#include "ui/main_window.h"
+#include "ui/widget_prompter.h"
 
 namespace agrimor {
 
@@ -21,6 +22,9 @@ void addWorkingScreens(MainWindow& window, DataAccess& shared, const QString& da
         WidgetPrompter prompter;
         FrmAgrimor screen(shared, prompter, dataFolder, &window);
         prompter.setParent(&screen);
+        screen.setRateImport([&shared, &prompter](QWidget* parent) {
+            return std::make_unique<FrmImportar>(shared, prompter, FileDialogs::system(), parent);
+        });
         screen.exec();
     });
 

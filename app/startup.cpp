@@ -1,9 +1,11 @@
 #include "app/startup.h"
 
-#include "app/core/message_box.h"
-#include "app/core/version.h"
 #include "app/screens.h"
+#include "core/error_text.h"
+#include "core/message_box.h"
+#include "core/version.h"
 #include "data/consolidated_database.h"
+#include "data/error.h"
 
 namespace agrimor {
 
@@ -12,11 +14,8 @@ std::unique_ptr<Program> startProgram(const QString& executableFolder, Prompter&
     try {
         program->files = locateStartupFiles(executableFolder);
         program->db = openConsolidatedDatabase(program->files);
-    } catch (const StartupError& error) {
-        titledMessage(prompter, error.message(), 2);
-        return nullptr;
-    } catch (const std::exception& error) {
-        titledMessage(prompter, QString::fromUtf8(error.what()), 2);
+    } catch (const Error& error) {
+        titledMessage(prompter, errorText(error), 2);
         return nullptr;
     }
     program->window = std::make_unique<MainWindow>();

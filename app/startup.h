@@ -3,10 +3,10 @@
 #include <QString>
 #include <memory>
 
-#include "app/core/prompter.h"
-#include "app/main_window.h"
+#include "core/prompter.h"
 #include "data/data_access.h"
 #include "data/data_folder.h"
+#include "ui/main_window.h"
 
 namespace agrimor {
 

@@ -1,9 +1,16 @@
-# agrimor_add_test(NAME name SOURCES ... LIBS ...)
+# agrimor_add_test(NAME name [WIDGETS] SOURCES ... LIBS ...)
 # One GoogleTest executable registered with CTest. Tests run with the offscreen platform, a
-# fixed locale and time zone, and their own settings and data folders.
+# fixed locale and time zone, and their own settings and data folders. WIDGETS gives the test a
+# main that holds a QApplication and links Qt Test; without it GoogleTest's own main is used.
 function(agrimor_add_test)
-  cmake_parse_arguments(ARG "" "NAME" "SOURCES;LIBS" ${ARGN})
-  add_executable(${ARG_NAME} ${ARG_SOURCES})
+  cmake_parse_arguments(ARG "WIDGETS" "NAME" "SOURCES;LIBS" ${ARGN})
+  if(ARG_WIDGETS)
+    add_executable(${ARG_NAME} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/qt_main.cpp)
+    target_link_libraries(${ARG_NAME} PRIVATE Qt6::Test)
+  else()
+    add_executable(${ARG_NAME} ${ARG_SOURCES})
+    target_link_libraries(${ARG_NAME} PRIVATE GTest::gtest_main)
+  endif()
   target_link_libraries(${ARG_NAME} PRIVATE ${ARG_LIBS} agrimor_test_support GTest::gtest
                         agrimor_warnings)
   add_test(NAME ${ARG_NAME} COMMAND ${ARG_NAME})

@@ -1,7 +1,8 @@
 #include "consolidation/anomalies_file.h"
 
-#include "app/core/anomaly_list.h"
+#include "consolidation/consolidation_error.h"
 #include "consolidation/processing_input.h"
+#include "core/anomaly_list.h"
 
 namespace agrimor {
 

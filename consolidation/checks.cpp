@@ -2,9 +2,9 @@
 
 #include <QSet>
 
-#include "app/core/anomaly_list.h"
 #include "consolidation/company_settings.h"
 #include "consolidation/movement_query.h"
+#include "core/anomaly_list.h"
 #include "data/data_access.h"
 
 namespace agrimor {
@@ -68,14 +68,12 @@ void checkSettings(DataAccess& consolidated, const CompanySettings& settings, in
 
 void checkPeriodFree(DataAccess& consolidated, const CompanySettings& settings,
                      const Period& period, AnomalyList& anomalies) {
-    const QString monthFilter = period.cumulative ? QStringLiteral(" Mes>=1  AND (MES <= ?) ")
-                                                  : QStringLiteral(" (MES >= ?) AND (MES <= ?) ");
     Params params{settings.tpDoc, settings.serie, period.year};
     params << periodParams(period);
     if (hasRows(
             consolidated,
             QStringLiteral("Select TpDoc from MovCtb where TpDoc=? and Serie=? and Ano=? and ") +
-                monthFilter,
+                periodFilter(period.cumulative),
             params))
         anomalies.append(kPeriodIntegrated);
 }

@@ -1,5 +1,6 @@
 #include "consolidation/company_settings.h"
 
+#include "consolidation/consolidation_error.h"
 #include "consolidation/processing_input.h"
 #include "data/data_access.h"
 

@@ -3,16 +3,20 @@
 #include <memory>
 #include <optional>
 
-#include "app/core/anomaly_list.h"
-#include "app/core/company_opening.h"
-#include "app/core/message_box.h"
 #include "consolidation/anomalies_file.h"
 #include "consolidation/checks.h"
 #include "consolidation/company_settings.h"
+#include "consolidation/consolidation_error.h"
 #include "consolidation/month_rate.h"
+#include "consolidation/movement_query.h"
+#include "core/anomaly_list.h"
+#include "core/company_opening.h"
+#include "core/error_text.h"
+#include "core/message_box.h"
 #include "data/company_connection.h"
 #include "data/data_access.h"
 #include "data/db_error.h"
+#include "data/error.h"
 
 namespace agrimor {
 
@@ -42,10 +46,8 @@ bool guarded(ConsolidationEnvironment& environment, const CompanyTab& company, B
     try {
         body();
         return true;
-    } catch (const DbError& e) {
-        error = e.message();
-    } catch (const ConsolidationError& e) {
-        error = e.message();
+    } catch (const Error& e) {
+        error = errorText(e);
     } catch (const std::exception& e) {
         error = QString::fromLocal8Bit(e.what());
     }

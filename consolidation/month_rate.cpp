@@ -1,7 +1,9 @@
 #include "consolidation/month_rate.h"
 
-#include "app/core/anomaly_list.h"
+#include "consolidation/consolidation_error.h"
 #include "consolidation/processing_input.h"
+#include "core/anomaly_list.h"
+#include "data/currency.h"
 #include "data/data_access.h"
 
 namespace agrimor {
@@ -26,7 +28,7 @@ Money convertToEuros(Money amount, Money rate) {
 
 Money monthRate(DataAccess& db, const QString& currency, int month, int year,
                 AnomalyList& anomalies) {
-    if (currency == QLatin1String("EUR") || currency.isEmpty())
+    if (needsNoRate(currency))
         return Money::fromWhole(1);
     Recordset rates = db.openReadOnly(
         QStringLiteral("Select Moeda,Data,Cambio from zeb_CNS_Cambios where Moeda=? and "

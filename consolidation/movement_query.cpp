@@ -17,6 +17,21 @@ const QString kOrder =
 
 }  // namespace
 
+QString periodFilter(bool cumulative) {
+    return cumulative ? QStringLiteral(" Mes>=1  AND (MES <= ?) ")
+                      : QStringLiteral(" (MES >= ?) AND (MES <= ?) ");
+}
+
+QString periodFilterAnd(bool cumulative) {
+    return periodFilter(cumulative) + QStringLiteral("AND");
+}
+
+Params periodParams(const Period& period) {
+    if (period.cumulative)
+        return {period.month};
+    return {period.month, period.month};
+}
+
 QString movementQuery(bool cumulative) {
     return QStringLiteral(" select m.* ") + fromWhere(cumulative) + kOrder;
 }

@@ -3,8 +3,16 @@
 #include <QString>
 
 #include "consolidation/processing_input.h"
+#include "data/value.h"
 
 namespace agrimor {
+
+// The month filter of every statement that reads or deletes a period's movements: months 1 to
+// the chosen month, or the chosen month only, as a fragment to put after WHERE or AND. Its
+// parameters come from periodParams(). periodFilterAnd() is the same followed by "AND".
+QString periodFilter(bool cumulative);
+QString periodFilterAnd(bool cumulative);
+Params periodParams(const Period& period);
 
 // The company's class-9 movement lines of a period, every MovCTB column, in the order the
 // consolidation regroups them: document type, number, year, series, line, account.

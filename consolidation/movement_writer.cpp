@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "consolidation/company_settings.h"
+#include "consolidation/consolidation_error.h"
 #include "consolidation/month_rate.h"
 #include "consolidation/movement_query.h"
 #include "data/data_access.h"

@@ -2,16 +2,9 @@
 
 #include <limits>
 
-namespace agrimor {
+#include "consolidation/consolidation_error.h"
 
-const QStringList& groupCompanyNames() {
-    static const QStringList names{
-        QStringLiteral("Velmor"),          QStringLiteral("Velmor Holding"),
-        QStringLiteral("Velmor Mediação"), QStringLiteral("Velmor Norte"),
-        QStringLiteral("Velmor Centro"),   QStringLiteral("Velmor Sul"),
-    };
-    return names;
-}
+namespace agrimor {
 
 int parseYear(const QString& yearText) {
     const QString text = yearText.trimmed();
@@ -23,17 +16,6 @@ int parseYear(const QString& yearText) {
         throw ConsolidationError(
             QStringLiteral("O ano indicado não é um número válido: \"%1\"").arg(yearText));
     return year;
-}
-
-QString periodFilterAnd(bool cumulative) {
-    return cumulative ? QStringLiteral(" Mes>=1  AND (MES <= ?) AND")
-                      : QStringLiteral(" (MES >= ?) AND (MES <= ?) AND");
-}
-
-Params periodParams(const Period& period) {
-    if (period.cumulative)
-        return {period.month};
-    return {period.month, period.month};
 }
 
 }  // namespace agrimor

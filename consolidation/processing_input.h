@@ -2,16 +2,8 @@
 
 #include <QList>
 #include <QString>
-#include <QStringList>
-#include <stdexcept>
-
-#include "data/value.h"
 
 namespace agrimor {
-
-// The group's companies in the order of the consolidation screen's tabs; a company's position
-// plus one is its number (BD).
-const QStringList& groupCompanyNames();
 
 // One ticked company of the processing tab.
 struct CompanyTab {
@@ -35,26 +27,8 @@ struct Period {
     bool cumulative = false;
 };
 
-// A failure of a consolidation command that is not the database's: a settings row missing or
-// incomplete, a year that is not a number, a rate that cannot divide. Shown like a database
-// error, with the company it happened on.
-class ConsolidationError : public std::runtime_error {
-public:
-    explicit ConsolidationError(const QString& message)
-        : std::runtime_error(message.toStdString()), message_(message) {}
-    const QString& message() const { return message_; }
-
-private:
-    QString message_;
-};
-
 // The year field as a number: digits with optional surrounding spaces, within a 16-bit integer.
 // Anything else throws ConsolidationError.
 int parseYear(const QString& yearText);
-
-// The month filter of the movement queries, as a fragment followed by " AND": months 1 to the
-// chosen month, or the chosen month only. Its parameters come from periodParams().
-QString periodFilterAnd(bool cumulative);
-Params periodParams(const Period& period);
 
 }  // namespace agrimor

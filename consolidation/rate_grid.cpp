@@ -1,5 +1,6 @@
 #include "consolidation/rate_grid.h"
 
+#include "data/currency.h"
 #include "data/data_access.h"
 
 namespace agrimor {
@@ -25,7 +26,7 @@ std::vector<RateRow> loadRateGrid(DataAccess& db, const QString& currency) {
 
 std::vector<RateRow> storeRateGrid(DataAccess& db, const QString& currency,
                                    const std::vector<RateRow>& rows, QList<int>& removedIds) {
-    if (currency.isEmpty() || currency == QLatin1String("EUR"))
+    if (needsNoRate(currency))
         return rows;
     Transaction transaction(db);
     for (const RateRow& row : rows) {

@@ -1,22 +1,11 @@
 #pragma once
 
 #include <QString>
-#include <stdexcept>
 
+#include "data/config_error.h"
 #include "data/connection_settings.h"
 
 namespace agrimor {
-
-// A configuration that can not be used; the message says which file and what is wrong.
-class ConfigError : public std::runtime_error {
-public:
-    explicit ConfigError(const QString& message)
-        : std::runtime_error(message.toStdString()), message_(message) {}
-    const QString& message() const { return message_; }
-
-private:
-    QString message_;
-};
 
 // The consolidated database as a configuration file names it. The format (documented in the
 // README) is INI-like: [Database] Server, Database, User, Password; [Odbc] Driver, Port,

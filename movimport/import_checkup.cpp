@@ -4,8 +4,8 @@
 #include <QHash>
 #include <optional>
 
-#include "app/core/message_box.h"
-#include "app/core/null_safe.h"
+#include "core/message_box.h"
+#include "core/null_safe.h"
 #include "data/data_access.h"
 #include "data/day_month_year.h"
 #include "movimport/import_environment.h"

@@ -1,9 +1,9 @@
 #include "movimport/import_command.h"
 
-#include "app/core/message_box.h"
+#include "core/error_text.h"
+#include "core/message_box.h"
 #include "data/data_access.h"
 #include "data/db_error.h"
-#include "movimport/import_error.h"
 #include "movimport/import_tables.h"
 
 namespace agrimor {
@@ -13,14 +13,6 @@ namespace {
 const QString kNoLines = QString::fromUtf8(
     "Não há movimentos a importar: escolha o ficheiro Excel e a folha dos movimentos.");
 
-QString errorText(const std::exception& error) {
-    if (const auto* db = dynamic_cast<const DbError*>(&error))
-        return db->message();
-    if (const auto* import = dynamic_cast<const ImportError*>(&error))
-        return import->message();
-    return QString::fromLocal8Bit(error.what());
-}
-
 // Runs the command's steps; an error rolls back whatever the company database holds open and is
 // shown with the company's name.
 template <typename Steps>
@@ -29,8 +21,10 @@ ImportResult guarded(ImportEnvironment& environment, Steps&& steps) {
     try {
         steps(result);
         return result;
-    } catch (const std::exception& error) {
+    } catch (const Error& error) {
         result.error = errorText(error);
+    } catch (const std::exception& error) {
+        result.error = QString::fromLocal8Bit(error.what());
     }
     result.outcome = ImportOutcome::Failed;
     try {

@@ -2,7 +2,7 @@
 
 #include <QHash>
 
-#include "app/core/null_safe.h"
+#include "core/null_safe.h"
 #include "movimport/import_tables.h"
 
 namespace agrimor {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "movimport/memory_table.h"
+#include "core/memory_table.h"
 
 namespace agrimor {
 

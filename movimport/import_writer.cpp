@@ -4,10 +4,9 @@
 #include <limits>
 #include <optional>
 
-#include "app/core/null_safe.h"
+#include "core/null_safe.h"
 #include "data/data_access.h"
 #include "data/day_month_year.h"
-#include "data/db_error.h"
 #include "movimport/import_error.h"
 #include "movimport/import_tables.h"
 
@@ -366,7 +365,7 @@ private:
     QHash<QString, std::optional<QString>> vatAccounts_;
 };
 
-ImportError failure(std::int64_t number, const QString& description) {
+ImportError failure(int number, const QString& description) {
     return ImportError(QStringLiteral("%1 - %2 em GravaMovimentos").arg(number).arg(description));
 }
 
@@ -379,9 +378,7 @@ ImportWriteSummary writeImportedMovements(DataAccess& company, const ImportLines
             throw ImportError(
                 QStringLiteral("a escrita dos movimentos tem de correr numa transação"));
         return Writer(company, lines, now).run(progress);
-    } catch (const DbError& error) {
-        throw failure(error.number(), error.message());
-    } catch (const ImportError& error) {
+    } catch (const Error& error) {
         throw failure(error.number(), error.message());
     } catch (const std::exception& error) {
         throw failure(ImportError::kNumber, QString::fromLocal8Bit(error.what()));

@@ -4,7 +4,7 @@
 #include <array>
 
 #include "movimport/import_tables.h"
-#include "movimport/workbook.h"
+#include "workbook/workbook.h"
 
 namespace agrimor {
 
@@ -69,7 +69,7 @@ public:
         try {
             documents_.setValue(doc, Documents::Ano,
                                 date.isNull() ? Value() : Value(date.toText().right(4)));
-        } catch (const MemoryTable::ValueError&) {
+        } catch (const ValueError&) {
             throw cellError(sheetRow, Lines::DataDoc, date.toText(),
                             QStringLiteral("o ano (os últimos 4 caracteres) não é um número"));
         }
@@ -120,7 +120,7 @@ private:
         }
         try {
             lines_.setValue(at, column, value);
-        } catch (const MemoryTable::ValueError&) {
+        } catch (const ValueError&) {
             throw cellError(sheetRow, column, cell.toText(),
                             def.type == ColumnType::Currency
                                 ? QStringLiteral("não é um valor")

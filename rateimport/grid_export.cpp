@@ -2,8 +2,8 @@
 
 #include <QFileInfo>
 
-#include "app/core/prompter.h"
-#include "movimport/memory_table.h"
+#include "core/memory_table.h"
+#include "core/prompter.h"
 
 namespace agrimor {
 

@@ -3,7 +3,7 @@
 #include <QString>
 #include <functional>
 
-#include "movimport/workbook_writer.h"
+#include "workbook/workbook_writer.h"
 
 namespace agrimor {
 

@@ -2,7 +2,7 @@
 
 #include "data/data_access.h"
 #include "data/db_error.h"
-#include "movimport/workbook.h"
+#include "workbook/workbook.h"
 
 namespace agrimor {
 
@@ -35,11 +35,11 @@ public:
         rates_.setValue(at, RatesTable::Data, Value(when));
         try {
             if (rate.kind == Cell::Kind::Date)
-                throw MemoryTable::ValueError("date");
+                throw ValueError(rate.toText());
             rates_.setValue(
                 at, RatesTable::Cambio,
                 rate.kind == Cell::Kind::Number ? Value(rate.number) : Value(rate.text));
-        } catch (const MemoryTable::ValueError&) {
+        } catch (const ValueError&) {
             throw cellError(sheetRow, 2,
                             QStringLiteral("'%1' não é um câmbio.").arg(rate.toText()));
         }
@@ -109,47 +109,36 @@ void readRatesWorkbook(const Workbook& workbook, RatesTable& rates) {
             QStringLiteral("A folha '%1' não tem câmbios para importar.").arg(sheets.first()));
 }
 
-QString storeRates(DataAccess& db, const RatesTable& rates) {
-    QString failedRow;
-    try {
-        Transaction transaction(db);
-        for (int row = 0; row < rates.size(); ++row) {
-            const QString currency = rates.value(row, RatesTable::Moeda).toText();
-            if (currency.isEmpty())
-                continue;
-            try {
-                // Looked up by the currency as it is stored, so a longer text in the sheet
-                // replaces the stored rate instead of colliding with it.
-                const Value code(currency.left(kCurrencyWidth));
-                const Value& date = rates.value(row, RatesTable::Data);
-                auto stored =
-                    db.openUpdatable(QStringLiteral("zeb_CNS_Cambios"),
-                                     QStringLiteral("Moeda = ? AND Data = ?"), {code, date});
-                if (stored.isEmpty()) {
-                    stored.addNew();
-                    stored.setField(QStringLiteral("Moeda"), code);
-                    stored.setField(QStringLiteral("Data"), date);
-                }
-                stored.setField(QStringLiteral("Cambio"), rates.value(row, RatesTable::Cambio));
-                stored.update();
-                // Each row queries anyway; sending a held-back insert now ties its failure to
-                // its own row.
-                db.engine().flush();
-            } catch (const DbError& error) {
-                failedRow = QStringLiteral("%1 - %2 em Gravar_Cambios ")
-                                .arg(error.number())
-                                .arg(error.message());
-                throw;
+void storeRates(DataAccess& db, const RatesTable& rates) {
+    Transaction transaction(db);
+    for (int row = 0; row < rates.size(); ++row) {
+        const QString currency = rates.value(row, RatesTable::Moeda).toText();
+        if (currency.isEmpty())
+            continue;
+        try {
+            // Looked up by the currency as it is stored, so a longer text in the sheet
+            // replaces the stored rate instead of colliding with it.
+            const Value code(currency.left(kCurrencyWidth));
+            const Value& date = rates.value(row, RatesTable::Data);
+            auto stored = db.openUpdatable(QStringLiteral("zeb_CNS_Cambios"),
+                                           QStringLiteral("Moeda = ? AND Data = ?"), {code, date});
+            if (stored.isEmpty()) {
+                stored.addNew();
+                stored.setField(QStringLiteral("Moeda"), code);
+                stored.setField(QStringLiteral("Data"), date);
             }
+            stored.setField(QStringLiteral("Cambio"), rates.value(row, RatesTable::Cambio));
+            stored.update();
+            // Each row queries anyway; sending a held-back insert now ties its failure to
+            // its own row.
+            db.engine().flush();
+        } catch (const DbError& error) {
+            // The guard rolls back as this leaves; the text says where it failed.
+            throw DbError(error.number(), error.message() + QStringLiteral(" em Gravar_Cambios "),
+                          error.sqlState(), error.nativeCode());
         }
-        transaction.commit();
-    } catch (const DbError& error) {
-        // A failure outside the rows (begin, commit) is shown too, never an empty text.
-        return failedRow.isEmpty()
-                   ? QStringLiteral("%1 - %2").arg(error.number()).arg(error.message())
-                   : failedRow;
     }
-    return {};
+    transaction.commit();
 }
 
 }  // namespace agrimor

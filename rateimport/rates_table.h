@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "movimport/memory_table.h"
+#include "core/memory_table.h"
 
 namespace agrimor {
 
@@ -31,9 +31,8 @@ void readRatesWorkbook(const Workbook& workbook, RatesTable& rates);
 
 // Stores the rows with a currency in zeb_CNS_Cambios in one transaction on `db`: the rate of a
 // currency and date already there is replaced, others are added; the currency is cut to the
-// column's three characters. Returns "" when stored. On any failure nothing is stored and the
-// result is the text to show after "Erro: ": the error number, " - ", the description, and
-// " em Gravar_Cambios " when a row failed.
-QString storeRates(DataAccess& db, const RatesTable& rates);
+// column's three characters. On any failure nothing is stored and the DbError is thrown; when a
+// row failed, its message ends in " em Gravar_Cambios " to say so.
+void storeRates(DataAccess& db, const RatesTable& rates);
 
 }  // namespace agrimor

@@ -12,28 +12,27 @@
 #include <QSplitter>
 #include <QTableView>
 
-#include "app/core/company_opening.h"
-#include "app/core/message_box.h"
-#include "app/focus_navigation.h"
-#include "app/parameters_screen.h"
+#include "core/company_opening.h"
+#include "core/error_text.h"
+#include "core/message_box.h"
 #include "data/company_connection.h"
 #include "data/data_access.h"
-#include "data/db_error.h"
 #include "movimport/import_command.h"
 #include "movimport/movement_sheet_reader.h"
 #include "movimport/screen/anomaly_rows_model.h"
 #include "movimport/screen/import_totals_dialog.h"
-#include "movimport/workbook.h"
+#include "ui/busy_prompter.h"
+#include "ui/controls.h"
+#include "ui/focus_navigation.h"
+#include "ui/parameters_screen.h"
+#include "ui/twips.h"
+#include "workbook/workbook.h"
 
 namespace agrimor {
 
 namespace {
 
 using Lines = ImportLinesTable;
-
-int pixels(int twips) {
-    return twips / 15;
-}
 
 // The grid's columns in the lines table's order: caption, width in twips, and whether the amount
 // shows two decimals ("###,###,###.00").
@@ -55,37 +54,6 @@ const GridColumn kColumns[Lines::MaxColumns] = {
     {"Op.", 700},        {"Data Real.", 1100},
     {"LCC", 600},        {"Valor Base", 1000, true},
     {"Doc", 400},
-};
-
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
-                        const QString& tip) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setToolTip(tip);
-    button->setAutoDefault(false);
-    return button;
-}
-
-// While a command works: the busy cursor, taken down while a message or question waits for the
-// user.
-class BusyPrompter : public Prompter {
-public:
-    explicit BusyPrompter(Prompter& inner) : inner_(inner) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    }
-    ~BusyPrompter() override { QApplication::restoreOverrideCursor(); }
-    BusyPrompter(const BusyPrompter&) = delete;
-    BusyPrompter& operator=(const BusyPrompter&) = delete;
-
-    Answer ask(const Prompt& prompt) override {
-        QApplication::restoreOverrideCursor();
-        const Answer answer = inner_.ask(prompt);
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        return answer;
-    }
-
-private:
-    Prompter& inner_;
 };
 
 }  // namespace
@@ -122,7 +90,7 @@ FrmImportarMovCTB::FrmImportarMovCTB(DataAccess& shared, Prompter& prompter, QSt
     file_->setObjectName(QStringLiteral("campo2"));
     fileLabel_->setBuddy(file_);
     moveBackOnEscape(file_);
-    btFx_ = makeButton(this, "btFx", QStringLiteral("..."),
+    btFx_ = makeButton(this, QStringLiteral("btFx"), QStringLiteral("..."),
                        QStringLiteral("Lista de ficheios a importar."));
 
     sheets_ = new QListWidget(this);
@@ -149,13 +117,15 @@ FrmImportarMovCTB::FrmImportarMovCTB(DataAccess& shared, Prompter& prompter, QSt
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 1);
 
-    btParametros_ = makeButton(this, "btParametros", QString::fromUtf8("&Parâmetros"),
-                               QString::fromUtf8("Parâmetros Empresa."));
-    btConf_ =
-        makeButton(this, "btConf", QStringLiteral("&Confirmar"), QStringLiteral("Confirmar."));
-    btCancelar_ =
-        makeButton(this, "btCancelar", QStringLiteral("C&ancelar"), QStringLiteral("Cancelar."));
-    btSair_ = makeButton(this, "btSair", QStringLiteral("&Sair"), QStringLiteral("Abandonar."));
+    btParametros_ =
+        makeButton(this, QStringLiteral("btParametros"), QString::fromUtf8("&Parâmetros"),
+                   QString::fromUtf8("Parâmetros Empresa."));
+    btConf_ = makeButton(this, QStringLiteral("btConf"), QStringLiteral("&Confirmar"),
+                         QStringLiteral("Confirmar."));
+    btCancelar_ = makeButton(this, QStringLiteral("btCancelar"), QStringLiteral("C&ancelar"),
+                             QStringLiteral("Cancelar."));
+    btSair_ = makeButton(this, QStringLiteral("btSair"), QStringLiteral("&Sair"),
+                         QStringLiteral("Abandonar."));
 
     // Fixed places above the grid; the grid and the buttons follow the window (resizeEvent).
     title_->setGeometry(8, 4, 600, 24);
@@ -222,8 +192,8 @@ void FrmImportarMovCTB::selectCompany() {
         else
             inform(prompter_, QString::fromUtf8("Faltam os parâmetros de ligação à Empresa ") +
                                   name + QLatin1Char('!'));
-    } catch (const DbError& error) {
-        inform(prompter_, QStringLiteral("Erro: ") + error.message());
+    } catch (const Error& error) {
+        inform(prompter_, QStringLiteral("Erro: ") + errorText(error));
     }
     title_->setText(QStringLiteral("Importar Movimentos --- ") + name);
 }
@@ -238,11 +208,10 @@ void FrmImportarMovCTB::chooseFile() {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         names = Workbook::open(path)->sheetNames();
         QApplication::restoreOverrideCursor();
-    } catch (const WorkbookError& error) {
+    } catch (const Error& error) {
         QApplication::restoreOverrideCursor();
-        inform(prompter_, QStringLiteral("%1 - %2 - Abrir_Ficheiro_Excel")
-                              .arg(error.number())
-                              .arg(error.message()));
+        inform(prompter_,
+               errorText(error, ErrorNumber::Shown) + QStringLiteral(" - Abrir_Ficheiro_Excel"));
         return;
     }
     fillSheetList(sheets_, names);
@@ -260,13 +229,12 @@ void FrmImportarMovCTB::readSheet(const QString& sheet) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         readMovementSheet(*Workbook::open(file_->text()), sheet, lines_, documents_);
         QApplication::restoreOverrideCursor();
-    } catch (const WorkbookError& error) {
+    } catch (const Error& error) {
         QApplication::restoreOverrideCursor();
         // Part of a sheet is not an import: nothing is left to confirm.
         lines_.clear();
         documents_.clear();
-        inform(prompter_,
-               QStringLiteral("%1 - %2 - LerFolha").arg(error.number()).arg(error.message()));
+        inform(prompter_, errorText(error, ErrorNumber::Shown) + QStringLiteral(" - LerFolha"));
         return;
     }
     applyGridColumns();
@@ -285,7 +253,7 @@ void FrmImportarMovCTB::applyGridColumns() {
         lines_.setCaption(c, QString::fromUtf8(column.caption));
         if (column.amount)
             lines_.setDisplayDecimals(c, 2);
-        grid_->setColumnWidth(c, pixels(column.width));
+        grid_->setColumnWidth(c, twipsToPixels(column.width));
     }
 }
 
@@ -388,13 +356,13 @@ void FrmImportarMovCTB::resizeEvent(QResizeEvent* event) {
     const int width = event->size().width();
     const int height = event->size().height();
     // A window too small for the grid leaves it as it was.
-    const int gridWidth = width - pixels(200);
-    const int gridHeight = height - pixels(2500);
+    const int gridWidth = width - twipsToPixels(200);
+    const int gridHeight = height - twipsToPixels(2500);
     if (gridWidth > 0 && gridHeight > 0)
-        gridArea_->setGeometry(pixels(10), pixels(1700), gridWidth, gridHeight);
+        gridArea_->setGeometry(twipsToPixels(10), twipsToPixels(1700), gridWidth, gridHeight);
     for (QPushButton* b : {btConf_, btCancelar_, btSair_})
-        b->move(b->x(), height - pixels(400));
-    btParametros_->move(width - btSair_->width() - pixels(200), height - pixels(600));
+        b->move(b->x(), height - twipsToPixels(400));
+    btParametros_->move(width - btSair_->width() - twipsToPixels(200), height - twipsToPixels(600));
 }
 
 }  // namespace agrimor

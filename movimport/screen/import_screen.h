@@ -10,7 +10,7 @@
 
 #include "movimport/import_checkup.h"
 #include "movimport/import_tables.h"
-#include "movimport/workbook_dialogs.h"
+#include "workbook/dialogs/workbook_dialogs.h"
 
 class QComboBox;
 class QDialog;

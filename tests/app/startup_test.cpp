@@ -3,13 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QStandardPaths>
+#include <QTimer>
 
-#include "app/core/version.h"
+#include "core/version.h"
 #include "data/sqlite_engine.h"
 #include "tests/support/scripted_prompter.h"
 #include "tests/support/test_databases.h"
@@ -67,6 +71,37 @@ TEST_F(StartupTest, opens_the_consolidated_database_and_shows_the_version) {
     EXPECT_EQ(
         program->db->openReadOnly(QStringLiteral("select * from zeb_CNS_Parametros")).rowCount(),
         0);
+}
+
+// The wiring hands the consolidation screen the rate-import screen for "Câmbios".
+TEST_F(StartupTest, the_consolidation_screen_opens_the_rate_import_it_is_given) {
+    createDatabase(QStringLiteral("cons.db"));
+    writeConfig(dataFolder() + QStringLiteral("/Agrimor.zeb"),
+                QStringLiteral("[Database]\nServer=sqlite\nDatabase=cons.db\nUser=u\nPassword=\n"));
+    const auto program = startProgram(exeFolder(), prompter);
+    ASSERT_TRUE(program) << prompter.lastText().toStdString();
+
+    // Each screen is modal: it is looked at, and closed, from the event loop it runs.
+    QStringList opened;
+    const auto closeModal = [&opened] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        opened << (dialog ? dialog->objectName() : QStringLiteral("nothing"));
+        return dialog;
+    };
+    QTimer::singleShot(0, [&] {
+        QDialog* consolidation = closeModal();
+        if (!consolidation)
+            return;
+        QTimer::singleShot(0, [&] {
+            if (QDialog* rates = closeModal())
+                rates->reject();
+        });
+        if (auto* button = consolidation->findChild<QPushButton*>(QStringLiteral("btCambios")))
+            button->click();
+        consolidation->reject();
+    });
+    program->window->menuBar()->actions().at(1)->trigger();
+    EXPECT_EQ(opened, (QStringList{QStringLiteral("frmAgrimor"), QStringLiteral("frmImportar")}));
 }
 
 TEST_F(StartupTest, an_incomplete_configuration_falls_back_to_the_catalogue_beside_the_program) {

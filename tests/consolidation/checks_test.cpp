@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/core/anomaly_list.h"
 #include "consolidation/company_settings.h"
 #include "consolidation/month_rate.h"
+#include "core/anomaly_list.h"
 #include "tests/consolidation/consolidation_setup.h"
 
 namespace agrimor {

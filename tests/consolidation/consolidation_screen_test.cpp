@@ -1,7 +1,7 @@
 // The consolidation screen on seeded SQLite databases with scripted prompts: the processing tab,
 // the company tabs' settings and rate grids, and a consolidation driven from the button.
 
-#include "consolidation/consolidation_screen.h"
+#include "consolidation/screen/consolidation_screen.h"
 
 #include <gtest/gtest.h>
 
@@ -14,12 +14,11 @@
 #include <QTabWidget>
 #include <QTest>
 
-#include "app/core/message_box.h"
-#include "app/parameters_screen.h"
-#include "consolidation/rate_grid_widget.h"
-#include "rateimport/import_rates_screen.h"
+#include "consolidation/screen/rate_grid_widget.h"
+#include "core/message_box.h"
 #include "tests/consolidation/consolidation_setup.h"
 #include "tests/support/scripted_prompter.h"
+#include "ui/parameters_screen.h"
 
 namespace agrimor {
 namespace {
@@ -38,8 +37,13 @@ protected:
         screen->setClock([] { return kNow; });
         screen->setDialogRunner([this](QDialog& dialog) {
             const auto* parameters = qobject_cast<FrmParametros*>(&dialog);
-            opened << QString::fromLatin1(dialog.metaObject()->className()) +
-                          (parameters ? QStringLiteral(" %1").arg(parameters->bd()) : QString());
+            opened << (parameters ? QStringLiteral("FrmParametros %1").arg(parameters->bd())
+                                  : dialog.objectName());
+        });
+        screen->setRateImport([](QWidget* parent) {
+            auto rates = std::make_unique<QDialog>(parent);
+            rates->setObjectName(QStringLiteral("frmImportar"));
+            return rates;
         });
         screen->clearProcessingTab();
         screen->show();
@@ -380,8 +384,8 @@ TEST_F(ConsolidationScreen, rates_and_parameters_open_their_screens_for_the_tabs
     button(QStringLiteral("btCambios"))->click();
     screen->tabs()->setCurrentIndex(3);
     button(QStringLiteral("btParametros3"))->click();
-    EXPECT_EQ(opened, (QStringList{QStringLiteral("agrimor::FrmImportar"),
-                                   QStringLiteral("agrimor::FrmParametros 3")}));
+    EXPECT_EQ(opened,
+              (QStringList{QStringLiteral("frmImportar"), QStringLiteral("FrmParametros 3")}));
 }
 
 TEST_F(ConsolidationScreen, a_company_set_up_on_the_screen_is_consolidated_from_the_button) {

@@ -6,8 +6,8 @@
 
 #include <QSet>
 
-#include "app/core/prompter.h"
 #include "consolidation/consolidation_commands.h"
+#include "core/prompter.h"
 #include "tests/consolidation/consolidation_setup.h"
 #include "tests/support/scripted_prompter.h"
 

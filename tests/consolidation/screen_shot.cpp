@@ -9,8 +9,8 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
-#include "app/core/console_prompter.h"
-#include "consolidation/consolidation_screen.h"
+#include "consolidation/screen/consolidation_screen.h"
+#include "core/console_prompter.h"
 #include "data/data_access.h"
 #include "tests/support/test_databases.h"
 #include "tools/seeder/demo_seeder.h"

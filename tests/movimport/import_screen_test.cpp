@@ -22,8 +22,6 @@
 #include <QTableView>
 #include <QTest>
 
-#include "app/main_window.h"
-#include "app/parameters_screen.h"
 #include "app/screens.h"
 #include "data/data_access.h"
 #include "movimport/screen/anomaly_rows_model.h"
@@ -33,6 +31,8 @@
 #include "tests/support/test_databases.h"
 #include "tools/seeder/demo_seeder.h"
 #include "tools/seeder/sample_workbooks.h"
+#include "ui/main_window.h"
+#include "ui/parameters_screen.h"
 
 namespace agrimor {
 namespace {

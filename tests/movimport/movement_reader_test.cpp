@@ -2,9 +2,9 @@
 
 #include "movimport/import_tables.h"
 #include "movimport/movement_sheet_reader.h"
-#include "movimport/workbook.h"
-#include "movimport/workbook_writer.h"
 #include "tests/support/test_databases.h"
+#include "workbook/workbook.h"
+#include "workbook/workbook_writer.h"
 
 namespace agrimor {
 namespace {
@@ -138,38 +138,6 @@ INSTANTIATE_TEST_SUITE_P(Formats, MovementReaderTest,
                          [](const auto& info) {
                              return std::string(info.param == WorkbookFormat::Xls ? "xls" : "xlsx");
                          });
-
-TEST(MemoryTable, filters_sort_and_edits_keep_the_column_types) {
-    ImportDocumentsTable docs;
-    const QStringList keys = {QStringLiteral("B"), QStringLiteral("O'Neil"), QStringLiteral("A")};
-    for (int i = 0; i < keys.size(); ++i) {
-        const int row = docs.appendRow();
-        docs.setValue(row, ImportDocumentsTable::Doc, Value(keys[i]));
-        docs.setValue(row, ImportDocumentsTable::Ano, i == 1 ? Value() : Value(2023 + i));
-        docs.setValue(row, ImportDocumentsTable::TpDoc, Value(QStringLiteral("FT")));
-    }
-    docs.setFilter(QStringLiteral("Doc='O''Neil'"));
-    ASSERT_EQ(docs.size(), 1);
-    docs.setFilter(QStringLiteral("ano = 2025 and TpDoc='FT'"));
-    ASSERT_EQ(docs.size(), 1);
-    EXPECT_EQ(docs.value(0, ImportDocumentsTable::Doc), Value(QStringLiteral("A")));
-    EXPECT_THROW(docs.setFilter(QStringLiteral("Nada='x'")), MemoryTable::ValueError);
-    EXPECT_THROW(docs.setFilter(QStringLiteral("Ano='dois'")), MemoryTable::ValueError);
-    EXPECT_EQ(docs.filter(), QStringLiteral("ano = 2025 and TpDoc='FT'"));  // left as it was
-    docs.setFilter({});
-    docs.sort(ImportDocumentsTable::Ano);
-    EXPECT_EQ(docs.value(0, ImportDocumentsTable::Doc),
-              Value(QStringLiteral("O'Neil")));  // null first
-    EXPECT_EQ(docs.value(2, ImportDocumentsTable::Doc), Value(QStringLiteral("A")));
-
-    EXPECT_THROW(docs.setValue(0, ImportDocumentsTable::TpDoc, Value(QStringLiteral("FTXX"))),
-                 MemoryTable::ValueError);
-    EXPECT_THROW(docs.setValue(0, ImportDocumentsTable::Ano, Value(40000)),
-                 MemoryTable::ValueError);
-    EXPECT_FALSE(docs.setData(docs.index(0, ImportDocumentsTable::Ano), QStringLiteral("x")));
-    EXPECT_TRUE(docs.setData(docs.index(0, ImportDocumentsTable::Ano), QStringLiteral(" 2030 ")));
-    EXPECT_EQ(docs.value(0, ImportDocumentsTable::Ano), Value(2030));
-}
 
 }  // namespace
 }  // namespace agrimor

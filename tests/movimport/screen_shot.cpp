@@ -9,7 +9,7 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
-#include "app/core/console_prompter.h"
+#include "core/console_prompter.h"
 #include "data/data_access.h"
 #include "movimport/screen/import_screen.h"
 #include "tests/support/test_databases.h"

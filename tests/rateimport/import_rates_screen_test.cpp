@@ -1,4 +1,4 @@
-#include "rateimport/import_rates_screen.h"
+#include "rateimport/screen/import_rates_screen.h"
 
 #include <gtest/gtest.h>
 
@@ -15,10 +15,10 @@
 
 #include "data/data_access.h"
 #include "data/own_tables.h"
-#include "movimport/workbook_writer.h"
-#include "rateimport/grid_report.h"
+#include "rateimport/screen/grid_report.h"
 #include "tests/support/scripted_prompter.h"
 #include "tests/support/test_databases.h"
+#include "workbook/workbook_writer.h"
 
 namespace agrimor {
 namespace {

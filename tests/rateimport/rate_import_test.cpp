@@ -1,13 +1,15 @@
 #include <gtest/gtest.h>
 
+#include "core/error_text.h"
 #include "data/data_access.h"
+#include "data/db_error.h"
 #include "data/own_tables.h"
-#include "movimport/workbook.h"
-#include "movimport/workbook_writer.h"
 #include "rateimport/grid_export.h"
 #include "rateimport/rates_table.h"
 #include "tests/support/scripted_prompter.h"
 #include "tests/support/test_databases.h"
+#include "workbook/workbook.h"
+#include "workbook/workbook_writer.h"
 
 namespace agrimor {
 namespace {
@@ -128,7 +130,7 @@ TEST_P(RateStoreTest, a_stored_rate_is_replaced_new_ones_added_and_the_currency_
     readRatesWorkbook(*Workbook::open(write({rateRow("USD", QDate(2024, 1, 31), 1.08),
                                              rateRow("GBPX", QDate(2024, 1, 31), 0.85)})),
                       rates);
-    EXPECT_EQ(storeRates(*db, rates), QString());
+    storeRates(*db, rates);
     EXPECT_EQ(stored(), (QStringList{QStringLiteral("GBP 2024-01-31 0.8500"),
                                      QStringLiteral("USD 2024-01-31 1.0800")}));
     EXPECT_FALSE(db->inTransaction());
@@ -141,15 +143,24 @@ TEST_P(RateStoreTest, a_failing_row_stores_nothing_and_every_failure_is_describe
     readRatesWorkbook(*Workbook::open(write({rateRow("EUR", QDate(2024, 1, 31), 1),
                                              rateRow("BAD", QDate(2024, 1, 31), 1)})),
                       rates);
-    const QString failure = storeRates(*db, rates);
-    EXPECT_TRUE(failure.contains(QStringLiteral("moeda recusada"))) << failure.toStdString();
-    EXPECT_TRUE(failure.endsWith(QStringLiteral(" em Gravar_Cambios "))) << failure.toStdString();
+    const auto failure = [&] {
+        try {
+            storeRates(*db, rates);
+        } catch (const DbError& error) {
+            return errorText(error, ErrorNumber::Shown);
+        }
+        return QString();
+    };
+    const QString rowFailure = failure();
+    EXPECT_TRUE(rowFailure.contains(QStringLiteral("moeda recusada"))) << rowFailure.toStdString();
+    EXPECT_TRUE(rowFailure.endsWith(QStringLiteral(" em Gravar_Cambios ")))
+        << rowFailure.toStdString();
     EXPECT_EQ(stored(), QStringList{QStringLiteral("USD 2024-01-31 2.0000")});
     EXPECT_FALSE(db->inTransaction());
 
-    // A failure outside the rows (here the transaction can not even begin) is described too.
+    // A failure outside the rows (here the transaction can not even begin) is reported too.
     db->close();
-    const QString closed = storeRates(*db, rates);
+    const QString closed = failure();
     EXPECT_FALSE(closed.isEmpty());
     EXPECT_FALSE(closed.contains(QStringLiteral("Gravar_Cambios")));
 }

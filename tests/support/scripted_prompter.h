@@ -4,7 +4,7 @@
 #include <deque>
 #include <vector>
 
-#include "app/core/prompter.h"
+#include "core/prompter.h"
 
 namespace agrimor::test {
 

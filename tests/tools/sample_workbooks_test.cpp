@@ -10,10 +10,10 @@
 #include "movimport/import_checkup.h"
 #include "movimport/import_tables.h"
 #include "movimport/movement_sheet_reader.h"
-#include "movimport/workbook.h"
 #include "rateimport/rates_table.h"
 #include "tests/support/qstring_printer.h"
 #include "tests/support/test_databases.h"
+#include "workbook/workbook.h"
 
 namespace agrimor {
 namespace {

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "movimport/workbook_writer.h"
 #include "tests/support/test_databases.h"
 #include "tools/seeder/sample_workbooks.h"
+#include "workbook/workbook_writer.h"
 
 namespace agrimor {
 namespace {

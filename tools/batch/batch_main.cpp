@@ -18,8 +18,9 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/core/console_prompter.h"
 #include "consolidation/consolidation_commands.h"
+#include "core/companies.h"
+#include "core/console_prompter.h"
 #include "data/consolidated_database.h"
 #include "data/data_folder.h"
 #include "data/db_error.h"

@@ -2,17 +2,19 @@
 
 #include <QDir>
 
-#include "app/core/company_opening.h"
-#include "app/core/console_prompter.h"
-#include "app/core/message_box.h"
-#include "consolidation/processing_input.h"
+#include "core/companies.h"
+#include "core/company_opening.h"
+#include "core/console_prompter.h"
+#include "core/error_text.h"
+#include "core/message_box.h"
 #include "data/company_connection.h"
 #include "data/consolidated_database.h"
 #include "data/db_error.h"
 #include "movimport/import_command.h"
 #include "movimport/import_tables.h"
 #include "movimport/movement_sheet_reader.h"
-#include "movimport/workbook.h"
+#include "workbook/workbook.h"
+#include "workbook/workbook_error.h"
 
 namespace agrimor {
 
@@ -111,8 +113,8 @@ int runImportCommand(const QStringList& arguments, const QString& executableFold
         }
         company =
             connectCompany(*consolidated, parameters, CompanyOpenFailureReport::toUser(prompter));
-    } catch (const DbError& error) {
-        print(err, error.message() + QLatin1Char('\n'));
+    } catch (const Error& error) {
+        print(err, errorText(error) + QLatin1Char('\n'));
         return kExitError;
     }
     if (!company)
@@ -130,8 +132,8 @@ int runImportCommand(const QStringList& arguments, const QString& executableFold
             sheet = workbook->sheetNames().front();
         }
         readMovementSheet(*workbook, sheet, lines, documents);
-    } catch (const WorkbookError& error) {
-        inform(prompter, QStringLiteral("%1 - %2").arg(error.number()).arg(error.message()));
+    } catch (const Error& error) {
+        inform(prompter, errorText(error, ErrorNumber::Shown));
         return kExitError;
     }
 

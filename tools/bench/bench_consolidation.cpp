@@ -17,10 +17,10 @@
 #include <cstdio>
 #include <random>
 
-#include "app/core/anomaly_list.h"
-#include "app/core/prompter.h"
 #include "consolidation/checks.h"
 #include "consolidation/consolidation_commands.h"
+#include "core/anomaly_list.h"
+#include "core/prompter.h"
 #include "data/data_access.h"
 #include "data/db_error.h"
 #include "data/erp_schema.h"

@@ -30,10 +30,10 @@
 #include "movimport/import_tables.h"
 #include "movimport/import_writer.h"
 #include "movimport/movement_sheet_reader.h"
-#include "movimport/workbook.h"
-#include "movimport/workbook_writer.h"
 #include "tools/seeder/demo_seeder.h"
 #include "tools/seeder/sample_workbooks.h"
+#include "workbook/workbook.h"
+#include "workbook/workbook_writer.h"
 
 namespace {
 
@@ -455,12 +455,8 @@ int main(int argc, char** argv) {
         for (const auto& [viaOdbc, lines] : cases)
             runCase(viaOdbc, lines);
         return 0;
-    } catch (const DbError& error) {
-        std::fprintf(stderr, "database error: %s\n", qPrintable(error.message()));
-    } catch (const ImportError& error) {
-        std::fprintf(stderr, "import error: %s\n", qPrintable(error.message()));
-    } catch (const WorkbookError& error) {
-        std::fprintf(stderr, "workbook error: %s\n", qPrintable(error.message()));
+    } catch (const Error& error) {
+        std::fprintf(stderr, "error: %d - %s\n", error.number(), qPrintable(error.message()));
     } catch (const std::exception& error) {
         std::fprintf(stderr, "error: %s\n", error.what());
     }

@@ -31,8 +31,8 @@
 
 #include "movimport/import_tables.h"
 #include "movimport/movement_sheet_reader.h"
-#include "movimport/workbook.h"
 #include "tools/seeder/sample_workbooks.h"
+#include "workbook/workbook.h"
 
 namespace {
 

@@ -40,10 +40,10 @@
 
 #include "movimport/import_tables.h"
 #include "movimport/movement_sheet_reader.h"
-#include "movimport/workbook.h"
-#include "movimport/workbook_isolation.h"
 #include "rateimport/rates_table.h"
 #include "tools/seeder/sample_workbooks.h"
+#include "workbook/workbook.h"
+#include "workbook/workbook_isolation.h"
 
 namespace {
 

@@ -8,11 +8,13 @@
 #include <exception>
 #include <memory>
 
-#include "app/core/message_box.h"
-#include "app/parameters_screen.h"
-#include "app/widget_prompter.h"
+#include "core/error_text.h"
+#include "core/message_box.h"
 #include "data/consolidated_database.h"
 #include "data/data_folder.h"
+#include "data/error.h"
+#include "ui/parameters_screen.h"
+#include "ui/widget_prompter.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -34,11 +36,8 @@ int main(int argc, char* argv[]) {
     try {
         shared = agrimor::openConsolidatedDatabase(
             agrimor::locateStartupFiles(QApplication::applicationDirPath()));
-    } catch (const agrimor::StartupError& error) {
-        agrimor::titledMessage(prompter, error.message(), 2);
-        return 1;
-    } catch (const std::exception& error) {
-        agrimor::titledMessage(prompter, QString::fromUtf8(error.what()), 2);
+    } catch (const agrimor::Error& error) {
+        agrimor::titledMessage(prompter, agrimor::errorText(error), 2);
         return 1;
     }
 

@@ -7,9 +7,9 @@
 #include <QStringList>
 #include <cstdint>
 #include <memory>
-#include <stdexcept>
 #include <vector>
 
+#include "data/error.h"
 #include "data/money.h"
 #include "data/value.h"
 
@@ -90,7 +90,7 @@ struct CompanySummary {
 };
 
 // A file the demo would write exists already and `force` is not set.
-class ExistingFileError : public std::runtime_error {
+class ExistingFileError : public Error {
 public:
     explicit ExistingFileError(const QString& file);
     const QString& file() const { return file_; }

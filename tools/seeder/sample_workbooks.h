@@ -4,8 +4,8 @@
 #include <QStringList>
 #include <vector>
 
-#include "movimport/workbook_writer.h"
 #include "tools/seeder/demo_seeder.h"
+#include "workbook/workbook_writer.h"
 
 namespace agrimor::demo {
 

@@ -88,8 +88,7 @@ int main(int argc, char** argv) {
     } catch (const agrimor::DbError& error) {
         print(stderr, QStringLiteral("Erro na base de dados: ") + error.message());
     } catch (const agrimor::demo::ExistingFileError& error) {
-        print(stderr,
-              QString::fromUtf8(error.what()) + QStringLiteral(" (use --force para o substituir)"));
+        print(stderr, error.message() + QStringLiteral(" (use --force para o substituir)"));
     } catch (const std::exception& error) {
         print(stderr, QString::fromUtf8(error.what()));
     }

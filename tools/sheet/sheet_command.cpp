@@ -1,9 +1,10 @@
 #include "tools/sheet/sheet_command.h"
 
+#include "core/error_text.h"
 #include "movimport/import_tables.h"
 #include "movimport/movement_sheet_reader.h"
-#include "movimport/workbook.h"
 #include "rateimport/rates_table.h"
+#include "workbook/workbook.h"
 
 namespace agrimor {
 
@@ -102,7 +103,7 @@ int runSheetCommand(const QStringList& arguments, QTextStream& out, QTextStream&
     try {
         book = Workbook::open(path);
     } catch (const WorkbookError& error) {
-        err << error.number() << " - " << error.message() << '\n';
+        err << errorText(error, ErrorNumber::Shown) << '\n';
         return kExitError;
     }
     if (!rates && sheet.isEmpty()) {
@@ -123,7 +124,7 @@ int runSheetCommand(const QStringList& arguments, QTextStream& out, QTextStream&
         else
             readMovementSheet(*book, sheet, lines, documents);
     } catch (const WorkbookError& error) {
-        failure = QStringLiteral("%1 - %2").arg(error.number()).arg(error.message());
+        failure = errorText(error, ErrorNumber::Shown);
         result = kExitError;
     }
     print(table, out);

@@ -1,0 +1,435 @@
+#include "core/memory_table.h"
+
+#include <QLocale>
+#include <algorithm>
+#include <cmath>
+
+#include "data/day_month_year.h"
+#include "data/money_text.h"
+
+namespace agrimor {
+
+namespace {
+
+const Value kNull;
+
+QString columnTypeName(ColumnType type) {
+    switch (type) {
+        case ColumnType::Int16:
+            return QStringLiteral("inteiro");
+        case ColumnType::Text:
+            return QStringLiteral("texto");
+        case ColumnType::Currency:
+            return QStringLiteral("valor");
+        case ColumnType::Date:
+            return QStringLiteral("data");
+    }
+    return {};
+}
+
+// The largest amount Money holds with room to add a few of them.
+constexpr double kMoneyLimit = 9e14;
+
+std::optional<Money> moneyFromDouble(double value) {
+    if (!std::isfinite(value) || std::fabs(value) >= kMoneyLimit)
+        return std::nullopt;
+    // Through the shortest decimal text of the double, so that a half in the decimal a user typed
+    // (1.00015) rounds to even as typed, not as its nearest binary value.
+    return parseMoneyText(QString::number(value, 'f', QLocale::FloatingPointShortest));
+}
+
+int compareValues(const Value& a, const Value& b, ColumnType type) {
+    if (a.isNull() || b.isNull())
+        return int(!a.isNull()) - int(!b.isNull());
+    switch (type) {
+        case ColumnType::Int16: {
+            const auto x = a.toInt(), y = b.toInt();
+            return x < y ? -1 : x > y;
+        }
+        case ColumnType::Currency: {
+            const auto x = a.toMoney(), y = b.toMoney();
+            return x < y ? -1 : x > y;
+        }
+        case ColumnType::Date: {
+            const auto x = a.toDateTime(), y = b.toDateTime();
+            return x < y ? -1 : x > y;
+        }
+        case ColumnType::Text:
+            return a.toText().compare(b.toText(), Qt::CaseInsensitive);
+    }
+    return 0;
+}
+
+}  // namespace
+
+MemoryTable::MemoryTable(std::vector<ColumnDef> columns, QObject* parent)
+    : QAbstractTableModel(parent), columns_(std::move(columns)) {
+    for (const auto& column : columns_)
+        captions_.push_back(column.name);
+    decimals_.assign(columns_.size(), 4);
+}
+
+int MemoryTable::columnIndex(const QString& name) const {
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+        if (columns_[i].name.compare(name, Qt::CaseInsensitive) == 0)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+MemoryTable::BulkLoad::BulkLoad(MemoryTable& table) : table_(table) {
+    table_.beginResetModel();
+    table_.loading_ = true;
+}
+
+MemoryTable::BulkLoad::~BulkLoad() {
+    table_.loading_ = false;
+    table_.endResetModel();
+}
+
+int MemoryTable::appendRow() {
+    const int position = size();
+    if (!loading_)
+        beginInsertRows({}, position, position);
+    const int row = static_cast<int>(rows_.size());
+    rows_.emplace_back(columns_.size());
+    sourceRows_.push_back(0);
+    order_.push_back(row);
+    view_.push_back(row);
+    if (!loading_)
+        endInsertRows();
+    return position;
+}
+
+Value MemoryTable::checked(int column, const Value& value) const {
+    const ColumnDef& def = columns_.at(static_cast<std::size_t>(column));
+    if (value.isNull())
+        return {};
+    auto refuse = [&] {
+        throw ValueError(QStringLiteral("O valor '%1' não cabe na coluna %2 (%3).")
+                             .arg(value.toText(), def.name, columnTypeName(def.type)));
+    };
+    switch (def.type) {
+        case ColumnType::Int16: {
+            std::int64_t whole = 0;
+            if (value.kind() == Value::Kind::Integer) {
+                whole = value.toInt();
+            } else if (value.kind() == Value::Kind::Real || value.kind() == Value::Kind::Money) {
+                const double number = value.toDouble();
+                if (number != std::trunc(number) || std::fabs(number) > 1e6)
+                    refuse();
+                whole = static_cast<std::int64_t>(number);
+            } else if (value.kind() == Value::Kind::Text) {
+                bool ok = false;
+                whole = value.toText().trimmed().toLongLong(&ok);
+                if (!ok)
+                    refuse();
+            } else {
+                refuse();
+            }
+            if (whole < -32768 || whole > 32767)
+                refuse();
+            return Value(whole);
+        }
+        case ColumnType::Text: {
+            if (value.kind() == Value::Kind::DateTime)
+                refuse();
+            QString text = value.toText();
+            if (def.width > 0 && text.size() > def.width)
+                refuse();
+            return Value(std::move(text));
+        }
+        case ColumnType::Currency: {
+            std::optional<Money> money;
+            switch (value.kind()) {
+                case Value::Kind::Money:
+                    money = value.toMoney();
+                    break;
+                case Value::Kind::Integer:
+                    if (std::llabs(value.toInt()) < static_cast<std::int64_t>(kMoneyLimit))
+                        money = Money::fromWhole(value.toInt());
+                    break;
+                case Value::Kind::Real:
+                    money = moneyFromDouble(value.toDouble());
+                    break;
+                case Value::Kind::Text:
+                    money = parseMoneyText(value.toText());
+                    break;
+                default:
+                    break;
+            }
+            if (!money)
+                refuse();
+            return Value(*money);
+        }
+        case ColumnType::Date: {
+            QDate date;
+            if (value.kind() == Value::Kind::DateTime) {
+                date = value.toDate();
+            } else if (value.kind() == Value::Kind::Text) {
+                date = parseDayMonthYear(value.toText());
+                if (!date.isValid())
+                    date = QDate::fromString(value.toText().trimmed(), Qt::ISODate);
+            }
+            if (!date.isValid())
+                refuse();
+            return Value(date);
+        }
+    }
+    return {};
+}
+
+void MemoryTable::setValue(int row, int column, const Value& value) {
+    rows_.at(static_cast<std::size_t>(view_.at(static_cast<std::size_t>(row))))
+        .at(static_cast<std::size_t>(column)) = checked(column, value);
+    if (loading_)
+        return;
+    const QModelIndex changed = index(row, column);
+    emit dataChanged(changed, changed);
+}
+
+const Value& MemoryTable::value(int row, int column) const {
+    return rows_.at(static_cast<std::size_t>(view_.at(static_cast<std::size_t>(row))))
+        .at(static_cast<std::size_t>(column));
+}
+
+const Value& MemoryTable::value(int row, const QString& column) const {
+    const int at = columnIndex(column);
+    if (at < 0)
+        throw ValueError(QStringLiteral("Coluna desconhecida: %1").arg(column));
+    return value(row, at);
+}
+
+void MemoryTable::setSourceRow(int row, int number) {
+    sourceRows_.at(static_cast<std::size_t>(view_.at(static_cast<std::size_t>(row)))) = number;
+}
+
+int MemoryTable::sourceRow(int row) const {
+    return sourceRows_.at(static_cast<std::size_t>(view_.at(static_cast<std::size_t>(row))));
+}
+
+void MemoryTable::clear() {
+    beginResetModel();
+    rows_.clear();
+    sourceRows_.clear();
+    order_.clear();
+    view_.clear();
+    conditions_.clear();
+    filter_.clear();
+    endResetModel();
+}
+
+std::vector<MemoryTable::Condition> MemoryTable::parseFilter(const QString& filter) const {
+    std::vector<Condition> conditions;
+    const QString text = filter.trimmed();
+    qsizetype at = 0;
+    auto fail = [&] { throw ValueError(QStringLiteral("Filtro inválido: %1").arg(filter)); };
+    auto skipSpaces = [&] {
+        while (at < text.size() && text[at].isSpace())
+            ++at;
+    };
+    while (at < text.size()) {
+        skipSpaces();
+        const qsizetype nameStart = at;
+        while (at < text.size() && (text[at].isLetterOrNumber() || text[at] == QLatin1Char('_')))
+            ++at;
+        const int column = columnIndex(text.mid(nameStart, at - nameStart));
+        if (column < 0)
+            fail();
+        skipSpaces();
+        if (at >= text.size() || text[at] != QLatin1Char('='))
+            fail();
+        ++at;
+        skipSpaces();
+        Value wanted;
+        if (at < text.size() && text[at] == QLatin1Char('\'')) {
+            QString literal;
+            for (++at;; ++at) {
+                if (at >= text.size())
+                    fail();
+                if (text[at] == QLatin1Char('\'')) {
+                    if (at + 1 < text.size() && text[at + 1] == QLatin1Char('\'')) {
+                        literal += QLatin1Char('\'');
+                        ++at;
+                        continue;
+                    }
+                    ++at;
+                    break;
+                }
+                literal += text[at];
+            }
+            wanted = Value(literal);
+        } else {
+            const qsizetype start = at;
+            while (at < text.size() && !text[at].isSpace())
+                ++at;
+            wanted = Value(text.mid(start, at - start));
+        }
+        // The wanted value in the column's own type, so 2024 finds the whole number 2024.
+        try {
+            wanted = columns_[static_cast<std::size_t>(column)].type == ColumnType::Text
+                         ? wanted
+                         : checked(column, wanted);
+        } catch (const ValueError&) {
+            fail();
+        }
+        conditions.push_back({column, wanted});
+        skipSpaces();
+        if (at < text.size()) {
+            if (text.mid(at, 3).compare(QStringLiteral("and"), Qt::CaseInsensitive) != 0 ||
+                at + 3 >= text.size() || !text[at + 3].isSpace())
+                fail();
+            at += 3;
+        }
+    }
+    return conditions;
+}
+
+void MemoryTable::applyFilter() {
+    view_.clear();
+    for (int row : order_) {
+        const auto& values = rows_[static_cast<std::size_t>(row)];
+        const bool kept =
+            std::all_of(conditions_.begin(), conditions_.end(), [&](const Condition& c) {
+                const Value& have = values[static_cast<std::size_t>(c.column)];
+                if (have.isNull())
+                    return false;
+                if (columns_[static_cast<std::size_t>(c.column)].type == ColumnType::Text)
+                    return have.toText() == c.value.toText();
+                return compareValues(have, c.value,
+                                     columns_[static_cast<std::size_t>(c.column)].type) == 0;
+            });
+        if (kept)
+            view_.push_back(row);
+    }
+}
+
+void MemoryTable::setFilter(const QString& filter) {
+    auto conditions = parseFilter(filter);
+    beginResetModel();
+    conditions_ = std::move(conditions);
+    filter_ = filter;
+    applyFilter();
+    endResetModel();
+}
+
+void MemoryTable::sort(int column, Qt::SortOrder order) {
+    if (column < 0 || column >= columnCount())
+        return;
+    const ColumnType type = columns_[static_cast<std::size_t>(column)].type;
+    emit layoutAboutToBeChanged();
+    std::stable_sort(order_.begin(), order_.end(), [&](int a, int b) {
+        const int c = compareValues(
+            rows_[static_cast<std::size_t>(a)][static_cast<std::size_t>(column)],
+            rows_[static_cast<std::size_t>(b)][static_cast<std::size_t>(column)], type);
+        return order == Qt::AscendingOrder ? c < 0 : c > 0;
+    });
+    applyFilter();
+    changePersistentIndexList(persistentIndexList(), {});
+    emit layoutChanged();
+}
+
+void MemoryTable::setCaption(int column, const QString& caption) {
+    captions_.at(static_cast<std::size_t>(column)) = caption;
+    emit headerDataChanged(Qt::Horizontal, column, column);
+}
+
+void MemoryTable::setDisplayDecimals(int column, int decimals) {
+    decimals_.at(static_cast<std::size_t>(column)) = decimals;
+}
+
+int MemoryTable::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : size();
+}
+
+int MemoryTable::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(columns_.size());
+}
+
+QString MemoryTable::displayText(int row, int column) const {
+    const Value& v = value(row, column);
+    if (v.isNull())
+        return {};
+    switch (columns_[static_cast<std::size_t>(column)].type) {
+        case ColumnType::Int16:
+            return QString::number(v.toInt());
+        case ColumnType::Text:
+            return v.toText();
+        case ColumnType::Date:
+            return dayMonthYear(v.toDate());
+        case ColumnType::Currency: {
+            // "###,###,###.0000" in the user's locale: no zero before the decimal sign.
+            MoneyTextFormat format = MoneyTextFormat::of(QLocale());
+            format.zeroBeforeDecimal = false;
+            return formatMoney(v.toMoney(), decimals_[static_cast<std::size_t>(column)], format);
+        }
+    }
+    return {};
+}
+
+QVariant MemoryTable::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= size() || index.column() >= columnCount())
+        return {};
+    if (role == Qt::DisplayRole)
+        return displayText(index.row(), index.column());
+    if (role == Qt::EditRole) {
+        const Value& v = value(index.row(), index.column());
+        if (v.isNull())
+            return {};
+        switch (columns_[static_cast<std::size_t>(index.column())].type) {
+            case ColumnType::Int16:
+                return static_cast<int>(v.toInt());
+            case ColumnType::Text:
+                return v.toText();
+            case ColumnType::Currency:
+                return v.toMoney().toString(4);
+            case ColumnType::Date:
+                return v.toDate();
+        }
+    }
+    if (role == Qt::TextAlignmentRole) {
+        const ColumnType type = columns_[static_cast<std::size_t>(index.column())].type;
+        if (type == ColumnType::Int16 || type == ColumnType::Currency)
+            return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    }
+    return {};
+}
+
+QVariant MemoryTable::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role != Qt::DisplayRole)
+        return {};
+    if (orientation == Qt::Vertical) {
+        const int number = section < size() ? sourceRow(section) : 0;
+        return number > 0 ? number : section + 1;
+    }
+    if (section < 0 || section >= columnCount())
+        return {};
+    return captions_[static_cast<std::size_t>(section)];
+}
+
+bool MemoryTable::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (!index.isValid() || role != Qt::EditRole)
+        return false;
+    Value stored;
+    if (value.isValid() && !(value.typeId() == QMetaType::QString && value.toString().isEmpty())) {
+        if (value.typeId() == QMetaType::QDate)
+            stored = Value(value.toDate());
+        else
+            stored = Value(value.toString());
+    }
+    try {
+        setValue(index.row(), index.column(), stored);
+    } catch (const ValueError&) {
+        return false;
+    }
+    return true;
+}
+
+Qt::ItemFlags MemoryTable::flags(const QModelIndex& index) const {
+    Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    if (editable_ && index.isValid())
+        flags |= Qt::ItemIsEditable;
+    return flags;
+}
+
+}  // namespace agrimor

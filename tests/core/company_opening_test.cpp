@@ -1,0 +1,96 @@
+#include "core/company_opening.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+
+#include "core/anomaly_list.h"
+#include "data/data_access.h"
+#include "data/own_tables.h"
+#include "tests/support/scripted_prompter.h"
+#include "tests/support/test_databases.h"
+#include "tools/seeder/demo_seeder.h"
+
+namespace agrimor {
+namespace {
+
+using test::EngineKind;
+
+class CompanyOpeningTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        shared = test::createDatabase(EngineKind::Sqlite, folder.path(), QStringLiteral("cons.db"));
+        ensureOwnTables(*shared);
+        test::createDatabase(EngineKind::Sqlite, folder.path(), QStringLiteral("empresa.db"));
+    }
+
+    static CompanyParameters sqliteCompany(const QString& file) {
+        return {QStringLiteral("sqlite"), QStringLiteral("demo"), QString(), file, true};
+    }
+
+    test::TempFolder folder;
+    std::unique_ptr<DataAccess> shared;
+    AnomalyList anomalies;
+    test::ScriptedPrompter prompter;
+};
+
+TEST_F(CompanyOpeningTest, an_open_company_reports_nothing) {
+    const auto db = connectCompany(*shared, sqliteCompany(QStringLiteral("empresa.db")),
+                                   CompanyOpenFailureReport::toUser(prompter));
+    ASSERT_TRUE(db);
+    EXPECT_TRUE(db->isConnected());
+    EXPECT_TRUE(prompter.prompts().empty());
+}
+
+TEST_F(CompanyOpeningTest, the_consolidation_and_class9_screens_collect_the_failure_as_an_anomaly) {
+    anomalies.append(QStringLiteral("anterior"));
+    EXPECT_FALSE(connectCompany(*shared, sqliteCompany(QStringLiteral("falta.db")),
+                                CompanyOpenFailureReport::toAnomalies(anomalies)));
+    // No row at all: four empty values, which reach no database either.
+    EXPECT_FALSE(connectCompany(*shared, CompanyParameters{},
+                                CompanyOpenFailureReport::toAnomalies(anomalies)));
+    EXPECT_EQ(anomalies.items(),
+              (QStringList{QStringLiteral("anterior"),
+                           QStringLiteral("Parâmetros de ligação à BD incorretos"),
+                           QStringLiteral("Parâmetros de ligação à BD incorretos")}));
+    EXPECT_TRUE(prompter.prompts().empty());
+}
+
+TEST_F(CompanyOpeningTest, the_import_screen_tells_the_user_at_once) {
+    EXPECT_FALSE(connectCompany(*shared, sqliteCompany(QStringLiteral("falta.db")),
+                                CompanyOpenFailureReport::toUser(prompter)));
+    ASSERT_EQ(prompter.prompts().size(), 1u);
+    EXPECT_EQ(prompter.prompts()[0].kind, PromptKind::Information);
+    EXPECT_EQ(prompter.prompts()[0].title, QStringLiteral("Informação"));
+    EXPECT_EQ(prompter.lastText(), QStringLiteral("Não foi possível abrir a Empresa indicada !"));
+    EXPECT_TRUE(anomalies.isEmpty());
+    EXPECT_FALSE(QDir(folder.path()).exists(QStringLiteral("falta.db")));
+}
+
+TEST(DemoCompanies, the_demo_parameters_open_the_six_company_databases) {
+    test::TempFolder folder;
+    demo::SeedOptions options;
+    options.movementLines = 20;
+    demo::seedDemo(folder.path(), options);
+    ConnectionSettings settings;
+    settings.server = QStringLiteral("sqlite");
+    settings.database = demo::consolidatedFileName();
+    settings.dataFolder = folder.path();
+    DataAccess shared;
+    shared.connect(settings);
+
+    test::ScriptedPrompter prompter;
+    for (const demo::Company& company : demo::companies()) {
+        const CompanyParameters parameters = readCompanyParameters(shared, company.bd);
+        EXPECT_TRUE(parameters.found) << company.bd;
+        const auto db =
+            connectCompany(shared, parameters, CompanyOpenFailureReport::toUser(prompter));
+        ASSERT_TRUE(db) << company.bd;
+        EXPECT_GT(db->openReadOnly(QStringLiteral("SELECT count(*) FROM MovCTB")).field(0).toInt(),
+                  0);
+    }
+    EXPECT_TRUE(prompter.prompts().empty());
+}
+
+}  // namespace
+}  // namespace agrimor

@@ -1,0 +1,109 @@
+#include "core/null_safe.h"
+
+#include <gtest/gtest.h>
+
+#include <QDate>
+
+namespace agrimor {
+namespace {
+
+const QLocale kPoint = QLocale::c();                           // decimal point, comma groups
+const QLocale kComma(QLocale::Portuguese, QLocale::Portugal);  // decimal comma, space groups
+
+QString text(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+TEST(NullSafeText, null_never_set_and_empty_give_empty_text) {
+    EXPECT_EQ(nullSafeText(Value()), QString());
+    EXPECT_EQ(nullSafeText(Value(QString())), QString());
+    EXPECT_EQ(nullSafeText(QVariant()), QString());
+    EXPECT_EQ(nullSafeText(QVariant(QMetaType::fromType<QString>())), QString());
+    EXPECT_EQ(nullSafeText(QVariant(QString())), QString());
+}
+
+TEST(NullSafeText, other_values_as_text) {
+    EXPECT_EQ(nullSafeText(Value(text(" 9A "))), text(" 9A "));
+    EXPECT_EQ(nullSafeText(Value(42)), text("42"));
+    EXPECT_EQ(nullSafeText(Value(Money::fromUnits(15000))), text("1.5"));
+    EXPECT_EQ(nullSafeText(QVariant(12.5)), text("12.5"));
+    EXPECT_EQ(nullSafeText(QVariant::fromValue(Money::fromUnits(-25))), text("-0.0025"));
+}
+
+TEST(NullSafeWhole, rounds_halves_to_even_from_every_kind_of_value) {
+    EXPECT_EQ(nullSafeWhole(text("2.5"), kPoint), 2);
+    EXPECT_EQ(nullSafeWhole(text("3.5"), kPoint), 4);
+    EXPECT_EQ(nullSafeWhole(text("-2.5"), kPoint), -2);
+    EXPECT_EQ(nullSafeWhole(text("2.5000001"), kPoint), 3);
+    EXPECT_EQ(nullSafeWhole(text(" +7 "), kPoint), 7);
+    EXPECT_EQ(nullSafeWhole(Value(2.5)), 2);
+    EXPECT_EQ(nullSafeWhole(Value(Money::fromUnits(35000))), 4);
+    EXPECT_EQ(nullSafeWhole(Value(text("3.5")), kPoint), 4);
+    EXPECT_EQ(nullSafeWhole(QVariant(4.5)), 4);
+    EXPECT_EQ(nullSafeWhole(QVariant(text("5.5")), kPoint), 6);
+    EXPECT_EQ(nullSafeWhole(QVariant(qulonglong(2))), 2);
+}
+
+TEST(NullSafeWhole, outside_sixteen_bits_gives_zero) {
+    EXPECT_EQ(nullSafeWhole(text("40000"), kPoint), 0);
+    EXPECT_EQ(nullSafeWhole(text("32767"), kPoint), 32767);
+    EXPECT_EQ(nullSafeWhole(text("-32768"), kPoint), -32768);
+    EXPECT_EQ(nullSafeWhole(text("32767.5"), kPoint), 0);  // rounds to 32768
+    EXPECT_EQ(nullSafeWhole(text("-32768.5"), kPoint), -32768);
+    EXPECT_EQ(nullSafeWhole(text("99999999999999999999999"), kPoint), 0);
+    EXPECT_EQ(nullSafeWhole(Value(std::int64_t{65537})), 0);  // would wrap to 1
+    EXPECT_EQ(nullSafeWhole(QVariant(1e300)), 0);
+    EXPECT_EQ(nullSafeWhole(QVariant(qulonglong(18446744073709551615ULL))), 0);
+}
+
+TEST(NullSafeWhole, null_and_non_numbers_give_zero) {
+    for (const char* junk : {"abc", "", "  ", "12abc", "1e3", "-", ".", "1..2", "1.2.3", ",12",
+                             "12,", "1, 2", "(5)", "0x10", "5-"}) {
+        EXPECT_EQ(nullSafeWhole(text(junk), kPoint), 0) << junk;
+        EXPECT_EQ(nullSafeAmount(text(junk), kPoint), 0.0) << junk;
+    }
+    EXPECT_EQ(nullSafeWhole(Value()), 0);
+    EXPECT_EQ(nullSafeWhole(QVariant()), 0);
+    EXPECT_EQ(nullSafeWhole(Value(QDate(2024, 1, 5))), 0);
+    EXPECT_EQ(nullSafeWhole(QVariant(true)), 0);
+}
+
+TEST(NullSafeAmount, four_decimals_half_to_even) {
+    EXPECT_EQ(nullSafeAmount(text("1.23456"), kPoint), 1.2346);
+    EXPECT_EQ(nullSafeAmount(Value(1.23456)), 1.2346);
+    EXPECT_EQ(nullSafeAmount(QVariant(1.23456)), 1.2346);
+    EXPECT_EQ(nullSafeAmount(text("1.00005"), kPoint), 1.0);
+    EXPECT_EQ(nullSafeAmount(text("1.00015"), kPoint), 1.0002);
+    EXPECT_EQ(nullSafeAmount(text("1.000050001"), kPoint), 1.0001);
+    EXPECT_EQ(nullSafeAmount(text("-1,234.56785"), kPoint), -1234.5678);
+    EXPECT_EQ(nullSafeAmount(Value(std::int64_t{-3})), -3.0);
+    EXPECT_EQ(nullSafeMoney(text(".5"), kPoint), Money::fromUnits(5000));
+}
+
+TEST(NullSafeAmount, null_and_out_of_range_give_zero) {
+    EXPECT_EQ(nullSafeAmount(Value()), 0.0);
+    EXPECT_EQ(nullSafeAmount(QVariant()), 0.0);
+    EXPECT_EQ(nullSafeAmount(Value(1e20)), 0.0);
+    EXPECT_EQ(nullSafeAmount(Value(std::numeric_limits<double>::quiet_NaN())), 0.0);
+    EXPECT_EQ(nullSafeAmount(Value(std::int64_t{1} << 62)), 0.0);
+    EXPECT_EQ(nullSafeAmount(text("1000000000000000"), kPoint), 0.0);
+}
+
+TEST(NullSafeConversions, read_text_in_a_decimal_comma_locale) {
+    EXPECT_EQ(nullSafeWhole(text("2,5"), kComma), 2);
+    EXPECT_EQ(nullSafeWhole(text("3,5"), kComma), 4);
+    EXPECT_EQ(nullSafeWhole(QVariant(text("-2,5")), kComma), -2);
+    EXPECT_EQ(nullSafeAmount(text("1,23456"), kComma), 1.2346);
+    // The locale groups with a no-break space; a plain space typed for it counts too.
+    EXPECT_EQ(nullSafeAmount(text("1\u00a0234,5"), kComma), 1234.5);
+    EXPECT_EQ(nullSafeAmount(text("1 234,5"), kComma), 1234.5);
+    // The point is no separator here.
+    EXPECT_EQ(nullSafeWhole(text("2.5"), kComma), 0);
+    EXPECT_EQ(nullSafeAmount(Value(text("1.5")), kComma), 0.0);
+    // Numbers that are not text do not depend on the locale.
+    EXPECT_EQ(nullSafeWhole(QVariant(2.5), kComma), 2);
+    EXPECT_EQ(nullSafeAmount(Value(1.5), kComma), 1.5);
+}
+
+}  // namespace
+}  // namespace agrimor

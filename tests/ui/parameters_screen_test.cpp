@@ -1,0 +1,221 @@
+#include "ui/parameters_screen.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "data/data_access.h"
+#include "data/own_tables.h"
+#include "tests/support/scripted_prompter.h"
+#include "tests/support/test_databases.h"
+
+namespace agrimor {
+namespace {
+
+using test::EngineKind;
+
+const QString kSaved = QStringLiteral("Parâmetros gravados e teste de ligação à Empresa efetuado!");
+
+// The consolidated database with the program's tables, a company file beside it, and the screen
+// for company 2 as an opener sets it up.
+class ParametersScreenTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        shared = test::createDatabase(EngineKind::Sqlite, folder.path(), QStringLiteral("cons.db"));
+        ensureOwnTables(*shared);
+        test::createDatabase(EngineKind::Sqlite, folder.path(), QStringLiteral("empresa.db"));
+    }
+
+    std::unique_ptr<FrmParametros> open(int bd = 2) {
+        auto screen = std::make_unique<FrmParametros>(*shared, prompter);
+        screen->setBd(bd);
+        screen->setTitle(QStringLiteral("Velmor Holding"));
+        screen->readParameters();
+        screen->show();
+        return screen;
+    }
+
+    void addRow(int bd, const QString& server, const QString& user, const QString& password,
+                const QString& database) {
+        shared->execute(QStringLiteral("INSERT INTO zeb_CNS_Parametros "
+                                       "(BD, Servidor, Utilizador, Password, Empresa) "
+                                       "VALUES (?, ?, ?, ?, ?)"),
+                        {bd, server, user, password, database});
+    }
+
+    static void type(FrmParametros& screen, const QStringList& values) {
+        for (int i = 0; i < FrmParametros::kFields; ++i)
+            screen.field(i)->setText(values.value(i));
+    }
+
+    static QStringList fieldsOf(const FrmParametros& screen) {
+        QStringList values;
+        for (int i = 0; i < FrmParametros::kFields; ++i)
+            values << screen.field(i)->text();
+        return values;
+    }
+
+    static void confirm(FrmParametros& screen) {
+        QTest::mouseClick(screen.findChild<QPushButton*>(QStringLiteral("btConfirmar")),
+                          Qt::LeftButton);
+    }
+
+    QList<QStringList> rows() {
+        Recordset rs = shared->openReadOnly(QStringLiteral(
+            "SELECT BD, Servidor, Utilizador, Password, Empresa FROM zeb_CNS_Parametros"));
+        QList<QStringList> result;
+        for (; !rs.eof(); rs.moveNext()) {
+            QStringList row;
+            for (int c = 0; c < rs.columnCount(); ++c)
+                row << rs.field(c).toText();
+            result << row;
+        }
+        return result;
+    }
+
+    test::TempFolder folder;
+    std::unique_ptr<DataAccess> shared;
+    test::ScriptedPrompter prompter;
+};
+
+TEST_F(ParametersScreenTest, shows_its_captions_and_masks_the_password_until_revealed) {
+    const auto screen = open();
+    EXPECT_EQ(screen->windowTitle(), QStringLiteral("Parâmetros Empresa."));
+    EXPECT_EQ(screen->findChild<QLabel*>(QStringLiteral("titulo4"))->text(),
+              QStringLiteral("Velmor Holding"));
+    const QStringList captions{QStringLiteral("Servidor"), QStringLiteral("Utilizador"),
+                               QStringLiteral("Password"), QStringLiteral("Empresa")};
+    for (int i = 0; i < FrmParametros::kFields; ++i) {
+        EXPECT_EQ(screen->findChild<QLabel*>(QStringLiteral("titulo%1").arg(i))->text(),
+                  captions[i]);
+        EXPECT_EQ(screen->findChild<QLineEdit*>(QStringLiteral("campo%1").arg(i)),
+                  screen->field(i));
+        EXPECT_EQ(screen->field(i)->maxLength(), 30);
+    }
+    const auto* confirmButton = screen->findChild<QPushButton*>(QStringLiteral("btConfirmar"));
+    EXPECT_EQ(confirmButton->text(), QStringLiteral("&Confirmar"));
+    EXPECT_EQ(confirmButton->toolTip(), QStringLiteral("Confirmar a informação digitada"));
+    auto* leaveButton = screen->findChild<QPushButton*>(QStringLiteral("btSair"));
+    EXPECT_EQ(leaveButton->text(), QStringLiteral("&Sair"));
+    EXPECT_EQ(leaveButton->toolTip(), QStringLiteral("Abandonar."));
+
+    EXPECT_EQ(screen->field(2)->echoMode(), QLineEdit::Password);
+    auto* reveal = screen->findChild<QCheckBox*>(QStringLiteral("mostrarPassword"));
+    reveal->click();
+    EXPECT_EQ(screen->field(2)->echoMode(), QLineEdit::Normal);
+    reveal->click();
+    EXPECT_EQ(screen->field(2)->echoMode(), QLineEdit::Password);
+
+    QApplication::setActiveWindow(screen.get());
+    screen->field(3)->setFocus();
+    QTest::keyClick(screen->field(3), Qt::Key_Escape);
+    EXPECT_TRUE(screen->field(2)->hasFocus());
+    EXPECT_TRUE(screen->isVisible());
+
+    QTest::mouseClick(leaveButton, Qt::LeftButton);
+    EXPECT_FALSE(screen->isVisible());
+}
+
+TEST_F(ParametersScreenTest, all_fields_empty_is_refused_and_nothing_is_written) {
+    const auto screen = open();
+    confirm(*screen);
+    EXPECT_EQ(prompter.texts(), QStringList{QStringLiteral("Parâmetros não preenchidos!")});
+    EXPECT_EQ(prompter.prompts()[0].kind, PromptKind::Information);
+    EXPECT_TRUE(rows().isEmpty());
+}
+
+TEST_F(ParametersScreenTest, only_the_server_filled_in_fails_the_test_naming_an_empty_company) {
+    const auto screen = open();
+    type(*screen, {QStringLiteral("sqlite")});
+    confirm(*screen);
+    EXPECT_EQ(prompter.texts(),
+              QStringList{QStringLiteral("Não foi possivel abrir a Empresa indicada !\r\n"
+                                         " Servidor =sqlite\r\n"
+                                         " Empresa =")});
+    EXPECT_TRUE(rows().isEmpty());
+    EXPECT_EQ(fieldsOf(*screen), (QStringList{QStringLiteral("sqlite"), {}, {}, {}}));
+    EXPECT_TRUE(screen->isVisible());
+}
+
+TEST_F(ParametersScreenTest, a_number_without_a_row_opens_empty_and_confirming_inserts_it) {
+    addRow(1, QStringLiteral("outro"), QStringLiteral("u"), QStringLiteral("p"),
+           QStringLiteral("outra.db"));
+    const auto screen = open(2);
+    EXPECT_EQ(fieldsOf(*screen), (QStringList{{}, {}, {}, {}}));
+
+    // The password goes as typed: spaces and quotes included.
+    type(*screen, {QStringLiteral("SQLite"), QStringLiteral("demo"), QStringLiteral(" p'w "),
+                   QStringLiteral("empresa.db")});
+    confirm(*screen);
+    EXPECT_EQ(prompter.texts(), QStringList{kSaved});
+    EXPECT_EQ(rows(), (QList<QStringList>{
+                          {QStringLiteral("1"), QStringLiteral("outro"), QStringLiteral("u"),
+                           QStringLiteral("p"), QStringLiteral("outra.db")},
+                          {QStringLiteral("2"), QStringLiteral("SQLite"), QStringLiteral("demo"),
+                           QStringLiteral(" p'w "), QStringLiteral("empresa.db")}}));
+    EXPECT_TRUE(screen->isVisible());
+
+    // A second confirm changes the row it wrote instead of adding another.
+    prompter.clear();
+    screen->field(1)->setText(QStringLiteral("admin"));
+    confirm(*screen);
+    EXPECT_EQ(prompter.texts(), QStringList{kSaved});
+    EXPECT_EQ(rows().size(), 2);
+    EXPECT_EQ(rows()[1][2], QStringLiteral("admin"));
+}
+
+TEST_F(ParametersScreenTest, two_rows_with_the_same_number_show_and_update_the_first) {
+    addRow(2, QStringLiteral("sqlite"), QStringLiteral("demo"), QString(),
+           QStringLiteral("empresa.db"));
+    addRow(2, QStringLiteral("segundo"), QStringLiteral("u2"), QStringLiteral("p2"),
+           QStringLiteral("segunda.db"));
+    const auto screen = open(2);
+    EXPECT_EQ(fieldsOf(*screen), (QStringList{QStringLiteral("sqlite"), QStringLiteral("demo"),
+                                              QString(), QStringLiteral("empresa.db")}));
+
+    screen->field(2)->setText(QStringLiteral("nova"));
+    confirm(*screen);
+    EXPECT_EQ(prompter.texts(), QStringList{kSaved});
+    EXPECT_EQ(rows(), (QList<QStringList>{
+                          {QStringLiteral("2"), QStringLiteral("sqlite"), QStringLiteral("demo"),
+                           QStringLiteral("nova"), QStringLiteral("empresa.db")},
+                          {QStringLiteral("2"), QStringLiteral("segundo"), QStringLiteral("u2"),
+                           QStringLiteral("p2"), QStringLiteral("segunda.db")}}));
+}
+
+TEST_F(ParametersScreenTest, a_failure_to_store_is_shown_and_the_screen_stays) {
+    const auto screen = open(2);
+    type(*screen, {QStringLiteral("sqlite"), QStringLiteral("demo"), QString(),
+                   QStringLiteral("empresa.db")});
+    shared->execute(QStringLiteral("DROP TABLE zeb_CNS_Parametros"));
+    confirm(*screen);
+    ASSERT_EQ(prompter.prompts().size(), 1u);
+    EXPECT_TRUE(prompter.lastText().startsWith(QStringLiteral("Erro: ")))
+        << prompter.lastText().toStdString();
+    EXPECT_FALSE(shared->inTransaction());
+    EXPECT_TRUE(screen->isVisible());
+}
+
+TEST_F(ParametersScreenTest, an_unreachable_server_fails_within_the_login_timeout) {
+    ConnectionSettings settings = shared->settings();
+    settings.odbc.port = 1;
+    settings.odbc.loginTimeoutSeconds = 2;
+    shared->connect(settings);
+    const auto screen = open(2);
+    type(*screen, {QStringLiteral("127.0.0.1"), QStringLiteral("sa"), QStringLiteral("x"),
+                   QStringLiteral("Velmor")});
+    confirm(*screen);
+    EXPECT_EQ(prompter.texts(),
+              QStringList{QStringLiteral("Não foi possivel abrir a Empresa indicada !\r\n"
+                                         " Servidor =127.0.0.1\r\n"
+                                         " Empresa =Velmor")});
+    EXPECT_TRUE(rows().isEmpty());
+}
+
+}  // namespace
+}  // namespace agrimor
