@@ -1,8 +1,13 @@
 #include "app/screens.h"
 
 #include <QAction>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <memory>
 
 #include "consolidation/screen/consolidation_screen.h"
+#include "core/companies.h"
+#include "movimport/screen/import_screen.h"
 #include "rateimport/screen/import_rates_screen.h"
 #include "ui/main_window.h"
 #include "ui/widget_prompter.h"
@@ -21,6 +26,26 @@ void addWorkingScreens(MainWindow& window, DataAccess& shared, const QString& da
             return std::make_unique<FrmImportar>(shared, prompter, FileDialogs::system(), parent);
         });
         screen.exec();
+    });
+
+    QAction* import =
+        window.addScreenAction(QStringLiteral("ImpMov"), QStringLiteral("&Importar Movimentos"));
+    QObject::connect(import, &QAction::triggered, &window, [&window, &shared, dataFolder] {
+        // Not modal: a fresh screen in the frame each time, gone when closed. Its prompter lives
+        // exactly as long as it.
+        auto prompter = std::make_shared<WidgetPrompter>();
+        auto* screen = new FrmImportarMovCTB(shared, *prompter, groupCompanyNames(), dataFolder);
+        prompter->setParent(screen);
+        QObject::connect(screen, &QObject::destroyed, [prompter] {});
+        QMdiSubWindow* frame = window.mdiArea()->addSubWindow(screen);
+        frame->setAttribute(Qt::WA_DeleteOnClose);
+        // btSair closes the screen; its frame, and with it the screen, goes too.
+        QObject::connect(screen, &FrmImportarMovCTB::closed, frame, &QWidget::close);
+        const QSize room = window.mdiArea()->size();
+        if (room.width() < screen->width() || room.height() < screen->height())
+            frame->showMaximized();
+        else
+            frame->show();
     });
 }
 

@@ -9,7 +9,8 @@ class MainWindow;
 
 // Adds the menu items that open the working screens to `window`: "&Agrimor" (mm) opens a new
 // consolidation screen modally on `shared`, its anomalies files going to `dataFolder`; its
-// "Câmbios" opens the rate-import screen on the same connection.
+// "Câmbios" opens the rate-import screen on the same connection. "&Importar Movimentos" (ImpMov)
+// opens a new movement import screen in the frame, not modal.
 void addWorkingScreens(MainWindow& window, DataAccess& shared, const QString& dataFolder);
 
 }  // namespace agrimor

@@ -21,6 +21,7 @@
 #include "core/message_box.h"
 #include "data/currency.h"
 #include "data/error.h"
+#include "ui/busy_prompter.h"
 #include "ui/controls.h"
 #include "ui/focus_navigation.h"
 #include "ui/parameters_screen.h"
@@ -48,30 +49,6 @@ QString tabCaption(int bd) {
     const QString name = groupCompanyNames().at(bd - 1);
     return bd == 1 ? QStringLiteral("   ") + name + QStringLiteral("   ") : name;
 }
-
-// While a command works: the busy cursor, taken down while a question waits for the user, and
-// the window repainted after each message box has gone.
-class BusyPrompter : public Prompter {
-public:
-    explicit BusyPrompter(Prompter& inner) : inner_(inner) { setBusy(); }
-    ~BusyPrompter() override { QApplication::restoreOverrideCursor(); }
-    BusyPrompter(const BusyPrompter&) = delete;
-    BusyPrompter& operator=(const BusyPrompter&) = delete;
-
-    Answer ask(const Prompt& prompt) override {
-        QApplication::restoreOverrideCursor();
-        const Answer answer = inner_.ask(prompt);
-        setBusy();
-        return answer;
-    }
-
-private:
-    static void setBusy() {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    }
-    Prompter& inner_;
-};
 
 }  // namespace
 

@@ -12,54 +12,15 @@
 #include "data/db_error.h"
 #include "data/engine.h"
 #include "tests/consolidation/consolidation_setup.h"
+#include "tests/support/failing_engine.h"
 #include "tests/support/scripted_prompter.h"
 
 namespace agrimor {
 namespace {
 
 using test::EngineKind;
+using test::FailingEngine;
 using test::line;
-
-// The engine of a connection with a fault injected at the n-th write statement (insert, execute
-// or commit); 0 counts the writes without failing.
-class FailingEngine : public Engine {
-public:
-    FailingEngine(Engine& inner, int failAt) : inner_(inner), failAt_(failAt) {}
-
-    int writes() const { return writes_; }
-
-    const Dialect& dialect() const override { return inner_.dialect(); }
-    void queryEach(const QString& sql, const Params& params, RowSink& sink) override {
-        inner_.queryEach(sql, params, sink);
-    }
-    std::int64_t execute(const QString& sql, const Params& params) override {
-        write();
-        return inner_.execute(sql, params);
-    }
-    void insert(const QString& sql, const Params& row) override {
-        write();
-        inner_.insert(sql, row);
-    }
-    void flush() override { inner_.flush(); }
-    void begin() override { inner_.begin(); }
-    void commit() override {
-        write();
-        inner_.commit();
-    }
-    void rollback() override { inner_.rollback(); }
-    bool inTransaction() const override { return inner_.inTransaction(); }
-    std::int64_t roundTrips() const override { return inner_.roundTrips(); }
-
-private:
-    void write() {
-        if (++writes_ == failAt_)
-            throw DbError(0, QStringLiteral("falha simulada na escrita %1").arg(writes_));
-    }
-
-    Engine& inner_;
-    int failAt_;
-    int writes_ = 0;
-};
 
 // Two companies: four lines in two documents, and a converted one that needs rounding lines.
 std::unique_ptr<test::ConsolidationSetup> twoCompanies(EngineKind kind) {
