@@ -1,9 +1,14 @@
 #include "app/screens.h"
 
 #include <QAction>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <memory>
 
 #include "class9/screen/class9_screen.h"
 #include "consolidation/screen/consolidation_screen.h"
+#include "core/companies.h"
+#include "movimport/screen/import_screen.h"
 #include "rateimport/screen/import_rates_screen.h"
 #include "ui/main_window.h"
 #include "ui/widget_prompter.h"
@@ -30,6 +35,26 @@ void addWorkingScreens(MainWindow& window, DataAccess& shared, const QString& da
         FrmMovClasse9 screen(shared, prompter, &window);
         prompter.setParent(&screen);
         screen.exec();
+    });
+
+    QAction* import =
+        window.addScreenAction(QStringLiteral("ImpMov"), QStringLiteral("&Importar Movimentos"));
+    QObject::connect(import, &QAction::triggered, &window, [&window, &shared, dataFolder] {
+        // Not modal: a fresh screen in the frame each time, gone when closed. Its prompter lives
+        // exactly as long as it.
+        auto prompter = std::make_shared<WidgetPrompter>();
+        auto* screen = new FrmImportarMovCTB(shared, *prompter, groupCompanyNames(), dataFolder);
+        prompter->setParent(screen);
+        QObject::connect(screen, &QObject::destroyed, [prompter] {});
+        QMdiSubWindow* frame = window.mdiArea()->addSubWindow(screen);
+        frame->setAttribute(Qt::WA_DeleteOnClose);
+        // btSair closes the screen; its frame, and with it the screen, goes too.
+        QObject::connect(screen, &FrmImportarMovCTB::closed, frame, &QWidget::close);
+        const QSize room = window.mdiArea()->size();
+        if (room.width() < screen->width() || room.height() < screen->height())
+            frame->showMaximized();
+        else
+            frame->show();
     });
 }
 

@@ -96,6 +96,7 @@ int MemoryTable::appendRow() {
         beginInsertRows({}, position, position);
     const int row = static_cast<int>(rows_.size());
     rows_.emplace_back(columns_.size());
+    sourceRows_.push_back(0);
     order_.push_back(row);
     view_.push_back(row);
     if (!loading_)
@@ -205,9 +206,18 @@ const Value& MemoryTable::value(int row, const QString& column) const {
     return value(row, at);
 }
 
+void MemoryTable::setSourceRow(int row, int number) {
+    sourceRows_.at(static_cast<std::size_t>(view_.at(static_cast<std::size_t>(row)))) = number;
+}
+
+int MemoryTable::sourceRow(int row) const {
+    return sourceRows_.at(static_cast<std::size_t>(view_.at(static_cast<std::size_t>(row))));
+}
+
 void MemoryTable::clear() {
     beginResetModel();
     rows_.clear();
+    sourceRows_.clear();
     order_.clear();
     view_.clear();
     conditions_.clear();
@@ -396,8 +406,10 @@ QVariant MemoryTable::data(const QModelIndex& index, int role) const {
 QVariant MemoryTable::headerData(int section, Qt::Orientation orientation, int role) const {
     if (role != Qt::DisplayRole)
         return {};
-    if (orientation == Qt::Vertical)
-        return section + 1;
+    if (orientation == Qt::Vertical) {
+        const int number = section < size() ? sourceRow(section) : 0;
+        return number > 0 ? number : section + 1;
+    }
     if (section < 0 || section >= columnCount())
         return {};
     return captions_[static_cast<std::size_t>(section)];

@@ -66,6 +66,12 @@ public:
     int totalSize() const { return static_cast<int>(rows_.size()); }
     void clear();
 
+    // The number a row had where it came from (the sheet row a reader took it from), shown as the
+    // row's heading; 0 when unknown, and the heading is then the row's position. It stays with
+    // the row through filters and sorting.
+    void setSourceRow(int row, int number);
+    int sourceRow(int row) const;
+
     // Keeps the rows whose columns equal the given values: "Doc='A1'", "Moeda='USD' AND
     // Ano=2024". Text in single quotes (a quote inside doubled), numbers bare; text compares
     // exactly. "" shows every row. A filter that names an unknown column or can not be read
@@ -106,8 +112,9 @@ private:
 
     std::vector<ColumnDef> columns_;
     std::vector<std::vector<Value>> rows_;
-    std::vector<int> order_;  // all rows, in sort order
-    std::vector<int> view_;   // the rows the filter keeps, in sort order
+    std::vector<int> sourceRows_;  // by position in rows_
+    std::vector<int> order_;       // all rows, in sort order
+    std::vector<int> view_;        // the rows the filter keeps, in sort order
     std::vector<Condition> conditions_;
     QString filter_;
     std::vector<QString> captions_;

@@ -44,6 +44,7 @@ public:
 
     void row(int sheetRow, std::span<const Cell> cells) override {
         const int at = lines_.appendRow();
+        lines_.setSourceRow(at, sheetRow);
         for (int c = 0; c < Lines::MaxColumns; ++c)
             store(sheetRow, at, c, cells[static_cast<std::size_t>(c)]);
 

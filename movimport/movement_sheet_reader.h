@@ -12,7 +12,8 @@ class ImportDocumentsTable;
 // taken by position (the header row is not looked at; columns after the 23rd are ignored): text
 // columns trimmed and cut to their width, whole-number columns from the first characters of the
 // trimmed cell (1 for TpTerc and DbCr, 3 for LinCC), amounts as read; an empty cell gives null.
-// Numbers in text columns read as the sheet shows them, date cells as "dd-mm-yyyy".
+// Numbers in text columns read as the sheet shows them, date cells as "dd-mm-yyyy". Each line
+// keeps its sheet row as its source row (MemoryTable::sourceRow).
 //
 // The documents table gets one row per distinct document key (column 23), in the order the keys
 // first appear, from the first line of that key: a key that comes back after other keys joins its

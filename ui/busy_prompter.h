@@ -4,9 +4,9 @@
 
 namespace agrimor {
 
-// Wraps a screen's prompter while one of its commands works: the busy cursor is up for the
-// wrapper's lifetime, taken down while a question waits for the user, and the window is repainted
-// after each message box has gone.
+// While a screen's command works: the busy cursor, taken down while a message or question waits
+// for the user, and the window repainted after each one has gone (without taking the user's
+// clicks meanwhile). Lives for the command; every prompt goes on to `inner`.
 class BusyPrompter : public Prompter {
 public:
     explicit BusyPrompter(Prompter& inner);

@@ -5,13 +5,15 @@
 
 namespace agrimor::test {
 
-// An engine that passes everything to `inner` and fails the n-th write statement (insert,
-// execute or commit) with "falha simulada na escrita n"; 0 counts the writes without failing.
+// The engine of a connection with a fault injected at the n-th write statement (insert, execute
+// or commit); 0 counts the writes without failing. The failure is a DbError numbered 0 with the
+// text "falha simulada na escrita <n>".
 class FailingEngine : public Engine {
 public:
     FailingEngine(Engine& inner, int failAt) : inner_(inner), failAt_(failAt) {}
 
     int writes() const { return writes_; }
+    // Starts counting again, failing at `write` from now on.
     void failAt(int write) {
         failAt_ = write;
         writes_ = 0;

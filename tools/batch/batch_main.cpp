@@ -1,13 +1,15 @@
 // agrimor-batch checkup|consolidate|cancel --year Y --month M --companies 1,2,..|all [--yes]
 //               [--data-folder DIR]
 // agrimor-batch folha <livro> [<folha> | --rates]
+// agrimor-batch importar <livro> --company N [--sheet NOME] [--check] [--yes] [--data-folder DIR]
 // The consolidation commands without a screen, for month-end scripts and machines with no
 // display. It finds the data folder and the consolidated database as the program does (or uses
 // the folder given), runs the same services, prints every message on standard output and
 // answers the confirmations with OK when --yes is given (otherwise with Cancel). Anomalies files
 // are written as on screen.
 // Exit code: 0 done, 2 anomalies found, 1 error, cancelled or wrong arguments.
-// "folha" shows a workbook as the imports will read it (tools/sheet/sheet_command.h).
+// "folha" shows a workbook as the imports will read it (tools/sheet/sheet_command.h);
+// "importar" imports a movement sheet into a company (tools/batch/import_command.h).
 
 #include <QCoreApplication>
 #include <QDir>
@@ -23,6 +25,7 @@
 #include "data/data_folder.h"
 #include "data/db_error.h"
 #include "tools/batch/class9_command.h"
+#include "tools/batch/import_command.h"
 #include "tools/sheet/sheet_command.h"
 
 namespace {
@@ -38,7 +41,9 @@ int usage(const QString& problem) {
     std::fprintf(stderr,
                  "usage: agrimor-batch checkup|consolidate|cancel --year Y --month M "
                  "--companies 1,2,..|all [--yes] [--data-folder DIR]\n"
-                 "       agrimor-batch folha <livro> [<folha> | --rates]\n");
+                 "       agrimor-batch folha <livro> [<folha> | --rates]\n"
+                 "       agrimor-batch importar <livro> --company N [--sheet NOME] [--check] "
+                 "[--yes] [--data-folder DIR]\n");
     return kExitError;
 }
 
@@ -133,6 +138,8 @@ int main(int argc, char** argv) {
         QTextStream err(stderr);
         return runSheetCommand(all.mid(2), out, err);
     }
+    if (all.size() > 1 && all[1] == QLatin1String("importar"))
+        return runImportCommand(all.mid(2), QCoreApplication::applicationDirPath());
     Arguments arguments;
     if (const QString problem = parse(QCoreApplication::arguments(), arguments); !problem.isEmpty())
         return usage(problem);

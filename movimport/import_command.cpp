@@ -1,0 +1,89 @@
+#include "movimport/import_command.h"
+
+#include "core/error_text.h"
+#include "core/message_box.h"
+#include "data/data_access.h"
+#include "data/db_error.h"
+#include "movimport/import_tables.h"
+
+namespace agrimor {
+
+namespace {
+
+const QString kNoLines = QString::fromUtf8(
+    "Não há movimentos a importar: escolha o ficheiro Excel e a folha dos movimentos.");
+
+// Runs the command's steps; an error rolls back whatever the company database holds open and is
+// shown with the company's name.
+template <typename Steps>
+ImportResult guarded(ImportEnvironment& environment, Steps&& steps) {
+    ImportResult result;
+    try {
+        steps(result);
+        return result;
+    } catch (const Error& error) {
+        result.error = errorText(error);
+    } catch (const std::exception& error) {
+        result.error = QString::fromLocal8Bit(error.what());
+    }
+    result.outcome = ImportOutcome::Failed;
+    try {
+        if (environment.company != nullptr && environment.company->isConnected() &&
+            environment.company->inTransaction())
+            environment.company->rollback();
+    } catch (const DbError&) {
+        // The rollback's own failure adds nothing the user can act on.
+    }
+    inform(environment.prompter, QStringLiteral("Empresa: ") + environment.companyName +
+                                     QStringLiteral("\n\rErro: ") + result.error);
+    return result;
+}
+
+// The check-up and what follows it in both commands; false when the import stops there.
+bool checked(ImportEnvironment& environment, const ImportLinesTable& lines, ImportResult& result) {
+    if (lines.size() == 0) {
+        inform(environment.prompter, kNoLines);
+        result.outcome = ImportOutcome::NothingToImport;
+        return false;
+    }
+    result.checkUp = checkUpImport(environment, lines);
+    if (!result.checkUp.ok()) {
+        inform(environment.prompter, QString::fromUtf8("Deve corrigir o excel de importação!"));
+        result.outcome = ImportOutcome::AnomaliesFound;
+        return false;
+    }
+    if (environment.showTotals)
+        environment.showTotals(importTotals(lines));
+    return true;
+}
+
+}  // namespace
+
+ImportResult runImport(ImportEnvironment& environment, const ImportLinesTable& lines) {
+    return guarded(environment, [&](ImportResult& result) {
+        if (!checked(environment, lines, result))
+            return;
+        if (!confirmOkCancel(environment.prompter,
+                             QString::fromUtf8("Vai proceder à importação de Movimentos!\r\n"
+                                               "Pretende continuar?"))) {
+            result.outcome = ImportOutcome::Cancelled;
+            return;
+        }
+        DataAccess& company = *environment.company;
+        Transaction transaction(company);
+        result.written =
+            writeImportedMovements(company, lines, environment.clock(), environment.progress);
+        transaction.commit();
+        result.outcome = ImportOutcome::Written;
+        inform(environment.prompter, QStringLiteral("Tarefa Terminada!"));
+    });
+}
+
+ImportResult runImportCheck(ImportEnvironment& environment, const ImportLinesTable& lines) {
+    return guarded(environment, [&](ImportResult& result) {
+        if (checked(environment, lines, result))
+            result.outcome = ImportOutcome::Clean;
+    });
+}
+
+}  // namespace agrimor

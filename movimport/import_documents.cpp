@@ -1,0 +1,89 @@
+#include "movimport/import_documents.h"
+
+#include <QHash>
+
+#include "core/null_safe.h"
+#include "movimport/import_tables.h"
+
+namespace agrimor {
+
+namespace {
+
+using Lines = ImportLinesTable;
+
+constexpr int kDebit = 1;
+constexpr int kCredit = 2;
+
+}  // namespace
+
+DocumentGroups groupByDocument(const ImportLinesTable& lines) {
+    DocumentGroups groups;
+    QHash<QString, std::size_t> positions;
+    for (int row = 0; row < lines.size(); ++row) {
+        const QString key = lines.value(row, Lines::Doc).toText();
+        if (key.isEmpty()) {
+            groups.withoutKey.push_back(row);
+            continue;
+        }
+        auto found = positions.constFind(key);
+        if (found == positions.cend()) {
+            found = positions.insert(key, groups.documents.size());
+            groups.documents.push_back({key, {}});
+        }
+        groups.documents[*found].lines.push_back(row);
+    }
+    return groups;
+}
+
+ImportTotals importTotals(const ImportLinesTable& lines) {
+    ImportTotals totals;
+    for (const ImportDocument& document : groupByDocument(lines).documents) {
+        DocumentTotals sums{document.key, static_cast<int>(document.lines.size()), {}, {}};
+        for (const int row : document.lines) {
+            const short side = nullSafeWhole(lines.value(row, Lines::DbCr));
+            if (side == kDebit)
+                sums.debit += nullSafeMoney(lines.value(row, Lines::Valor));
+            else if (side == kCredit)
+                sums.credit += nullSafeMoney(lines.value(row, Lines::Valor));
+        }
+        totals.lines += sums.lines;
+        totals.debit += sums.debit;
+        totals.credit += sums.credit;
+        totals.documents.push_back(std::move(sums));
+    }
+    return totals;
+}
+
+QString totalsAmount(Money amount) {
+    return amount.toString(2);
+}
+
+QString totalsText(const ImportTotals& totals) {
+    struct Row {
+        QString key, lines, debit, credit;
+    };
+    std::vector<Row> rows{{QStringLiteral("Documento"), QStringLiteral("Linhas"),
+                           QString::fromUtf8("Débito"), QString::fromUtf8("Crédito")}};
+    for (const DocumentTotals& document : totals.documents)
+        rows.push_back({document.key, QString::number(document.lines), totalsAmount(document.debit),
+                        totalsAmount(document.credit)});
+    rows.push_back({QStringLiteral("Total"), QString::number(totals.lines),
+                    totalsAmount(totals.debit), totalsAmount(totals.credit)});
+    qsizetype widths[4] = {0, 0, 0, 0};
+    for (const Row& row : rows) {
+        widths[0] = std::max(widths[0], row.key.size());
+        widths[1] = std::max(widths[1], row.lines.size());
+        widths[2] = std::max(widths[2], row.debit.size());
+        widths[3] = std::max(widths[3], row.credit.size());
+    }
+    QString text;
+    for (const Row& row : rows) {
+        text += row.key.leftJustified(widths[0]) + QStringLiteral("  ") +
+                row.lines.rightJustified(widths[1]) + QStringLiteral("  ") +
+                row.debit.rightJustified(widths[2]) + QStringLiteral("  ") +
+                row.credit.rightJustified(widths[3]) + QLatin1Char('\n');
+    }
+    return text;
+}
+
+}  // namespace agrimor

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <vector>
+
+#include "data/money.h"
+
+namespace agrimor {
+
+class ImportLinesTable;
+
+// One document of an import: the lines whose Doc holds its key, in sheet order.
+struct ImportDocument {
+    QString key;
+    std::vector<int> lines;  // rows of the lines table
+};
+
+// The documents of an import, found in one pass over the lines: one per distinct key, in the order
+// the keys first appear. These are the rows the sheet reader puts in the documents table; a key
+// that comes back after other keys belongs to its first document, so no line is checked or
+// written twice, and a Doc edited in the grid moves its line to that document.
+struct DocumentGroups {
+    std::vector<ImportDocument> documents;
+    std::vector<int> withoutKey;  // lines whose Doc is empty (only a grid edit makes one)
+};
+DocumentGroups groupByDocument(const ImportLinesTable& lines);
+
+// Reports progress through a long pass: `done` of `total` lines. Called every few hundred lines and
+// once at the end; may be empty.
+using ImportProgress = std::function<void(int done, int total)>;
+
+// What the user sees before confirming: per document its key, number of lines and its debit and
+// credit totals as the check-up sums them (DbCr 1 debit, 2 credit, the amount as a null-safe
+// currency), then the grand totals.
+struct DocumentTotals {
+    QString key;
+    int lines = 0;
+    Money debit;
+    Money credit;
+};
+struct ImportTotals {
+    std::vector<DocumentTotals> documents;
+    int lines = 0;
+    Money debit;
+    Money credit;
+};
+ImportTotals importTotals(const ImportLinesTable& lines);
+
+// An amount as the totals show it: two decimals at least, more when the sheet had them, no
+// thousands separators ("1234.50", "-0.0001").
+QString totalsAmount(Money amount);
+// The totals as a table of plain text, one line per document and a last line "Total", columns
+// aligned, lines ending in "\n": what the batch command prints.
+QString totalsText(const ImportTotals& totals);
+
+}  // namespace agrimor

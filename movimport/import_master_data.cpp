@@ -1,0 +1,100 @@
+#include "movimport/import_master_data.h"
+
+#include "data/data_access.h"
+
+namespace agrimor {
+
+namespace {
+
+// Joins the values of a cache key made of several; no code holds this character.
+QString key(const QString& code, int year, const QString& more = {}) {
+    return code + QChar(0x1f) + QString::number(year) + QChar(0x1f) + more;
+}
+
+}  // namespace
+
+bool ImportMasterData::answer(Test test, const QString& key, const QString& sql,
+                              const Params& params) {
+    QHash<QString, bool>& answers = answers_[test];
+    if (const auto known = answers.constFind(key); known != answers.cend())
+        return *known;
+    const Recordset found = company_.openReadOnly(sql, params);
+    bool valid = !found.isEmpty();
+    if (valid && test == Account) {
+        const Value& level = found.field(QStringLiteral("NivInt"));
+        valid = level.isNull() || level.toInt() == 0;
+    }
+    answers.insert(key, valid);
+    return valid;
+}
+
+bool ImportMasterData::journalNumerator(const QString& journal, int year) {
+    return answer(JournalNumerator, key(journal, year),
+                  QStringLiteral("Select coalesce(Numerado,0) as NumDiario from NumDiar where "
+                                 "Ano=? and Diario=? and Mes=0"),
+                  {year, journal});
+}
+
+bool ImportMasterData::documentNumerator(const QString& type, int year, const QString& series) {
+    return answer(DocumentNumerator, key(type, year, series),
+                  QStringLiteral("Select coalesce(Num,0) as Numerador from NumDoc where Ano=? and "
+                                 "Serie=? and Doc=?"),
+                  {year, series, type});
+}
+
+bool ImportMasterData::account(const QString& account, int year) {
+    return answer(Account, key(account, year),
+                  QStringLiteral("Select Conta,NivInt from POC where Conta=? and Exercicio=?"),
+                  {account, year});
+}
+
+bool ImportMasterData::documentType(const QString& code) {
+    return answer(DocumentType, code, QStringLiteral("Select Codigo from TPDOC where Codigo=?"),
+                  {code});
+}
+
+bool ImportMasterData::sector(const QString& code) {
+    return answer(Sector, code, QStringLiteral("Select Codigo from Sectores where Codigo=?"),
+                  {code});
+}
+
+bool ImportMasterData::journal(const QString& code) {
+    return answer(Journal, code, QStringLiteral("Select Codigo from DIARIO where Codigo=?"),
+                  {code});
+}
+
+bool ImportMasterData::budgetHeading(const QString& code) {
+    return answer(BudgetHeading, code, QStringLiteral("Select Cod from RUBRORC where Cod=?"),
+                  {code});
+}
+
+bool ImportMasterData::costCentre(const QString& code) {
+    return answer(CostCentre, code, QStringLiteral("Select Cod from CCusto where Cod=?"), {code});
+}
+
+bool ImportMasterData::costing(const QString& code) {
+    return answer(Costing, code, QStringLiteral("Select Custeio from Custeio where Custeio=?"),
+                  {code});
+}
+
+bool ImportMasterData::vatCode(const QString& code, int year) {
+    return answer(VatCode, key(code, year),
+                  QStringLiteral("Select CodIVA from PLAIVA where CodIva=? and Exercicio=?"),
+                  {code, year});
+}
+
+bool ImportMasterData::cashFlow(const QString& code, int year) {
+    return answer(CashFlow, key(code, year),
+                  QStringLiteral("Select CodFlux from PLFLUX where CodFlux=? and Exercicio=?"),
+                  {code, year});
+}
+
+bool ImportMasterData::thirdParty(int kind, const QString& code) {
+    if (kind == 1)
+        return answer(Supplier, code, QStringLiteral("Select Codigo from Fornec where Codigo=?"),
+                      {code});
+    return answer(Customer, code, QStringLiteral("Select Codigo from Clientes where Codigo=?"),
+                  {code});
+}
+
+}  // namespace agrimor

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <vector>
+
+namespace agrimor {
+
+class DataAccess;
+
+// The numerators a document is numbered from: its year with its document type and series
+// (NumDoc), and its year with its journal (NumDiar, the yearly row Mes 0).
+struct DocumentNumbering {
+    int year = 0;
+    QString type;
+    QString series;
+    QString journal;
+};
+
+struct ReservedNumbers {
+    int document = 0;  // NumDoc: the document's number
+    int journal = 0;   // NumDiar: its journal number
+};
+
+// Reserves the next document and journal number of every document, in order: documents that share
+// a numerator get consecutive numbers after its last one, in the order given, and the numerator
+// ends at the last of them, as if each document had advanced it by one. Runs inside the caller's
+// transaction and holds each numerator from its first statement on: every numerator is advanced by
+// its count with one UPDATE before it is read back, so two imports at the same moment queue on the
+// row instead of both reading the same last number. A null last number counts as 0. The UPDATEs go
+// in a fixed order (by numerator), so two imports never wait on each other's rows crosswise.
+//
+// A numerator row that does not exist is an error (ImportError): numbering from 1 again would
+// repeat numbers already used. The check-up refuses such documents; the row can only have gone, or
+// the document been edited, since.
+std::vector<ReservedNumbers> reserveNumbers(DataAccess& company,
+                                            const std::vector<DocumentNumbering>& documents);
+
+}  // namespace agrimor

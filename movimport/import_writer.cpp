@@ -1,0 +1,388 @@
+#include "movimport/import_writer.h"
+
+#include <QHash>
+#include <limits>
+#include <optional>
+
+#include "core/null_safe.h"
+#include "data/data_access.h"
+#include "data/day_month_year.h"
+#include "movimport/import_error.h"
+#include "movimport/import_tables.h"
+
+namespace agrimor {
+
+namespace {
+
+using Lines = ImportLinesTable;
+
+constexpr int kProgressStep = 512;
+
+// What a MovCTB column is written from.
+enum class Source {
+    TpTerc,
+    Conta,
+    TpDoc,
+    NumDoc,
+    Serie,
+    NumDiari,
+    Diario,
+    NumLinha,
+    Ref,
+    Terc,
+    DataDoc,
+    Ano,
+    DbCr,
+    Descr,
+    Sector,
+    Valor,
+    RubOrc,
+    CCustOrc,
+    NCont,
+    CodIva,
+    CodFlu,
+    Custeio,
+    Operador,
+    DtReal,
+    LinCC,
+    Versao,
+    Origem,
+    Ligado,
+    Statac,
+    Nat,
+    ErroCtb,
+    MnlAut,
+    Mes,
+    DataR,
+    DataAl,
+    Exercicio,
+    SystemEntryDate,
+    MvDes,
+    CtResp,
+    ValorBase,
+};
+
+std::optional<Source> sourceOf(const QString& column) {
+    static const QHash<QString, Source> sources{
+        {QStringLiteral("TPTERC"), Source::TpTerc},
+        {QStringLiteral("CONTA"), Source::Conta},
+        {QStringLiteral("TPDOC"), Source::TpDoc},
+        {QStringLiteral("NUMDOC"), Source::NumDoc},
+        {QStringLiteral("SERIE"), Source::Serie},
+        {QStringLiteral("NUMDIARI"), Source::NumDiari},
+        {QStringLiteral("DIARIO"), Source::Diario},
+        {QStringLiteral("NUMLINHA"), Source::NumLinha},
+        {QStringLiteral("REF"), Source::Ref},
+        {QStringLiteral("TERC"), Source::Terc},
+        {QStringLiteral("DATADOC"), Source::DataDoc},
+        {QStringLiteral("ANO"), Source::Ano},
+        {QStringLiteral("DBCR"), Source::DbCr},
+        {QStringLiteral("DESCR"), Source::Descr},
+        {QStringLiteral("SECTOR"), Source::Sector},
+        {QStringLiteral("VALOR"), Source::Valor},
+        {QStringLiteral("RUBORC"), Source::RubOrc},
+        {QStringLiteral("CCUSTORC"), Source::CCustOrc},
+        {QStringLiteral("NCONT"), Source::NCont},
+        {QStringLiteral("CODIVA"), Source::CodIva},
+        {QStringLiteral("CODFLU"), Source::CodFlu},
+        {QStringLiteral("CUSTEIO"), Source::Custeio},
+        {QStringLiteral("OPERADOR"), Source::Operador},
+        {QStringLiteral("DTREAL"), Source::DtReal},
+        {QStringLiteral("LINCC"), Source::LinCC},
+        {QStringLiteral("VERSAO"), Source::Versao},
+        {QStringLiteral("ORIGEM"), Source::Origem},
+        {QStringLiteral("LIGADO"), Source::Ligado},
+        {QStringLiteral("STATAC"), Source::Statac},
+        {QStringLiteral("NAT"), Source::Nat},
+        {QStringLiteral("ERROCTB"), Source::ErroCtb},
+        {QStringLiteral("MNLAUT"), Source::MnlAut},
+        {QStringLiteral("MES"), Source::Mes},
+        {QStringLiteral("DATAR"), Source::DataR},
+        {QStringLiteral("DATAAL"), Source::DataAl},
+        {QStringLiteral("EXERCICIO"), Source::Exercicio},
+        {QStringLiteral("SYSTEMENTRYDATE"), Source::SystemEntryDate},
+        {QStringLiteral("MVDES"), Source::MvDes},
+        {QStringLiteral("CTRESP"), Source::CtResp},
+        {QStringLiteral("VALOR_BASE"), Source::ValorBase},
+    };
+    const auto found = sources.constFind(column.toUpper());
+    if (found == sources.cend())
+        return std::nullopt;
+    return *found;
+}
+
+struct TargetColumn {
+    QString name;
+    Source source;
+};
+
+int yearOf(const QString& dataDoc) {
+    bool ok = false;
+    const int year = dataDoc.right(4).toInt(&ok);
+    return ok ? year : 0;
+}
+
+// The role of a line in its document's VAT: 0 none, 1 a line of a VAT code, 2 the code's own VAT
+// account.
+constexpr int kNoVat = 0;
+constexpr int kVatBase = 1;
+constexpr int kVatAccount = 2;
+
+class Writer {
+public:
+    Writer(DataAccess& company, const Lines& lines, const QDateTime& now)
+        : company_(company),
+          lines_(lines),
+          today_(now.date()),
+          entry_(naiveDateTime(
+              now.date(), QTime(now.time().hour(), now.time().minute(), now.time().second()))) {}
+
+    ImportWriteSummary run(const ImportProgress& progress) {
+        const std::vector<ImportDocument> documents = groupByDocument(lines_).documents;
+        ImportWriteSummary summary;
+        std::vector<DocumentNumbering> numbering;
+        for (const ImportDocument& document : documents) {
+            const int first = document.lines.front();
+            numbering.push_back({yearOf(text(first, Lines::DataDoc)), text(first, Lines::TpDoc),
+                                 text(first, Lines::Serie), text(first, Lines::Diario)});
+        }
+        // The numerators first: from here on the transaction holds them.
+        const std::vector<ReservedNumbers> numbers = reserveNumbers(company_, numbering);
+        readVatAccounts(documents, numbering);
+
+        UpdatableRecordset target =
+            company_.openUpdatable(QStringLiteral("MovCTB"), QStringLiteral("Ano=?"), {-1});
+        std::vector<TargetColumn> columns;
+        for (const ColumnInfo& column : target.columns()) {
+            if (const auto source = sourceOf(column.name))
+                columns.push_back({column.name, *source});
+        }
+
+        const int total = lines_.size();
+        int done = 0;
+        for (std::size_t d = 0; d < documents.size(); ++d) {
+            const ImportDocument& document = documents[d];
+            WrittenDocument written{document.key, numbering[d], numbers[d], 0};
+            int lineNumber = 0;
+            int lastGeneralLine = 0;  // none yet in this document
+            for (const int row : document.lines) {
+                if (progress && ++done % kProgressStep == 0)
+                    progress(done, total);
+                const QString conta = text(row, Lines::Conta);
+                if (conta.isEmpty())
+                    continue;
+                if (lineNumber == std::numeric_limits<std::int16_t>::max())
+                    throw ImportError(QString::fromUtf8("O documento %1 excede o número máximo de "
+                                                        "linhas")
+                                          .arg(document.key));
+                ++lineNumber;
+                if (conta.at(0) < QLatin1Char('9'))
+                    lastGeneralLine = lineNumber;
+                Line line{row, written, lineNumber, conta, lastGeneralLine};
+                target.addNew();
+                for (const TargetColumn& column : columns)
+                    target.setField(column.name, valueOf(column.source, line));
+                target.update();
+                ++written.lines;
+            }
+            summary.lines += written.lines;
+            summary.documents.push_back(std::move(written));
+        }
+        // Rows held back for an array-bound insert fail here, not at the commit.
+        company_.engine().flush();
+        if (progress)
+            progress(total, total);
+        return summary;
+    }
+
+private:
+    struct Line {
+        int row;
+        const WrittenDocument& document;
+        int number;
+        const QString& conta;
+        int lastGeneralLine;
+    };
+
+    QString text(int row, int column) const { return nullSafeText(lines_.value(row, column)); }
+
+    // A day-month-year text as a date value; an empty one as null.
+    Value date(const Line& line, int column) {
+        const QString text = this->text(line.row, column);
+        if (text.isEmpty())
+            return {};
+        auto known = dates_.constFind(text);
+        if (known == dates_.cend())
+            known = dates_.insert(text, parseDayMonthYear(text));
+        if (!known->isValid())
+            throw ImportError(
+                QString::fromUtf8("%1 '%2' não é uma data (linha %3 da folha)")
+                    .arg(lines_.columns()[static_cast<std::size_t>(column)].name, text)
+                    .arg(sheetRow(line.row)));
+        return Value(*known);
+    }
+
+    int sheetRow(int row) const {
+        const int number = lines_.sourceRow(row);
+        return number > 0 ? number : row + 1;
+    }
+
+    // The VAT account of every code and year the import uses, read before the first row is added so
+    // that the rows go out in full batches.
+    void readVatAccounts(const std::vector<ImportDocument>& documents,
+                         const std::vector<DocumentNumbering>& numbering) {
+        for (std::size_t d = 0; d < documents.size(); ++d) {
+            const int year = numbering[d].year;
+            for (const int row : documents[d].lines) {
+                const QString code = text(row, Lines::CodIva);
+                if (code.isEmpty())
+                    continue;
+                const QString key = vatKey(code, year);
+                if (vatAccounts_.contains(key))
+                    continue;
+                const Recordset found = company_.openReadOnly(
+                    QStringLiteral("Select CNTIVA from PLAIVA where CodIva=? and Exercicio=?"),
+                    {code, year});
+                vatAccounts_.insert(
+                    key, found.isEmpty() ? std::nullopt
+                                         : std::optional<QString>(nullSafeText(found.field(0))));
+            }
+        }
+    }
+
+    static QString vatKey(const QString& code, int year) {
+        return code + QChar(0x1f) + QString::number(year);
+    }
+
+    int vatRole(const Line& line) const {
+        const QString code = text(line.row, Lines::CodIva);
+        if (code.isEmpty())
+            return kNoVat;
+        const std::optional<QString> account =
+            vatAccounts_.value(vatKey(code, line.document.numbering.year));
+        if (!account)
+            return kNoVat;
+        return line.conta == *account ? kVatAccount : kVatBase;
+    }
+
+    Value valueOf(Source source, const Line& line) {
+        const int row = line.row;
+        switch (source) {
+            case Source::TpTerc:
+                return lines_.value(row, Lines::TpTerc);
+            case Source::Conta:
+                return lines_.value(row, Lines::Conta);
+            case Source::TpDoc:
+                return lines_.value(row, Lines::TpDoc);
+            case Source::NumDoc:
+                return line.document.numbers.document;
+            case Source::Serie:
+                return lines_.value(row, Lines::Serie);
+            case Source::NumDiari:
+                return line.document.numbers.journal;
+            case Source::Diario:
+                return lines_.value(row, Lines::Diario);
+            case Source::NumLinha:
+                return line.number;
+            case Source::Ref:
+                return text(row, Lines::Ref);
+            case Source::Terc:
+                return text(row, Lines::Terc);
+            case Source::DataDoc:
+                return date(line, Lines::DataDoc);
+            case Source::Ano:
+            case Source::Exercicio:
+                return line.document.numbering.year;
+            case Source::DbCr:
+                return lines_.value(row, Lines::DbCr);
+            case Source::Descr:
+                return text(row, Lines::Descr);
+            case Source::Sector:
+                return text(row, Lines::Setor);
+            case Source::Valor:
+                return lines_.value(row, Lines::Valor);
+            case Source::RubOrc:
+                return text(row, Lines::RubOrc);
+            case Source::CCustOrc:
+                return text(row, Lines::CCustOrc);
+            case Source::NCont:
+                return text(row, Lines::NCont);
+            case Source::CodIva:
+                return text(row, Lines::CodIva);
+            case Source::CodFlu:
+                return text(row, Lines::CodFlu);
+            case Source::Custeio:
+                return text(row, Lines::Custeio);
+            case Source::Operador:
+                return text(row, Lines::Operador);
+            case Source::DtReal:
+                return text(row, Lines::DataR).isEmpty() ? date(line, Lines::DataDoc)
+                                                         : date(line, Lines::DataR);
+            case Source::LinCC:
+                return text(row, Lines::LinCC);
+            case Source::Versao:
+                return 0;
+            case Source::Origem:
+                return 9;
+            case Source::Ligado:
+                return 1;
+            case Source::Statac:
+            case Source::Nat:
+                return 2;
+            case Source::ErroCtb:
+                return QString();
+            case Source::MnlAut:
+                return 1;
+            case Source::Mes: {
+                const Value documentDate = date(line, Lines::DataDoc);
+                if (documentDate.isNull())
+                    return {};
+                return QStringLiteral("%1").arg(documentDate.toDate().month(), 2, 10,
+                                                QLatin1Char('0'));
+            }
+            case Source::DataR:
+            case Source::DataAl:
+                return today_;
+            case Source::SystemEntryDate:
+                return entry_;
+            case Source::MvDes:
+                if (line.conta.startsWith(QLatin1Char('9')))
+                    return line.lastGeneralLine;
+                return QStringLiteral("00000");
+            case Source::CtResp:
+                return vatRole(line);
+            case Source::ValorBase:
+                return nullSafeMoney(lines_.value(row, Lines::ValorBase));
+        }
+        return {};
+    }
+
+    DataAccess& company_;
+    const Lines& lines_;
+    Value today_;
+    Value entry_;
+    QHash<QString, QDate> dates_;
+    QHash<QString, std::optional<QString>> vatAccounts_;
+};
+
+ImportError failure(int number, const QString& description) {
+    return ImportError(QStringLiteral("%1 - %2 em GravaMovimentos").arg(number).arg(description));
+}
+
+}  // namespace
+
+ImportWriteSummary writeImportedMovements(DataAccess& company, const ImportLinesTable& lines,
+                                          const QDateTime& now, const ImportProgress& progress) {
+    try {
+        if (!company.inTransaction())
+            throw ImportError(
+                QStringLiteral("a escrita dos movimentos tem de correr numa transação"));
+        return Writer(company, lines, now).run(progress);
+    } catch (const Error& error) {
+        throw failure(error.number(), error.message());
+    } catch (const std::exception& error) {
+        throw failure(ImportError::kNumber, QString::fromLocal8Bit(error.what()));
+    }
+}
+
+}  // namespace agrimor

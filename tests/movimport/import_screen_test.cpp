@@ -1,0 +1,382 @@
+// The movement import screen on the seeded demo, under the offscreen platform: opening and the
+// company list, reading a workbook into the grid as laid out, an import from the confirm button
+// to the rows in the company's database, anomalies pointing at their lines, failures, resizing,
+// and the main window's item.
+
+#include "movimport/screen/import_screen.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPrinter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QTableView>
+#include <QTest>
+
+#include "app/screens.h"
+#include "data/data_access.h"
+#include "movimport/screen/anomaly_rows_model.h"
+#include "movimport/screen/import_totals_dialog.h"
+#include "tests/support/qstring_printer.h"
+#include "tests/support/scripted_prompter.h"
+#include "tests/support/test_databases.h"
+#include "tools/seeder/demo_seeder.h"
+#include "tools/seeder/sample_workbooks.h"
+#include "ui/main_window.h"
+#include "ui/parameters_screen.h"
+
+namespace agrimor {
+namespace {
+
+using L = ImportLinesTable;
+
+const QDateTime kNow(QDate(2026, 12, 20), QTime(16, 45, 10));
+const QString kQuestion =
+    QString::fromUtf8("Vai proceder à importação de Movimentos!\r\nPretende continuar?");
+
+QStringList companyNames() {
+    QStringList names;
+    for (const demo::Company& company : demo::companies())
+        names << company.name;
+    return names;
+}
+
+class ImportScreen : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        seeded_ = new test::TempFolder;
+        demo::seedDemo(seeded_->path());
+    }
+    static void TearDownTestSuite() { delete seeded_; }
+
+    ImportScreen() {
+        // Each test works on a copy of the demo.
+        for (const QString& name : QDir(seeded_->path()).entryList(QDir::Files))
+            QFile::copy(seeded_->file(name), folder.file(name));
+        shared.connect(test::settingsFor(test::EngineKind::Sqlite, folder.path(),
+                                         demo::consolidatedFileName()));
+    }
+
+    void open() {
+        FileDialogs dialogs;
+        dialogs.open = [this](QWidget*, const QString&, const QString& filter) {
+            EXPECT_EQ(filter, QStringLiteral("Excel (*.xls*)"));
+            return chosen;
+        };
+        screen = std::make_unique<FrmImportarMovCTB>(shared, prompter, companyNames(),
+                                                     folder.path(), dialogs);
+        screen->setClock([] { return kNow; });
+        screen->setDialogRunner([this](QDialog& dialog) {
+            if (const auto* totals = qobject_cast<ImportTotalsDialog*>(&dialog))
+                totalsRows = totals->model().rowCount();
+            else if (const auto* parameters = qobject_cast<FrmParametros*>(&dialog))
+                parametersOf = parameters->bd();
+        });
+        screen->show();
+    }
+
+    void choose(const QString& base, WorkbookFormat format = WorkbookFormat::Xlsx) {
+        chosen = folder.file(demo::sampleFileName(base, format));
+        screen->button(QStringLiteral("btFx"))->click();
+    }
+
+    std::int64_t written(const char* where = "Origem = 9") {
+        return demo::openDatabase(folder.file(demo::companies().front().file))
+            ->openReadOnly(QStringLiteral("SELECT count(*) FROM MovCTB WHERE ") +
+                           QLatin1String(where))
+            .field(0)
+            .toInt();
+    }
+
+    static test::TempFolder* seeded_;
+    test::TempFolder folder;
+    DataAccess shared;
+    test::ScriptedPrompter prompter;
+    std::unique_ptr<FrmImportarMovCTB> screen;
+    QString chosen;
+    int totalsRows = -1;
+    int parametersOf = 0;
+};
+
+test::TempFolder* ImportScreen::seeded_ = nullptr;
+
+TEST_F(ImportScreen, opens_cleared_on_the_first_company_with_its_captions) {
+    open();
+    EXPECT_EQ(screen->windowTitle(), QStringLiteral("Importar Movimentos"));
+    EXPECT_EQ(screen->titleLabel()->text(), QStringLiteral("Importar Movimentos --- Velmor"));
+    ASSERT_EQ(screen->companyList()->count(), 6);
+    EXPECT_EQ(screen->companyList()->itemText(2), QString::fromUtf8("Velmor Mediação"));
+    EXPECT_EQ(screen->companyList()->currentIndex(), 0);
+    EXPECT_NE(screen->company(), nullptr);
+    EXPECT_TRUE(prompter.texts().isEmpty());
+    EXPECT_FALSE(screen->grid()->isVisible());
+    EXPECT_FALSE(screen->progressBar()->isVisible());
+    EXPECT_TRUE(screen->fileField()->text().isEmpty());
+
+    const auto check = [this](const char* name, const char* caption, const char* tip) {
+        QPushButton* b = screen->button(QString::fromLatin1(name));
+        ASSERT_NE(b, nullptr) << name;
+        if (caption) {
+            EXPECT_EQ(b->text(), QString::fromUtf8(caption));
+        }
+        EXPECT_EQ(b->toolTip(), QString::fromUtf8(tip));
+    };
+    check("btFx", nullptr, "Lista de ficheios a importar.");
+    check("btParametros", "&Parâmetros", "Parâmetros Empresa.");
+    check("btConf", "&Confirmar", "Confirmar.");
+    check("btCancelar", "C&ancelar", "Cancelar.");
+    check("btSair", "&Sair", "Abandonar.");
+    EXPECT_EQ(screen->companyList()->toolTip(), QStringLiteral("Empresa."));
+
+    // Confirming with nothing read says so and leaves the screen as it is.
+    screen->button(QStringLiteral("btConf"))->click();
+    EXPECT_EQ(
+        prompter.texts(),
+        QStringList{QString::fromUtf8(
+            "Não há movimentos a importar: escolha o ficheiro Excel e a folha dos movimentos.")});
+    EXPECT_TRUE(screen->isVisible());
+}
+
+TEST_F(ImportScreen, a_workbook_fills_the_grid_laid_out_column_by_column) {
+    open();
+    chosen.clear();
+    screen->button(QStringLiteral("btFx"))->click();
+    EXPECT_TRUE(screen->fileField()->text().isEmpty());
+    EXPECT_FALSE(screen->grid()->isVisible());
+
+    choose(demo::kMovementSample);
+    EXPECT_EQ(screen->fileField()->text(), chosen);
+    ASSERT_EQ(screen->sheetList()->count(), 1);
+    EXPECT_EQ(screen->sheetList()->currentItem()->text(), demo::kMovementSample);
+    EXPECT_TRUE(screen->grid()->isVisible());
+    const int lines = static_cast<int>(demo::movementSampleSheet({}).rows.size()) - 1;
+    EXPECT_EQ(screen->grid()->model()->rowCount(), lines);
+
+    const char* captions[] = {"Tp.", "Conta ",     "Terceiro", "Doc.",       "Data Doc.", "Valor",
+                              "DC",  "Descritivo", "Setor",    "Dia.",       "Rub",       "C.Custo",
+                              "Sé.", "NIF",        "IVA",      "Fluxo",      "Cust.",     "Ref.",
+                              "Op.", "Data Real.", "LCC",      "Valor Base", "Doc"};
+    const int widths[] = {400, 1200, 1200, 500,  1100, 1000, 400, 3000, 700, 500,  1000, 1000,
+                          400, 1000, 1000, 1000, 1000, 2000, 700, 1100, 600, 1000, 400};
+    QAbstractItemModel* model = screen->grid()->model();
+    for (int c = 0; c < L::MaxColumns; ++c) {
+        EXPECT_EQ(model->headerData(c, Qt::Horizontal).toString(), QString::fromUtf8(captions[c]));
+        EXPECT_EQ(screen->grid()->columnWidth(c), widths[c] / 15) << c;
+    }
+    EXPECT_EQ(screen->grid()->font().family(), QStringLiteral("Verdana"));
+    EXPECT_EQ(screen->grid()->font().pointSize(), 8);
+    // Rows are headed by their sheet row; amounts show two decimals.
+    EXPECT_EQ(model->headerData(0, Qt::Vertical).toInt(), 2);
+    const QString amount = model->index(0, L::Valor).data().toString();
+    EXPECT_EQ(amount.size() - amount.indexOf(QLocale().decimalPoint()), 3) << amount.toStdString();
+
+    // An edit in the grid reaches the lines table the import reads.
+    EXPECT_TRUE(model->flags(model->index(0, L::Descr)) & Qt::ItemIsEditable);
+    ASSERT_TRUE(model->setData(model->index(0, L::Descr), QStringLiteral("Corrigido")));
+    EXPECT_EQ(screen->lines().value(0, L::Descr).toText(), QStringLiteral("Corrigido"));
+
+    // A file that is no workbook: a message, nothing left to confirm.
+    QFile junk(folder.file(QStringLiteral("lixo.xlsx")));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write("not a workbook");
+    junk.close();
+    chosen = junk.fileName();
+    screen->button(QStringLiteral("btFx"))->click();
+    ASSERT_EQ(prompter.texts().size(), 1);
+    EXPECT_TRUE(prompter.lastText().endsWith(QStringLiteral(" - Abrir_Ficheiro_Excel")));
+}
+
+TEST_F(ImportScreen, confirm_imports_the_demo_movements_and_clears_the_screen) {
+    open();
+    choose(demo::kMovementSample);
+    const int lines = screen->lines().size();
+    prompter.answer(Answer::Ok);
+    screen->button(QStringLiteral("btConf"))->click();
+    EXPECT_EQ(prompter.texts(),
+              (QStringList{QStringLiteral("Empresa:  Velmor\r\nCheckUp efetuado com sucesso!"),
+                           kQuestion, QStringLiteral("Tarefa Terminada!")}));
+    EXPECT_GT(totalsRows, 1);
+    EXPECT_EQ(written(), lines);
+    EXPECT_EQ(written("Origem = 9 AND DataR = '2026-12-20 00:00:00'"), lines);
+    // Cleared: nothing left to import twice.
+    EXPECT_FALSE(screen->grid()->isVisible());
+    EXPECT_EQ(screen->lines().size(), 0);
+    EXPECT_TRUE(screen->fileField()->text().isEmpty());
+    EXPECT_FALSE(screen->progressBar()->isVisible());
+    EXPECT_EQ(screen->progressBar()->value(), lines);  // it went all the way
+
+    // Cancel in the question writes nothing and keeps the grid.
+    prompter.clear();
+    choose(demo::kMovementSample, WorkbookFormat::Xls);
+    prompter.answer(Answer::Cancel);
+    screen->button(QStringLiteral("btConf"))->click();
+    EXPECT_EQ(prompter.texts().size(), 2);
+    EXPECT_EQ(written(), lines);
+    EXPECT_TRUE(screen->grid()->isVisible());
+    EXPECT_EQ(screen->lines().size(), lines);
+}
+
+TEST_F(ImportScreen, anomalies_shade_their_lines_and_lead_to_them) {
+    open();
+    choose(demo::kAnomalySample);
+    screen->button(QStringLiteral("btConf"))->click();
+    ASSERT_EQ(prompter.texts().size(), 2);
+    EXPECT_TRUE(prompter.texts().front().contains(QStringLiteral("Anomalias detetadas!")));
+    EXPECT_EQ(prompter.lastText(), QString::fromUtf8("Deve corrigir o excel de importação!"));
+    EXPECT_EQ(written(), 0);
+
+    QListWidget* list = screen->anomalyList();
+    ASSERT_TRUE(list->isVisible());
+    ASSERT_GT(list->count(), 20);
+    // The first anomaly: the series of AN01's second line, sheet row 3.
+    EXPECT_EQ(list->item(0)->text(),
+              QString::fromUtf8("Linha 3: A série tem de ser igual no documento, AN01"));
+    EXPECT_TRUE(screen->gridModel().isShaded(1));
+    EXPECT_FALSE(screen->gridModel().isShaded(0));
+    EXPECT_EQ(screen->grid()->model()->index(1, 0).data(Qt::ToolTipRole).toString(),
+              QString::fromUtf8("A série tem de ser igual no documento, AN01\n"
+                                "Não existe numerador do tipo documento para o documento, AN01"));
+
+    list->setCurrentRow(list->count() - 1);
+    const QModelIndexList selected = screen->grid()->selectionModel()->selectedRows();
+    ASSERT_EQ(selected.size(), 1);
+    EXPECT_EQ(screen->lines().value(selected.front().row(), L::Doc).toText(),
+              QStringLiteral("AN22"));
+}
+
+TEST_F(ImportScreen, a_write_failure_rolls_back_and_names_the_company) {
+    demo::openDatabase(folder.file(demo::companies().front().file))
+        ->execute(QStringLiteral(
+            "CREATE TRIGGER falha BEFORE INSERT ON MovCTB WHEN NEW.Origem = 9 AND NEW.NumLinha = 2 "
+            "BEGIN SELECT RAISE(ABORT, 'linha recusada'); END"));
+    open();
+    choose(demo::kMovementSample);
+    prompter.answer(Answer::Ok);
+    screen->button(QStringLiteral("btConf"))->click();
+    ASSERT_EQ(prompter.texts().size(), 3);
+    EXPECT_TRUE(prompter.lastText().startsWith(QStringLiteral("Empresa: Velmor\n\rErro: ")));
+    EXPECT_TRUE(prompter.lastText().endsWith(QStringLiteral("linha recusada em GravaMovimentos")))
+        << prompter.lastText().toStdString();
+    EXPECT_EQ(written(), 0);
+    EXPECT_FALSE(screen->company()->inTransaction());
+    EXPECT_FALSE(screen->grid()->isVisible());
+}
+
+TEST_F(ImportScreen, company_selection_tells_of_missing_or_wrong_parameters) {
+    shared.execute(QStringLiteral("DELETE FROM zeb_CNS_Parametros WHERE BD = 2"));
+    shared.execute(
+        QStringLiteral("UPDATE zeb_CNS_Parametros SET Empresa = 'nada.db' WHERE BD = 3"));
+    open();
+    screen->companyList()->setCurrentIndex(1);
+    screen->selectCompany();
+    EXPECT_EQ(prompter.lastText(),
+              QString::fromUtf8("Faltam os parâmetros de ligação à Empresa Velmor Holding!"));
+    EXPECT_EQ(screen->titleLabel()->text(),
+              QStringLiteral("Importar Movimentos --- Velmor Holding"));
+    EXPECT_EQ(screen->company(), nullptr);
+
+    screen->companyList()->setCurrentIndex(2);
+    screen->selectCompany();
+    EXPECT_EQ(prompter.lastText(),
+              QString::fromUtf8("Não foi possível abrir a Empresa indicada !"));
+    EXPECT_EQ(screen->company(), nullptr);
+
+    screen->button(QStringLiteral("btParametros"))->click();
+    EXPECT_EQ(parametersOf, 3);
+
+    // Cancelar goes back to the first company.
+    screen->button(QStringLiteral("btCancelar"))->click();
+    EXPECT_EQ(screen->companyList()->currentIndex(), 0);
+    EXPECT_NE(screen->company(), nullptr);
+}
+
+TEST_F(ImportScreen, the_grid_and_buttons_follow_the_window_and_a_tiny_one_does_no_harm) {
+    open();
+    choose(demo::kMovementSample);
+    screen->resize(1200, 700);
+    QCoreApplication::processEvents();
+    const QWidget* area = screen->grid()->parentWidget();
+    EXPECT_EQ(area->geometry(), QRect(0, 113, 1200 - 13, 700 - 166));
+    EXPECT_EQ(screen->button(QStringLiteral("btConf"))->y(), 700 - 26);
+    QPushButton* sair = screen->button(QStringLiteral("btSair"));
+    EXPECT_EQ(screen->button(QStringLiteral("btParametros"))->pos(),
+              QPoint(1200 - sair->width() - 13, 700 - 40));
+
+    screen->resize(300, 120);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(area->geometry(), QRect(0, 113, 1200 - 13, 700 - 166));
+}
+
+TEST(ImportTotals, are_shown_read_only_with_a_total_row_and_print) {
+    ImportTotals totals;
+    totals.documents = {{QStringLiteral("FC1"), 2, Money::fromWhole(10), Money::fromWhole(10)},
+                        {QStringLiteral("FT7"), 3, Money::fromUnits(15), Money::fromUnits(15)}};
+    totals.lines = 5;
+    totals.debit = totals.credit = Money::fromUnits(100015);
+    ImportTotalsDialog dialog(totals, QStringLiteral("Velmor"));
+    const ImportTotalsModel& model = dialog.model();
+    ASSERT_EQ(model.rowCount(), 3);
+    EXPECT_EQ(model.headerData(2, Qt::Horizontal).toString(), QString::fromUtf8("Débito"));
+    EXPECT_EQ(model.index(1, ImportTotalsModel::Debito).data().toString(),
+              QStringLiteral("0.0015"));
+    EXPECT_EQ(model.index(2, ImportTotalsModel::Documento).data().toString(),
+              QStringLiteral("Total"));
+    EXPECT_EQ(model.index(2, ImportTotalsModel::Credito).data().toString(),
+              QStringLiteral("10.0015"));
+    EXPECT_FALSE(model.flags(model.index(0, 0)) & Qt::ItemIsEditable);
+
+    test::TempFolder folder;
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(folder.file(QStringLiteral("totais.pdf")));
+    printImportTotals(totals, QStringLiteral("Velmor"), printer);
+    EXPECT_GT(QFileInfo(printer.outputFileName()).size(), 1000);
+}
+
+TEST(ImportScreenItem, the_main_window_opens_the_screen_not_modal_and_sair_closes_it) {
+    test::TempFolder folder;
+    demo::seedDemo(folder.path());
+    DataAccess shared;
+    shared.connect(
+        test::settingsFor(test::EngineKind::Sqlite, folder.path(), demo::consolidatedFileName()));
+    MainWindow window(
+        std::make_unique<QSettings>(folder.file(QStringLiteral("w.ini")), QSettings::IniFormat));
+    addWorkingScreens(window, shared, folder.path());
+    window.show();
+    QAction* item = window.findChild<QAction*>(QStringLiteral("ImpMov"));
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->text(), QStringLiteral("&Importar Movimentos"));
+
+    item->trigger();
+    item->trigger();  // each opening is a fresh screen
+    ASSERT_EQ(window.mdiArea()->subWindowList().size(), 2);
+    auto* screen = qobject_cast<FrmImportarMovCTB*>(window.mdiArea()->subWindowList()[0]->widget());
+    ASSERT_NE(screen, nullptr);
+    EXPECT_FALSE(screen->isModal());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+
+    QPointer<FrmImportarMovCTB> gone(screen);
+    screen->button(QStringLiteral("btSair"))->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(gone.isNull());
+    ASSERT_EQ(window.mdiArea()->subWindowList().size(), 1);
+
+    // Closed by its frame, the screen goes as well.
+    QPointer<QWidget> second(window.mdiArea()->subWindowList()[0]->widget());
+    window.mdiArea()->subWindowList()[0]->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(second.isNull());
+    EXPECT_TRUE(window.mdiArea()->subWindowList().isEmpty());
+}
+
+}  // namespace
+}  // namespace agrimor

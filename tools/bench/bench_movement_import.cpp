@@ -1,0 +1,464 @@
+// bench-movement-import [--odbc] [N ...]
+// A clean movement sheet of N lines (100,000 by default) in documents of 2 to 8 lines, on a
+// company's master data of a few hundred codes, goes through the whole import as the screen runs
+// it: the workbook (.xlsx) is read into the import tables, checked and written in one transaction.
+// For each phase it prints wall time, lines per second, statements sent to the company database
+// per 1,000 lines (as the data-access component counts them; an array-bound batch counts once) and
+// peak memory (VmHWM, reset before each phase; the workbook is parsed in a child process of its
+// own, not counted here; the sheet is made in another child beforehand). In the same run the rows
+// the import wrote are read back and inserted into an empty database with one reused prepared
+// INSERT in one transaction (on SQLite through the sqlite3 C API, on ODBC through the engine's
+// array-bound insert): the limit the writing is compared with. Defaults: N = 100000 on SQLite, then
+// 100000 through the SQLite ODBC driver.
+
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <random>
+
+#include "data/data_access.h"
+#include "data/db_error.h"
+#include "data/sqlite_engine.h"
+#include "movimport/import_checkup.h"
+#include "movimport/import_error.h"
+#include "movimport/import_tables.h"
+#include "movimport/import_writer.h"
+#include "movimport/movement_sheet_reader.h"
+#include "tools/seeder/demo_seeder.h"
+#include "tools/seeder/sample_workbooks.h"
+#include "workbook/workbook.h"
+#include "workbook/workbook_writer.h"
+
+namespace {
+
+using namespace agrimor;
+using demo::Movement;
+
+constexpr int kYear = 2024;
+constexpr int kParties = 200;
+constexpr int kChunk = 20000;
+
+QString code(const char* prefix, int n, int width = 4) {
+    return QLatin1String(prefix) + QStringLiteral("%1").arg(n, width, 10, QLatin1Char('0'));
+}
+
+QStringList generalAccounts() {
+    QStringList accounts;
+    for (int i = 0; i < 10; ++i)
+        accounts << QStringLiteral("62%1").arg(11 + i) << QStringLiteral("71%1").arg(11 + i)
+                 << QStringLiteral("31%1").arg(11 + i);
+    return accounts;
+}
+
+QStringList class9Accounts() {
+    QStringList accounts;
+    for (int i = 0; i < 10; ++i)
+        accounts << QStringLiteral("92%1").arg(11 + i);
+    return accounts;
+}
+
+struct DocumentType {
+    const char* type;
+    const char* journal;
+};
+constexpr DocumentType kTypes[] = {{"FC", "01"}, {"FT", "02"}, {"RC", "04"}, {"PG", "04"}};
+
+// The sheet's lines: balanced documents of 2 to 8 lines, every code in the master data.
+std::vector<std::vector<Cell>> sheetRows(int lines) {
+    std::mt19937_64 random(2024);
+    const auto pick = [&random](int n) {
+        return std::uniform_int_distribution<int>(0, n - 1)(random);
+    };
+    const QStringList general = generalAccounts();
+    const QStringList analytic = class9Accounts();
+    std::vector<std::vector<Cell>> rows{demo::movementHeader()};
+    rows.reserve(static_cast<std::size_t>(lines) + 1);
+    int document = 0;
+    while (static_cast<int>(rows.size()) - 1 < lines) {
+        const int size = std::min(lines - static_cast<int>(rows.size()) + 1, 2 + pick(7));
+        const DocumentType& type = kTypes[++document % 4];
+        const QDate date = QDate(kYear, 1, 1).addDays(document % 360);
+        const QString key = QStringLiteral("D%1").arg(document);
+        std::int64_t balance = 0;
+        for (int l = 1; l <= size; ++l) {
+            Movement m;
+            m.tpDoc = QLatin1String(type.type);
+            m.diario = QLatin1String(type.journal);
+            m.sector = code("0", 1 + document % 5, 1);
+            m.dataDoc = date;
+            m.dataR = date;
+            m.descr = QStringLiteral("Documento %1 linha %2").arg(document).arg(l);
+            m.ref = QStringLiteral("%1 %2/%3").arg(m.tpDoc).arg(document).arg(l);
+            m.operador = QStringLiteral("bench");
+            m.conta = pick(7) == 0 ? analytic.at(pick(10)) : general.at(pick(30));
+            // The last line balances the document.
+            std::int64_t cents = 1 + pick(500000);
+            if (l == size) {
+                m.dbCr = balance > 0 ? 2 : 1;
+                cents = std::llabs(balance);
+            } else {
+                m.dbCr = l % 2 ? 1 : 2;
+            }
+            balance += m.dbCr == 1 ? cents : -cents;
+            m.valor = Money::fromUnits(cents * 100);
+            if (pick(3) == 0) {
+                m.codIva = pick(2) ? QStringLiteral("IVA23") : QStringLiteral("ISE");
+                m.valorBase = m.valor;
+            }
+            if (pick(4) == 0) {
+                m.rubOrc = code("R", 1 + pick(10), 2);
+                m.cCustOrc = code("CC", 1 + pick(10), 2);
+                m.custeio = code("P", 1 + pick(10));
+                m.codFlu = code("F", 1 + pick(5), 1);
+            }
+            if (pick(3) == 0) {
+                m.tpTerc = 1 + pick(2);
+                m.terc = code(m.tpTerc == 1 ? "F" : "C", 1 + pick(kParties));
+            }
+            rows.push_back(demo::movementRow(m, key));
+        }
+    }
+    return rows;
+}
+
+void seedCompany(const QString& file) {
+    auto db = demo::createCompanyDatabase(file);
+    Transaction transaction(*db);
+    Engine& engine = db->engine();
+    const auto insert = [&engine](const char* sql, const Params& params) {
+        engine.execute(QString::fromLatin1(sql), params);
+    };
+    for (const QString& account :
+         generalAccounts() + class9Accounts() + QStringList{QStringLiteral("2432")})
+        insert("INSERT INTO POC (Conta, Exercicio, NivInt) VALUES (?, ?, 0)", {account, kYear});
+    for (const DocumentType& type : kTypes) {
+        insert("INSERT INTO TpDoc (Codigo) VALUES (?)", {QString::fromLatin1(type.type)});
+        insert("INSERT INTO NumDoc (Ano, Serie, Doc, Num) VALUES (?, '1', ?, 100)",
+               {kYear, QString::fromLatin1(type.type)});
+    }
+    for (const char* journal : {"01", "02", "04"}) {
+        insert("INSERT INTO DIARIO (Codigo) VALUES (?)", {QString::fromLatin1(journal)});
+        insert("INSERT INTO NumDiar (Ano, Diario, Mes, Numerado) VALUES (?, ?, 0, 100)",
+               {kYear, QString::fromLatin1(journal)});
+    }
+    for (int i = 1; i <= 5; ++i) {
+        insert("INSERT INTO Sectores (Codigo) VALUES (?)", {code("0", i, 1)});
+        insert("INSERT INTO PLFLUX (CodFlux, Exercicio) VALUES (?, ?)", {code("F", i, 1), kYear});
+    }
+    for (int i = 1; i <= 10; ++i) {
+        insert("INSERT INTO RUBRORC (Cod) VALUES (?)", {code("R", i, 2)});
+        insert("INSERT INTO CCusto (Cod) VALUES (?)", {code("CC", i, 2)});
+        insert("INSERT INTO Custeio (Custeio) VALUES (?)", {code("P", i)});
+    }
+    insert("INSERT INTO PLAIVA (CodIva, Exercicio, CNTIVA) VALUES ('IVA23', ?, '2432')", {kYear});
+    insert("INSERT INTO PLAIVA (CodIva, Exercicio) VALUES ('ISE', ?)", {kYear});
+    for (int i = 1; i <= kParties; ++i) {
+        insert("INSERT INTO Fornec (Codigo) VALUES (?)", {code("F", i)});
+        insert("INSERT INTO Clientes (Codigo) VALUES (?)", {code("C", i)});
+    }
+    transaction.commit();
+}
+
+ConnectionSettings settingsFor(bool odbc, const QString& folder, const QString& file) {
+    ConnectionSettings settings;
+    settings.server = odbc ? QStringLiteral("odbc") : QStringLiteral("sqlite");
+    settings.database = file;
+    settings.user = QStringLiteral("bench");
+    settings.dataFolder = folder;
+    if (odbc)
+        settings.odbc.driver = QStringLiteral("SQLite3");
+    return settings;
+}
+
+double seconds(const QElapsedTimer& timer) {
+    return static_cast<double>(timer.nsecsElapsed()) / 1e9;
+}
+
+long peakKiB() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').front().toLong();
+    }
+    return -1;
+}
+
+void resetPeak() {
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
+
+struct Figures {
+    double seconds = 0;
+    std::int64_t statements = -1;  // -1: not counted
+    long peak = 0;
+};
+
+void print(const char* what, const Figures& f, int lines) {
+    std::printf("  %-26s %7.2f s %9.0f lines/s", what, f.seconds, lines / f.seconds);
+    if (f.statements >= 0)
+        std::printf(" %8.2f statements/1000 lines",
+                    1000.0 * static_cast<double>(f.statements) / lines);
+    else
+        std::printf(" %31s", "");
+    std::printf("  peak %6.1f MB\n", static_cast<double>(f.peak) / 1024.0);
+}
+
+// Inserts rows with one reused prepared statement: through the sqlite3 C API, or through the
+// engine's array-bound insert on ODBC. Returns the seconds spent binding and executing.
+class InsertLimit {
+public:
+    InsertLimit(DataAccess& db, bool odbc, const QString& sql) : db_(db), odbc_(odbc), sql_(sql) {
+        if (!odbc_) {
+            handle_ = dynamic_cast<SqliteEngine&>(db_.engine()).handle();
+            const QByteArray text = sql.toUtf8();
+            sqlite3_prepare_v2(handle_, text.constData(), -1, &statement_, nullptr);
+        }
+    }
+    ~InsertLimit() { sqlite3_finalize(statement_); }
+    InsertLimit(const InsertLimit&) = delete;
+    InsertLimit& operator=(const InsertLimit&) = delete;
+
+    double insert(const std::vector<Params>& rows) {
+        QElapsedTimer timer;
+        timer.start();
+        if (odbc_) {
+            for (const Params& row : rows)
+                db_.engine().insert(sql_, row);
+            db_.engine().flush();
+            return seconds(timer);
+        }
+        for (const Params& row : rows) {
+            for (int i = 0; i < row.size(); ++i)
+                bind(i + 1, row[i]);
+            if (sqlite3_step(statement_) != SQLITE_DONE)
+                throw DbError(1, QString::fromUtf8(sqlite3_errmsg(handle_)));
+            sqlite3_reset(statement_);
+        }
+        return seconds(timer);
+    }
+
+private:
+    void bind(int index, const Value& v) {
+        switch (v.kind()) {
+            case Value::Kind::Null:
+                sqlite3_bind_null(statement_, index);
+                break;
+            case Value::Kind::Integer:
+                sqlite3_bind_int64(statement_, index, v.toInt());
+                break;
+            case Value::Kind::Real:
+            case Value::Kind::Money:
+                sqlite3_bind_double(statement_, index, v.toDouble());
+                break;
+            case Value::Kind::Text: {
+                const QString s = v.toText();
+                sqlite3_bind_text16(statement_, index, s.utf16(), static_cast<int>(s.size() * 2),
+                                    SQLITE_TRANSIENT);
+                break;
+            }
+            case Value::Kind::DateTime: {
+                const QByteArray d =
+                    v.toDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")).toUtf8();
+                sqlite3_bind_text(statement_, index, d.constData(), static_cast<int>(d.size()),
+                                  SQLITE_TRANSIENT);
+                break;
+            }
+        }
+    }
+
+    DataAccess& db_;
+    bool odbc_;
+    QString sql_;
+    sqlite3* handle_ = nullptr;
+    sqlite3_stmt* statement_ = nullptr;
+};
+
+// The rows the import wrote, read back in chunks and inserted into `limit`'s database.
+class Copier : public RowSink {
+public:
+    explicit Copier(DataAccess& target, bool odbc) : target_(target), odbc_(odbc) {}
+
+    void columns(const QList<ColumnInfo>& columns) override {
+        QStringList names;
+        for (const ColumnInfo& column : columns)
+            if (column.name.compare(QLatin1String("DBTS"), Qt::CaseInsensitive) != 0)
+                names << column.name;
+            else
+                skip_ = static_cast<int>(names.size());
+        limit_ = std::make_unique<InsertLimit>(
+            target_, odbc_,
+            QStringLiteral("INSERT INTO MovCTB (%1) VALUES (%2)")
+                .arg(names.join(QStringLiteral(", ")),
+                     QStringLiteral("?, ").repeated(names.size()).chopped(2)));
+    }
+    bool row(std::vector<Value>& values) override {
+        Params row;
+        row.reserve(static_cast<qsizetype>(values.size()));
+        for (int c = 0; c < static_cast<int>(values.size()); ++c)
+            if (c != skip_)
+                row.push_back(std::move(values[static_cast<std::size_t>(c)]));
+        chunk_.push_back(std::move(row));
+        if (chunk_.size() >= static_cast<std::size_t>(kChunk))
+            send();
+        return true;
+    }
+    double finish() {
+        send();
+        return seconds_;
+    }
+
+private:
+    void send() {
+        if (!chunk_.empty())
+            seconds_ += limit_->insert(chunk_);
+        chunk_.clear();
+    }
+
+    DataAccess& target_;
+    bool odbc_;
+    int skip_ = -1;
+    std::unique_ptr<InsertLimit> limit_;
+    std::vector<Params> chunk_;
+    double seconds_ = 0;
+};
+
+// Reads MovCTB of `source` on SQLite directly (the rows to copy are not part of the measure).
+double insertLimit(const QString& folder, bool odbc) {
+    const QString file = QStringLiteral("Limite.db");
+    demo::createCompanyDatabase(folder + QLatin1Char('/') + file).reset();
+    DataAccess target;
+    target.connect(settingsFor(odbc, folder, file));
+    DataAccess source;
+    source.connect(settingsFor(false, folder, QStringLiteral("Empresa.db")));
+    Copier copier(target, odbc);
+    QElapsedTimer timer;
+    timer.start();
+    target.beginTransaction();
+    double total = seconds(timer);
+    source.queryEach(QStringLiteral("SELECT * FROM MovCTB"), {}, copier);
+    total += copier.finish();
+    timer.restart();
+    target.commit();
+    return total + seconds(timer);
+}
+
+void runCase(bool odbc, int lines) {
+    QTemporaryDir folder;
+    if (!folder.isValid())
+        throw std::runtime_error("no temporary folder");
+    std::printf("%s, %d lines:\n", odbc ? "ODBC (SQLite ODBC driver)" : "SQLite", lines);
+    std::fflush(stdout);
+    QElapsedTimer timer;
+    timer.start();
+    const QString book = folder.filePath(QStringLiteral("Movimentos.xlsx"));
+    // In a child, so that the memory the sheet took while it was made does not count below.
+    const pid_t child = fork();
+    if (child == 0) {
+        int status = 0;
+        try {
+            writeWorkbook(book, {SheetData{QStringLiteral("Movimentos"), sheetRows(lines), {}}},
+                          WorkbookFormat::Xlsx);
+            seedCompany(folder.filePath(QStringLiteral("Empresa.db")));
+        } catch (...) {
+            status = 1;
+        }
+        _exit(status);
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0)
+        throw std::runtime_error("the sheet or the company could not be made");
+    std::printf("  (sheet written and company seeded in %.1f s)\n", seconds(timer));
+
+    ImportLinesTable table;
+    ImportDocumentsTable documents;
+    resetPeak();
+    timer.restart();
+    readMovementSheet(*Workbook::open(book), QStringLiteral("Movimentos"), table, documents);
+    const Figures read{seconds(timer), -1, peakKiB()};
+    if (table.size() != lines)
+        throw std::runtime_error("the sheet did not read whole");
+
+    DataAccess company;
+    company.connect(settingsFor(odbc, folder.path(), QStringLiteral("Empresa.db")));
+    std::int64_t before = company.roundTrips();
+    resetPeak();
+    timer.restart();
+    const std::vector<ImportAnomaly> anomalies = checkImportLines(company, table);
+    const Figures checkUp{seconds(timer), company.roundTrips() - before, peakKiB()};
+    if (!anomalies.empty())
+        throw std::runtime_error(
+            (QStringLiteral("unexpected anomaly: ") + anomalies.front().text).toStdString());
+
+    before = company.roundTrips();
+    resetPeak();
+    timer.restart();
+    ImportWriteSummary summary;
+    {
+        Transaction transaction(company);
+        summary = writeImportedMovements(company, table, QDateTime::currentDateTime());
+        transaction.commit();
+    }
+    const Figures writing{seconds(timer), company.roundTrips() - before, peakKiB()};
+    company.close();
+
+    resetPeak();
+    const double limit = insertLimit(folder.path(), odbc);
+    const Figures limitFigures{limit, -1, peakKiB()};
+
+    print("read (.xlsx)", read, lines);
+    print("check-up", checkUp, lines);
+    print("writing", writing, lines);
+    print("check-up and writing",
+          {checkUp.seconds + writing.seconds, checkUp.statements + writing.statements,
+           std::max(checkUp.peak, writing.peak)},
+          lines);
+    print(odbc ? "limit: engine insert" : "limit: sqlite3 INSERT", limitFigures, lines);
+    std::printf("  writing / limit: %.2f   written: %d lines in %zu documents\n\n",
+                writing.seconds / limit, summary.lines, summary.documents.size());
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    std::vector<std::pair<bool, int>> cases;
+    bool odbc = false;
+    for (int i = 1; i < argc; ++i) {
+        const QString arg = QString::fromLocal8Bit(argv[i]);
+        if (arg == QLatin1String("--odbc")) {
+            odbc = true;
+            continue;
+        }
+        bool ok = false;
+        const int n = arg.toInt(&ok);
+        if (!ok || n < 2) {
+            std::fprintf(stderr, "usage: bench-movement-import [--odbc] [N ...]\n");
+            return 2;
+        }
+        cases.emplace_back(odbc, n);
+    }
+    if (cases.empty())
+        cases = {{false, 100000}, {true, 100000}};
+    try {
+        for (const auto& [viaOdbc, lines] : cases)
+            runCase(viaOdbc, lines);
+        return 0;
+    } catch (const Error& error) {
+        std::fprintf(stderr, "error: %d - %s\n", error.number(), qPrintable(error.message()));
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "error: %s\n", error.what());
+    }
+    return 1;
+}
