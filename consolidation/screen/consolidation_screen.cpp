@@ -1,5 +1,6 @@
 #include "consolidation/screen/consolidation_screen.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>

@@ -23,8 +23,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include "ui/main_window.h"
-#include "ui/parameters_screen.h"
 #include "app/screens.h"
 #include "class9/screen/account_delegate.h"
 #include "class9/screen/account_lookup.h"
@@ -32,6 +30,8 @@
 #include "tests/support/test_databases.h"
 #include "tools/seeder/class9_months.h"
 #include "tools/seeder/demo_seeder.h"
+#include "ui/main_window.h"
+#include "ui/parameters_screen.h"
 
 namespace agrimor {
 namespace {

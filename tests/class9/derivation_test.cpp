@@ -259,8 +259,7 @@ TEST(Class9WorkingSetModel, only_the_class9_column_is_editable_and_numbers_take_
     set.setEditable(true);
     const int row = set.appendRow();
     EXPECT_NO_THROW(set.setValue(row, W::NumDoc, Value(2147483647)));
-    EXPECT_THROW(set.setValue(row, W::NumDoc, Value(std::int64_t{2147483648})),
-                 ValueError);
+    EXPECT_THROW(set.setValue(row, W::NumDoc, Value(std::int64_t{2147483648})), ValueError);
     EXPECT_THROW(set.setValue(row, W::NumLinha, Value(40000)), ValueError);
     EXPECT_THROW(set.setValue(row, W::Classe9, Value(QStringLiteral("9123456789012345"))),
                  ValueError);

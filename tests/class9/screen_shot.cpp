@@ -10,8 +10,8 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
-#include "core/console_prompter.h"
 #include "class9/screen/class9_screen.h"
+#include "core/console_prompter.h"
 #include "data/data_access.h"
 #include "tests/support/test_databases.h"
 #include "tools/seeder/demo_seeder.h"

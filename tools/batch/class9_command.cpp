@@ -4,11 +4,11 @@
 #include <QDir>
 #include <cstdio>
 
+#include "class9/class9_commands.h"
 #include "core/anomaly_list.h"
+#include "core/companies.h"
 #include "core/company_opening.h"
 #include "core/console_prompter.h"
-#include "class9/class9_commands.h"
-#include "core/companies.h"
 #include "data/company_connection.h"
 #include "data/consolidated_database.h"
 #include "data/data_folder.h"

@@ -21,8 +21,8 @@
 #include <cstdio>
 #include <random>
 
-#include "core/prompter.h"
 #include "class9/class9_commands.h"
+#include "core/prompter.h"
 #include "data/data_access.h"
 #include "data/db_error.h"
 #include "data/own_tables.h"
