@@ -164,6 +164,16 @@ TEST_F(Class9Screen, opens_cleared_on_the_first_company_with_its_class9_settings
         EXPECT_EQ(button(QLatin1String(name))->toolTip(), QString::fromUtf8(tip));
     }
     EXPECT_EQ(button(QStringLiteral("btCancelar"))->text(), QStringLiteral("C&ancelar"));
+
+    // "Cancelar" starts over as the screen opened.
+    screen->companyList()->setCurrentIndex(4);
+    screen->monthList()->setCurrentIndex(0);
+    screen->field(FrmMovClasse9::Ano)->setText(QStringLiteral("2020"));
+    button(QStringLiteral("btCancelar"))->click();
+    EXPECT_EQ(screen->companyList()->currentIndex(), 0);
+    EXPECT_EQ(screen->monthList()->currentText(), QStringLiteral("Novembro"));
+    EXPECT_EQ(screen->field(FrmMovClasse9::Ano)->text(), QStringLiteral("2026"));
+    EXPECT_EQ(screen->title()->text(), QStringLiteral("Integração Movimentos Classe 9 --- Velmor"));
 }
 
 TEST_F(Class9Screen, a_company_without_parameters_cannot_be_loaded_and_others_show_theirs) {
