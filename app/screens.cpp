@@ -5,6 +5,7 @@
 #include <QMdiSubWindow>
 #include <memory>
 
+#include "class9/screen/class9_screen.h"
 #include "consolidation/screen/consolidation_screen.h"
 #include "core/companies.h"
 #include "movimport/screen/import_screen.h"
@@ -25,6 +26,14 @@ void addWorkingScreens(MainWindow& window, DataAccess& shared, const QString& da
         screen.setRateImport([&shared, &prompter](QWidget* parent) {
             return std::make_unique<FrmImportar>(shared, prompter, FileDialogs::system(), parent);
         });
+        screen.exec();
+    });
+    QAction* class9 =
+        window.addScreenAction(QStringLiteral("Mensagem"), QStringLiteral("&Classe 9"));
+    QObject::connect(class9, &QAction::triggered, &window, [&window, &shared] {
+        WidgetPrompter prompter;
+        FrmMovClasse9 screen(shared, prompter, &window);
+        prompter.setParent(&screen);
         screen.exec();
     });
 

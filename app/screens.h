@@ -9,8 +9,9 @@ class MainWindow;
 
 // Adds the menu items that open the working screens to `window`: "&Agrimor" (mm) opens a new
 // consolidation screen modally on `shared`, its anomalies files going to `dataFolder`; its
-// "Câmbios" opens the rate-import screen on the same connection. "&Importar Movimentos" (ImpMov)
-// opens a new movement import screen in the frame, not modal.
+// "Câmbios" opens the rate-import screen on the same connection. "&Classe 9" (Mensagem) opens a
+// new class-9 screen, modally; "&Importar Movimentos" (ImpMov) a new movement import screen in
+// the frame, not modal.
 void addWorkingScreens(MainWindow& window, DataAccess& shared, const QString& dataFolder);
 
 }  // namespace agrimor

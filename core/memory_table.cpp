@@ -3,6 +3,7 @@
 #include <QLocale>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "data/day_month_year.h"
 #include "data/money_text.h"
@@ -16,6 +17,7 @@ const Value kNull;
 QString columnTypeName(ColumnType type) {
     switch (type) {
         case ColumnType::Int16:
+        case ColumnType::Int32:
             return QStringLiteral("inteiro");
         case ColumnType::Text:
             return QStringLiteral("texto");
@@ -42,7 +44,8 @@ int compareValues(const Value& a, const Value& b, ColumnType type) {
     if (a.isNull() || b.isNull())
         return int(!a.isNull()) - int(!b.isNull());
     switch (type) {
-        case ColumnType::Int16: {
+        case ColumnType::Int16:
+        case ColumnType::Int32: {
             const auto x = a.toInt(), y = b.toInt();
             return x < y ? -1 : x > y;
         }
@@ -110,13 +113,14 @@ Value MemoryTable::checked(int column, const Value& value) const {
                              .arg(value.toText(), def.name, columnTypeName(def.type)));
     };
     switch (def.type) {
-        case ColumnType::Int16: {
+        case ColumnType::Int16:
+        case ColumnType::Int32: {
             std::int64_t whole = 0;
             if (value.kind() == Value::Kind::Integer) {
                 whole = value.toInt();
             } else if (value.kind() == Value::Kind::Real || value.kind() == Value::Kind::Money) {
                 const double number = value.toDouble();
-                if (number != std::trunc(number) || std::fabs(number) > 1e6)
+                if (number != std::trunc(number) || std::fabs(number) > 1e10)
                     refuse();
                 whole = static_cast<std::int64_t>(number);
             } else if (value.kind() == Value::Kind::Text) {
@@ -127,7 +131,9 @@ Value MemoryTable::checked(int column, const Value& value) const {
             } else {
                 refuse();
             }
-            if (whole < -32768 || whole > 32767)
+            const bool wide = def.type == ColumnType::Int32;
+            if (whole < (wide ? std::numeric_limits<std::int32_t>::min() : -32768) ||
+                whole > (wide ? std::numeric_limits<std::int32_t>::max() : 32767))
                 refuse();
             return Value(whole);
         }
@@ -352,6 +358,7 @@ QString MemoryTable::displayText(int row, int column) const {
         return {};
     switch (columns_[static_cast<std::size_t>(column)].type) {
         case ColumnType::Int16:
+        case ColumnType::Int32:
             return QString::number(v.toInt());
         case ColumnType::Text:
             return v.toText();
@@ -378,6 +385,7 @@ QVariant MemoryTable::data(const QModelIndex& index, int role) const {
             return {};
         switch (columns_[static_cast<std::size_t>(index.column())].type) {
             case ColumnType::Int16:
+            case ColumnType::Int32:
                 return static_cast<int>(v.toInt());
             case ColumnType::Text:
                 return v.toText();
@@ -389,7 +397,7 @@ QVariant MemoryTable::data(const QModelIndex& index, int role) const {
     }
     if (role == Qt::TextAlignmentRole) {
         const ColumnType type = columns_[static_cast<std::size_t>(index.column())].type;
-        if (type == ColumnType::Int16 || type == ColumnType::Currency)
+        if (type == ColumnType::Int16 || type == ColumnType::Int32 || type == ColumnType::Currency)
             return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
     }
     return {};

@@ -12,6 +12,7 @@ namespace agrimor {
 // The type of a column of an in-memory table. Every column accepts null.
 enum class ColumnType {
     Int16,     // whole number -32768..32767
+    Int32,     // whole number -2147483648..2147483647
     Text,      // text of at most `width` characters
     Currency,  // Money: four decimals
     Date,      // a date (Value date-time at midnight)
@@ -56,7 +57,7 @@ public:
     // visible whatever the filter says, until the filter is set again.
     int appendRow();
     // Checks `value` against the column (see ColumnType) and stores it, converted: a whole
-    // number for Int16, Money for Currency, a naive date-time for Date, text for Text.
+    // number for Int16 and Int32, Money for Currency, a naive date-time for Date, text for Text.
     void setValue(int row, int column, const Value& value);
     const Value& value(int row, int column) const;
     const Value& value(int row, const QString& column) const;

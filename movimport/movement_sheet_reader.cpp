@@ -100,7 +100,8 @@ private:
             case ColumnType::Text:
                 value = Value(cell.toText().trimmed().left(def.width));
                 break;
-            case ColumnType::Int16: {
+            case ColumnType::Int16:
+            case ColumnType::Int32: {
                 const QString text = cell.toText().trimmed().left(wholePrefix(column));
                 if (!text.isEmpty())
                     value = Value(text);

@@ -40,6 +40,7 @@ SheetData sheetFromTable(const MemoryTable& table, const QString& sheetName) {
                     row.push_back(Cell::ofText(value.toText()));
                     break;
                 case ColumnType::Int16:
+                case ColumnType::Int32:
                     row.push_back(Cell::ofNumber(static_cast<double>(value.toInt())));
                     break;
                 case ColumnType::Currency:

@@ -13,6 +13,11 @@ public:
     FailingEngine(Engine& inner, int failAt) : inner_(inner), failAt_(failAt) {}
 
     int writes() const { return writes_; }
+    // Starts counting again, failing at `write` from now on.
+    void failAt(int write) {
+        failAt_ = write;
+        writes_ = 0;
+    }
 
     const Dialect& dialect() const override { return inner_.dialect(); }
     void queryEach(const QString& sql, const Params& params, RowSink& sink) override {

@@ -178,8 +178,8 @@ TEST_F(SeededDemo, Class9LinesMirrorTheGeneralLinesOfIntegratedMonths) {
         auto db = SeededDemo::company(company);
         Recordset general = db->openReadOnly(
             QStringLiteral("SELECT * FROM MovCTB WHERE Conta NOT LIKE '9%' AND Mes <= 10"));
-        Recordset class9 =
-            db->openReadOnly(QStringLiteral("SELECT * FROM MovCTB WHERE Conta LIKE '9%'"));
+        Recordset class9 = db->openReadOnly(
+            QStringLiteral("SELECT * FROM MovCTB WHERE Conta LIKE '9%' AND TpDoc = 'CL9'"));
         ASSERT_EQ(class9.rowCount(), general.rowCount()) << company.name.toStdString();
         QHash<QString, int> byReference;
         for (int row = 0; row < class9.rowCount(); ++row) {

@@ -24,6 +24,7 @@
 #include "data/consolidated_database.h"
 #include "data/data_folder.h"
 #include "data/db_error.h"
+#include "tools/batch/class9_command.h"
 #include "tools/batch/import_command.h"
 #include "tools/sheet/sheet_command.h"
 
@@ -130,6 +131,8 @@ void printWritten(const CommandResult& result) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList all = QCoreApplication::arguments();
+    if (all.size() > 1 && all[1] == QLatin1String("classe9"))
+        return runClass9Command(all.mid(2));
     if (all.size() > 1 && all[1] == QLatin1String("folha")) {
         QTextStream out(stdout);
         QTextStream err(stderr);

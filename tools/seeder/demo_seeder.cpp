@@ -13,6 +13,7 @@
 #include "data/erp_schema.h"
 #include "data/own_tables.h"
 #include "data/sqlite_engine.h"
+#include "tools/seeder/class9_months.h"
 #include "tools/seeder/master_data.h"
 #include "tools/seeder/sample_workbooks.h"
 #include "tools/seeder/seeding.h"
@@ -214,8 +215,9 @@ SeedSummary seedDemo(const QString& folder, const SeedOptions& options) {
                     const Company& company = companies().at(i);
                     auto db = createCompanyDatabase(databases.at(i + 1));
                     seedMasterData(*db, years);
-                    summary.companies[static_cast<size_t>(i)] =
-                        seedMovements(*db, company, options);
+                    CompanySummary& seeded = summary.companies[static_cast<size_t>(i)];
+                    seeded = seedMovements(*db, company, options);
+                    seedClass9Months(*db, company, options, seeded);
                 }
             } catch (...) {
                 failed = true;

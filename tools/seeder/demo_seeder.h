@@ -49,7 +49,8 @@ class DataAccess;
 //   - for months 1 to 10, the class-9 documents "CL9" (journal 09) that integrating those months
 //     writes: one per general document, one line per general line on the mapped class-9 account
 //     (96112 for costing codes P00631 and P00763), Ref = the source line's key; month 11 is left
-//     for the class-9 screen to integrate;
+//     for the class-9 screen to integrate, with what class9_months.h adds to it (an expense on
+//     an unmapped account, and for some companies the ERP's own class-9 lines);
 //   - NumDoc and NumDiar numerators that agree with the movements, for both years.
 // - Sample workbooks to import, each as .xlsx and .xls (sample_workbooks.h): the rates
 //   "Cambios", the movements "Movimentos" (clean) and "Movimentos_Anomalias".

@@ -47,6 +47,7 @@ QString field(const MemoryTable& table, int row, int column) {
         case ColumnType::Date:
             return dayMonthYear(value.toDate());
         case ColumnType::Int16:
+        case ColumnType::Int32:
         case ColumnType::Text:
             break;
     }

@@ -1,0 +1,236 @@
+#include "class9/class9_commands.h"
+
+#include <limits>
+
+#include "class9/class9_error.h"
+#include "class9/class9_settings.h"
+#include "class9/derivation.h"
+#include "class9/existing_movements.h"
+#include "core/company_opening.h"
+#include "core/error_text.h"
+#include "core/message_box.h"
+#include "data/data_access.h"
+#include "data/db_error.h"
+
+namespace agrimor {
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+const QString kWillLoad = QStringLiteral("Vai ser carregada informação para integração") + kCrLf +
+                          QStringLiteral("dos movimentos da Classe 9.");
+
+QString fieldsMissing(const Class9Input& input) {
+    QString missing;
+    const auto check = [&](bool filled, const char* label) {
+        if (!filled)
+            missing += QString::fromUtf8(label) + kCrLf;
+    };
+    check(input.bd >= 1, " Empresa");
+    check(!input.yearText.isEmpty(), " Ano");
+    check(input.month >= 1 && input.month <= 12, " Mês");
+    check(!input.tpDoc.isEmpty(), " Tipo Documento");
+    check(!input.serie.isEmpty(), " Série");
+    check(!input.diario.isEmpty(), " Diário");
+    return missing;
+}
+
+QString describe(const std::exception& error) {
+    if (const auto* known = dynamic_cast<const Error*>(&error))
+        return errorText(*known);
+    return QString::fromUtf8(error.what());
+}
+
+// Shows a failure the way the confirmation does, after rolling back whatever is still open.
+void reportFailure(Class9Environment& environment, const Class9Input& input, Class9State& state,
+                   const std::exception& error) {
+    if (state.lastError.isEmpty())
+        state.lastError = describe(error);
+    try {
+        if (environment.company && environment.company->inTransaction())
+            environment.company->rollback();
+    } catch (const DbError&) {
+        // The rollback's own failure adds nothing the user could act on.
+    }
+    inform(environment.prompter, QStringLiteral("Empresa: ") + input.companyName +
+                                     QStringLiteral("\n\rErro: ") + state.lastError);
+}
+
+// The confirmation writes only the working set of the company, period and document type it was
+// loaded for: another company's connection or month would receive lines that are not its own.
+bool loadMatches(const Class9State& state, const Class9Input& input) {
+    int year = 0;
+    try {
+        year = parseClass9Year(input.yearText);
+    } catch (const Class9Error&) {
+        return false;
+    }
+    return state.loadedBd == input.bd && state.loadedYear == year &&
+           state.loadedMonth == input.month && state.loadedTpDoc == input.tpDoc;
+}
+
+}  // namespace
+
+int parseClass9Year(const QString& yearText) {
+    const QString text = yearText.trimmed();
+    bool ok = !text.isEmpty() && text.size() <= 5;
+    for (const QChar c : text)
+        ok = ok && c >= QLatin1Char('0') && c <= QLatin1Char('9');
+    const int year = ok ? text.toInt(&ok) : 0;
+    if (!ok || year < 1 || year > std::numeric_limits<std::int16_t>::max())
+        throw Class9Error(
+            QStringLiteral("O ano indicado não é um número válido: \"%1\"").arg(yearText));
+    return year;
+}
+
+bool verificaGrelha(const Class9WorkingSet& set) {
+    for (int row = 0; row < set.size(); ++row) {
+        const Value& general = set.value(row, Class9WorkingSet::ContaG);
+        const Value& class9 = set.value(row, Class9WorkingSet::Classe9);
+        if (!general.isNull() && !general.toText().isEmpty() &&
+            (class9.isNull() || class9.toText().isEmpty()))
+            return false;
+    }
+    return true;
+}
+
+Class9Outcome loadClass9(Class9Environment& environment, const Class9Input& input,
+                         Class9State& state) {
+    Prompter& prompter = environment.prompter;
+    if (const QString missing = fieldsMissing(input); !missing.isEmpty()) {
+        inform(prompter, QStringLiteral("Deve preencher os seguntes campos") + kCrLf + missing);
+        return Class9Outcome::FieldsMissing;
+    }
+    int year = 0;
+    try {
+        year = parseClass9Year(input.yearText);
+    } catch (const Class9Error& error) {
+        inform(prompter, error.message());
+        return Class9Outcome::Refused;
+    }
+
+    // From here an earlier load can no longer be confirmed: its decisions are replaced.
+    state.loaded = false;
+    state.cancelErp = false;
+    state.cancelIntegrated = false;
+    state.lastError.clear();
+    try {
+        gravaDadosEmpresa(environment.consolidated, input.bd,
+                          {input.tpDoc, input.serie, input.diario});
+        if (!environment.company) {
+            inform(prompter, kCompanyParametersIncorrect);
+            return Class9Outcome::Failed;
+        }
+        DataAccess& company = *environment.company;
+        if (lerMovimentosVelhosClasse9(company, year, input.month, input.tpDoc)) {
+            if (!confirmOkCancel(
+                    prompter, QStringLiteral("Existem movimentos Classe 9 gerados pelo ERP!") +
+                                  kCrLf +
+                                  QStringLiteral("Se continuar estes movimentos serão apagados.")))
+                return Class9Outcome::Cancelled;
+            state.cancelErp = true;
+        }
+        int rows = 0;
+        if (!lerMovimentosNovosClasse9(company, year, input.month, input.tpDoc)) {
+            inform(prompter, kWillLoad);
+            state.mode = Class9LoadMode::Derived;
+            rows = lerMovimentosCTB(company, prompter, year, input.month, state.set());
+        } else if (confirmOkCancel(prompter,
+                                   QStringLiteral("Já existem movimentos Classe 9 integrados!") +
+                                       kCrLf +
+                                       QStringLiteral("Pretende carregar esses movimentos?"))) {
+            inform(prompter, QStringLiteral("Vão ser carregados os movimentos já integrados!"));
+            state.mode = Class9LoadMode::Reloaded;
+            rows = lerMovimentosNovosClasse9Detalhe(company, prompter, year, input.month,
+                                                    input.tpDoc, state.set());
+        } else {
+            inform(prompter,
+                   kWillLoad + kCrLf +
+                       QStringLiteral("Os movimentos da classe 9 já integrados serão anulados."));
+            state.mode = Class9LoadMode::Derived;
+            state.cancelIntegrated = true;
+            rows = lerMovimentosCTB(company, prompter, year, input.month, state.set());
+        }
+        if (rows == 0)
+            return Class9Outcome::NothingToDo;
+    } catch (const std::exception& error) {
+        state.set().clear();
+        reportFailure(environment, input, state, error);
+        return Class9Outcome::Failed;
+    }
+    state.loaded = true;
+    state.loadedBd = input.bd;
+    state.loadedYear = year;
+    state.loadedMonth = input.month;
+    state.loadedTpDoc = input.tpDoc;
+    return Class9Outcome::Done;
+}
+
+Class9ConfirmResult confirmClass9(Class9Environment& environment, const Class9Input& input,
+                                  Class9State& state, const Class9Progress& progress) {
+    Class9ConfirmResult result;
+    if (!state.loaded)
+        return result;
+    Prompter& prompter = environment.prompter;
+    if (!environment.company) {
+        inform(prompter, kCompanyParametersIncorrect);
+        result.outcome = Class9Outcome::Refused;
+        return result;
+    }
+    if (!loadMatches(state, input)) {
+        inform(prompter,
+               QStringLiteral("A informação carregada não corresponde à Empresa, Ano, Mês e Tipo "
+                              "Documento indicados!") +
+                   kCrLf + QStringLiteral("Carregue novamente a informação."));
+        result.outcome = Class9Outcome::Refused;
+        return result;
+    }
+    Class9WorkingSet& set = state.set();
+    if (!verificaGrelha(set)) {
+        inform(prompter, QStringLiteral("Existem Contas Classe 9 não preenchidas!"));
+        result.outcome = Class9Outcome::Refused;
+        return result;
+    }
+    set.sortForWriting();
+
+    QString question =
+        QStringLiteral("Vai dar início à gravação para o período selecionado!") + kCrLf + kCrLf;
+    if (state.cancelErp)
+        question += QStringLiteral("Os movimentos gerados pelo ERP serão anulados.") + kCrLf;
+    if (state.cancelIntegrated)
+        question += QStringLiteral("Os movimentos já integrados serão anulados.") + kCrLf;
+    question += kCrLf + QStringLiteral("Pretende continuar?");
+    if (!confirmOkCancel(prompter, question)) {
+        result.outcome = Class9Outcome::Cancelled;
+        return result;
+    }
+
+    DataAccess& company = *environment.company;
+    const Class9Target target{state.loadedYear, state.loadedMonth, input.tpDoc, input.serie,
+                              input.diario};
+    state.lastError.clear();
+    try {
+        Transaction transaction(company);
+        if (state.cancelErp)
+            anularMovimentosClasse9(company, target.year, target.month, target.tpDoc,
+                                    Class9Kind::OtherTypes);
+        if (state.cancelIntegrated)
+            anularMovimentosClasse9(company, target.year, target.month, target.tpDoc,
+                                    Class9Kind::ClassType);
+        if (state.mode == Class9LoadMode::Derived)
+            result.written = gravarClasse9(company, set, target, progress);
+        else
+            result.updated = atualizarClasse9(company, set, target, progress);
+        transaction.commit();
+    } catch (const std::exception& error) {
+        state.loaded = false;
+        reportFailure(environment, input, state, error);
+        result.outcome = Class9Outcome::Failed;
+        return result;
+    }
+    state.loaded = false;
+    result.outcome = Class9Outcome::Done;
+    return result;
+}
+
+}  // namespace agrimor

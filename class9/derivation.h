@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+namespace agrimor {
+
+class Class9WorkingSet;
+class DataAccess;
+class Prompter;
+
+inline const QString kNoMovementsToIntegrate =
+    QStringLiteral("Não existem movimentos para integração!");
+inline const QString kNoClass9Movements = QStringLiteral("Não existem movimentos da Classe 9!");
+
+// Derives the month's candidate class-9 lines from the company's general-accounting lines and
+// puts them in `set`, which is emptied first: one row per MovCTB line of year `year` whose
+// document date falls in `month`, with Nat <= 2, Statac 2, an account not beginning with "9" and
+// present in the chart (POC) of the line's own Exercicio. The class-9 account is the chart's
+// cl9dd for a debit and cl9cc for a credit (empty when unmapped or the side is neither); a line
+// whose costing code is exactly "P00631" or "P00763" goes to "96112" whatever the chart says.
+// Rows come by document date, type, series, number and line.
+//
+// Returns the number of rows. None: "Não existem movimentos para integração!" is shown. A
+// failure (DbError, or a value that does not fit the set) leaves the set empty and propagates.
+int lerMovimentosCTB(DataAccess& company, Prompter& prompter, int year, int month,
+                     Class9WorkingSet& set);
+
+// Reloads into `set` (emptied first) the class-9 lines of document type `tpDoc` in the month,
+// whatever their Nat and Statac, as long as their account is in the chart of their year; both
+// ContaG and Classe9 hold the line's own account. None: "Não existem movimentos da Classe 9!".
+int lerMovimentosNovosClasse9Detalhe(DataAccess& company, Prompter& prompter, int year, int month,
+                                     const QString& tpDoc, Class9WorkingSet& set);
+
+}  // namespace agrimor

@@ -1,0 +1,341 @@
+// The class-9 screen on the seeded demo under the offscreen platform, with scripted prompts: the
+// screen as it opens, company selection, and a month integrated end to end (load, correct an
+// account through the grid, confirm, reload, correct and confirm again).
+
+#include "class9/screen/class9_screen.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+
+#include "app/screens.h"
+#include "class9/screen/account_delegate.h"
+#include "class9/screen/account_lookup.h"
+#include "tests/support/scripted_prompter.h"
+#include "tests/support/test_databases.h"
+#include "tools/seeder/class9_months.h"
+#include "tools/seeder/demo_seeder.h"
+#include "ui/main_window.h"
+#include "ui/parameters_screen.h"
+
+namespace agrimor {
+namespace {
+
+using W = Class9WorkingSet;
+
+// November of the demo year: the month the demo leaves for integration.
+const QDateTime kNow(QDate(demo::kDemoYear, 11, 20), QTime(9, 0));
+
+class Class9Screen : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        demo_ = new test::TempFolder;
+        demo::seedDemo(demo_->path());
+    }
+    static void TearDownTestSuite() { delete demo_; }
+
+    Class9Screen() {
+        // Each test works on its own copy of the demo.
+        for (const QString& name : QDir(demo_->path()).entryList({QStringLiteral("*.db")}))
+            QFile::copy(demo_->file(name), folder.file(name));
+        shared.connect(test::settingsFor(test::EngineKind::Sqlite, folder.path(),
+                                         demo::consolidatedFileName()));
+    }
+
+    void open() {
+        screen = std::make_unique<FrmMovClasse9>(shared, prompter);
+        screen->setClock([] { return kNow; });
+        screen->setDialogRunner([this](QDialog& dialog) {
+            opened << dialog.objectName();
+            if (auto* lookup = qobject_cast<AccountLookup*>(&dialog)) {
+                const QList<QTableWidgetItem*> found =
+                    lookup->table()->findItems(pick, Qt::MatchExactly);
+                if (found.isEmpty()) {
+                    lookup->reject();
+                    return;
+                }
+                lookup->table()->setCurrentCell(found.front()->row(), 0);
+                lookup->accept();
+            }
+        });
+        screen->limparForm();
+        screen->show();
+        prompter.clear();
+    }
+
+    QPushButton* button(const QString& name) const { return screen->findChild<QPushButton*>(name); }
+
+    // The grid row showing the source line `doc`; -1 when none.
+    int rowOf(const QString& doc) const {
+        const W& set = screen->state().set();
+        for (int row = 0; row < set.size(); ++row)
+            if (set.value(row, W::Doc).toText() == doc)
+                return row;
+        return -1;
+    }
+    QString account(int row) const { return screen->state().set().value(row, W::Classe9).toText(); }
+
+    AccountEditor* openEditor(int row) {
+        QTableView* grid = screen->grid();
+        const QModelIndex cell = grid->model()->index(row, W::Classe9);
+        grid->setCurrentIndex(cell);
+        grid->edit(cell);
+        for (AccountEditor* editor : grid->viewport()->findChildren<AccountEditor*>())
+            if (editor->isVisible())
+                return editor;
+        return nullptr;
+    }
+
+    // Types `text` into the class-9 cell of `row` as a person would, ending with Enter.
+    void type(int row, const QString& text) {
+        AccountEditor* editor = openEditor(row);
+        ASSERT_NE(editor, nullptr);
+        editor->selectAll();
+        QTest::keyClick(editor, Qt::Key_Delete);
+        QTest::keyClicks(editor, text);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    std::unique_ptr<DataAccess> company(int bd) {
+        return demo::openDatabase(folder.file(demo::companies().at(bd - 1).file));
+    }
+
+    static test::TempFolder* demo_;
+    test::TempFolder folder;
+    DataAccess shared;
+    test::ScriptedPrompter prompter;
+    std::unique_ptr<FrmMovClasse9> screen;
+    QStringList opened;  // object names of the dialogs opened
+    QString pick;        // the account the lookup list picks
+};
+
+test::TempFolder* Class9Screen::demo_ = nullptr;
+
+TEST_F(Class9Screen, opens_cleared_on_the_first_company_with_its_class9_settings) {
+    open();
+    EXPECT_EQ(screen->objectName(), QStringLiteral("frmMovClasse9"));
+    EXPECT_EQ(screen->title()->text(), QStringLiteral("Integração Movimentos Classe 9 --- Velmor"));
+    EXPECT_EQ(screen->windowTitle(), screen->title()->text());
+    ASSERT_EQ(screen->companyList()->count(), 6);
+    EXPECT_EQ(screen->companyList()->itemText(2), QStringLiteral("Velmor Mediação"));
+    EXPECT_EQ(screen->companyList()->currentIndex(), 0);
+    EXPECT_EQ(screen->monthList()->count(), 12);
+    EXPECT_EQ(screen->monthList()->currentText(), QStringLiteral("Novembro"));
+    EXPECT_EQ(screen->field(FrmMovClasse9::Ano)->text(), QStringLiteral("2026"));
+    EXPECT_EQ(screen->field(FrmMovClasse9::TipoDoc)->text(), QStringLiteral("CL9"));
+    EXPECT_EQ(screen->field(FrmMovClasse9::Serie)->text(), QStringLiteral("1"));
+    EXPECT_EQ(screen->field(FrmMovClasse9::Diario)->text(), QStringLiteral("09"));
+    EXPECT_TRUE(screen->grid()->isHidden());
+    EXPECT_TRUE(screen->progressBar()->isHidden());
+    EXPECT_TRUE(screen->loadButton()->isEnabled());
+    EXPECT_TRUE(prompter.prompts().empty());
+
+    const QStringList labels{QStringLiteral("Empresa"), QStringLiteral("Ano"),
+                             QStringLiteral("Mês"),     QStringLiteral("Tipo Doc."),
+                             QStringLiteral("Série"),   QStringLiteral("Diário")};
+    for (int i = 0; i < labels.size(); ++i)
+        EXPECT_EQ(screen->findChild<QLabel*>(QStringLiteral("Tit%1").arg(i))->text(), labels[i]);
+    EXPECT_EQ(screen->field(FrmMovClasse9::TipoDoc)->toolTip(), QStringLiteral("Tipo Documento."));
+    EXPECT_EQ(screen->companyList()->toolTip(), QStringLiteral("Empresa."));
+    const std::pair<const char*, const char*> buttons[] = {{"btParametros", "Parâmetros Empresa."},
+                                                           {"btCarga", "Carrega a informação."},
+                                                           {"btConf", "Confirmar."},
+                                                           {"btCancelar", "Cancelar."},
+                                                           {"btSair", "Abandonar."}};
+    for (const auto& [name, tip] : buttons) {
+        ASSERT_NE(button(QLatin1String(name)), nullptr) << name;
+        EXPECT_EQ(button(QLatin1String(name))->toolTip(), QString::fromUtf8(tip));
+    }
+    EXPECT_EQ(button(QStringLiteral("btCancelar"))->text(), QStringLiteral("C&ancelar"));
+
+    // "Cancelar" starts over as the screen opened.
+    screen->companyList()->setCurrentIndex(4);
+    screen->monthList()->setCurrentIndex(0);
+    screen->field(FrmMovClasse9::Ano)->setText(QStringLiteral("2020"));
+    button(QStringLiteral("btCancelar"))->click();
+    EXPECT_EQ(screen->companyList()->currentIndex(), 0);
+    EXPECT_EQ(screen->monthList()->currentText(), QStringLiteral("Novembro"));
+    EXPECT_EQ(screen->field(FrmMovClasse9::Ano)->text(), QStringLiteral("2026"));
+    EXPECT_EQ(screen->title()->text(), QStringLiteral("Integração Movimentos Classe 9 --- Velmor"));
+}
+
+TEST_F(Class9Screen, a_company_without_parameters_cannot_be_loaded_and_others_show_theirs) {
+    shared.execute(QStringLiteral("DELETE FROM zeb_CNS_Parametros WHERE BD=2"));
+    shared.execute(QStringLiteral("DELETE FROM zeb_CNS_DadosIniciais WHERE BD=4"));
+    open();
+    screen->companyList()->setCurrentIndex(1);
+    EXPECT_EQ(prompter.texts(),
+              QStringList{QStringLiteral("Faltam os parâmetros de ligação à Empresa Velmor "
+                                         "Holding!")});
+    EXPECT_FALSE(screen->loadButton()->isEnabled());
+    EXPECT_EQ(screen->title()->text(),
+              QStringLiteral("Integração Movimentos Classe 9 --- Velmor Holding"));
+
+    // Parameters but no class-9 settings: the three fields are emptied.
+    prompter.clear();
+    screen->companyList()->setCurrentIndex(3);
+    EXPECT_TRUE(prompter.prompts().empty());
+    EXPECT_TRUE(screen->loadButton()->isEnabled());
+    EXPECT_TRUE(screen->field(FrmMovClasse9::TipoDoc)->text().isEmpty());
+    EXPECT_TRUE(screen->field(FrmMovClasse9::Diario)->text().isEmpty());
+
+    screen->openParameters();
+    EXPECT_EQ(opened, QStringList{QStringLiteral("frmParametros")});
+}
+
+TEST_F(Class9Screen, a_company_database_that_cannot_be_opened_ends_the_load_with_a_message) {
+    shared.execute(QStringLiteral("UPDATE zeb_CNS_Parametros SET Empresa='Falta.db' WHERE BD=3"));
+    open();
+    screen->companyList()->setCurrentIndex(2);
+    EXPECT_TRUE(prompter.prompts().empty());
+    EXPECT_EQ(screen->companyDatabase(), nullptr);
+    button(QStringLiteral("btCarga"))->click();
+    EXPECT_EQ(prompter.texts(),
+              QStringList{QStringLiteral("Parâmetros de ligação à BD incorretos")});
+    EXPECT_FALSE(screen->state().loaded);
+    EXPECT_TRUE(screen->grid()->isHidden());
+}
+
+TEST_F(Class9Screen, the_demo_month_is_integrated_corrected_reloaded_and_corrected_again) {
+    open();
+    // Load: the ERP's own class-9 lines are offered for deletion, then the month is derived.
+    prompter.answer(Answer::Ok);
+    button(QStringLiteral("btCarga"))->click();
+    EXPECT_EQ(prompter.texts(),
+              (QStringList{QStringLiteral("Existem movimentos Classe 9 gerados pelo ERP!\r\nSe "
+                                          "continuar estes movimentos serão apagados."),
+                           QStringLiteral("Vai ser carregada informação para integração\r\ndos "
+                                          "movimentos da Classe 9.")}));
+    ASSERT_TRUE(screen->state().loaded);
+    QTableView* grid = screen->grid();
+    EXPECT_FALSE(grid->isHidden());
+    EXPECT_FALSE(grid->isColumnHidden(W::ContaG));
+    for (int column : {W::TpDoc, W::Serie, W::NumDoc, W::NumLinha})
+        EXPECT_TRUE(grid->isColumnHidden(column)) << column;
+    EXPECT_EQ(grid->columnWidth(W::Descritivo), 200);  // 3000 twips
+    EXPECT_EQ(grid->model()->headerData(W::Classe9, Qt::Horizontal).toString(),
+              QStringLiteral("Conta Classe9"));
+    EXPECT_EQ(grid->model()->headerData(W::CCustorc, Qt::Horizontal).toString(),
+              QStringLiteral("C.Custo"));
+    const int rows = screen->state().set().size();
+
+    // The unmapped expense: a general account and an unknown one are refused; the lookup list
+    // gives one of the year's class-9 accounts.
+    const int expense = rowOf(QStringLiteral("CX/2026/1/5/1"));
+    ASSERT_GE(expense, 0);
+    EXPECT_TRUE(account(expense).isEmpty());
+    EXPECT_EQ(grid->model()->data(grid->model()->index(expense, W::Valor)).toString(),
+              QStringLiteral("38.40"));
+    prompter.clear();
+    type(expense, QStringLiteral("6881"));
+    type(expense, QStringLiteral("96999"));
+    EXPECT_EQ(prompter.texts(), (QStringList{QStringLiteral("Conta Inválida!"),
+                                             QStringLiteral("Conta não existente!")}));
+    EXPECT_TRUE(account(expense).isEmpty());
+    prompter.clear();
+    pick = QStringLiteral("96226");
+    AccountEditor* editor = openEditor(expense);
+    ASSERT_NE(editor, nullptr);
+    editor->lookupAction()->trigger();
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(opened, QStringList{QStringLiteral("ContasClasse9")});
+    EXPECT_EQ(account(expense), QStringLiteral("96226"));
+    EXPECT_TRUE(prompter.prompts().empty());
+
+    // Clearing a filled account is refused too.
+    type(expense, QString());
+    EXPECT_EQ(prompter.texts(), QStringList{QStringLiteral("Campo obrigatório [Conta].")});
+    EXPECT_EQ(prompter.prompts().front().kind, PromptKind::MandatoryField);
+    EXPECT_EQ(account(expense), QStringLiteral("96226"));
+
+    // Confirm: everything is written and the screen starts over.
+    prompter.clear();
+    prompter.answer(Answer::Ok);
+    button(QStringLiteral("btConf"))->click();
+    ASSERT_EQ(prompter.texts().size(), 1) << prompter.lastText().toStdString();
+    EXPECT_TRUE(prompter.lastText().contains(QStringLiteral("Os movimentos gerados pelo ERP")));
+    EXPECT_FALSE(screen->state().loaded);
+    EXPECT_TRUE(grid->isHidden());
+    auto db = company(1);
+    const Params month{demo::kDemoYear, 11};
+    EXPECT_EQ(db->openReadOnly(QStringLiteral("select count(*) from MovCTB where Ano=? and Mes=? "
+                                              "and TpDoc='CL9'"),
+                               month)
+                  .field(0)
+                  .toInt(),
+              rows);
+    EXPECT_TRUE(db->openReadOnly(QStringLiteral("select * from MovCTB where TpDoc=?"),
+                                 {demo::kErpClass9Type})
+                    .isEmpty());
+    EXPECT_EQ(db->openReadOnly(QStringLiteral("select Conta from MovCTB where TpDoc='CL9' and "
+                                              "Ref='CX/2026/1/5/1'"))
+                  .field(0)
+                  .toText(),
+              QStringLiteral("96226"));
+
+    // Reload the integrated month: "Conta Geral" is not shown; correct an account and confirm.
+    prompter.clear();
+    prompter.answer(Answer::Ok);
+    button(QStringLiteral("btCarga"))->click();
+    EXPECT_EQ(prompter.texts(),
+              (QStringList{QStringLiteral("Já existem movimentos Classe 9 integrados!\r\nPretende "
+                                          "carregar esses movimentos?"),
+                           QStringLiteral("Vão ser carregados os movimentos já integrados!")}));
+    ASSERT_EQ(screen->state().mode, Class9LoadMode::Reloaded);
+    EXPECT_TRUE(grid->isColumnHidden(W::ContaG));
+    ASSERT_EQ(screen->state().set().size(), rows);
+    const QString corrected = screen->state().set().value(0, W::Doc).toText();
+    const QString newAccount =
+        account(0) == QLatin1String("96112") ? QStringLiteral("96221") : QStringLiteral("96112");
+    type(0, newAccount);
+    EXPECT_EQ(account(0), newAccount);
+    prompter.clear();
+    prompter.answer(Answer::Ok);
+    button(QStringLiteral("btConf"))->click();
+    EXPECT_EQ(prompter.texts().size(), 1) << prompter.lastText().toStdString();
+    EXPECT_TRUE(grid->isHidden());
+    const QStringList key = corrected.split(QLatin1Char('/'));
+    EXPECT_EQ(db->openReadOnly(QStringLiteral("select Conta from MovCTB where TpDoc=? and Ano=? "
+                                              "and Serie=? and NumDoc=? and NumLinha=?"),
+                               {key[0], key[1].toInt(), key[2], key[3].toInt(), key[4].toInt()})
+                  .field(0)
+                  .toText(),
+              newAccount);
+}
+
+TEST_F(Class9Screen, the_main_window_opens_the_screen_from_classe_9) {
+    MainWindow window(std::make_unique<QSettings>(folder.file(QStringLiteral("placement.ini")),
+                                                  QSettings::IniFormat));
+    addWorkingScreens(window, shared, folder.path());
+    QAction* item = window.findChild<QAction*>(QStringLiteral("Mensagem"));
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->text(), QStringLiteral("&Classe 9"));
+    // The screen is modal: close it as soon as it shows.
+    QTimer::singleShot(0, [] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (widget->objectName() == QLatin1String("frmMovClasse9") && widget->isVisible())
+                widget->close();
+    });
+    item->trigger();
+}
+
+}  // namespace
+}  // namespace agrimor

@@ -1,0 +1,145 @@
+// The demo's month left for integration, through the batch command as a month-end script runs
+// it: every branch of the load is there, and the month is written.
+
+#include <gtest/gtest.h>
+
+#include <QMap>
+#include <QProcess>
+
+#include "class9/derivation.h"
+#include "class9/existing_movements.h"
+#include "class9/working_set.h"
+#include "tests/support/scripted_prompter.h"
+#include "tests/support/test_databases.h"
+#include "tools/seeder/class9_months.h"
+
+namespace agrimor {
+namespace {
+
+constexpr int kYear = demo::kDemoYear;
+constexpr int kMonth = 11;  // the month the demo leaves for integration
+
+class Class9Demo : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        folder_ = new test::TempFolder;
+        demo::seedDemo(folder_->path());
+    }
+    static void TearDownTestSuite() { delete folder_; }
+
+    static std::unique_ptr<DataAccess> company(int bd) {
+        return demo::openDatabase(folder_->file(demo::companies().at(bd - 1).file));
+    }
+
+    struct Run {
+        int exitCode = -1;
+        QString output;
+    };
+    static Run batch(int bd, int month, QStringList options) {
+        QProcess process;
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(
+            QStringLiteral(AGRIMOR_BATCH),
+            QStringList{QStringLiteral("classe9"), QStringLiteral("--company"), QString::number(bd),
+                        QStringLiteral("--year"), QString::number(kYear), QStringLiteral("--month"),
+                        QString::number(month), QStringLiteral("--tpdoc"), QStringLiteral("CL9"),
+                        QStringLiteral("--serie"), QStringLiteral("1"), QStringLiteral("--diario"),
+                        QStringLiteral("09"), QStringLiteral("--data-folder"), folder_->path()} +
+                options);
+        EXPECT_TRUE(process.waitForFinished(60000));
+        return {process.exitCode(), QString::fromUtf8(process.readAll())};
+    }
+
+    static std::int64_t count(DataAccess& db, const QString& where, const Params& params) {
+        return db.openReadOnly(QStringLiteral("select count(*) from MovCTB where ") + where, params)
+            .field(0)
+            .toInt();
+    }
+
+    static test::TempFolder* folder_;
+};
+
+test::TempFolder* Class9Demo::folder_ = nullptr;
+
+TEST_F(Class9Demo, the_month_left_for_integration_shows_every_branch_of_the_load) {
+    test::ScriptedPrompter prompter;
+    QMap<QString, int> project;  // lines per costing code that goes to 96112
+    for (int bd = 1; bd <= 6; ++bd) {
+        SCOPED_TRACE(bd);
+        auto db = company(bd);
+        // The ERP's own class-9 lines in the odd companies' month, no integration yet; the
+        // integrated months hold theirs.
+        EXPECT_EQ(lerMovimentosVelhosClasse9(*db, kYear, kMonth, QStringLiteral("CL9")),
+                  bd % 2 == 1);
+        EXPECT_FALSE(lerMovimentosNovosClasse9(*db, kYear, kMonth, QStringLiteral("CL9")));
+        EXPECT_TRUE(lerMovimentosNovosClasse9(*db, kYear, kMonth - 1, QStringLiteral("CL9")));
+        EXPECT_FALSE(lerMovimentosVelhosClasse9(*db, kYear, kMonth - 1, QStringLiteral("CL9")));
+
+        Class9WorkingSet set;
+        ASSERT_GT(lerMovimentosCTB(*db, prompter, kYear, kMonth, set), 10);
+        int unmapped = 0;
+        for (int row = 0; row < set.size(); ++row) {
+            const QString account = set.value(row, Class9WorkingSet::Classe9).toText();
+            if (account == QLatin1String("96112"))
+                ++project[set.value(row, Class9WorkingSet::Custeio).toText()];
+            unmapped += account.isEmpty();
+        }
+        EXPECT_EQ(unmapped, bd == 1 ? 1 : 0);
+    }
+    EXPECT_GT(project.value(QStringLiteral("P00631")), 0);
+    EXPECT_GT(project.value(QStringLiteral("P00763")), 0);
+    EXPECT_TRUE(prompter.prompts().empty());
+}
+
+TEST_F(Class9Demo, the_batch_command_writes_the_month_and_stops_on_missing_accounts) {
+    // Without --yes the ERP's lines are kept and nothing is loaded.
+    Run run = batch(3, kMonth, {});
+    EXPECT_EQ(run.exitCode, 1) << run.output.toStdString();
+    EXPECT_TRUE(run.output.contains(QStringLiteral("[Cancelar]")));
+
+    auto db = company(3);
+    const Params month{kYear, kMonth};
+    const std::int64_t general =
+        count(*db, QStringLiteral("Ano=? and Mes=? and Conta not like '9%' and Statac=2"), month);
+    const std::int64_t lastDocument =
+        db->openReadOnly(QStringLiteral("select max(NumDoc) from MovCTB where TpDoc='CL9'"))
+            .field(0)
+            .toInt();
+    run = batch(3, kMonth, {QStringLiteral("--yes")});
+    ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
+    EXPECT_TRUE(
+        run.output.contains(QStringLiteral("Os movimentos gerados pelo ERP serão anulados.")))
+        << run.output.toStdString();
+    EXPECT_EQ(count(*db, QStringLiteral("Ano=? and Mes=? and TpDoc='CL9'"), month), general);
+    EXPECT_EQ(count(*db, QStringLiteral("Ano=? and Mes=? and TpDoc=?"),
+                    {kYear, kMonth, demo::kErpClass9Type}),
+              0);
+    EXPECT_EQ(db->openReadOnly(QStringLiteral("select min(NumDoc) from MovCTB where TpDoc='CL9' "
+                                              "and Mes=?"),
+                               {kMonth})
+                  .field(0)
+                  .toInt(),
+              lastDocument + 1);
+
+    // Run again with --reload: the integration is reloaded and nothing needs changing.
+    run = batch(3, kMonth, {QStringLiteral("--yes"), QStringLiteral("--reload")});
+    EXPECT_EQ(run.exitCode, 0) << run.output.toStdString();
+    EXPECT_TRUE(run.output.contains(QStringLiteral("0 contas alteradas")))
+        << run.output.toStdString();
+
+    // The first company's month has a line without a class-9 account: listed, nothing written.
+    run = batch(1, kMonth, {QStringLiteral("--yes")});
+    EXPECT_EQ(run.exitCode, 2) << run.output.toStdString();
+    EXPECT_TRUE(run.output.contains(QStringLiteral("\t6881\t"))) << run.output.toStdString();
+    EXPECT_TRUE(run.output.contains(QStringLiteral("Existem Contas Classe 9 não preenchidas!")));
+    auto first = company(1);
+    EXPECT_EQ(count(*first, QStringLiteral("Ano=? and Mes=? and TpDoc='CL9'"), month), 0);
+
+    // Nothing to integrate in December.
+    run = batch(2, 12, {QStringLiteral("--yes")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.output.contains(kNoMovementsToIntegrate));
+}
+
+}  // namespace
+}  // namespace agrimor

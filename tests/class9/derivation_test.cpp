@@ -1,0 +1,299 @@
+// The derivation and the reload of the class-9 working set, on both engines, against a model of
+// the rules written out here independently of the query.
+
+#include "class9/derivation.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "class9/working_set.h"
+#include "data/db_error.h"
+#include "tests/class9/class9_setup.h"
+
+namespace agrimor {
+namespace {
+
+using test::ChartRow;
+using test::class9Line;
+using test::EngineKind;
+using test::generalLine;
+using W = Class9WorkingSet;
+
+const std::vector<ChartRow> kChart{
+    {QStringLiteral("6221"), 2024, QStringLiteral("96221"), QStringLiteral("96229")},
+    {QStringLiteral("221"), 2024, QStringLiteral("9122"), QStringLiteral("9123")},
+    {QStringLiteral("111"), 2024, QStringLiteral("9111"), QStringLiteral("9112")},
+    {QStringLiteral("6881"), 2024, {}, {}},
+    // 711 is only in the chart of 2023: a line of 2024 must carry Exercicio 2023 to use it.
+    {QStringLiteral("711"), 2023, QStringLiteral("9711"), QStringLiteral("9712")},
+    {QStringLiteral("96221"), 2024, {}, {}},
+    {QStringLiteral("9122"), 2024, {}, {}},
+    {QStringLiteral("9111"), 2024, {}, {}},
+};
+
+// One expected working-set row, as the rules say it should be.
+struct Expected {
+    QDate date;
+    demo::Movement line;
+    QString classe9;
+};
+
+QString mapped(const demo::Movement& line, const ChartRow& chart) {
+    return line.dbCr == 1 ? chart.cl9dd : line.dbCr == 2 ? chart.cl9cc : QString();
+}
+
+// The derivation rules: year, month of the document date, Nat <= 2, Statac 2, not class 9, in the
+// chart of the line's own Exercicio; the mapping by side, overridden by the two costing codes.
+std::vector<Expected> derive(const std::vector<demo::Movement>& lines, int year, int month,
+                             bool reload = false, const QString& type = {}) {
+    std::vector<Expected> rows;
+    for (const demo::Movement& line : lines) {
+        if (line.ano != year || line.dataDoc.month() != month)
+            continue;
+        const bool class9 = line.conta.startsWith(QLatin1Char('9'));
+        if (reload ? (!class9 || line.tpDoc != type) : (class9 || line.nat > 2 || line.statac != 2))
+            continue;
+        const auto chart = std::find_if(kChart.begin(), kChart.end(), [&](const ChartRow& row) {
+            return row.conta == line.conta && row.exercicio == line.exercicio;
+        });
+        if (chart == kChart.end())
+            continue;
+        QString classe9 = reload ? line.conta : mapped(line, *chart);
+        if (!reload &&
+            (line.custeio == QLatin1String("P00631") || line.custeio == QLatin1String("P00763")))
+            classe9 = QStringLiteral("96112");
+        rows.push_back({line.dataDoc, line, classe9});
+    }
+    std::stable_sort(rows.begin(), rows.end(), [](const Expected& a, const Expected& b) {
+        const auto key = [](const Expected& e) {
+            return std::make_tuple(e.date, e.line.tpDoc.toUpper(), e.line.serie.toUpper(),
+                                   e.line.numDoc, e.line.numLinha);
+        };
+        return key(a) < key(b);
+    });
+    return rows;
+}
+
+void expectSet(const Class9WorkingSet& set, const std::vector<Expected>& expected) {
+    ASSERT_EQ(set.size(), static_cast<int>(expected.size()));
+    for (int row = 0; row < set.size(); ++row) {
+        SCOPED_TRACE(row);
+        const demo::Movement& line = expected[static_cast<std::size_t>(row)].line;
+        const auto text = [&](int column) {
+            const Value& value = set.value(row, column);
+            return value.isNull() ? QString() : value.toText();
+        };
+        EXPECT_EQ(text(W::ContaG), line.conta);
+        EXPECT_EQ(text(W::Classe9), expected[static_cast<std::size_t>(row)].classe9);
+        EXPECT_EQ(text(W::Doc), QStringLiteral("%1/%2/%3/%4/%5")
+                                    .arg(line.tpDoc)
+                                    .arg(line.ano)
+                                    .arg(line.serie)
+                                    .arg(line.numDoc)
+                                    .arg(line.numLinha));
+        EXPECT_EQ(text(W::Data), line.dataDoc.toString(QStringLiteral("dd-MM-yyyy")));
+        EXPECT_EQ(set.value(row, W::Valor).toMoney(), line.valor);
+        EXPECT_EQ(text(W::Sinal), line.dbCr == 1   ? QStringLiteral("D")
+                                  : line.dbCr == 2 ? QStringLiteral("C")
+                                                   : QString());
+        EXPECT_EQ(text(W::Descritivo), line.descr);
+        EXPECT_EQ(text(W::Referencia), line.ref);
+        EXPECT_EQ(text(W::Setor), line.sector);
+        EXPECT_EQ(text(W::RubricaOrc), line.rubOrc);
+        EXPECT_EQ(text(W::CCustorc), line.cCustOrc);
+        EXPECT_EQ(text(W::Custeio), line.custeio);
+        EXPECT_EQ(text(W::TpDoc), line.tpDoc);
+        EXPECT_EQ(text(W::Serie), line.serie);
+        EXPECT_EQ(set.value(row, W::NumDoc).toInt(), line.numDoc);
+        EXPECT_EQ(set.value(row, W::NumLinha).toInt(), line.numLinha);
+    }
+}
+
+// A month with every kind of line the derivation takes or leaves, inserted out of order.
+std::vector<demo::Movement> monthLines() {
+    std::vector<demo::Movement> lines;
+    const auto add = [&](demo::Movement line, auto&&... changes) {
+        (changes(line), ...);
+        lines.push_back(std::move(line));
+    };
+    const auto custeio = [](const char* code) {
+        return [code](demo::Movement& line) { line.custeio = QString::fromLatin1(code); };
+    };
+    add(generalLine(QStringLiteral("FT"), 5, 1, QStringLiteral("111"), 1, QStringLiteral("121.5"),
+                    12));
+    add(generalLine(QStringLiteral("FT"), 5, 2, QStringLiteral("711"), 2, QStringLiteral("121.5"),
+                    12));  // not in the chart of 2024
+    add(generalLine(QStringLiteral("FC"), 7, 3, QStringLiteral("6881"), 1, QStringLiteral("3"), 5),
+        custeio(""));  // unmapped
+    add(generalLine(QStringLiteral("FC"), 7, 2, QStringLiteral("221"), 2, QStringLiteral("13"), 5),
+        custeio("p00763"));  // not the costing code: case counts
+    add(generalLine(QStringLiteral("FC"), 7, 1, QStringLiteral("6221"), 1, QStringLiteral("10"), 5),
+        custeio("P00631"));
+    add(generalLine(QStringLiteral("FC"), 2, 1, QStringLiteral("221"), 2, QStringLiteral("8"), 5),
+        custeio("P00763"));  // the costing code wins over the credit mapping
+    add(generalLine(QStringLiteral("FC"), 2, 2, QStringLiteral("6221"), 1, QStringLiteral("8"), 5));
+    add(generalLine(QStringLiteral("ab"), 1, 1, QStringLiteral("6221"), 2, QStringLiteral("4"), 5));
+    add(generalLine(QStringLiteral("CX"), 1, 1, QStringLiteral("111"), 3, QStringLiteral("1"), 20));
+    add(generalLine(QStringLiteral("CX"), 2, 1, QStringLiteral("711"), 2, QStringLiteral("2"), 20),
+        [](demo::Movement& line) { line.exercicio = 2023; });
+    // A series with "/" and quotes, a number beyond 16 bits.
+    add(generalLine(QStringLiteral("F'T"), 40000, 2, QStringLiteral("221"), 1,
+                    QStringLiteral("0.5"), 12),
+        [](demo::Movement& line) { line.serie = QStringLiteral("A/B'1"); });
+    // Left out: Nat 3, Statac 1, a class-9 account, another month, another year.
+    add(generalLine(QStringLiteral("FT"), 6, 1, QStringLiteral("111"), 1, QStringLiteral("1"), 12),
+        [](demo::Movement& line) { line.nat = 3; });
+    add(generalLine(QStringLiteral("FT"), 6, 2, QStringLiteral("111"), 1, QStringLiteral("1"), 12),
+        [](demo::Movement& line) { line.statac = 1; });
+    add(generalLine(QStringLiteral("FT"), 6, 3, QStringLiteral("96221"), 1, QStringLiteral("1"),
+                    12));
+    add(generalLine(QStringLiteral("FT"), 8, 1, QStringLiteral("111"), 1, QStringLiteral("1"), 2,
+                    4));
+    add(generalLine(QStringLiteral("FT"), 9, 1, QStringLiteral("111"), 1, QStringLiteral("1"), 12),
+        [](demo::Movement& line) {
+            line.ano = 2023;
+            line.exercicio = 2023;
+            line.dataDoc = QDate(2023, 3, 12);
+        });
+    return lines;
+}
+
+class Class9Derivation : public ::testing::TestWithParam<EngineKind> {
+protected:
+    test::Class9Setup setup{GetParam()};
+    Class9WorkingSet set;
+};
+
+TEST_P(Class9Derivation, derives_one_row_per_general_line_of_the_month_as_the_rules_say) {
+    setup.addChart(kChart);
+    const std::vector<demo::Movement> lines = monthLines();
+    setup.addLines(lines);
+
+    const int rows = lerMovimentosCTB(setup.company(), setup.prompter, 2024, 3, set);
+    EXPECT_TRUE(setup.prompter.prompts().empty());
+    const std::vector<Expected> expected = derive(lines, 2024, 3);
+    EXPECT_EQ(rows, static_cast<int>(expected.size()));
+    EXPECT_EQ(expected.size(), 10u);  // the model itself leaves out what it should
+    expectSet(set, expected);
+    EXPECT_TRUE(verificaGrelha(set) == false) << "unmapped rows are left empty for the user";
+}
+
+TEST_P(Class9Derivation, reloads_the_class9_lines_of_the_type_whatever_their_nat_and_statac) {
+    setup.addChart(kChart);
+    std::vector<demo::Movement> lines = monthLines();
+    auto reloaded = class9Line(QStringLiteral("CL9"), 3, 1, QStringLiteral("96221"), 1,
+                               QStringLiteral("10"), 5);
+    reloaded.nat = 7;
+    reloaded.statac = 0;
+    reloaded.custeio = QStringLiteral("P00631");  // no override on reload
+    lines.push_back(reloaded);
+    lines.push_back(class9Line(QStringLiteral("CL9"), 3, 2, QStringLiteral("9122"), 2,
+                               QStringLiteral("10"), 5));
+    lines.push_back(
+        class9Line(QStringLiteral("CL9"), 1, 1, QStringLiteral("9111"), 1, QStringLiteral("4"), 2));
+    // Left out: an account missing from the chart, another type, another month.
+    lines.push_back(
+        class9Line(QStringLiteral("CL9"), 1, 2, QStringLiteral("9999"), 2, QStringLiteral("4"), 2));
+    lines.push_back(
+        class9Line(QStringLiteral("ANA"), 1, 1, QStringLiteral("9111"), 1, QStringLiteral("4"), 2));
+    lines.push_back(class9Line(QStringLiteral("CL9"), 9, 1, QStringLiteral("9111"), 1,
+                               QStringLiteral("4"), 2, 4));
+    setup.addLines(lines);
+
+    const int rows = lerMovimentosNovosClasse9Detalhe(setup.company(), setup.prompter, 2024, 3,
+                                                      QStringLiteral("CL9"), set);
+    const std::vector<Expected> expected = derive(lines, 2024, 3, true, QStringLiteral("CL9"));
+    EXPECT_EQ(rows, 3);
+    expectSet(set, expected);
+    EXPECT_TRUE(setup.prompter.prompts().empty());
+}
+
+TEST_P(Class9Derivation, an_empty_month_shows_its_message_and_leaves_the_set_empty) {
+    setup.addChart(kChart);
+    auto onlyClass9 =
+        generalLine(QStringLiteral("FT"), 1, 1, QStringLiteral("9111"), 1, QStringLiteral("1"));
+    auto notPosted =
+        generalLine(QStringLiteral("FT"), 1, 2, QStringLiteral("111"), 2, QStringLiteral("1"));
+    notPosted.statac = 1;
+    setup.addLines({onlyClass9, notPosted});
+    set.appendRow();  // what an earlier load left
+
+    EXPECT_EQ(lerMovimentosCTB(setup.company(), setup.prompter, 2024, 3, set), 0);
+    EXPECT_EQ(set.size(), 0);
+    EXPECT_EQ(setup.prompter.texts(), QStringList{kNoMovementsToIntegrate});
+
+    setup.prompter.clear();
+    EXPECT_EQ(lerMovimentosNovosClasse9Detalhe(setup.company(), setup.prompter, 2024, 3,
+                                               QStringLiteral("CL9"), set),
+              0);
+    EXPECT_EQ(setup.prompter.texts(), QStringList{kNoClass9Movements});
+}
+
+TEST_P(Class9Derivation, the_widest_key_the_columns_allow_is_kept_whole) {
+    setup.addChart(kChart);
+    auto wide = generalLine(QStringLiteral("ABC"), -2147483647 - 1, -32768, QStringLiteral("111"),
+                            1, QStringLiteral("1"));
+    wide.serie = QStringLiteral("1234567/90");
+    setup.addLines({wide});
+    ASSERT_EQ(lerMovimentosCTB(setup.company(), setup.prompter, 2024, 3, set), 1);
+    const QString key = QStringLiteral("ABC/2024/1234567/90/-2147483648/-32768");
+    EXPECT_EQ(set.value(0, W::Doc).toText(), key);
+    EXPECT_EQ(documentKey(key), QStringLiteral("ABC/2024/1234567/90/-2147483648"));
+    EXPECT_LE(QStringLiteral("ABC/-32768/1234567890/-2147483648/-32768").size(), W::kDocWidth);
+}
+
+TEST_P(Class9Derivation, a_database_failure_leaves_the_set_empty_and_propagates) {
+    setup.company().execute(QStringLiteral("DROP TABLE POC"));
+    set.appendRow();
+    EXPECT_THROW(lerMovimentosCTB(setup.company(), setup.prompter, 2024, 3, set), DbError);
+    EXPECT_EQ(set.size(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, Class9Derivation,
+                         ::testing::Values(EngineKind::Sqlite, EngineKind::OdbcSqlite),
+                         ::testing::PrintToStringParamName());
+
+TEST(Class9WorkingSetModel, only_the_class9_column_is_editable_and_numbers_take_32_bits) {
+    Class9WorkingSet set;
+    set.setEditable(true);
+    const int row = set.appendRow();
+    EXPECT_NO_THROW(set.setValue(row, W::NumDoc, Value(2147483647)));
+    EXPECT_THROW(set.setValue(row, W::NumDoc, Value(std::int64_t{2147483648})), ValueError);
+    EXPECT_THROW(set.setValue(row, W::NumLinha, Value(40000)), ValueError);
+    EXPECT_THROW(set.setValue(row, W::Classe9, Value(QStringLiteral("9123456789012345"))),
+                 ValueError);
+    for (int column = 0; column < W::ColumnCount; ++column)
+        EXPECT_EQ(set.flags(set.index(row, column)).testFlag(Qt::ItemIsEditable),
+                  column == W::Classe9)
+            << column;
+    EXPECT_EQ(set.headerData(W::Referencia, Qt::Horizontal).toString(),
+              QStringLiteral("Referência"));
+}
+
+TEST(Class9WorkingSetModel, sorts_for_writing_by_date_type_series_number_and_line) {
+    Class9WorkingSet set;
+    const auto add = [&](const char* data, const char* type, const char* serie, int doc, int line) {
+        const int row = set.appendRow();
+        set.setValue(row, W::Data, Value(QString::fromLatin1(data)));
+        set.setValue(row, W::TpDoc, Value(QString::fromLatin1(type)));
+        set.setValue(row, W::Serie, Value(QString::fromLatin1(serie)));
+        set.setValue(row, W::NumDoc, Value(doc));
+        set.setValue(row, W::NumLinha, Value(line));
+        set.setValue(row, W::Doc, Value(QStringLiteral("%1").arg(row)));
+    };
+    add("12-03-2024", "FT", "1", 5, 2);
+    add("05-03-2024", "fc", "1", 10, 1);
+    add("05-03-2024", "FC", "1", 9, 1);
+    add("12-03-2024", "FT", "1", 5, 1);
+    add("05-03-2024", "CX", "2", 1, 1);
+    add("05-03-2024", "CX", "10", 1, 1);
+    set.sortForWriting();
+    QStringList order;
+    for (int row = 0; row < set.size(); ++row)
+        order << set.value(row, W::Doc).toText();
+    EXPECT_EQ(order.join(QLatin1Char(' ')), QStringLiteral("5 4 2 1 3 0"));
+}
+
+}  // namespace
+}  // namespace agrimor

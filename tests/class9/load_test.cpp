@@ -1,0 +1,269 @@
+// The load button: field check, year, class-9 settings, the two existence tests, the questions
+// and the six combinations of what it finds and what the user answers.
+
+#include <gtest/gtest.h>
+
+#include "class9/class9_settings.h"
+#include "class9/derivation.h"
+#include "data/db_error.h"
+#include "tests/class9/class9_setup.h"
+
+namespace agrimor {
+namespace {
+
+using test::class9Line;
+using test::EngineKind;
+using test::generalLine;
+
+const QString kErpQuestion = QStringLiteral(
+    "Existem movimentos Classe 9 gerados pelo ERP!\r\nSe continuar estes movimentos serão "
+    "apagados.");
+const QString kIntegratedQuestion = QStringLiteral(
+    "Já existem movimentos Classe 9 integrados!\r\nPretende carregar esses movimentos?");
+const QString kWillDerive =
+    QStringLiteral("Vai ser carregada informação para integração\r\ndos movimentos da Classe 9.");
+const QString kWillReload = QStringLiteral("Vão ser carregados os movimentos já integrados!");
+const QString kWillReplace = kWillDerive + QStringLiteral(
+                                               "\r\nOs movimentos da classe 9 já integrados "
+                                               "serão anulados.");
+
+class Class9Load : public ::testing::Test {
+protected:
+    Class9Load() {
+        setup.addChart(
+            {{QStringLiteral("6221"), 2024, QStringLiteral("96221"), QStringLiteral("96221")},
+             {QStringLiteral("221"), 2024, QStringLiteral("9122"), QStringLiteral("9122")},
+             {QStringLiteral("9111"), 2024, {}, {}}});
+        setup.addLines({generalLine(QStringLiteral("FC"), 1, 1, QStringLiteral("6221"), 1,
+                                    QStringLiteral("10")),
+                        generalLine(QStringLiteral("FC"), 1, 2, QStringLiteral("221"), 2,
+                                    QStringLiteral("10"))});
+    }
+
+    void addErpLines() {
+        setup.addLines({class9Line(QStringLiteral("ANA"), 1, 1, QStringLiteral("9111"), 1,
+                                   QStringLiteral("5"))});
+    }
+    void addIntegratedLines() {
+        setup.addLines({class9Line(QStringLiteral("CL9"), 4, 1, QStringLiteral("9111"), 1,
+                                   QStringLiteral("7"))});
+    }
+
+    Class9Outcome load() {
+        Class9Environment environment = setup.environment();
+        return loadClass9(environment, setup.input, state);
+    }
+
+    int settingsRows() {
+        return static_cast<int>(
+            setup.consolidated()
+                .openReadOnly(QStringLiteral("select count(*) as n from zeb_CNS_DadosIniciais"))
+                .field(QStringLiteral("n"))
+                .toInt());
+    }
+
+    test::Class9Setup setup;
+    Class9State state;
+};
+
+TEST_F(Class9Load, six_combinations_of_what_is_found_and_answered) {
+    struct Case {
+        bool erp;
+        bool integrated;
+        Answer atReload;
+        QStringList prompts;
+        Class9LoadMode mode;
+        bool cancelErp;
+        bool cancelIntegrated;
+    };
+    const Case cases[] = {
+        {false, false, Answer::Ok, {kWillDerive}, Class9LoadMode::Derived, false, false},
+        {true,
+         false,
+         Answer::Ok,
+         {kErpQuestion, kWillDerive},
+         Class9LoadMode::Derived,
+         true,
+         false},
+        {false,
+         true,
+         Answer::Ok,
+         {kIntegratedQuestion, kWillReload},
+         Class9LoadMode::Reloaded,
+         false,
+         false},
+        {true,
+         true,
+         Answer::Ok,
+         {kErpQuestion, kIntegratedQuestion, kWillReload},
+         Class9LoadMode::Reloaded,
+         true,
+         false},
+        {false,
+         true,
+         Answer::Cancel,
+         {kIntegratedQuestion, kWillReplace},
+         Class9LoadMode::Derived,
+         false,
+         true},
+        {true,
+         true,
+         Answer::Cancel,
+         {kErpQuestion, kIntegratedQuestion, kWillReplace},
+         Class9LoadMode::Derived,
+         true,
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "erp " << c.erp << " integrated " << c.integrated
+                                        << " reload " << (c.atReload == Answer::Ok));
+        test::Class9Setup fresh;
+        fresh.addChart({{QStringLiteral("6221"), 2024, QStringLiteral("96221"), {}},
+                        {QStringLiteral("9111"), 2024, {}, {}}});
+        fresh.addLines({generalLine(QStringLiteral("FC"), 1, 1, QStringLiteral("6221"), 1,
+                                    QStringLiteral("10"))});
+        if (c.erp)
+            fresh.addLines({class9Line(QStringLiteral("ANA"), 1, 1, QStringLiteral("9111"), 1,
+                                       QStringLiteral("5"))});
+        if (c.integrated)
+            fresh.addLines({class9Line(QStringLiteral("CL9"), 4, 1, QStringLiteral("9111"), 1,
+                                       QStringLiteral("7"))});
+        if (c.erp)
+            fresh.prompter.answer(Answer::Ok);
+        if (c.integrated)
+            fresh.prompter.answer(c.atReload);
+        Class9State state;
+        Class9Environment environment = fresh.environment();
+        EXPECT_EQ(loadClass9(environment, fresh.input, state), Class9Outcome::Done);
+        EXPECT_EQ(fresh.prompter.texts(), c.prompts);
+        EXPECT_TRUE(state.loaded);
+        EXPECT_EQ(state.mode, c.mode);
+        EXPECT_EQ(state.cancelErp, c.cancelErp);
+        EXPECT_EQ(state.cancelIntegrated, c.cancelIntegrated);
+        ASSERT_EQ(state.set().size(), 1);
+        EXPECT_EQ(
+            state.set().value(0, Class9WorkingSet::ContaG).toText(),
+            c.mode == Class9LoadMode::Derived ? QStringLiteral("6221") : QStringLiteral("9111"));
+    }
+}
+
+TEST_F(Class9Load, every_missing_field_is_named_in_order_and_nothing_else_happens) {
+    setup.input = {};
+    EXPECT_EQ(load(), Class9Outcome::FieldsMissing);
+    EXPECT_EQ(setup.prompter.texts(),
+              QStringList{QStringLiteral("Deve preencher os seguntes campos\r\n Empresa\r\n Ano\r\n"
+                                         " Mês\r\n Tipo Documento\r\n Série\r\n Diário\r\n")});
+    setup.prompter.clear();
+    setup.input.bd = 2;
+    setup.input.yearText = QStringLiteral("2024");
+    setup.input.month = 3;
+    setup.input.tpDoc = QStringLiteral("CL9");
+    EXPECT_EQ(load(), Class9Outcome::FieldsMissing);
+    EXPECT_EQ(setup.prompter.lastText(),
+              QStringLiteral("Deve preencher os seguntes campos\r\n Série\r\n Diário\r\n"));
+    EXPECT_EQ(settingsRows(), 0);
+}
+
+TEST_F(Class9Load, a_year_that_is_not_a_whole_number_is_refused_before_any_database_work) {
+    const std::int64_t companyTrips = setup.company().roundTrips();
+    const std::int64_t sharedTrips = setup.consolidated().roundTrips();
+    for (const char* year : {"20x4", "2024.5", "-2024", "99999"}) {
+        SCOPED_TRACE(year);
+        setup.prompter.clear();
+        setup.input.yearText = QString::fromLatin1(year);
+        EXPECT_EQ(load(), Class9Outcome::Refused);
+        EXPECT_EQ(setup.prompter.texts(),
+                  QStringList{QStringLiteral("O ano indicado não é um número válido: \"%1\"")
+                                  .arg(QLatin1String(year))});
+    }
+    EXPECT_EQ(setup.company().roundTrips(), companyTrips);
+    EXPECT_EQ(setup.consolidated().roundTrips(), sharedTrips);
+    setup.input.yearText = QStringLiteral(" 2024 ");
+    EXPECT_EQ(load(), Class9Outcome::Done);
+}
+
+TEST_F(Class9Load, settings_are_stored_on_every_load_in_one_row_per_company) {
+    EXPECT_EQ(lerDadosEmpresa(setup.consolidated(), 1), Class9Settings{});
+    setup.prompter.answer(Answer::Cancel);
+    addErpLines();
+    EXPECT_EQ(load(), Class9Outcome::Cancelled);  // stored whatever happens next
+
+    Recordset row = setup.consolidated().openReadOnly(
+        QStringLiteral("select * from zeb_CNS_DadosIniciais where BD=1"));
+    ASSERT_EQ(row.rowCount(), 1);
+    for (const char* column : {"Setor", "TpDoc", "DataMov", "UltimoMes", "Moeda", "ContaArred"})
+        EXPECT_TRUE(row.isNull(QLatin1String(column))) << column;
+    EXPECT_EQ(lerDadosEmpresa(setup.consolidated(), 1),
+              (Class9Settings{QStringLiteral("CL9"), QStringLiteral("1"), QStringLiteral("09")}));
+
+    setup.input.tpDoc = QStringLiteral("C9");
+    setup.input.serie = QStringLiteral("A'2");
+    setup.input.diario = QStringLiteral("10");
+    setup.prompter.answer(Answer::Ok);
+    EXPECT_EQ(load(), Class9Outcome::Done);
+    EXPECT_EQ(settingsRows(), 1);
+    EXPECT_EQ(lerDadosEmpresa(setup.consolidated(), 1),
+              (Class9Settings{QStringLiteral("C9"), QStringLiteral("A'2"), QStringLiteral("10")}));
+
+    // Nulls read as empty text.
+    setup.consolidated().execute(
+        QStringLiteral("update zeb_CNS_DadosIniciais set TpDocCL9=NULL, DiarioCL9=NULL"));
+    EXPECT_EQ(lerDadosEmpresa(setup.consolidated(), 1),
+              (Class9Settings{QString(), QStringLiteral("A'2"), QString()}));
+}
+
+TEST_F(Class9Load, cancel_at_the_erp_question_leaves_no_earlier_load_to_confirm) {
+    // An earlier load that would replace an integration...
+    addIntegratedLines();
+    setup.prompter.answer(Answer::Cancel);
+    ASSERT_EQ(load(), Class9Outcome::Done);
+    ASSERT_TRUE(state.cancelIntegrated);
+    // ...must not be confirmed without its deletion after the next load was given up.
+    addErpLines();
+    setup.prompter.clear();
+    setup.prompter.answer(Answer::Cancel);
+    EXPECT_EQ(load(), Class9Outcome::Cancelled);
+    EXPECT_EQ(setup.prompter.texts(), QStringList{kErpQuestion});
+    EXPECT_FALSE(state.loaded);
+    EXPECT_FALSE(state.cancelErp);
+    EXPECT_FALSE(state.cancelIntegrated);
+    EXPECT_EQ(state.set().size(), 2) << "the grid keeps what it showed";
+}
+
+TEST_F(Class9Load, a_database_failure_is_shown_with_the_company_and_leaves_nothing_loaded) {
+    ASSERT_EQ(load(), Class9Outcome::Done);
+    setup.company().execute(QStringLiteral("ALTER TABLE POC RENAME TO POC_antigo"));
+    setup.prompter.clear();
+    EXPECT_EQ(load(), Class9Outcome::Failed);
+    ASSERT_EQ(setup.prompter.texts().size(), 2);
+    EXPECT_TRUE(setup.prompter.lastText().startsWith(QStringLiteral("Empresa: Velmor\n\rErro: ")))
+        << setup.prompter.lastText().toStdString();
+    EXPECT_TRUE(setup.prompter.lastText().contains(QStringLiteral("POC")));
+    EXPECT_FALSE(state.loaded);
+    EXPECT_EQ(state.set().size(), 0);
+
+    // The screen stays usable: once the table is back, the same load works.
+    setup.company().execute(QStringLiteral("ALTER TABLE POC_antigo RENAME TO POC"));
+    EXPECT_EQ(load(), Class9Outcome::Done);
+    EXPECT_TRUE(state.loaded);
+}
+
+TEST_F(Class9Load, a_company_database_that_could_not_be_opened_ends_the_load_with_a_message) {
+    Class9Environment environment{setup.consolidated(), nullptr, setup.prompter};
+    EXPECT_EQ(loadClass9(environment, setup.input, state), Class9Outcome::Failed);
+    EXPECT_EQ(setup.prompter.texts(),
+              QStringList{QStringLiteral("Parâmetros de ligação à BD incorretos")});
+    EXPECT_FALSE(state.loaded);
+    EXPECT_EQ(settingsRows(), 1);
+    EXPECT_EQ(confirmClass9(environment, setup.input, state).outcome, Class9Outcome::NothingToDo);
+}
+
+TEST_F(Class9Load, a_month_without_lines_loads_nothing) {
+    setup.input.month = 7;
+    EXPECT_EQ(load(), Class9Outcome::NothingToDo);
+    EXPECT_EQ(setup.prompter.texts(), (QStringList{kWillDerive, kNoMovementsToIntegrate}));
+    EXPECT_FALSE(state.loaded);
+}
+
+}  // namespace
+}  // namespace agrimor

@@ -1,0 +1,390 @@
+// bench-class9 [--odbc] [N ...]
+// Seeds one company with a month of N general-accounting lines (documents of 2 to 8 lines,
+// mapped accounts, some project costing codes), then runs the class-9 load (existence tests and
+// derivation into the working set) and the confirmation of the whole working set through the
+// services, and prints for each: wall time, lines per second, statements sent to the company
+// database per 1,000 lines (an array-bound batch counts once) and peak memory (VmHWM, reset
+// before each command). In the same run it times the same number of MovCTB rows inserted with
+// one reused prepared INSERT in one transaction: through the sqlite3 C API on SQLite, through the
+// engine's array-bound insert on ODBC. Writing one row per statement, with a query for each row's
+// source line and template as the program's earlier releases did, sends about 3,000 statements per
+// 1,000 lines.
+// Defaults: N = 100000 on SQLite, then 100000 through the SQLite ODBC driver.
+
+#include <sqlite3.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <random>
+
+#include "class9/class9_commands.h"
+#include "core/prompter.h"
+#include "data/data_access.h"
+#include "data/db_error.h"
+#include "data/own_tables.h"
+#include "data/sqlite_engine.h"
+#include "tools/seeder/demo_seeder.h"
+
+namespace {
+
+using namespace agrimor;
+using demo::Movement;
+
+constexpr int kYear = 2024;
+constexpr int kMonth = 3;
+constexpr int kChunk = 20000;
+
+class SilentPrompter : public Prompter {
+public:
+    Answer ask(const Prompt& prompt) override {
+        last = prompt.text;
+        return prompt.kind == PromptKind::YesNo ? Answer::Yes : Answer::Ok;
+    }
+    QString last;
+};
+
+// General accounts and the class-9 accounts they map to (debit, credit).
+struct Mapping {
+    QString account;
+    QString debit;
+    QString credit;
+};
+
+const std::vector<Mapping>& mappings() {
+    static const std::vector<Mapping> list = [] {
+        std::vector<Mapping> result;
+        for (int i = 0; i < 30; ++i)
+            result.push_back({QStringLiteral("6%1").arg(210 + i * 3),
+                              QStringLiteral("96%1").arg(210 + i * 3),
+                              QStringLiteral("96%1").arg(211 + i * 3)});
+        return result;
+    }();
+    return list;
+}
+
+// The month's general lines, produced a chunk at a time so the benchmark itself stays small.
+class LineGenerator {
+public:
+    explicit LineGenerator(int total) : total_(total), remaining_(total) {}
+
+    bool next(std::vector<Movement>& chunk) {
+        chunk.clear();
+        while (remaining_ > 0 && chunk.size() < static_cast<std::size_t>(kChunk)) {
+            const int size =
+                std::min<int>(remaining_, std::uniform_int_distribution<int>(2, 8)(random_));
+            ++document_;
+            const QString type = document_ % 3 ? QStringLiteral("FT") : QStringLiteral("FC");
+            // Documents are numbered in date order over the month's first 28 days.
+            const QDate date(kYear, kMonth,
+                             1 + std::min<int>(27, static_cast<int>((document_ - 1) * 28LL * 5 /
+                                                                    std::max(1, total_))));
+            for (int l = 1; l <= size; ++l) {
+                const Mapping& account = mappings().at(
+                    std::uniform_int_distribution<std::size_t>(0, mappings().size() - 1)(random_));
+                Movement m;
+                m.ano = kYear;
+                m.mes = kMonth;
+                m.tpDoc = type;
+                m.numDoc = document_;
+                m.numLinha = l;
+                m.conta = account.account;
+                m.dbCr = l == size ? 2 : 1;
+                m.valor = Money::fromUnits(
+                    std::uniform_int_distribution<std::int64_t>(1, 500000)(random_) * 100);
+                m.dataDoc = date;
+                m.exercicio = kYear;
+                m.diario = QStringLiteral("01");
+                m.numDiari = document_;
+                m.ref = QStringLiteral("FT %1/%2").arg(document_).arg(l);
+                m.descr = QStringLiteral("Movimento geral %1").arg(document_);
+                m.sector = QStringLiteral("01");
+                m.rubOrc = QStringLiteral("R02");
+                m.cCustOrc = QStringLiteral("CC100");
+                m.custeio = l % 9 == 0 ? QStringLiteral("P00631") : QStringLiteral("P00100");
+                m.operador = QStringLiteral("bench");
+                chunk.push_back(std::move(m));
+            }
+            remaining_ -= size;
+        }
+        return !chunk.empty();
+    }
+
+    // The class-9 line the confirmation writes for a general line (numbers aside).
+    static Movement class9(const Movement& line, int document, int lineNumber) {
+        Movement written = line;
+        const auto& list = mappings();
+        const auto mapping = std::find_if(
+            list.begin(), list.end(), [&](const Mapping& m) { return m.account == line.conta; });
+        written.conta = line.custeio == QLatin1String("P00631") ? QStringLiteral("96112")
+                        : line.dbCr == 1                        ? mapping->debit
+                                                                : mapping->credit;
+        written.ref = QStringLiteral("%1/%2/1/%3/%4")
+                          .arg(line.tpDoc)
+                          .arg(kYear)
+                          .arg(line.numDoc)
+                          .arg(line.numLinha);
+        written.tpDoc = QStringLiteral("CL9");
+        written.numDoc = document;
+        written.tpTerc = 4;
+        written.diario = QStringLiteral("09");
+        written.numDiari = document;
+        written.numLinha = lineNumber;
+        return written;
+    }
+
+private:
+    int total_;
+    int remaining_;
+    int document_ = 0;
+    std::mt19937_64 random_{2024};
+};
+
+double seconds(const QElapsedTimer& timer) {
+    return static_cast<double>(timer.nsecsElapsed()) / 1e9;
+}
+
+long peakKiB() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').front().toLong();
+    }
+    return -1;
+}
+
+// Makes the next VmHWM reading the peak from now on.
+void resetPeak() {
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
+
+ConnectionSettings settingsFor(bool odbc, const QString& folder, const QString& file) {
+    ConnectionSettings settings;
+    settings.server = odbc ? QStringLiteral("odbc") : QStringLiteral("sqlite");
+    settings.database = file;
+    settings.user = QStringLiteral("bench");
+    settings.dataFolder = folder;
+    if (odbc)
+        settings.odbc.driver = QStringLiteral("SQLite3");
+    return settings;
+}
+
+void seed(const QString& folder, int lines) {
+    {
+        auto consolidated = demo::createCompanyDatabase(folder + QStringLiteral("/Consolidado.db"));
+        ensureOwnTables(*consolidated);
+    }
+    auto company = demo::createCompanyDatabase(folder + QStringLiteral("/Empresa.db"));
+    Transaction transaction(*company);
+    Engine& engine = company->engine();
+    const QString chart = QStringLiteral(
+        "INSERT INTO POC (Conta, Exercicio, Descr, NivInt, cl9dd, cl9cc) VALUES (?, ?, ?, 0, ?, "
+        "?)");
+    for (const Mapping& mapping : mappings())
+        engine.execute(chart, {mapping.account, kYear, QStringLiteral("Gasto"), mapping.debit,
+                               mapping.credit});
+    LineGenerator generator(lines);
+    std::vector<Movement> chunk;
+    while (generator.next(chunk))
+        demo::insertMovements(*company, chunk);
+    transaction.commit();
+}
+
+void bindValue(sqlite3_stmt* statement, int index, const Value& v) {
+    switch (v.kind()) {
+        case Value::Kind::Null:
+            sqlite3_bind_null(statement, index);
+            break;
+        case Value::Kind::Integer:
+            sqlite3_bind_int64(statement, index, v.toInt());
+            break;
+        case Value::Kind::Real:
+        case Value::Kind::Money:
+            sqlite3_bind_double(statement, index, v.toDouble());
+            break;
+        case Value::Kind::Text: {
+            const QString s = v.toText();
+            sqlite3_bind_text16(statement, index, s.utf16(), static_cast<int>(s.size() * 2),
+                                SQLITE_TRANSIENT);
+            break;
+        }
+        case Value::Kind::DateTime: {
+            const QByteArray d =
+                v.toDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")).toUtf8();
+            sqlite3_bind_text(statement, index, d.constData(), static_cast<int>(d.size()),
+                              SQLITE_TRANSIENT);
+            break;
+        }
+    }
+}
+
+// The limit: the rows the confirmation writes, through one reused prepared INSERT in one
+// transaction. Only the inserts are timed, not the making of the rows.
+double insertLimit(const QString& folder, bool odbc, int lines) {
+    const QString file = QStringLiteral("Limite.db");
+    demo::createCompanyDatabase(folder + QLatin1Char('/') + file).reset();
+    DataAccess db;
+    db.connect(settingsFor(odbc, folder, file));
+    const QStringList& columns = demo::movementColumns();
+    const QString sql = QStringLiteral("INSERT INTO MovCTB (%1) VALUES (%2)")
+                            .arg(columns.join(QStringLiteral(", ")),
+                                 QStringLiteral("?, ").repeated(columns.size()).chopped(2));
+    LineGenerator generator(lines);
+    std::vector<Movement> chunk;
+    double total = 0;
+    QElapsedTimer timer;
+    timer.start();
+    db.beginTransaction();
+    total += seconds(timer);
+    sqlite3_stmt* statement = nullptr;
+    if (!odbc) {
+        sqlite3* handle = dynamic_cast<SqliteEngine&>(db.engine()).handle();
+        const QByteArray text = sql.toUtf8();
+        sqlite3_prepare_v2(handle, text.constData(), -1, &statement, nullptr);
+    }
+    int document = 0;
+    int previous = 0;
+    int lineNumber = 0;
+    while (generator.next(chunk)) {
+        std::vector<Params> rows;
+        rows.reserve(chunk.size());
+        for (const Movement& m : chunk) {
+            if (m.numDoc != previous) {
+                ++document;
+                lineNumber = 0;
+                previous = m.numDoc;
+            }
+            rows.push_back(demo::movementValues(LineGenerator::class9(m, document, ++lineNumber)));
+        }
+        timer.restart();
+        for (const Params& row : rows) {
+            if (odbc) {
+                db.engine().insert(sql, row);
+                continue;
+            }
+            for (int i = 0; i < row.size(); ++i)
+                bindValue(statement, i + 1, row[i]);
+            if (sqlite3_step(statement) != SQLITE_DONE)
+                throw DbError(1, QStringLiteral("o INSERT falhou"));
+            sqlite3_reset(statement);
+        }
+        total += seconds(timer);
+    }
+    if (statement)
+        sqlite3_finalize(statement);
+    timer.restart();
+    db.commit();
+    return total + seconds(timer);
+}
+
+struct Figures {
+    double seconds = 0;
+    std::int64_t statements = 0;
+    long peak = 0;
+};
+
+void print(const char* what, const Figures& f, int lines) {
+    std::printf("  %-24s %8.2f s %10.0f lines/s %8.2f statements/1000 lines  peak %6.1f MB\n", what,
+                f.seconds, lines / f.seconds, 1000.0 * static_cast<double>(f.statements) / lines,
+                static_cast<double>(f.peak) / 1024.0);
+}
+
+int runCase(bool odbc, int lines) {
+    QTemporaryDir folder;
+    if (!folder.isValid())
+        throw std::runtime_error("no temporary folder");
+    std::printf("%s, %d general lines in one month:\n",
+                odbc ? "ODBC (SQLite ODBC driver)" : "SQLite", lines);
+    std::fflush(stdout);
+    QElapsedTimer timer;
+    timer.start();
+    seed(folder.path(), lines);
+    std::printf("  (seeded in %.1f s)\n", seconds(timer));
+
+    DataAccess consolidated;
+    consolidated.connect(settingsFor(odbc, folder.path(), QStringLiteral("Consolidado.db")));
+    DataAccess company;
+    company.connect(settingsFor(odbc, folder.path(), QStringLiteral("Empresa.db")));
+    SilentPrompter prompter;
+    Class9Environment environment{consolidated, &company, prompter};
+    Class9Input input;
+    input.bd = 1;
+    input.companyName = QStringLiteral("Velmor");
+    input.yearText = QString::number(kYear);
+    input.month = kMonth;
+    input.tpDoc = QStringLiteral("CL9");
+    input.serie = QStringLiteral("1");
+    input.diario = QStringLiteral("09");
+
+    Class9State state;
+    std::int64_t before = company.roundTrips();
+    resetPeak();
+    timer.restart();
+    if (loadClass9(environment, input, state) != Class9Outcome::Done)
+        throw std::runtime_error((QStringLiteral("load: ") + prompter.last).toStdString());
+    const Figures load{seconds(timer), company.roundTrips() - before, peakKiB()};
+
+    before = company.roundTrips();
+    resetPeak();
+    timer.restart();
+    const Class9ConfirmResult confirmed = confirmClass9(environment, input, state);
+    const Figures confirm{seconds(timer), company.roundTrips() - before, peakKiB()};
+    if (confirmed.outcome != Class9Outcome::Done || confirmed.written.lines != lines)
+        throw std::runtime_error((QStringLiteral("confirmation: ") + prompter.last).toStdString());
+    state.set().clear();
+
+    resetPeak();
+    const double limit = insertLimit(folder.path(), odbc, lines);
+    const long limitPeak = peakKiB();
+
+    print("load (derivation)", load, lines);
+    print("confirmation", confirm, lines);
+    std::printf("  %-24s %8.2f s %10.0f rows/s  peak %6.1f MB  (%s)\n", "limit: prepared INSERT",
+                limit, lines / limit, static_cast<double>(limitPeak) / 1024.0,
+                odbc ? "engine insert, array-bound" : "sqlite3 C API");
+    std::printf("  confirmation / limit: %.2f   written: %d lines in %d documents\n\n",
+                confirm.seconds / limit, confirmed.written.lines, confirmed.written.documents);
+    std::fflush(stdout);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    std::vector<std::pair<bool, int>> cases;
+    bool odbc = false;
+    for (int i = 1; i < argc; ++i) {
+        const QString arg = QString::fromLocal8Bit(argv[i]);
+        if (arg == QLatin1String("--odbc")) {
+            odbc = true;
+            continue;
+        }
+        bool ok = false;
+        const int n = arg.toInt(&ok);
+        if (!ok || n <= 0) {
+            std::fprintf(stderr, "usage: bench-class9 [--odbc] [N ...]\n");
+            return 2;
+        }
+        cases.emplace_back(odbc, n);
+    }
+    if (cases.empty())
+        cases = {{false, 100000}, {true, 100000}};
+    try {
+        for (const auto& [viaOdbc, lines] : cases)
+            runCase(viaOdbc, lines);
+        return 0;
+    } catch (const DbError& error) {
+        std::fprintf(stderr, "database error: %s\n", qPrintable(error.message()));
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "error: %s\n", error.what());
+    }
+    return 1;
+}
