@@ -176,6 +176,37 @@ TEST_P(Commands, run_stops_at_the_first_company_with_anomalies_after_writing_the
     EXPECT_EQ(setup.ultimoMes(3), QString());
 }
 
+TEST_P(Commands, a_rate_row_without_a_rate_stops_the_run_before_writing_and_shows_in_the_check_up) {
+    test::CompanyConfig dollars;
+    dollars.currency = QStringLiteral("USD");
+    setup.addCompany(1, dollars);
+    setup.addMovements(1, balancedDocument(1));
+    setup.addRate(QStringLiteral("USD"), QDate(2024, 3, 1), QStringLiteral("1.0813"));
+    setup.consolidated().execute(
+        QStringLiteral("INSERT INTO zeb_CNS_Cambios (Moeda, Data, Cambio) VALUES (?, ?, NULL)"),
+        {QStringLiteral("USD"), QDate(2024, 3, 15)});
+    const QByteArray expectedBytes(
+        "Empresa 1     Câmbio nulo ou zero para a moeda USD em 15-03-2024\r\n\r\n");
+
+    prompter.answer(Answer::Ok);
+    EXPECT_EQ(runConsolidation(environment, input({1})).outcome, CommandOutcome::AnomaliesFound);
+    EXPECT_EQ(
+        prompter.lastText(),
+        QStringLiteral("Foram detetadas anomalias \n\rConsulte o ficheiro ") + expectedFile());
+    EXPECT_EQ(fileBytes(), expectedBytes);
+    EXPECT_EQ(setup.countWritten(QStringLiteral("CNS"), QStringLiteral("1")), 0);
+    EXPECT_EQ(setup.ultimoMes(1), QString());
+
+    prompter.clear();
+    prompter.answer(Answer::Ok);
+    prompter.answer(Answer::Ok);
+    prompter.answer(Answer::Cancel);
+    EXPECT_EQ(runCheckUp(environment, input({1})).outcome, CommandOutcome::AnomaliesFound);
+    EXPECT_EQ(prompter.texts().at(1),
+              QStringLiteral("Empresa:  Empresa 1\r\nAnomalias detetadas!"));
+    EXPECT_EQ(fileBytes(), expectedBytes);
+}
+
 TEST_P(Commands, cancel_on_one_company_skips_only_that_company) {
     for (int bd : {1, 2}) {
         setup.addCompany(bd);
