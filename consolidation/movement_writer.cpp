@@ -3,6 +3,7 @@
 #include <limits>
 #include <optional>
 
+#include "consolidation/checks.h"
 #include "consolidation/company_settings.h"
 #include "consolidation/consolidation_error.h"
 #include "consolidation/month_rate.h"
@@ -50,11 +51,12 @@ Role roleOf(const QString& column) {
 class Writer : public RowSink {
 public:
     Writer(DataAccess& consolidated, const CompanySettings& settings, const Period& period,
-           Money rate)
+           Money rate, const AccountChart& chart)
         : consolidated_(consolidated),
           settings_(settings),
           period_(period),
           rate_(rate),
+          chart_(chart),
           target_(consolidated.openUpdatable(QStringLiteral("MovCtb"), QStringLiteral("conta=?"),
                                              {QStringLiteral("-1")})) {}
 
@@ -81,6 +83,15 @@ public:
         }
         const QString tpDoc = movement[tpDocColumn_].toText();
         const std::int64_t numDoc = movement[numDocColumn_].toInt();
+        ++linesRead_;
+        if (!chart_.contains(movement[contaColumn_].toText()))
+            throw ConsolidationError(
+                QStringLiteral(
+                    "A conta %1 (documento %2 %3) não existe no plano de contas de %4: os "
+                    "movimentos da empresa mudaram depois da verificação das contas")
+                    .arg(movement[contaColumn_].toText(), tpDoc)
+                    .arg(numDoc)
+                    .arg(period_.year));
         const bool startsDocument = previousType_ && previousNumber_ != 0 &&
                                     (tpDoc != *previousType_ || numDoc != previousNumber_);
         if (startsDocument) {
@@ -106,6 +117,8 @@ public:
         previous_ = std::move(movement);
         return true;
     }
+
+    std::int64_t linesRead() const { return linesRead_; }
 
     // After the last movement.
     WriteSummary finish() {
@@ -199,6 +212,7 @@ private:
     const CompanySettings& settings_;
     Period period_;
     Money rate_;
+    const AccountChart& chart_;
     UpdatableRecordset target_;
 
     QStringList names_;
@@ -206,6 +220,7 @@ private:
     int tpDocColumn_ = -1, numDocColumn_ = -1, valorColumn_ = -1, dbCrColumn_ = -1,
         contaColumn_ = -1;
 
+    std::int64_t linesRead_ = 0;
     bool started_ = false;
     int documentNumber_ = 0;
     int line_ = 0;
@@ -219,10 +234,18 @@ private:
 }  // namespace
 
 WriteSummary writeMovements(DataAccess& consolidated, DataAccess& company, int bd,
-                            const CompanySettings& settings, const Period& period, Money rate) {
+                            const CompanySettings& settings, const Period& period, Money rate,
+                            const CheckedAccounts& checked) {
     Transaction transaction(consolidated);
-    Writer writer(consolidated, settings, period, rate);
+    Writer writer(consolidated, settings, period, rate, checked.chart);
     company.queryEach(movementQuery(period.cumulative), movementParams(period), writer);
+    if (writer.linesRead() != checked.lines)
+        throw ConsolidationError(
+            QStringLiteral("Foram lidas %1 linhas de movimentos para integrar e a verificação das "
+                           "contas contou %2: os movimentos da empresa mudaram depois da "
+                           "verificação")
+                .arg(writer.linesRead())
+                .arg(checked.lines));
     const WriteSummary summary = writer.finish();
 
     UpdatableRecordset settingsRow = consolidated.openUpdatable(

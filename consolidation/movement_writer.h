@@ -6,6 +6,7 @@
 namespace agrimor {
 
 class DataAccess;
+struct CheckedAccounts;
 struct CompanySettings;
 
 // What writing one company produced.
@@ -27,6 +28,11 @@ struct WriteSummary {
 // memory does not grow with the number of lines. The lines are appended through one updatable
 // result set, which the ODBC engine sends many rows per round trip.
 //
+// The lines written are the lines checked: each line's account must be in the chart the account
+// check loaded, and the number of lines read must be the number the check counted. Lines posted
+// or removed in the company database since the check make it throw ConsolidationError, and the
+// company is rolled back.
+//
 // Rules kept from the program's earlier releases: a new document starts when the type or number
 // changes, unless the previous number is 0; a line whose amount converts to 0.00 is not written
 // but keeps its line number (a gap); a document whose lines all convert to 0 still uses its
@@ -34,6 +40,7 @@ struct WriteSummary {
 // the absolute converted amount on the opposite side (so the document keeps its net effect), and
 // a rounding line always takes the line number after its document's last line.
 WriteSummary writeMovements(DataAccess& consolidated, DataAccess& company, int bd,
-                            const CompanySettings& settings, const Period& period, Money rate);
+                            const CompanySettings& settings, const Period& period, Money rate,
+                            const CheckedAccounts& checked);
 
 }  // namespace agrimor

@@ -154,7 +154,11 @@ TEST_P(Checks, each_line_on_a_missing_account_is_one_anomaly_in_query_order) {
     setup.addMovements(1, lines);
 
     const auto trips = company.roundTrips() + setup.consolidated().roundTrips();
-    checkAccounts(setup.consolidated(), company, {2024, 3, false}, anomalies);
+    const CheckedAccounts checked =
+        checkAccounts(setup.consolidated(), company, {2024, 3, false}, anomalies);
+    EXPECT_EQ(checked.lines, 12);
+    EXPECT_TRUE(checked.chart.contains(QStringLiteral("9111")));
+    EXPECT_FALSE(checked.chart.contains(QStringLiteral("9222")));
     QStringList expected;
     for (int i = 1; i <= 10; ++i) {
         expected << QStringLiteral("9222 Conta não existente");
@@ -162,7 +166,8 @@ TEST_P(Checks, each_line_on_a_missing_account_is_one_anomaly_in_query_order) {
             expected << QStringLiteral("9333 Conta não existente");
     }
     EXPECT_EQ(anomalies.items(), expected);
-    // The chart, the distinct accounts, and the lines once more because some were missing.
+    // The chart, the accounts with their line counts, and the lines once more because some were
+    // missing.
     EXPECT_EQ(company.roundTrips() + setup.consolidated().roundTrips() - trips, 3);
 }
 
@@ -176,7 +181,7 @@ TEST_P(Checks, accounts_all_present_cost_two_statements_whatever_the_number_of_l
                              QStringLiteral("1")));
     setup.addMovements(1, lines);
     const auto trips = company.roundTrips() + setup.consolidated().roundTrips();
-    checkAccounts(setup.consolidated(), company, {2024, 3, false}, anomalies);
+    EXPECT_EQ(checkAccounts(setup.consolidated(), company, {2024, 3, false}, anomalies).lines, 300);
     EXPECT_TRUE(anomalies.isEmpty());
     EXPECT_EQ(company.roundTrips() + setup.consolidated().roundTrips() - trips, 2);
 }

@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <functional>
 
 #include "consolidation/anomalies_file.h"
 #include "consolidation/consolidation_commands.h"
@@ -205,6 +206,56 @@ TEST_P(Commands, a_rate_row_without_a_rate_stops_the_run_before_writing_and_show
     EXPECT_EQ(prompter.texts().at(1),
               QStringLiteral("Empresa:  Empresa 1\r\nAnomalias detetadas!"));
     EXPECT_EQ(fileBytes(), expectedBytes);
+}
+
+// Answers from the script, and runs `meanwhile` when the per-company question is asked, as if
+// someone posted in the company database while the question waited.
+class PostingWhileAsked : public Prompter {
+public:
+    PostingWhileAsked(test::ScriptedPrompter& script, std::function<void()> meanwhile)
+        : script_(script), meanwhile_(std::move(meanwhile)) {}
+    Answer ask(const Prompt& prompt) override {
+        if (prompt.text.startsWith(QStringLiteral("Vai proceder à integração dos movimentos")))
+            meanwhile_();
+        return script_.ask(prompt);
+    }
+
+private:
+    test::ScriptedPrompter& script_;
+    std::function<void()> meanwhile_;
+};
+
+TEST_P(Commands, lines_changed_after_the_account_check_stop_the_company_unwritten) {
+    const std::vector<std::pair<const char*, std::function<void(DataAccess&)>>> changes{
+        {"A conta 9555 (documento FT 2) não existe no plano de contas de 2024",
+         [](DataAccess& company) {
+             demo::insertMovements(company, balancedDocument(2, QStringLiteral("9555")));
+         }},
+        {"Foram lidas 4 linhas de movimentos para integrar e a verificação das contas contou 2",
+         [](DataAccess& company) { demo::insertMovements(company, balancedDocument(2)); }},
+        {"Foram lidas 1 linhas de movimentos para integrar e a verificação das contas contou 2",
+         [](DataAccess& company) {
+             company.execute(QStringLiteral("DELETE FROM MovCTB WHERE NumLinha = 2"));
+         }},
+    };
+    setup.addCompany(1);
+    for (const auto& [error, change] : changes) {
+        SCOPED_TRACE(error);
+        setup.company(1).execute(QStringLiteral("DELETE FROM MovCTB"));
+        setup.addMovements(1, balancedDocument(1));
+        prompter.clear();
+        prompter.answer(Answer::Ok);
+        prompter.answer(Answer::Ok);
+        PostingWhileAsked posting(prompter, [&, &change = change] { change(setup.company(1)); });
+        ConsolidationEnvironment posted{setup.consolidated(), posting, setup.folder()};
+        EXPECT_EQ(runConsolidation(posted, input({1})).outcome, CommandOutcome::Failed);
+        EXPECT_TRUE(prompter.lastText().startsWith(
+            QStringLiteral("Empresa:   Empresa 1 \n\rErro: ") + QString::fromUtf8(error)))
+            << prompter.lastText().toStdString();
+        EXPECT_EQ(setup.countWritten(QStringLiteral("CNS"), QStringLiteral("1")), 0);
+        EXPECT_EQ(setup.ultimoMes(1), QString());
+        EXPECT_FALSE(setup.consolidated().inTransaction());
+    }
 }
 
 TEST_P(Commands, cancel_on_one_company_skips_only_that_company) {
