@@ -208,8 +208,7 @@ CommandResult runCheckUp(ConsolidationEnvironment& environment, const Processing
         result.outcome = CommandOutcome::AnomaliesFound;
     result.anomaliesFile = file.path();
     if (confirmOkCancel(prompter, anomaliesMessage(file.path())) &&
-        confirmOkCancel(prompter,
-                        QStringLiteral("Pretende imprimir as anomalias? ") + file.path())) {
+        confirmOkCancel(prompter, kPrintAnomaliesQuestion + file.path())) {
         const PrintOutcome printed = printTextFile(file.path(), environment.print);
         if (!printed.accepted)
             inform(prompter, QStringLiteral("Não há serviço de impressão disponível: o ficheiro %1 "

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <functional>
 
 #include "consolidation/anomalies_file.h"
@@ -373,6 +375,54 @@ TEST_P(Commands, cancellation_deletes_the_period_of_each_company_whoever_wrote_i
     EXPECT_EQ(runCancellation(environment, input({2, 4, 1})).outcome, CommandOutcome::Failed);
     EXPECT_EQ(prompter.texts().size(), 3);
     EXPECT_TRUE(prompter.lastText().startsWith(QStringLiteral("Empresa:   Empresa 4 \n\rErro: ")));
+}
+
+// The batch command answers --yes to every question but the offer to print the anomalies, which
+// only --print accepts.
+TEST(BatchCheckUp, prints_the_anomalies_only_when_asked_to) {
+    test::ConsolidationSetup setup(EngineKind::Sqlite);
+    setup.addCompany(1);
+    setup.addMovements(1, balancedDocument(1, QStringLiteral("9555")));
+    demo::writeConfigFile(setup.folder(), QStringLiteral("Consolidado.db"));
+    // A print command of our own, found first on the PATH.
+    const QString bin = setup.folder() + QStringLiteral("/bin");
+    const QString record = setup.folder() + QStringLiteral("/printed.txt");
+    ASSERT_TRUE(QDir().mkpath(bin));
+    {
+        QFile script(bin + QStringLiteral("/lp"));
+        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+        script.write(QStringLiteral("#!/bin/sh\necho \"$@\" >> '%1'\n").arg(record).toUtf8());
+        script.close();
+        script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                              QFileDevice::ExeOwner);
+    }
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("PATH"),
+                       bin + QLatin1Char(':') + environment.value(QStringLiteral("PATH")));
+    const auto checkUp = [&](const QStringList& extra) {
+        QProcess batch;
+        batch.setProcessEnvironment(environment);
+        batch.start(
+            QStringLiteral(AGRIMOR_BATCH),
+            QStringList{QStringLiteral("checkup"), QStringLiteral("--year"), QStringLiteral("2024"),
+                        QStringLiteral("--month"), QStringLiteral("3"),
+                        QStringLiteral("--companies"), QStringLiteral("1"),
+                        QStringLiteral("--data-folder"), setup.folder()} +
+                extra);
+        EXPECT_TRUE(batch.waitForFinished(60000));
+        EXPECT_EQ(batch.exitCode(), 2);
+        const QString output = QString::fromUtf8(batch.readAllStandardOutput());
+        const qsizetype at = output.indexOf(kPrintAnomaliesQuestion);
+        return at < 0 ? QString() : output.mid(at).section(QLatin1Char('\n'), 0, 0);
+    };
+
+    const QString unattended = checkUp({QStringLiteral("--yes")});
+    EXPECT_TRUE(unattended.endsWith(QStringLiteral(".txt [Cancelar]"))) << unattended.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(record));
+
+    const QString asked = checkUp({QStringLiteral("--yes"), QStringLiteral("--print")});
+    EXPECT_TRUE(asked.endsWith(QStringLiteral(".txt [OK]"))) << asked.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(record));
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, Commands,

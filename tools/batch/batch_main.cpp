@@ -1,11 +1,12 @@
 // agrimor-batch checkup|consolidate|cancel --year Y --month M --companies 1,2,..|all [--yes]
-//               [--data-folder DIR]
+//               [--print] [--data-folder DIR]
 // agrimor-batch folha <livro> [<folha> | --rates]
 // The consolidation commands without a screen, for month-end scripts and machines with no
 // display. It finds the data folder and the consolidated database as the program does (or uses
 // the folder given), runs the same services, prints every message on standard output and
-// answers the confirmations with OK when --yes is given (otherwise with Cancel). Anomalies files
-// are written as on screen.
+// answers the confirmations with OK when --yes is given (otherwise with Cancel). The check-up's
+// offer to print its anomalies is accepted only with --print: an unattended run sends nothing to
+// a printer unless asked to. Anomalies files are written as on screen.
 // Exit code: 0 done, 2 anomalies found, 1 error, cancelled or wrong arguments.
 // "folha" shows a workbook as the imports will read it (tools/sheet/sheet_command.h).
 
@@ -36,7 +37,7 @@ int usage(const QString& problem) {
     std::fprintf(stderr, "agrimor-batch: %s\n", qPrintable(problem));
     std::fprintf(stderr,
                  "usage: agrimor-batch checkup|consolidate|cancel --year Y --month M "
-                 "--companies 1,2,..|all [--yes] [--data-folder DIR]\n"
+                 "--companies 1,2,..|all [--yes] [--print] [--data-folder DIR]\n"
                  "       agrimor-batch folha <livro> [<folha> | --rates]\n");
     return kExitError;
 }
@@ -45,7 +46,23 @@ struct Arguments {
     QString command;
     ProcessingInput input;
     bool yes = false;
+    bool print = false;
     QString dataFolder;
+};
+
+// Answers as --yes says, except the offer to print the anomalies, which only --print accepts.
+class BatchPrompter : public Prompter {
+public:
+    BatchPrompter(bool yes, bool print) : answers_(yes), printAnswer_(print) {}
+    Answer ask(const Prompt& prompt) override {
+        if (prompt.text.startsWith(kPrintAnomaliesQuestion))
+            return printAnswer_.ask(prompt);
+        return answers_.ask(prompt);
+    }
+
+private:
+    ConsolePrompter answers_;
+    ConsolePrompter printAnswer_;
 };
 
 // Empty when the arguments are right; otherwise what is wrong.
@@ -61,6 +78,10 @@ QString parse(const QStringList& args, Arguments& out) {
         const QString& option = args.at(i);
         if (option == QLatin1String("--yes")) {
             out.yes = true;
+            continue;
+        }
+        if (option == QLatin1String("--print")) {
+            out.print = true;
             continue;
         }
         if (i + 1 >= args.size())
@@ -149,7 +170,7 @@ int main(int argc, char** argv) {
         return kExitError;
     }
 
-    ConsolePrompter prompter(arguments.yes);
+    BatchPrompter prompter(arguments.yes, arguments.print);
     ConsolidationEnvironment environment(*consolidated, prompter, files.dataFolder);
     CommandResult result;
     if (arguments.command == QLatin1String("checkup"))
