@@ -174,9 +174,12 @@ private:
         if (balance_.isZero())
             return;
         nextLine();
-        writeLine(previous_, settings_.contaArred, balance_.abs(),
-                  balance_.units() < 0 ? kDebit : kCredit, line_);
+        const int side = balance_.units() < 0 ? kDebit : kCredit;
+        writeLine(previous_, settings_.contaArred, balance_.abs(), side, line_);
         ++summary_.roundingLines;
+        if (summary_.firstRoundingLines.size() < WriteSummary::kRoundingLinesKept)
+            summary_.firstRoundingLines.push_back(
+                {documentNumber_, line_, settings_.contaArred, side, balance_.abs()});
     }
 
     void writeLine(const std::vector<Value>& source, const Value& account, Money amount, int side,

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QString>
+#include <cstddef>
+#include <vector>
+
 #include "consolidation/processing_input.h"
 #include "data/money.h"
 
@@ -9,12 +13,26 @@ class DataAccess;
 struct CheckedAccounts;
 struct CompanySettings;
 
+// A line written on the rounding account to close a document.
+struct RoundingLine {
+    int document = 0;
+    int line = 0;
+    QString account;
+    int side = 0;  // 1 debit, 2 credit
+    Money amount;
+};
+
 // What writing one company produced.
 struct WriteSummary {
+    // How many of the rounding lines are kept for reports; memory stays the same however many
+    // are written.
+    static constexpr std::size_t kRoundingLinesKept = 10;
+
     int firstDocument = 0;  // the first target document number; 0 when there were no movements
     int documents = 0;      // target document numbers used, empty documents included
     int lines = 0;          // MovCTB rows written, rounding lines included
     int roundingLines = 0;
+    std::vector<RoundingLine> firstRoundingLines;  // in the order written
 };
 
 // Converts the company's class-9 movements of the period with `rate`, regroups them into

@@ -23,6 +23,7 @@
 #include "data/consolidated_database.h"
 #include "data/data_folder.h"
 #include "data/db_error.h"
+#include "data/money_text.h"
 #include "tools/sheet/sheet_command.h"
 
 namespace {
@@ -138,6 +139,15 @@ void printWritten(const CommandResult& result) {
         std::printf("%s: %d linhas escritas (%d de arredondamento), documentos %d a %d\n",
                     qPrintable(name), summary.lines, summary.roundingLines, summary.firstDocument,
                     summary.firstDocument + summary.documents - 1);
+        for (const RoundingLine& rounding : summary.firstRoundingLines)
+            std::printf("  arredondamento: documento %d, linha %d, %s %s na conta %s\n",
+                        rounding.document, rounding.line, rounding.side == 1 ? "débito" : "crédito",
+                        qPrintable(formatMoney(rounding.amount, 2, MoneyTextFormat::portuguese())),
+                        qPrintable(rounding.account));
+        if (const auto more =
+                summary.roundingLines - static_cast<int>(summary.firstRoundingLines.size());
+            more > 0)
+            std::printf("  (e mais %d linhas de arredondamento)\n", more);
     }
 }
 

@@ -50,6 +50,10 @@ class DataAccess;
 //     writes: one per general document, one line per general line on the mapped class-9 account
 //     (96112 for costing codes P00631 and P00763), Ref = the source line's key; month 11 is left
 //     for the class-9 screen to integrate;
+//   - for a company in a foreign currency, three more cash expenses "CX" at the end of month 10
+//     whose base and VAT, each converted at that month's mean rate, come a cent away from the
+//     converted total, so consolidating the month writes rounding lines (drawn from a sequence
+//     of their own: the other documents are the same as without them);
 //   - NumDoc and NumDiar numerators that agree with the movements, for both years.
 // - Sample workbooks to import, each as .xlsx and .xls (sample_workbooks.h): the rates
 //   "Cambios", the movements "Movimentos" (clean) and "Movimentos_Anomalias".
