@@ -32,6 +32,7 @@ if [ "$status" -ne 0 ]; then
   exit "$status"
 fi
 echo
-echo "Consolidation of $month/$year through agrimor-batch:"
+echo "Consolidation of $month/$year through agrimor-batch (after the messages: the lines written per"
+echo "company and the rounding lines that close the documents a cent off once converted):"
 ./build/bin/agrimor-batch consolidate --year "$year" --month "$month" --companies all --yes
 echo "The consolidated movements are in $demo/corvane/Consolidado.db (MovCTB, TpDoc CNS, one series per company)."

@@ -1,6 +1,6 @@
 #include "consolidation/checks.h"
 
-#include <QSet>
+#include <functional>
 
 #include "consolidation/company_settings.h"
 #include "consolidation/movement_query.h"
@@ -24,14 +24,6 @@ bool hasRows(DataAccess& db, const QString& sql, const Params& params) {
     return first.found;
 }
 
-// Accounts compare as the databases' collation does: case and trailing spaces ignored.
-QString accountKey(const QString& account) {
-    qsizetype length = account.size();
-    while (length > 0 && account.at(length - 1) == QLatin1Char(' '))
-        --length;
-    return account.left(length).toCaseFolded();
-}
-
 // Collects a one-column result.
 class TextColumn : public RowSink {
 public:
@@ -46,7 +38,23 @@ private:
     std::function<void(const Value&)> take_;
 };
 
+// Accounts compare as the databases' collation does: case and trailing spaces ignored.
+QString accountKey(const QString& account) {
+    qsizetype length = account.size();
+    while (length > 0 && account.at(length - 1) == QLatin1Char(' '))
+        --length;
+    return account.left(length).toCaseFolded();
+}
+
 }  // namespace
+
+void AccountChart::add(const QString& account) {
+    keys_.insert(accountKey(account));
+}
+
+bool AccountChart::contains(const QString& account) const {
+    return keys_.contains(accountKey(account));
+}
 
 void checkSettings(DataAccess& consolidated, const CompanySettings& settings, int year,
                    AnomalyList& anomalies) {
@@ -78,30 +86,39 @@ void checkPeriodFree(DataAccess& consolidated, const CompanySettings& settings,
         anomalies.append(kPeriodIntegrated);
 }
 
-void checkAccounts(DataAccess& consolidated, DataAccess& company, const Period& period,
-                   AnomalyList& anomalies) {
-    QSet<QString> chart;
-    TextColumn chartSink([&](const Value& account) { chart.insert(accountKey(account.toText())); });
+CheckedAccounts checkAccounts(DataAccess& consolidated, DataAccess& company, const Period& period,
+                              AnomalyList& anomalies) {
+    CheckedAccounts checked;
+    TextColumn chartSink([&](const Value& account) { checked.chart.add(account.toText()); });
     consolidated.queryEach(QStringLiteral("Select Conta from POC where Exercicio=?"), {period.year},
                            chartSink);
 
     const Params params = movementParams(period);
-    QSet<QString> missing;
-    TextColumn distinctSink([&](const Value& account) {
-        const QString key = accountKey(account.toText());
-        if (!chart.contains(key))
-            missing.insert(key);
-    });
-    company.queryEach(distinctMovementAccountsQuery(period.cumulative), params, distinctSink);
-    if (missing.isEmpty())
-        return;
+    AccountChart missing;
+    struct Counts : RowSink {
+        std::function<void(const Value&, std::int64_t)> take;
+        void columns(const QList<ColumnInfo>&) override {}
+        bool row(std::vector<Value>& values) override {
+            take(values.at(0), values.at(1).toInt());
+            return true;
+        }
+    } counts;
+    counts.take = [&](const Value& account, std::int64_t lines) {
+        checked.lines += lines;
+        if (!checked.chart.contains(account.toText()))
+            missing.add(account.toText());
+    };
+    company.queryEach(movementAccountCountsQuery(period.cumulative), params, counts);
+    if (missing.size() == 0)
+        return checked;
 
     TextColumn linesSink([&](const Value& account) {
         const QString text = account.toText();
-        if (missing.contains(accountKey(text)))
+        if (missing.contains(text))
             anomalies.append(text + kAccountMissing);
     });
     company.queryEach(movementAccountsQuery(period.cumulative), params, linesSink);
+    return checked;
 }
 
 }  // namespace agrimor

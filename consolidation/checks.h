@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
+#include <cstdint>
 
 #include "consolidation/processing_input.h"
 
@@ -32,11 +34,31 @@ void checkSettings(DataAccess& consolidated, const CompanySettings& settings, in
 void checkPeriodFree(DataAccess& consolidated, const CompanySettings& settings,
                      const Period& period, AnomalyList& anomalies);
 
+// The consolidated chart of accounts of one year, compared as the databases' default collation
+// compares codes: case and trailing spaces ignored.
+class AccountChart {
+public:
+    void add(const QString& account);
+    bool contains(const QString& account) const;
+    qsizetype size() const { return keys_.size(); }
+
+private:
+    QSet<QString> keys_;
+};
+
+// What the account check saw: the chart it checked against and how many lines it checked. The
+// write step holds the lines it writes to both, so a line posted after the check is never
+// written unchecked.
+struct CheckedAccounts {
+    AccountChart chart;
+    std::int64_t lines = 0;
+};
+
 // Every account of the company's class-9 lines of the period exists in the consolidated chart of
 // accounts of the period's year: one anomaly per line on a missing account, in the order of the
-// movement query. The chart is read once and the lines' distinct accounts once; the lines are
-// read again only when an account is missing.
-void checkAccounts(DataAccess& consolidated, DataAccess& company, const Period& period,
-                   AnomalyList& anomalies);
+// movement query. The chart is read once and the lines' accounts with their line counts once; the
+// lines are read again only when an account is missing.
+CheckedAccounts checkAccounts(DataAccess& consolidated, DataAccess& company, const Period& period,
+                              AnomalyList& anomalies);
 
 }  // namespace agrimor

@@ -63,12 +63,14 @@ bool guarded(ConsolidationEnvironment& environment, const CompanyTab& company, B
 
 // The checks every company passes before it is written, in order: settings and month rate,
 // settings check, period check, the company database, its movements' accounts. The company's
-// connection is left open for the writing.
+// connection is left open; the caller closes it.
 struct CheckedCompany {
     CompanySettings settings;
     Period period;
     Money rate;
+    CompanyParameters parameters;
     std::unique_ptr<DataAccess> database;
+    CheckedAccounts accounts;
 };
 
 CheckedCompany checkCompany(ConsolidationEnvironment& environment, const CompanyTab& company,
@@ -81,11 +83,21 @@ CheckedCompany checkCompany(ConsolidationEnvironment& environment, const Company
                              anomalies);
     checkSettings(consolidated, checked.settings, checked.period.year, anomalies);
     checkPeriodFree(consolidated, checked.settings, checked.period, anomalies);
-    checked.database = connectCompany(consolidated, readCompanyParameters(consolidated, company.bd),
+    checked.parameters = readCompanyParameters(consolidated, company.bd);
+    checked.database = connectCompany(consolidated, checked.parameters,
                                       CompanyOpenFailureReport::toAnomalies(anomalies));
     if (checked.database)
-        checkAccounts(consolidated, *checked.database, checked.period, anomalies);
+        checked.accounts =
+            checkAccounts(consolidated, *checked.database, checked.period, anomalies);
     return checked;
+}
+
+// Closes the company's connection, counting what was sent on it.
+void release(std::unique_ptr<DataAccess>& database, CommandResult& result) {
+    if (!database)
+        return;
+    result.companyStatements += database->roundTrips();
+    database.reset();
 }
 
 // Every command asks first and needs the period: the result of a command that stops there.
@@ -116,10 +128,10 @@ CommandResult runConsolidation(ConsolidationEnvironment& environment,
         bool stop = false;
         const bool ok = guarded(environment, company, [&] {
             CheckedCompany checked = checkCompany(environment, company, input, anomalies);
+            // No connection is held while the question waits: the write step opens it again
+            // and reads the lines once, checking them against what the checks saw.
+            release(checked.database, result);
             if (!anomalies.isEmpty()) {
-                if (checked.database)
-                    result.companyStatements += checked.database->roundTrips();
-                checked.database.reset();
                 file.write(company.caption, anomalies);
                 file.finish();
                 anomalies.clear();
@@ -131,11 +143,12 @@ CommandResult runConsolidation(ConsolidationEnvironment& environment,
                     QStringLiteral("Vai proceder à integração dos movimentos na Empresa ") +
                         company.caption.trimmed() + kContinue))
                 return;
+            std::unique_ptr<DataAccess> database =
+                openCompanyDatabase(environment.consolidated, checked.parameters);
             const WriteSummary summary =
-                writeMovements(environment.consolidated, *checked.database, company.bd,
-                               checked.settings, checked.period, checked.rate);
-            result.companyStatements += checked.database->roundTrips();
-            checked.database->close();
+                writeMovements(environment.consolidated, *database, company.bd, checked.settings,
+                               checked.period, checked.rate, checked.accounts);
+            release(database, result);
             result.written.emplace_back(company.bd, summary);
             inform(prompter,
                    companyMessage(company, QStringLiteral("Integração efetuada com sucesso!")));
@@ -165,9 +178,8 @@ CommandResult runCheckUp(ConsolidationEnvironment& environment, const Processing
     AnomaliesFile file(anomaliesFileName(environment.dataFolder, environment.clock()));
     for (const CompanyTab& company : input.companies) {
         const bool ok = guarded(environment, company, [&] {
-            const CheckedCompany checked = checkCompany(environment, company, input, anomalies);
-            if (checked.database)
-                result.companyStatements += checked.database->roundTrips();
+            CheckedCompany checked = checkCompany(environment, company, input, anomalies);
+            release(checked.database, result);
             if (anomalies.isEmpty()) {
                 inform(prompter,
                        companyMessage(company, QStringLiteral("CheckUp efetuado com sucesso!")));
@@ -196,8 +208,7 @@ CommandResult runCheckUp(ConsolidationEnvironment& environment, const Processing
         result.outcome = CommandOutcome::AnomaliesFound;
     result.anomaliesFile = file.path();
     if (confirmOkCancel(prompter, anomaliesMessage(file.path())) &&
-        confirmOkCancel(prompter,
-                        QStringLiteral("Pretende imprimir as anomalias? ") + file.path())) {
+        confirmOkCancel(prompter, kPrintAnomaliesQuestion + file.path())) {
         const PrintOutcome printed = printTextFile(file.path(), environment.print);
         if (!printed.accepted)
             inform(prompter, QStringLiteral("Não há serviço de impressão disponível: o ficheiro %1 "

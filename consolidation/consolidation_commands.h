@@ -28,6 +28,9 @@ struct ConsolidationEnvironment {
     PrintCommand print;
 };
 
+// The check-up's offer to print its anomalies file; the file name follows.
+inline const QString kPrintAnomaliesQuestion = QStringLiteral("Pretende imprimir as anomalias? ");
+
 enum class CommandOutcome {
     Done,            // every ticked company was handled (some may have been skipped on request)
     Cancelled,       // the opening confirmation was answered Cancel

@@ -5,6 +5,7 @@
 #include "core/anomaly_list.h"
 #include "data/currency.h"
 #include "data/data_access.h"
+#include "data/day_month_year.h"
 
 namespace agrimor {
 
@@ -26,6 +27,12 @@ Money convertToEuros(Money amount, Money rate) {
     return Money::fromUnits(cents * 100);
 }
 
+QString invalidRateAnomaly(const QString& currency, QDate date, bool negative) {
+    return QStringLiteral("Câmbio %1 para a moeda %2 em %3")
+        .arg(negative ? QStringLiteral("negativo") : QStringLiteral("nulo ou zero"), currency,
+             dayMonthYear(date));
+}
+
 Money monthRate(DataAccess& db, const QString& currency, int month, int year,
                 AnomalyList& anomalies) {
     if (needsNoRate(currency))
@@ -40,9 +47,19 @@ Money monthRate(DataAccess& db, const QString& currency, int month, int year,
     }
     std::vector<Money> values;
     values.reserve(static_cast<std::size_t>(rates.rowCount()));
-    for (rates.moveFirst(); !rates.eof(); rates.moveNext())
-        values.push_back(rates.field(QStringLiteral("Cambio")).toMoney());
-    return meanRate(values);
+    bool invalid = false;
+    for (rates.moveFirst(); !rates.eof(); rates.moveNext()) {
+        const Value& rate = rates.field(QStringLiteral("Cambio"));
+        const Money value = rate.toMoney();
+        if (rate.isNull() || value.units() <= 0) {
+            anomalies.append(invalidRateAnomaly(
+                currency, rates.field(QStringLiteral("Data")).toDate(), value.units() < 0));
+            invalid = true;
+            continue;
+        }
+        values.push_back(value);
+    }
+    return invalid ? Money::fromWhole(1) : meanRate(values);
 }
 
 }  // namespace agrimor

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 #include <vector>
 
@@ -12,10 +13,16 @@ class DataAccess;
 
 inline const QString kNoRateForMonth = QStringLiteral("Nao existe câmbio para o mês a integrar");
 
+// The anomaly of a rate row of the month that can not divide an amount: "Câmbio nulo ou zero
+// para a moeda USD em 15-10-2026" (or "Câmbio negativo ...").
+QString invalidRateAnomaly(const QString& currency, QDate date, bool negative);
+
 // The rate a company's amounts are divided by for one month: 1 for "EUR" (exactly so written)
 // and for no currency, without reading anything; otherwise the mean of the currency's rates
 // dated in that month of zeb_CNS_Cambios. No rate in the month gives 1 and appends
-// kNoRateForMonth to `anomalies`.
+// kNoRateForMonth to `anomalies`. A row of the month whose rate is null, zero or negative (the
+// column takes nulls and other tools write it) is never averaged in: it appends one
+// invalidRateAnomaly() per such row and the result is 1.
 Money monthRate(DataAccess& db, const QString& currency, int month, int year,
                 AnomalyList& anomalies);
 

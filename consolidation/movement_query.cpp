@@ -40,8 +40,9 @@ QString movementAccountsQuery(bool cumulative) {
     return QStringLiteral(" select m.Conta ") + fromWhere(cumulative) + kOrder;
 }
 
-QString distinctMovementAccountsQuery(bool cumulative) {
-    return QStringLiteral(" select distinct m.Conta ") + fromWhere(cumulative);
+QString movementAccountCountsQuery(bool cumulative) {
+    return QStringLiteral(" select m.Conta, count(*) as Linhas ") + fromWhere(cumulative) +
+           QStringLiteral(" group by m.Conta");
 }
 
 Params movementParams(const Period& period) {

@@ -19,8 +19,9 @@ Params periodParams(const Period& period);
 QString movementQuery(bool cumulative);
 // The same lines' accounts only, in the same order.
 QString movementAccountsQuery(bool cumulative);
-// The distinct accounts of the same lines, in no particular order.
-QString distinctMovementAccountsQuery(bool cumulative);
+// The distinct accounts of the same lines with the number of lines on each (`Conta`, `Linhas`),
+// in no particular order.
+QString movementAccountCountsQuery(bool cumulative);
 // Parameters of the three queries above.
 Params movementParams(const Period& period);
 

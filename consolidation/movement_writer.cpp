@@ -1,8 +1,10 @@
 #include "consolidation/movement_writer.h"
 
+#include <QSet>
 #include <limits>
 #include <optional>
 
+#include "consolidation/checks.h"
 #include "consolidation/company_settings.h"
 #include "consolidation/consolidation_error.h"
 #include "consolidation/month_rate.h"
@@ -50,11 +52,12 @@ Role roleOf(const QString& column) {
 class Writer : public RowSink {
 public:
     Writer(DataAccess& consolidated, const CompanySettings& settings, const Period& period,
-           Money rate)
+           Money rate, const AccountChart& chart)
         : consolidated_(consolidated),
           settings_(settings),
           period_(period),
           rate_(rate),
+          chart_(chart),
           target_(consolidated.openUpdatable(QStringLiteral("MovCtb"), QStringLiteral("conta=?"),
                                              {QStringLiteral("-1")})) {}
 
@@ -81,6 +84,15 @@ public:
         }
         const QString tpDoc = movement[tpDocColumn_].toText();
         const std::int64_t numDoc = movement[numDocColumn_].toInt();
+        ++linesRead_;
+        if (!accountChecked(movement[contaColumn_].toText()))
+            throw ConsolidationError(
+                QStringLiteral(
+                    "A conta %1 (documento %2 %3) não existe no plano de contas de %4: os "
+                    "movimentos da empresa mudaram depois da verificação das contas")
+                    .arg(movement[contaColumn_].toText(), tpDoc)
+                    .arg(numDoc)
+                    .arg(period_.year));
         const bool startsDocument = previousType_ && previousNumber_ != 0 &&
                                     (tpDoc != *previousType_ || numDoc != previousNumber_);
         if (startsDocument) {
@@ -107,6 +119,8 @@ public:
         return true;
     }
 
+    std::int64_t linesRead() const { return linesRead_; }
+
     // After the last movement.
     WriteSummary finish() {
         if (started_)
@@ -123,6 +137,17 @@ private:
         throw DbError(
             DbError::kInvalidColumn,
             QStringLiteral("O campo '%1' não existe nos movimentos da empresa").arg(name));
+    }
+
+    // Whether the account is in the checked chart. The lines use few accounts: each one found is
+    // remembered as written, so the chart's comparison runs once per account, not per line.
+    bool accountChecked(const QString& account) {
+        if (accountsFound_.contains(account))
+            return true;
+        if (!chart_.contains(account))
+            return false;
+        accountsFound_.insert(account);
+        return true;
     }
 
     int firstDocumentNumber() {
@@ -149,9 +174,12 @@ private:
         if (balance_.isZero())
             return;
         nextLine();
-        writeLine(previous_, settings_.contaArred, balance_.abs(),
-                  balance_.units() < 0 ? kDebit : kCredit, line_);
+        const int side = balance_.units() < 0 ? kDebit : kCredit;
+        writeLine(previous_, settings_.contaArred, balance_.abs(), side, line_);
         ++summary_.roundingLines;
+        if (summary_.firstRoundingLines.size() < WriteSummary::kRoundingLinesKept)
+            summary_.firstRoundingLines.push_back(
+                {documentNumber_, line_, settings_.contaArred, side, balance_.abs()});
     }
 
     void writeLine(const std::vector<Value>& source, const Value& account, Money amount, int side,
@@ -199,6 +227,8 @@ private:
     const CompanySettings& settings_;
     Period period_;
     Money rate_;
+    const AccountChart& chart_;
+    QSet<QString> accountsFound_;
     UpdatableRecordset target_;
 
     QStringList names_;
@@ -206,6 +236,7 @@ private:
     int tpDocColumn_ = -1, numDocColumn_ = -1, valorColumn_ = -1, dbCrColumn_ = -1,
         contaColumn_ = -1;
 
+    std::int64_t linesRead_ = 0;
     bool started_ = false;
     int documentNumber_ = 0;
     int line_ = 0;
@@ -219,10 +250,18 @@ private:
 }  // namespace
 
 WriteSummary writeMovements(DataAccess& consolidated, DataAccess& company, int bd,
-                            const CompanySettings& settings, const Period& period, Money rate) {
+                            const CompanySettings& settings, const Period& period, Money rate,
+                            const CheckedAccounts& checked) {
     Transaction transaction(consolidated);
-    Writer writer(consolidated, settings, period, rate);
+    Writer writer(consolidated, settings, period, rate, checked.chart);
     company.queryEach(movementQuery(period.cumulative), movementParams(period), writer);
+    if (writer.linesRead() != checked.lines)
+        throw ConsolidationError(
+            QStringLiteral("Foram lidas %1 linhas de movimentos para integrar e a verificação das "
+                           "contas contou %2: os movimentos da empresa mudaram depois da "
+                           "verificação")
+                .arg(writer.linesRead())
+                .arg(checked.lines));
     const WriteSummary summary = writer.finish();
 
     UpdatableRecordset settingsRow = consolidated.openUpdatable(

@@ -11,9 +11,14 @@ public:
     QString name() const override { return QStringLiteral("SQL Server"); }
 
     // ISO 8601 with the 'T' is read the same under every language and DATEFORMAT setting; the
-    // form with a space is not, for datetime columns.
+    // form with a space is not, for datetime columns. Milliseconds are kept when there are any:
+    // a row is found again by the values it was read with, and a datetime written by another
+    // program often has them.
     QString dateTimeText(const QDateTime& value) const override {
-        return isoDateTimeText(value, QLatin1Char('T'));
+        QString text = isoDateTimeText(value, QLatin1Char('T'));
+        if (const int milliseconds = value.time().msec(); !text.isEmpty() && milliseconds != 0)
+            text += QStringLiteral(".%1").arg(milliseconds, 3, 10, QLatin1Char('0'));
+        return text;
     }
 
     bool hasRowLocator() const override { return false; }

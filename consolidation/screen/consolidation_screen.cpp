@@ -333,11 +333,6 @@ void FrmAgrimor::confirmCompany(int bd) {
     CompanyPanel& p = panel(bd);
     const QString currency = p.fields[Moeda]->text();
     const bool storesGrid = !needsNoRate(currency);
-    // A rate row without its rate would enter the month's mean as nothing: not stored.
-    if (storesGrid && !p.grid->changedRowsWithoutRate().isEmpty()) {
-        mandatoryField(prompter_, QStringLiteral("Câmbio"));
-        return;
-    }
     CompanyTabSettings settings;
     settings.setor = p.fields[Setor]->text();
     settings.tpDoc = p.fields[TpDoc]->text();
@@ -350,6 +345,12 @@ void FrmAgrimor::confirmCompany(int bd) {
     try {
         storeCompanyTab(shared_, bd, settings);
         if (storesGrid) {
+            // A rate row without its rate would enter the month's mean as nothing: the grid waits
+            // until it has one or the row is removed; the settings above are stored regardless.
+            if (!p.grid->changedRowsWithoutRate().isEmpty()) {
+                mandatoryField(prompter_, QStringLiteral("Câmbio"));
+                return;
+            }
             p.grid->store(shared_, currency);
             p.gridCurrency = currency;
         }

@@ -30,7 +30,8 @@ class RateGridView;
 // The processing commands call runConsolidation, runCheckUp and runCancellation with the shared
 // connection, the prompter, the data folder and the clock; the run rebuilds the processing tab
 // afterwards. A company tab shows the stored settings each time it is selected; "Confirmar"
-// stores the settings row (created when missing, an empty series as "0") and then the rate grid;
+// stores the settings row (created when missing, an empty series as "0") and then the rate grid,
+// unless a changed grid row has a date and no rate (the settings are stored all the same);
 // "Cancelar" reloads them. A database error while loading or storing is shown and the screen
 // stays as it was. Every message goes through the prompter.
 //

@@ -207,15 +207,19 @@ bool RateGridView::commitEdit(const QModelIndex& index, const QString& typed) {
 void RateGridView::requestRemoveRow(int row) {
     if (row < 0 || row >= model_.rowCount())
         return;
-    const std::optional<int> id = model_.rate(row).id;
-    if (!id) {
+    const RateRow& rate = model_.rate(row);
+    // Only the free row at the end holds nothing to remove.
+    if (!rate.id && !rate.date.isValid() && !rate.rate) {
         inform(prompter_, QStringLiteral("Impossível remover linha!"));
         return;
     }
+    const std::optional<int> id = rate.id;
     if (!confirmOkCancel(prompter_, QStringLiteral("Vai retirar uma linha de câmbio da tabela!\r\n"
                                                    "Pretende continuar?")))
         return;
-    removedIds_.append(*id);
+    // A row typed on the screen and never stored only leaves the grid.
+    if (id)
+        removedIds_.append(*id);
     model_.removeRate(row);
 }
 

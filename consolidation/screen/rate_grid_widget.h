@@ -29,7 +29,8 @@ class Prompter;
 // - Câmbio: empty shows "Campo obrigatório!" and empties the cell without marking the row; a
 //   positive number (decimal comma or point) is accepted and marks the row; anything else shows
 //   "Valor inválido!" and the cell keeps its value.
-// Delete asks to remove the current row (only a stored one can be removed). The date cell's
+// Delete asks to remove the current row: any row but the free one at the end; a stored one is
+// deleted from the table when the tab is confirmed. The date cell's
 // button, F4 or Alt+Down opens the calendar beside the cell.
 class RateGridView : public QTableView {
     Q_OBJECT
@@ -50,7 +51,7 @@ public:
     // Empties the grid (one free row) and the removed-rates list.
     void clear();
     // The rows marked changed that have a date but no rate: storing them would put a rate without
-    // a value into the table.
+    // a value into the table, so the tab's confirmation stores the grid only when there are none.
     QList<int> changedRowsWithoutRate() const;
     // Stores the changed rows and the removals for `currency` and shows the grid reloaded. Throws
     // DbError; nothing is then stored and the grid is left as it was.
@@ -59,7 +60,7 @@ public:
     // What committing an edit of `index` with `typed` does (the cell editor calls it). True when
     // the text was accepted.
     bool commitEdit(const QModelIndex& index, const QString& typed);
-    // Asks to remove `row`: refused for a row never stored, confirmed otherwise.
+    // Asks to remove `row`: refused for the free row, confirmed otherwise.
     void requestRemoveRow(int row);
     // Opens the month calendar for the date cell of `row`.
     void openCalendar(int row);

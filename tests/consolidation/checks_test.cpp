@@ -57,6 +57,37 @@ TEST_P(Checks, month_rate_of_a_foreign_currency_is_the_mean_of_that_month_only) 
     EXPECT_EQ(anomalies.items(), QStringList{kNoRateForMonth});
 }
 
+TEST_P(Checks, a_null_zero_or_negative_rate_of_the_month_is_an_anomaly_never_a_rate) {
+    setup.addRate(QStringLiteral("USD"), QDate(2026, 10, 1), QStringLiteral("1.0813"));
+    setup.addRate(QStringLiteral("USD"), QDate(2026, 10, 8), QStringLiteral("1.0921"));
+    setup.addRate(QStringLiteral("USD"), QDate(2026, 10, 22), QStringLiteral("1.0777"));
+    // Written by another tool: the column takes nulls.
+    setup.consolidated().execute(
+        QStringLiteral("INSERT INTO zeb_CNS_Cambios (Moeda, Data, Cambio) VALUES (?, ?, NULL)"),
+        {QStringLiteral("USD"), QDate(2026, 10, 15)});
+    EXPECT_EQ(monthRate(setup.consolidated(), QStringLiteral("USD"), 10, 2026, anomalies),
+              money("1"));
+    EXPECT_EQ(anomalies.items(),
+              QStringList{QStringLiteral("Câmbio nulo ou zero para a moeda USD em 15-10-2026")});
+
+    anomalies.clear();
+    setup.addRate(QStringLiteral("USD"), QDate(2026, 11, 2), QStringLiteral("0"));
+    setup.addRate(QStringLiteral("USD"), QDate(2026, 11, 9), QStringLiteral("-1.08"));
+    setup.addRate(QStringLiteral("USD"), QDate(2026, 11, 16), QStringLiteral("1.08"));
+    monthRate(setup.consolidated(), QStringLiteral("USD"), 11, 2026, anomalies);
+    EXPECT_EQ(anomalies.items(),
+              (QStringList{QStringLiteral("Câmbio negativo para a moeda USD em 09-11-2026"),
+                           QStringLiteral("Câmbio nulo ou zero para a moeda USD em 02-11-2026")}));
+
+    // Without the bad row the same month gives the mean of the three.
+    anomalies.clear();
+    setup.consolidated().execute(
+        QStringLiteral("DELETE FROM zeb_CNS_Cambios WHERE Cambio IS NULL"));
+    EXPECT_EQ(monthRate(setup.consolidated(), QStringLiteral("USD"), 10, 2026, anomalies),
+              money("1.0837"));
+    EXPECT_TRUE(anomalies.isEmpty());
+}
+
 TEST_P(Checks, euro_and_no_currency_give_one_without_reading) {
     const auto trips = setup.consolidated().roundTrips();
     EXPECT_EQ(monthRate(setup.consolidated(), QStringLiteral("EUR"), 3, 2024, anomalies),
@@ -123,7 +154,11 @@ TEST_P(Checks, each_line_on_a_missing_account_is_one_anomaly_in_query_order) {
     setup.addMovements(1, lines);
 
     const auto trips = company.roundTrips() + setup.consolidated().roundTrips();
-    checkAccounts(setup.consolidated(), company, {2024, 3, false}, anomalies);
+    const CheckedAccounts checked =
+        checkAccounts(setup.consolidated(), company, {2024, 3, false}, anomalies);
+    EXPECT_EQ(checked.lines, 12);
+    EXPECT_TRUE(checked.chart.contains(QStringLiteral("9111")));
+    EXPECT_FALSE(checked.chart.contains(QStringLiteral("9222")));
     QStringList expected;
     for (int i = 1; i <= 10; ++i) {
         expected << QStringLiteral("9222 Conta não existente");
@@ -131,7 +166,8 @@ TEST_P(Checks, each_line_on_a_missing_account_is_one_anomaly_in_query_order) {
             expected << QStringLiteral("9333 Conta não existente");
     }
     EXPECT_EQ(anomalies.items(), expected);
-    // The chart, the distinct accounts, and the lines once more because some were missing.
+    // The chart, the accounts with their line counts, and the lines once more because some were
+    // missing.
     EXPECT_EQ(company.roundTrips() + setup.consolidated().roundTrips() - trips, 3);
 }
 
@@ -145,7 +181,7 @@ TEST_P(Checks, accounts_all_present_cost_two_statements_whatever_the_number_of_l
                              QStringLiteral("1")));
     setup.addMovements(1, lines);
     const auto trips = company.roundTrips() + setup.consolidated().roundTrips();
-    checkAccounts(setup.consolidated(), company, {2024, 3, false}, anomalies);
+    EXPECT_EQ(checkAccounts(setup.consolidated(), company, {2024, 3, false}, anomalies).lines, 300);
     EXPECT_TRUE(anomalies.isEmpty());
     EXPECT_EQ(company.roundTrips() + setup.consolidated().roundTrips() - trips, 2);
 }

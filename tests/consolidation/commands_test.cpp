@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <functional>
 
 #include "consolidation/anomalies_file.h"
 #include "consolidation/consolidation_commands.h"
@@ -176,6 +179,87 @@ TEST_P(Commands, run_stops_at_the_first_company_with_anomalies_after_writing_the
     EXPECT_EQ(setup.ultimoMes(3), QString());
 }
 
+TEST_P(Commands, a_rate_row_without_a_rate_stops_the_run_before_writing_and_shows_in_the_check_up) {
+    test::CompanyConfig dollars;
+    dollars.currency = QStringLiteral("USD");
+    setup.addCompany(1, dollars);
+    setup.addMovements(1, balancedDocument(1));
+    setup.addRate(QStringLiteral("USD"), QDate(2024, 3, 1), QStringLiteral("1.0813"));
+    setup.consolidated().execute(
+        QStringLiteral("INSERT INTO zeb_CNS_Cambios (Moeda, Data, Cambio) VALUES (?, ?, NULL)"),
+        {QStringLiteral("USD"), QDate(2024, 3, 15)});
+    const QByteArray expectedBytes(
+        "Empresa 1     Câmbio nulo ou zero para a moeda USD em 15-03-2024\r\n\r\n");
+
+    prompter.answer(Answer::Ok);
+    EXPECT_EQ(runConsolidation(environment, input({1})).outcome, CommandOutcome::AnomaliesFound);
+    EXPECT_EQ(
+        prompter.lastText(),
+        QStringLiteral("Foram detetadas anomalias \n\rConsulte o ficheiro ") + expectedFile());
+    EXPECT_EQ(fileBytes(), expectedBytes);
+    EXPECT_EQ(setup.countWritten(QStringLiteral("CNS"), QStringLiteral("1")), 0);
+    EXPECT_EQ(setup.ultimoMes(1), QString());
+
+    prompter.clear();
+    prompter.answer(Answer::Ok);
+    prompter.answer(Answer::Ok);
+    prompter.answer(Answer::Cancel);
+    EXPECT_EQ(runCheckUp(environment, input({1})).outcome, CommandOutcome::AnomaliesFound);
+    EXPECT_EQ(prompter.texts().at(1),
+              QStringLiteral("Empresa:  Empresa 1\r\nAnomalias detetadas!"));
+    EXPECT_EQ(fileBytes(), expectedBytes);
+}
+
+// Answers from the script, and runs `meanwhile` when the per-company question is asked, as if
+// someone posted in the company database while the question waited.
+class PostingWhileAsked : public Prompter {
+public:
+    PostingWhileAsked(test::ScriptedPrompter& script, std::function<void()> meanwhile)
+        : script_(script), meanwhile_(std::move(meanwhile)) {}
+    Answer ask(const Prompt& prompt) override {
+        if (prompt.text.startsWith(QStringLiteral("Vai proceder à integração dos movimentos")))
+            meanwhile_();
+        return script_.ask(prompt);
+    }
+
+private:
+    test::ScriptedPrompter& script_;
+    std::function<void()> meanwhile_;
+};
+
+TEST_P(Commands, lines_changed_after_the_account_check_stop_the_company_unwritten) {
+    const std::vector<std::pair<const char*, std::function<void(DataAccess&)>>> changes{
+        {"A conta 9555 (documento FT 2) não existe no plano de contas de 2024",
+         [](DataAccess& company) {
+             demo::insertMovements(company, balancedDocument(2, QStringLiteral("9555")));
+         }},
+        {"Foram lidas 4 linhas de movimentos para integrar e a verificação das contas contou 2",
+         [](DataAccess& company) { demo::insertMovements(company, balancedDocument(2)); }},
+        {"Foram lidas 1 linhas de movimentos para integrar e a verificação das contas contou 2",
+         [](DataAccess& company) {
+             company.execute(QStringLiteral("DELETE FROM MovCTB WHERE NumLinha = 2"));
+         }},
+    };
+    setup.addCompany(1);
+    for (const auto& [error, change] : changes) {
+        SCOPED_TRACE(error);
+        setup.company(1).execute(QStringLiteral("DELETE FROM MovCTB"));
+        setup.addMovements(1, balancedDocument(1));
+        prompter.clear();
+        prompter.answer(Answer::Ok);
+        prompter.answer(Answer::Ok);
+        PostingWhileAsked posting(prompter, [&, &change = change] { change(setup.company(1)); });
+        ConsolidationEnvironment posted{setup.consolidated(), posting, setup.folder()};
+        EXPECT_EQ(runConsolidation(posted, input({1})).outcome, CommandOutcome::Failed);
+        EXPECT_TRUE(prompter.lastText().startsWith(
+            QStringLiteral("Empresa:   Empresa 1 \n\rErro: ") + QString::fromUtf8(error)))
+            << prompter.lastText().toStdString();
+        EXPECT_EQ(setup.countWritten(QStringLiteral("CNS"), QStringLiteral("1")), 0);
+        EXPECT_EQ(setup.ultimoMes(1), QString());
+        EXPECT_FALSE(setup.consolidated().inTransaction());
+    }
+}
+
 TEST_P(Commands, cancel_on_one_company_skips_only_that_company) {
     for (int bd : {1, 2}) {
         setup.addCompany(bd);
@@ -291,6 +375,54 @@ TEST_P(Commands, cancellation_deletes_the_period_of_each_company_whoever_wrote_i
     EXPECT_EQ(runCancellation(environment, input({2, 4, 1})).outcome, CommandOutcome::Failed);
     EXPECT_EQ(prompter.texts().size(), 3);
     EXPECT_TRUE(prompter.lastText().startsWith(QStringLiteral("Empresa:   Empresa 4 \n\rErro: ")));
+}
+
+// The batch command answers --yes to every question but the offer to print the anomalies, which
+// only --print accepts.
+TEST(BatchCheckUp, prints_the_anomalies_only_when_asked_to) {
+    test::ConsolidationSetup setup(EngineKind::Sqlite);
+    setup.addCompany(1);
+    setup.addMovements(1, balancedDocument(1, QStringLiteral("9555")));
+    demo::writeConfigFile(setup.folder(), QStringLiteral("Consolidado.db"));
+    // A print command of our own, found first on the PATH.
+    const QString bin = setup.folder() + QStringLiteral("/bin");
+    const QString record = setup.folder() + QStringLiteral("/printed.txt");
+    ASSERT_TRUE(QDir().mkpath(bin));
+    {
+        QFile script(bin + QStringLiteral("/lp"));
+        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+        script.write(QStringLiteral("#!/bin/sh\necho \"$@\" >> '%1'\n").arg(record).toUtf8());
+        script.close();
+        script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                              QFileDevice::ExeOwner);
+    }
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("PATH"),
+                       bin + QLatin1Char(':') + environment.value(QStringLiteral("PATH")));
+    const auto checkUp = [&](const QStringList& extra) {
+        QProcess batch;
+        batch.setProcessEnvironment(environment);
+        batch.start(
+            QStringLiteral(AGRIMOR_BATCH),
+            QStringList{QStringLiteral("checkup"), QStringLiteral("--year"), QStringLiteral("2024"),
+                        QStringLiteral("--month"), QStringLiteral("3"),
+                        QStringLiteral("--companies"), QStringLiteral("1"),
+                        QStringLiteral("--data-folder"), setup.folder()} +
+                extra);
+        EXPECT_TRUE(batch.waitForFinished(60000));
+        EXPECT_EQ(batch.exitCode(), 2);
+        const QString output = QString::fromUtf8(batch.readAllStandardOutput());
+        const qsizetype at = output.indexOf(kPrintAnomaliesQuestion);
+        return at < 0 ? QString() : output.mid(at).section(QLatin1Char('\n'), 0, 0);
+    };
+
+    const QString unattended = checkUp({QStringLiteral("--yes")});
+    EXPECT_TRUE(unattended.endsWith(QStringLiteral(".txt [Cancelar]"))) << unattended.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(record));
+
+    const QString asked = checkUp({QStringLiteral("--yes"), QStringLiteral("--print")});
+    EXPECT_TRUE(asked.endsWith(QStringLiteral(".txt [OK]"))) << asked.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(record));
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, Commands,

@@ -283,11 +283,39 @@ TEST_F(ConsolidationScreen, a_new_rate_is_stored_once_however_often_the_tab_is_c
     ASSERT_EQ(grid->model().rowCount(), 2);
     EXPECT_TRUE(grid->model().rate(0).id.has_value());
     EXPECT_FALSE(grid->model().rate(0).changed);
+}
 
-    // A dated row without its rate is not stored.
+TEST_F(ConsolidationScreen, a_dated_row_without_rate_holds_back_the_grid_not_the_settings) {
+    test::CompanyConfig dollars;
+    dollars.currency = QStringLiteral("USD");
+    setup.addCompany(5, dollars);
+    setup.addRate(QStringLiteral("USD"), QDate(2024, 3, 1), QStringLiteral("1.08"));
+    open();
+    screen->tabs()->setCurrentIndex(5);
+    RateGridView* grid = screen->rateGrid(5);
     type(grid, 1, RateGridModel::Data, QStringLiteral("11-03-2024"));
+    screen->field(5, FrmAgrimor::Setor)->setText(QStringLiteral("07"));
     button(QStringLiteral("btConfirmar5"))->click();
-    EXPECT_EQ(prompter.lastText(), QStringLiteral("Campo obrigatório [Câmbio]."));
+    EXPECT_EQ(prompter.texts(), QStringList{QStringLiteral("Campo obrigatório [Câmbio].")});
+    EXPECT_EQ(rateCount(QStringLiteral("USD")), 1);
+    EXPECT_EQ(
+        setup.consolidated()
+            .openReadOnly(QStringLiteral("select Setor from zeb_CNS_DadosIniciais where BD=5"))
+            .field(0)
+            .toText(),
+        QStringLiteral("07"));
+
+    // The row never stored is removed from the grid like any other; the free row still is not.
+    prompter.clear();
+    prompter.answer(Answer::Ok);
+    grid->requestRemoveRow(1);
+    EXPECT_EQ(prompter.texts(), QStringList{kRemoveQuestion});
+    ASSERT_EQ(grid->model().rowCount(), 2);
+    EXPECT_TRUE(grid->removedIds().isEmpty());
+    grid->requestRemoveRow(1);
+    EXPECT_EQ(prompter.lastText(), QStringLiteral("Impossível remover linha!"));
+    button(QStringLiteral("btConfirmar5"))->click();
+    EXPECT_EQ(prompter.texts().size(), 2);
     EXPECT_EQ(rateCount(QStringLiteral("USD")), 1);
 }
 

@@ -53,6 +53,31 @@ TEST_P(RateGrid, a_confirmed_new_rate_is_stored_once_however_often_the_tab_is_co
     EXPECT_EQ(grid.size(), 2u);
 }
 
+TEST_P(RateGrid, a_row_without_a_rate_is_listed_so_it_can_be_fixed_or_removed) {
+    setup.addRate(QStringLiteral("USD"), QDate(2026, 10, 1), QStringLiteral("1.0813"));
+    for (const int day : {15, 22})
+        setup.consolidated().execute(
+            QStringLiteral("INSERT INTO zeb_CNS_Cambios (Moeda, Data, Cambio) VALUES (?, ?, NULL)"),
+            {QStringLiteral("USD"), QDate(2026, 10, day)});
+    std::vector<RateRow> grid = loadRateGrid(setup.consolidated(), QStringLiteral("USD"));
+    ASSERT_EQ(grid.size(), 3u);
+    for (const std::size_t row : {0u, 1u}) {
+        EXPECT_FALSE(grid.at(row).rate.has_value());
+        EXPECT_TRUE(grid.at(row).id.has_value());
+    }
+    EXPECT_EQ(grid.at(2).rate, Money::parse(u"1.0813"));
+
+    // The 22nd gets its rate, the 15th goes.
+    grid.at(0).rate = *Money::parse(u"1.0921");
+    grid.at(0).changed = true;
+    QList<int> removed{*grid.at(1).id};
+    grid.erase(grid.begin() + 1);
+    grid = storeRateGrid(setup.consolidated(), QStringLiteral("USD"), grid, removed);
+    ASSERT_EQ(grid.size(), 2u);
+    EXPECT_EQ(grid.at(0).rate, Money::parse(u"1.0921"));
+    EXPECT_EQ(count(), 2);
+}
+
 TEST_P(RateGrid, euro_and_no_currency_store_nothing) {
     std::vector<RateRow> grid{
         {QString(), QDate(2024, 3, 15), *Money::parse(u"2"), std::nullopt, true}};

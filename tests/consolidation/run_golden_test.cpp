@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QSet>
+#include <tuple>
 
 #include "consolidation/consolidation_commands.h"
 #include "core/prompter.h"
@@ -200,6 +201,23 @@ TEST_P(RunGolden, writes_the_expected_rows) {
                                  "Pretende continuar?"),
                   QStringLiteral("Empresa:  Velmor\r\nIntegração efetuada com sucesso!")}));
 
+    // The summary reports the rounding lines it wrote.
+    ASSERT_EQ(result.written.size(), 1u);
+    const WriteSummary& summary = result.written.front().second;
+    std::vector<RoundingLine> rounding;
+    for (const Expected& e : c.expected)
+        if (QLatin1String(e.conta) == QLatin1String("9999"))
+            rounding.push_back({e.numDoc, e.numLinha, QStringLiteral("9999"), e.dbCr,
+                                *Money::parse(QString::fromLatin1(e.valor))});
+    EXPECT_EQ(summary.roundingLines, static_cast<int>(rounding.size()));
+    ASSERT_EQ(summary.firstRoundingLines.size(), rounding.size());
+    for (std::size_t r = 0; r < rounding.size(); ++r) {
+        const RoundingLine& got = summary.firstRoundingLines.at(r);
+        EXPECT_EQ(std::tie(got.document, got.line, got.account, got.side, got.amount),
+                  std::tie(rounding[r].document, rounding[r].line, rounding[r].account,
+                           rounding[r].side, rounding[r].amount));
+    }
+
     QHash<QString, Movement> sources;
     for (const Movement& m : c.source)
         sources.insert(m.ref, m);
@@ -241,6 +259,27 @@ TEST_P(RunGolden, writes_the_expected_rows) {
         }
     }
     EXPECT_EQ(setup.ultimoMes(1), c.ultimoMes);
+}
+
+// The demo's month shows the rounding lines to whoever tries it: the company that keeps its books
+// in dollars has documents a cent off once converted.
+TEST(DemoMonth, the_foreign_currency_company_gets_rounding_lines_of_a_cent) {
+    test::TempFolder folder;
+    demo::seedDemo(folder.path());
+    auto consolidated = demo::openDatabase(folder.file(demo::consolidatedFileName()));
+    const demo::Company& dollars = demo::companies().last();
+    ASSERT_NE(dollars.currency, QStringLiteral("EUR"));
+    test::ScriptedPrompter prompter;
+    prompter.answer(Answer::Ok);
+    prompter.answer(Answer::Ok);
+    ConsolidationEnvironment environment{*consolidated, prompter, folder.path()};
+    const CommandResult result = runConsolidation(
+        environment, {QString::number(demo::kDemoYear), 10, {{dollars.bd, dollars.name}}});
+    ASSERT_EQ(result.outcome, CommandOutcome::Done) << prompter.lastText().toStdString();
+    const WriteSummary& summary = result.written.front().second;
+    EXPECT_GE(summary.roundingLines, 3);
+    for (const RoundingLine& rounding : summary.firstRoundingLines)
+        EXPECT_EQ(rounding.amount, *Money::parse(u"0.01"));
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "data/data_access.h"
+#include "data/db_error.h"
+#include "data/own_tables.h"
+#include "tests/support/test_databases.h"
+
 namespace agrimor {
 namespace {
 
@@ -30,8 +35,229 @@ TEST(SqlServerDialect, a_row_is_changed_and_deleted_by_every_value_it_was_read_w
         QStringLiteral("DELETE TOP (1) FROM zeb_CNS_Parametros WHERE [BD] = ? AND "
                        "[Servidor] IS NULL"));
     EXPECT_EQ(params, (Params{Value(3)}));
+}
+
+TEST(SqlServerDialect, date_times_are_bound_in_iso_form_with_their_milliseconds) {
+    const auto dialect = makeSqlServerDialect();
     EXPECT_EQ(dialect->dateTimeText(naiveDateTime(QDate(2024, 3, 5))),
               QStringLiteral("2024-03-05T00:00:00"));
+    EXPECT_EQ(dialect->dateTimeText(naiveDateTime(QDate(2026, 10, 15), QTime(9, 5, 7, 3))),
+              QStringLiteral("2026-10-15T09:05:07.003"));
+    EXPECT_EQ(dialect->dateTimeText(naiveDateTime(QDate(2026, 10, 15), QTime(23, 59, 59, 997))),
+              QStringLiteral("2026-10-15T23:59:59.997"));
+    EXPECT_EQ(dialect->dateTimeText(QDateTime()), QString());
+
+    // SQLite keeps its one text form.
+    EXPECT_EQ(
+        makeSqliteDialect()->dateTimeText(naiveDateTime(QDate(2026, 10, 15), QTime(9, 5, 7, 3))),
+        QStringLiteral("2026-10-15 09:05:07"));
+}
+
+// A server as the start-up's schema check sees it: the probes fail as a missing table does (or
+// succeed), the column-type query answers `seriesType`; every statement is recorded.
+class RecordingServer : public Engine {
+public:
+    RecordingServer(bool tablesMissing, QString seriesType)
+        : tablesMissing_(tablesMissing), seriesType_(std::move(seriesType)) {}
+
+    QStringList statements;
+    std::vector<Params> parameters;
+
+    const Dialect& dialect() const override { return *dialect_; }
+    void queryEach(const QString& sql, const Params& params, RowSink& sink) override {
+        record(sql, params);
+        if (!sql.contains(QLatin1String("INFORMATION_SCHEMA"))) {
+            if (tablesMissing_)
+                throw DbError(DbError::kMissingTable,
+                              QStringLiteral("Invalid object name 'zeb_CNS_DadosIniciais'."));
+            sink.columns({});
+            return;
+        }
+        sink.columns({{QStringLiteral("TipoDado")},
+                      {QStringLiteral("Tamanho"), Value::Kind::Integer},
+                      {QStringLiteral("Column_Name")}});
+        std::vector<Value> row{seriesType_, Value(0), Value(QStringLiteral("Serie"))};
+        sink.row(row);
+    }
+    std::int64_t execute(const QString& sql, const Params& params) override {
+        record(sql, params);
+        return 0;
+    }
+    void insert(const QString& sql, const Params& row) override { record(sql, row); }
+    void flush() override {}
+    void begin() override {}
+    void commit() override {}
+    void rollback() override {}
+    bool inTransaction() const override { return false; }
+    std::int64_t roundTrips() const override { return 0; }
+
+private:
+    void record(const QString& sql, const Params& params) {
+        statements << sql;
+        parameters.push_back(params);
+    }
+
+    std::unique_ptr<Dialect> dialect_ = makeSqlServerDialect();
+    bool tablesMissing_;
+    QString seriesType_;
+};
+
+const char* const kTypeQuery =
+    "Select  DATA_TYPE As TipoDado,coalesce(Character_Maximum_length,0) As Tamanho,Column_Name"
+    " From INFORMATION_SCHEMA.COLUMNS "
+    " Where TABLE_NAME = ?  and Column_Name=? ";
+
+QStringList ensureOnServer(bool tablesMissing, const QString& seriesType, Params* typeParams) {
+    auto server = std::make_shared<RecordingServer>(tablesMissing, seriesType);
+    DataAccess db;
+    db.adopt(server);
+    ensureOwnTables(db);
+    const qsizetype typeQuery = server->statements.indexOf(QLatin1String(kTypeQuery));
+    if (typeParams && typeQuery >= 0)
+        *typeParams = server->parameters.at(static_cast<std::size_t>(typeQuery));
+    return server->statements;
+}
+
+TEST(SqlServerDialect, a_new_database_gets_the_installed_bases_statements_word_for_word) {
+    Params typeParams;
+    const QStringList sent = ensureOnServer(true, QStringLiteral("smallint"), &typeParams);
+    const char* const expected[] = {
+        "select BD from  zeb_CNS_DadosIniciais",
+        " CREATE TABLE [dbo].[zeb_CNS_Cambios]("
+        " [Moeda] [nvarchar](3) NOT NULL,"
+        " [Data] [datetime] NOT NULL,"
+        " [Cambio] [money] NULL,"
+        " [Id] [int] IDENTITY(1,1) NOT NULL,"
+        " CONSTRAINT [PK_zeb_CNS_Cambios] PRIMARY KEY CLUSTERED"
+        " ("
+        " [Moeda] ASC,"
+        " [Data] Asc"
+        " )WITH (PAD_INDEX = OFF, STATISTICS_NORECOMPUTE = OFF, IGNORE_DUP_KEY = OFF, "
+        "ALLOW_ROW_LOCKS = ON, ALLOW_PAGE_LOCKS = ON) ON [PRIMARY]"
+        " ) ON [PRIMARY]",
+        " CREATE TABLE [dbo].[zeb_CNS_DadosIniciais]("
+        " [BD] [smallint] NULL,    [Setor] [nvarchar](3) NULL,    [TpDoc] [nvarchar](3) NULL,"
+        " [Serie] [smallint] NULL,    [DataMov] [datetime] NULL,    [UltimoMes] [nvarchar](20) "
+        "NULL,"
+        " [Moeda] [nvarchar](3) NULL,"
+        " [ContaArred] [nvarchar](15) NULL"
+        " ) ON [PRIMARY]",
+        " CREATE TABLE [dbo].[zeb_CNS_Parametros]("
+        " [BD] [smallint] NULL,"
+        " [Servidor] [nvarchar](30) NULL,"
+        " [Utilizador] [nvarchar](30) NULL,"
+        " [Password] [nvarchar](30) NULL,"
+        " [Empresa] [nvarchar](30) NULL"
+        " ) ON [PRIMARY]",
+        "select TpDocCL9 from  zeb_CNS_DadosIniciais",
+        "ALTER TABLE  zeb_CNS_DadosIniciais ADD"
+        " TpDocCL9 nvarchar(3) null, SerieCL9 smallint null, DiarioCL9 nvarchar(3) null",
+        "select AteMes from  zeb_CNS_DadosIniciais",
+        "ALTER TABLE  zeb_CNS_DadosIniciais ADD"
+        " AteMes smallint null",
+        "Update zeb_CNS_DadosIniciais set AteMes=0",
+        kTypeQuery,
+        " ALTER TABLE  zeb_CNS_DadosIniciais ALTER COLUMN"
+        " Serie nvarchar(10) Not NULL",
+        " ALTER TABLE  zeb_CNS_DadosIniciais ALTER COLUMN"
+        " SerieCl9 nvarchar(10) Not NULL",
+    };
+    ASSERT_EQ(static_cast<std::size_t>(sent.size()), std::size(expected))
+        << sent.join(u'\n').toStdString();
+    for (qsizetype i = 0; i < sent.size(); ++i)
+        EXPECT_EQ(sent.at(i), QLatin1String(expected[i])) << i;
+    EXPECT_EQ(typeParams,
+              (Params{QStringLiteral("zeb_CNS_DadosIniciais"), QStringLiteral("Serie")}));
+}
+
+TEST(SqlServerDialect, tables_of_the_current_layout_only_get_the_probes_and_the_type_query) {
+    for (const QString& type : {QStringLiteral("nvarchar"), QStringLiteral("NVARCHAR")}) {
+        SCOPED_TRACE(type.toStdString());
+        QStringList expected{QStringLiteral("select BD from  zeb_CNS_DadosIniciais"),
+                             QStringLiteral("select TpDocCL9 from  zeb_CNS_DadosIniciais"),
+                             QStringLiteral("select AteMes from  zeb_CNS_DadosIniciais"),
+                             QLatin1String(kTypeQuery)};
+        // The type is compared exactly: any other spelling is retyped.
+        if (type != QLatin1String("nvarchar"))
+            expected << QStringLiteral(
+                            " ALTER TABLE  zeb_CNS_DadosIniciais ALTER COLUMN Serie nvarchar(10) "
+                            "Not NULL")
+                     << QStringLiteral(
+                            " ALTER TABLE  zeb_CNS_DadosIniciais ALTER COLUMN SerieCl9 "
+                            "nvarchar(10) Not NULL");
+        EXPECT_EQ(ensureOnServer(false, type, nullptr), expected);
+    }
+}
+
+// The ODBC engine on a SQLite file, seen through the SQL Server dialect: rows are located by
+// every value they were read with, and date-times are bound in that dialect's text, as the ODBC
+// engine binds them on a server. SQLite has no TOP, so "UPDATE TOP (1)" runs as "UPDATE"; the
+// dates are stored in the server's text form so that SQLite's text comparison sees what a
+// datetime comparison on the server would.
+class SqlServerRowsOnSqlite : public Engine {
+public:
+    explicit SqlServerRowsOnSqlite(Engine& inner) : inner_(inner) {}
+
+    const Dialect& dialect() const override { return *dialect_; }
+    void queryEach(const QString& sql, const Params& params, RowSink& sink) override {
+        inner_.queryEach(sql, bound(params), sink);
+    }
+    std::int64_t execute(const QString& sql, const Params& params) override {
+        QString text = sql;
+        text.replace(QStringLiteral("UPDATE TOP (1) "), QStringLiteral("UPDATE "))
+            .replace(QStringLiteral("DELETE TOP (1) "), QStringLiteral("DELETE "));
+        return inner_.execute(text, bound(params));
+    }
+    void insert(const QString& sql, const Params& row) override { inner_.insert(sql, bound(row)); }
+    void flush() override { inner_.flush(); }
+    void begin() override { inner_.begin(); }
+    void commit() override { inner_.commit(); }
+    void rollback() override { inner_.rollback(); }
+    bool inTransaction() const override { return inner_.inTransaction(); }
+    std::int64_t roundTrips() const override { return inner_.roundTrips(); }
+
+private:
+    Params bound(const Params& params) const {
+        Params out;
+        for (const Value& value : params)
+            out << (value.kind() == Value::Kind::DateTime
+                        ? Value(dialect_->dateTimeText(value.toDateTime()))
+                        : value);
+        return out;
+    }
+
+    Engine& inner_;
+    std::unique_ptr<Dialect> dialect_ = makeSqlServerDialect();
+};
+
+TEST(SqlServerDialect, a_row_whose_date_has_milliseconds_is_read_and_changed_on_the_odbc_path) {
+    test::TempFolder folder;
+    // Two rows of a key-less table that differ only in the milliseconds of their date.
+    auto odbc = test::createDatabase(
+        test::EngineKind::OdbcSqlite, folder.path(), QStringLiteral("c.db"),
+        QStringLiteral("CREATE TABLE zeb_CNS_DadosIniciais (BD smallint, UltimoMes nvarchar(20), "
+                       "DataMov datetime);"
+                       "INSERT INTO zeb_CNS_DadosIniciais VALUES "
+                       "(1, '', '2026-10-15T10:20:30.123'), (1, '', '2026-10-15T10:20:30.456');"));
+    DataAccess db;
+    db.adopt(std::make_shared<SqlServerRowsOnSqlite>(odbc->engine()));
+
+    UpdatableRecordset rows =
+        db.openUpdatable(QStringLiteral("zeb_CNS_DadosIniciais"), QStringLiteral("BD=?"), {1},
+                         QStringLiteral("DataMov"));
+    ASSERT_EQ(rows.rowCount(), 2);
+    rows.moveLast();
+    EXPECT_EQ(rows.field(QStringLiteral("DataMov")).toDateTime().time(), QTime(10, 20, 30, 456));
+    rows.setField(QStringLiteral("UltimoMes"), QStringLiteral("10/2026"));
+    rows.update();
+    rows.moveFirst();
+    rows.deleteCurrent();
+
+    const Recordset after =
+        odbc->openReadOnly(QStringLiteral("SELECT UltimoMes, DataMov FROM zeb_CNS_DadosIniciais"));
+    ASSERT_EQ(after.rowCount(), 1);
+    EXPECT_EQ(after.field(QStringLiteral("UltimoMes")).toText(), QStringLiteral("10/2026"));
+    EXPECT_EQ(after.field(QStringLiteral("DataMov")).toDateTime().time(), QTime(10, 20, 30, 456));
 }
 
 TEST(SqliteDialect, a_row_is_found_again_by_its_rowid) {

@@ -1,15 +1,19 @@
 // agrimor-batch checkup|consolidate|cancel --year Y --month M --companies 1,2,..|all [--yes]
-//               [--data-folder DIR]
+//               [--print] [--data-folder DIR]
 // agrimor-batch folha <livro> [<folha> | --rates]
 // agrimor-batch importar <livro> --company N [--sheet NOME] [--check] [--yes] [--data-folder DIR]
+// agrimor-batch classe9 --company N --year Y --month M --tpdoc T --serie S --diario D [--reload]
+//               [--yes] [--data-folder DIR]
 // The consolidation commands without a screen, for month-end scripts and machines with no
 // display. It finds the data folder and the consolidated database as the program does (or uses
 // the folder given), runs the same services, prints every message on standard output and
-// answers the confirmations with OK when --yes is given (otherwise with Cancel). Anomalies files
-// are written as on screen.
+// answers the confirmations with OK when --yes is given (otherwise with Cancel). The check-up's
+// offer to print its anomalies is accepted only with --print: an unattended run sends nothing to
+// a printer unless asked to. Anomalies files are written as on screen.
 // Exit code: 0 done, 2 anomalies found, 1 error, cancelled or wrong arguments.
 // "folha" shows a workbook as the imports will read it (tools/sheet/sheet_command.h);
-// "importar" imports a movement sheet into a company (tools/batch/import_command.h).
+// "importar" imports a movement sheet into a company (tools/batch/import_command.h);
+// "classe9" integrates a company's class-9 month (tools/batch/class9_command.h).
 
 #include <QCoreApplication>
 #include <QDir>
@@ -24,6 +28,7 @@
 #include "data/consolidated_database.h"
 #include "data/data_folder.h"
 #include "data/db_error.h"
+#include "data/money_text.h"
 #include "tools/batch/class9_command.h"
 #include "tools/batch/import_command.h"
 #include "tools/sheet/sheet_command.h"
@@ -40,10 +45,12 @@ int usage(const QString& problem) {
     std::fprintf(stderr, "agrimor-batch: %s\n", qPrintable(problem));
     std::fprintf(stderr,
                  "usage: agrimor-batch checkup|consolidate|cancel --year Y --month M "
-                 "--companies 1,2,..|all [--yes] [--data-folder DIR]\n"
+                 "--companies 1,2,..|all [--yes] [--print] [--data-folder DIR]\n"
                  "       agrimor-batch folha <livro> [<folha> | --rates]\n"
                  "       agrimor-batch importar <livro> --company N [--sheet NOME] [--check] "
-                 "[--yes] [--data-folder DIR]\n");
+                 "[--yes] [--data-folder DIR]\n"
+                 "       agrimor-batch classe9 --company N --year Y --month M --tpdoc T --serie S "
+                 "--diario D [--reload] [--yes] [--data-folder DIR]\n");
     return kExitError;
 }
 
@@ -51,7 +58,23 @@ struct Arguments {
     QString command;
     ProcessingInput input;
     bool yes = false;
+    bool print = false;
     QString dataFolder;
+};
+
+// Answers as --yes says, except the offer to print the anomalies, which only --print accepts.
+class BatchPrompter : public Prompter {
+public:
+    BatchPrompter(bool yes, bool print) : answers_(yes), printAnswer_(print) {}
+    Answer ask(const Prompt& prompt) override {
+        if (prompt.text.startsWith(kPrintAnomaliesQuestion))
+            return printAnswer_.ask(prompt);
+        return answers_.ask(prompt);
+    }
+
+private:
+    ConsolePrompter answers_;
+    ConsolePrompter printAnswer_;
 };
 
 // Empty when the arguments are right; otherwise what is wrong.
@@ -67,6 +90,10 @@ QString parse(const QStringList& args, Arguments& out) {
         const QString& option = args.at(i);
         if (option == QLatin1String("--yes")) {
             out.yes = true;
+            continue;
+        }
+        if (option == QLatin1String("--print")) {
+            out.print = true;
             continue;
         }
         if (i + 1 >= args.size())
@@ -123,6 +150,15 @@ void printWritten(const CommandResult& result) {
         std::printf("%s: %d linhas escritas (%d de arredondamento), documentos %d a %d\n",
                     qPrintable(name), summary.lines, summary.roundingLines, summary.firstDocument,
                     summary.firstDocument + summary.documents - 1);
+        for (const RoundingLine& rounding : summary.firstRoundingLines)
+            std::printf("  arredondamento: documento %d, linha %d, %s %s na conta %s\n",
+                        rounding.document, rounding.line, rounding.side == 1 ? "débito" : "crédito",
+                        qPrintable(formatMoney(rounding.amount, 2, MoneyTextFormat::portuguese())),
+                        qPrintable(rounding.account));
+        if (const auto more =
+                summary.roundingLines - static_cast<int>(summary.firstRoundingLines.size());
+            more > 0)
+            std::printf("  (e mais %d linhas de arredondamento)\n", more);
     }
 }
 
@@ -159,7 +195,7 @@ int main(int argc, char** argv) {
         return kExitError;
     }
 
-    ConsolePrompter prompter(arguments.yes);
+    BatchPrompter prompter(arguments.yes, arguments.print);
     ConsolidationEnvironment environment(*consolidated, prompter, files.dataFolder);
     CommandResult result;
     if (arguments.command == QLatin1String("checkup"))

@@ -51,6 +51,10 @@ class DataAccess;
 //     (96112 for costing codes P00631 and P00763), Ref = the source line's key; month 11 is left
 //     for the class-9 screen to integrate, with what class9_months.h adds to it (an expense on
 //     an unmapped account, and for some companies the ERP's own class-9 lines);
+//   - for a company in a foreign currency, three more cash expenses "CX" at the end of month 10
+//     whose base and VAT, each converted at that month's mean rate, come a cent away from the
+//     converted total, so consolidating the month writes rounding lines (drawn from a sequence
+//     of their own: the other documents are the same as without them);
 //   - NumDoc and NumDiar numerators that agree with the movements, for both years.
 // - Sample workbooks to import, each as .xlsx and .xls (sample_workbooks.h): the rates
 //   "Cambios", the movements "Movimentos" (clean) and "Movimentos_Anomalias".

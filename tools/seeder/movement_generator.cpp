@@ -129,12 +129,30 @@ Params toParams(const Movement& line, DateTexts& dates) {
                   line.valorBase};
 }
 
+// The mean of a currency's demo rates of one month, in ten-thousandths, as the consolidation
+// computes it; 0 when the currency needs none or the month has none.
+std::int64_t demoMonthRate(const QString& currency, int year, int month,
+                           const SeedOptions& options) {
+    __int128 sum = 0;
+    int count = 0;
+    for (const Rate& rate : demoRates(currency, options)) {
+        if (rate.date.year() == year && rate.date.month() == month) {
+            sum += rate.rate.units();
+            ++count;
+        }
+    }
+    return count == 0 ? 0 : divideHalfEven(sum, static_cast<__int128>(count));
+}
+
 // Builds a company's documents month by month, numbering them as the ERP would.
 class MovementGenerator {
 public:
     MovementGenerator(const Company& company, const SeedOptions& options)
         : options_(options),
-          random_(options.seed * 1000003ull + static_cast<std::uint64_t>(company.bd)) {
+          random_(options.seed * 1000003ull + static_cast<std::uint64_t>(company.bd)),
+          roundingRandom_(options.seed * 7919ull + static_cast<std::uint64_t>(company.bd)),
+          roundingRate_(
+              demoMonthRate(company.currency, options.year, options.class9Months, options)) {
         for (int month = 1; month <= options_.lastMonth; ++month)
             weights_ += month <= options_.class9Months ? 2 : 1;
         const int scale[] = {100, 150, 60, 80, 70, 90};
@@ -175,7 +193,11 @@ public:
         });
         const size_t generalStart = out.size();
         for (Draft& draft : drafts)
-            emitDocument(draft, month, out);
+            emitDocument(draft, month, out, random_);
+        if (month == options_.class9Months) {
+            for (Draft& draft : roundingExpenses(month))
+                emitDocument(draft, month, out, roundingRandom_);
+        }
         if (month <= options_.class9Months) {
             const size_t generalEnd = out.size();
             size_t i = generalStart;
@@ -440,6 +462,48 @@ private:
         return draft;
     }
 
+    // Converted into euros at the month rate, in cents, as the consolidation converts a line.
+    std::int64_t converted(std::int64_t value) const {
+        return divideHalfEven(static_cast<__int128>(value) * 10000, roundingRate_);
+    }
+
+    // For a company in a foreign currency, a few cash expenses of the last integrated month whose
+    // base and VAT, each converted into euros, come a cent away from the converted total: their
+    // class-9 documents get a rounding line when that month is consolidated. They come last in
+    // the month and are drawn from a sequence of their own, so the other documents stay as they
+    // are.
+    std::vector<Draft> roundingExpenses(int month) {
+        constexpr int kDocuments = 3;
+        std::vector<Draft> drafts;
+        if (roundingRate_ <= 0)
+            return drafts;
+        Random& random = roundingRandom_;
+        const ExpenseDef& def = expense(QStringLiteral("6251"));
+        const QString vat = QString::fromLatin1(def.vat);
+        const int vatRate = vatCode(vat).rate;
+        // A rate that converts every amount exactly would never round: the tries are bounded.
+        for (int tries = 0; tries < 1000 && static_cast<int>(drafts.size()) < kDocuments; ++tries) {
+            const std::int64_t base = random.between(def.minimum * 100LL, def.maximum * 100LL);
+            const std::int64_t tax = divideHalfEven(static_cast<__int128>(base) * vatRate, 100);
+            if (converted(base) + converted(tax) == converted(base + tax))
+                continue;
+            Draft draft{QStringLiteral("CX"),
+                        QStringLiteral("03"),
+                        lastWeekday(options_.year, month),
+                        QString(),
+                        text("Despesas de caixa"),
+                        {}};
+            Movement line = plainLine(QString::fromLatin1(def.account), 1, base);
+            line.rubOrc = QStringLiteral("R02");
+            line.cCustOrc = QString::fromLatin1(costCentres().front().code);
+            line.custeio = QStringLiteral("P00100");
+            addVat(draft, 1, {qMakePair(line, vat)});
+            draft.lines.push_back(plainLine(QStringLiteral("111"), 2, total(draft)));
+            drafts.push_back(std::move(draft));
+        }
+        return drafts;
+    }
+
     Draft randomDocument(int month) {
         const int roll = static_cast<int>(random_.between(0, 99));
         if (roll < 30)
@@ -453,7 +517,7 @@ private:
         return cashExpense(month);
     }
 
-    void emitDocument(Draft& draft, int month, std::vector<Movement>& out) {
+    void emitDocument(Draft& draft, int month, std::vector<Movement>& out, Random& random) {
         static const QStringList operators{QStringLiteral("ANA.SILVA"), QStringLiteral("RUI.COSTA"),
                                            QStringLiteral("MARTA.REIS")};
         const int number = ++numbering_.documents[draft.tpDoc];
@@ -462,11 +526,13 @@ private:
         ++documents_;
         if (draft.ref.isEmpty())
             draft.ref = QStringLiteral("%1 %2/%3").arg(draft.tpDoc).arg(options_.year).arg(number);
-        const QString sector = pickCode(sectors());
-        const QString& operador = random_.pick(operators);
-        const QDate entered = draft.date.addDays(random_.between(0, 4));
+        const auto lastSector = static_cast<std::int64_t>(sectors().size()) - 1;
+        const QString sector = QString::fromLatin1(
+            sectors()[static_cast<std::size_t>(random.between(0, lastSector))].code);
+        const QString& operador = random.pick(operators);
+        const QDate entered = draft.date.addDays(random.between(0, 4));
         const QDateTime enteredAt = naiveDateTime(
-            entered, QTime(8, 30).addSecs(static_cast<int>(random_.between(0, 10LL * 3600))));
+            entered, QTime(8, 30).addSecs(static_cast<int>(random.between(0, 10LL * 3600))));
         int lineNumber = 0;
         for (Movement& line : draft.lines) {
             line.ano = options_.year;
@@ -523,6 +589,8 @@ private:
 
     const SeedOptions& options_;
     Random random_;
+    Random roundingRandom_;
+    std::int64_t roundingRate_;  // the currency's rate of the last integrated month; 0 for euros
     int weights_ = 0;
     int scale_ = 100;
     bool trades_ = true;
