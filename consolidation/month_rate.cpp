@@ -1,5 +1,7 @@
 #include "consolidation/month_rate.h"
 
+#include <limits>
+
 #include "consolidation/consolidation_error.h"
 #include "consolidation/processing_input.h"
 #include "core/anomaly_list.h"
@@ -21,9 +23,16 @@ Money convertToEuros(Money amount, Money rate) {
         throw ConsolidationError(
             QStringLiteral("O câmbio do mês (%1) não permite converter os valores")
                 .arg(rate.toString(4)));
-    // amount / rate in cents: units * 100 / rateUnits, then back to ten-thousandths.
-    const std::int64_t cents =
-        divideHalfEven(static_cast<__int128>(amount.units()) * 100, rate.units());
+    // amount / rate in cents: units * 100 / rateUnits, then back to ten-thousandths. A quotient
+    // that would not fit an amount (a huge value over a tiny rate) is refused, never wrapped.
+    const __int128 numerator = static_cast<__int128>(amount.units()) * 100;
+    constexpr __int128 kMaxCents = std::numeric_limits<std::int64_t>::max() / 100;
+    const __int128 truncated = numerator / rate.units();
+    if (truncated >= kMaxCents || truncated <= -kMaxCents)
+        throw ConsolidationError(
+            QStringLiteral("O valor %1 convertido com o câmbio %2 excede o montante máximo")
+                .arg(amount.toString(4), rate.toString(4)));
+    const std::int64_t cents = divideHalfEven(numerator, rate.units());
     return Money::fromUnits(cents * 100);
 }
 

@@ -31,7 +31,8 @@ Money monthRate(DataAccess& db, const QString& currency, int month, int year,
 Money meanRate(const std::vector<Money>& rates);
 
 // An amount in the company's currency converted with `rate` and rounded to cents, a half going
-// to the even neighbour; the quotient is exact (no floating point). The rate must be positive.
+// to the even neighbour; the quotient is exact (no floating point). The rate must be positive and
+// the result must fit an amount; otherwise it throws ConsolidationError.
 Money convertToEuros(Money amount, Money rate);
 
 }  // namespace agrimor

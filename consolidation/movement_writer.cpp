@@ -110,7 +110,7 @@ public:
         if (!amount.isZero()) {
             // A negative amount is a reversal: it goes to the other side.
             const bool debit = (movement[dbCrColumn_].toInt() == kDebit) != (valor.units() < 0);
-            balance_ += debit ? amount : -amount;
+            addToBalance(debit ? amount : -amount);
             writeLine(movement, movement[contaColumn_], amount, debit ? kDebit : kCredit, line_);
         }
         previousType_ = tpDoc;
@@ -158,6 +158,18 @@ private:
         const std::int64_t number =
             last.isEmpty() ? 0 : last.field(QStringLiteral("Numero")).toInt();
         return number != 0 ? static_cast<int>(number + 1) : 1;
+    }
+
+    // A document whose lines add up beyond the largest amount can not be balanced: an error,
+    // never a wrapped balance and a rounding line made from it.
+    void addToBalance(Money amount) {
+        std::int64_t sum = 0;
+        if (__builtin_add_overflow(balance_.units(), amount.units(), &sum) ||
+            sum == std::numeric_limits<std::int64_t>::min())
+            throw ConsolidationError(
+                QStringLiteral("O saldo do documento %1 excede o montante máximo")
+                    .arg(documentNumber_));
+        balance_ = Money::fromUnits(sum);
     }
 
     void nextLine() {

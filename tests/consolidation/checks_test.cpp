@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "consolidation/company_settings.h"
+#include "consolidation/consolidation_error.h"
 #include "consolidation/month_rate.h"
 #include "core/anomaly_list.h"
 #include "tests/consolidation/consolidation_setup.h"
@@ -34,6 +35,12 @@ TEST(MonthRate, conversion_rounds_cents_half_to_even_without_floating_point_drif
     EXPECT_EQ(convertToEuros(money("10"), money("1.5")), money("6.67"));
     EXPECT_EQ(convertToEuros(money("0.75"), money("1.5")), money("0.5"));
     EXPECT_THROW(convertToEuros(money("1"), Money()), std::exception);
+
+    // The largest amount is 922,337,203,685,477.5807: a quotient beyond it is refused.
+    const Money large = Money::fromWhole(900'000'000'000'000);
+    EXPECT_EQ(convertToEuros(large, one), large);
+    EXPECT_THROW(convertToEuros(large, money("0.9")), ConsolidationError);
+    EXPECT_THROW(convertToEuros(money("900000000000"), money("0.0001")), ConsolidationError);
 }
 
 class Checks : public ::testing::TestWithParam<EngineKind> {

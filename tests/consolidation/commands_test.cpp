@@ -260,6 +260,33 @@ TEST_P(Commands, lines_changed_after_the_account_check_stop_the_company_unwritte
     }
 }
 
+TEST_P(Commands, an_amount_or_a_balance_beyond_the_largest_amount_stops_the_company_unwritten) {
+    // 900,000,000,000 dollars at 0.0001 would be 9e15 euros; two debits of 5e14 euros make a
+    // balance of 1e15. Neither fits an amount: each must fail the company, not wrap around.
+    test::CompanyConfig dollars;
+    dollars.currency = QStringLiteral("USD");
+    setup.addCompany(1, dollars);
+    setup.addRate(QStringLiteral("USD"), QDate(2024, 3, 1), QStringLiteral("0.0001"));
+    setup.addMovements(1, {line(QStringLiteral("a"), QStringLiteral("FT"), 1, 1,
+                                QStringLiteral("9111"), 1, QStringLiteral("900000000000"))});
+    setup.addCompany(2);
+    setup.addMovements(2, {line(QStringLiteral("b"), QStringLiteral("FT"), 1, 1,
+                                QStringLiteral("9111"), 1, QStringLiteral("500000000000000")),
+                           line(QStringLiteral("c"), QStringLiteral("FT"), 1, 2,
+                                QStringLiteral("9112"), 1, QStringLiteral("500000000000000"))});
+    for (int bd : {1, 2}) {
+        SCOPED_TRACE(bd);
+        prompter.clear();
+        prompter.answer(Answer::Ok);
+        prompter.answer(Answer::Ok);
+        EXPECT_EQ(runConsolidation(environment, input({bd})).outcome, CommandOutcome::Failed);
+        EXPECT_TRUE(prompter.lastText().contains(QStringLiteral("excede o montante máximo")))
+            << prompter.lastText().toStdString();
+        EXPECT_EQ(setup.countWritten(QStringLiteral("CNS"), QString::number(bd)), 0);
+        EXPECT_EQ(setup.ultimoMes(bd), QString());
+    }
+}
+
 TEST_P(Commands, cancel_on_one_company_skips_only_that_company) {
     for (int bd : {1, 2}) {
         setup.addCompany(bd);
