@@ -32,20 +32,20 @@ int usage(const QString& problem) {
     return kExitError;
 }
 
-// Prints every message; the reload question has its own answer.
+// Prints every message; the reload question has its own answer, whatever --yes says, so that
+// --reload without --yes shows the reloaded lines and writes nothing.
 class BatchPrompter : public Prompter {
 public:
-    BatchPrompter(bool yes, bool reload) : yes_(yes), no_(false), reload_(reload) {}
+    BatchPrompter(bool yes, bool reload) : answers_(yes), reloadAnswer_(reload) {}
     Answer ask(const Prompt& prompt) override {
         if (prompt.kind == PromptKind::OkCancel && prompt.text.endsWith(kReloadQuestion))
-            return (reload_ ? yes_ : no_).ask(prompt);
-        return yes_.ask(prompt);
+            return reloadAnswer_.ask(prompt);
+        return answers_.ask(prompt);
     }
 
 private:
-    ConsolePrompter yes_;
-    ConsolePrompter no_;
-    bool reload_;
+    ConsolePrompter answers_;
+    ConsolePrompter reloadAnswer_;
 };
 
 struct Arguments {
