@@ -160,6 +160,25 @@ TEST_F(Class9Demo, the_batch_command_writes_the_month_and_stops_on_missing_accou
     auto first = company(1);
     EXPECT_EQ(count(*first, QStringLiteral("Ano=? and Mes=? and TpDoc='CL9'"), month), 0);
 
+    // A code longer than the screen's field (and MovCTB's column) is refused before anything is
+    // stored or written.
+    const std::int64_t lines = count(*db, QStringLiteral("1=1"), {});
+    for (const QStringList& option :
+         {QStringList{QStringLiteral("--tpdoc"), QStringLiteral("CL9X")},
+          QStringList{QStringLiteral("--serie"), QStringLiteral("12345678901")},
+          QStringList{QStringLiteral("--diario"), QStringLiteral("0909")}}) {
+        run = batch(3, kMonth - 1, option + QStringList{QStringLiteral("--yes")});
+        EXPECT_EQ(run.exitCode, 1) << run.output.toStdString();
+        EXPECT_TRUE(run.output.contains(QStringLiteral("caracteres"))) << run.output.toStdString();
+    }
+    EXPECT_EQ(count(*db, QStringLiteral("1=1"), {}), lines);
+    EXPECT_EQ(demo::openDatabase(folder_->file(demo::consolidatedFileName()))
+                  ->openReadOnly(QStringLiteral("select TpDocCL9, SerieCL9, DiarioCL9 from "
+                                                "zeb_CNS_DadosIniciais where BD=3"))
+                  .field(0)
+                  .toText(),
+              QStringLiteral("CL9"));
+
     // Nothing to integrate in December.
     run = batch(2, 12, {QStringLiteral("--yes")});
     EXPECT_EQ(run.exitCode, 1);

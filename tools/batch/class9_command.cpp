@@ -22,6 +22,8 @@ constexpr int kExitWritten = 0;
 constexpr int kExitError = 1;
 constexpr int kExitAccountsMissing = 2;
 
+constexpr int kDiarioWidth = 3;  // MovCTB's Diario
+
 const QString kReloadQuestion = QStringLiteral("Pretende carregar esses movimentos?");
 
 int usage(const QString& problem) {
@@ -97,6 +99,22 @@ QString parse(const QStringList& args, Arguments& out) {
     }
     if (out.input.bd == 0 || out.input.yearText.isEmpty() || out.input.month == 0)
         return QStringLiteral("são precisos --company, --year e --month");
+    // The screen's fields take no more than MovCTB's columns hold; neither does the command, so
+    // a code too long for the ERP's tables is never stored in the settings or written.
+    const struct {
+        const char* option;
+        const QString& value;
+        int width;
+    } codes[] = {{"--tpdoc", out.input.tpDoc, Class9WorkingSet::kTpDocWidth},
+                 {"--serie", out.input.serie, Class9WorkingSet::kSerieWidth},
+                 {"--diario", out.input.diario, kDiarioWidth}};
+    for (const auto& code : codes) {
+        if (code.value.size() > code.width)
+            return QStringLiteral("%1 tem mais de %2 caracteres: %3")
+                .arg(QLatin1String(code.option))
+                .arg(code.width)
+                .arg(code.value);
+    }
     return {};
 }
 
