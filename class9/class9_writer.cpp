@@ -17,21 +17,10 @@ namespace {
 
 using W = Class9WorkingSet;
 
-// Text as the database's default collation compares it: case and trailing spaces ignored. Rows
-// are matched under it, as the statements of one row each would have found them.
-QString folded(const QString& text) {
-    qsizetype end = text.size();
-    while (end > 0 && text.at(end - 1) == QLatin1Char(' '))
-        --end;
-    bool upper = true;
-    for (qsizetype i = 0; i < end && upper; ++i)
-        upper = !text.at(i).isLower();
-    if (upper && end == text.size())
-        return text;  // shared, no copy: codes are mostly upper case already
-    return text.left(end).toUpper();
-}
-
-// A movement line's key under that comparison (the year is the confirmation's own).
+// A movement line's key as the grid holds it (the year is the confirmation's own). Rows are
+// matched on the exact values the load read from the database: on a database that compares text
+// without regard to case, two keys that differ only in case cannot both exist, and on one that
+// compares exactly, "FT" and "ft" are two documents whose lines must both be found.
 struct LineKey {
     QString tpDoc;
     QString serie;
@@ -47,7 +36,7 @@ size_t qHash(const LineKey& key, size_t seed = 0) {
 
 LineKey lineKey(const QString& tpDoc, const QString& serie, std::int64_t numDoc,
                 std::int64_t numLinha) {
-    return {folded(tpDoc), folded(serie), numDoc, numLinha};
+    return {tpDoc, serie, numDoc, numLinha};
 }
 
 LineKey rowKey(const Class9WorkingSet& set, int row) {
@@ -125,8 +114,7 @@ std::vector<KeyRange> keyRanges(const Class9WorkingSet& set, int sliceRows) {
     std::vector<Key> keys;
     keys.reserve(static_cast<std::size_t>(set.size()));
     for (int row = 0; row < set.size(); ++row)
-        keys.push_back({folded(set.value(row, W::TpDoc).toText()),
-                        folded(set.value(row, W::Serie).toText()),
+        keys.push_back({set.value(row, W::TpDoc).toText(), set.value(row, W::Serie).toText(),
                         set.value(row, W::NumDoc).toInt(), row});
     std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) {
         return std::tie(a.tpDoc, a.serie, a.numDoc) < std::tie(b.tpDoc, b.serie, b.numDoc);
@@ -229,8 +217,6 @@ public:
           set_(set),
           target_(target),
           last_(last),
-          targetType_(folded(target.tpDoc)),
-          targetSeries_(folded(target.serie)),
           numbers_(numberRows(set, last)),
           rows_(rowsByKey(set)),
           progress_(progress, set.size()),
@@ -322,7 +308,7 @@ private:
         const QString tpDoc = line[static_cast<std::size_t>(tpDocColumn_)].toText();
         const QString serie = line[static_cast<std::size_t>(serieColumn_)].toText();
         const std::int64_t numDoc = line[static_cast<std::size_t>(numDocColumn_)].toInt();
-        if (numDoc > last_.numDoc && folded(tpDoc) == targetType_ && folded(serie) == targetSeries_)
+        if (numDoc > last_.numDoc && tpDoc == target_.tpDoc && serie == target_.serie)
             return -1;
         const auto found = rows_.constFind(
             lineKey(tpDoc, serie, numDoc, line[static_cast<std::size_t>(numLinhaColumn_)].toInt()));
@@ -380,8 +366,6 @@ private:
     const Class9WorkingSet& set_;
     const Class9Target& target_;
     Class9Numbers last_;
-    QString targetType_;
-    QString targetSeries_;
     std::vector<Numbered> numbers_;
     QHash<LineKey, int> rows_;
     ProgressSteps progress_;

@@ -8,7 +8,9 @@
 #include <functional>
 
 #include "class9/class9_writer.h"
+#include "data/erp_schema.h"
 #include "tests/class9/class9_setup.h"
+#include "tests/support/qstring_printer.h"
 
 namespace agrimor {
 namespace {
@@ -395,6 +397,39 @@ TEST_P(Class9Confirm, source_lines_are_read_by_ranges_of_documents_and_all_found
     for (const WrittenLine& line : result)
         refs.insert(line.ref);
     EXPECT_EQ(refs.size(), static_cast<qsizetype>(lines.size()));
+}
+
+TEST_P(Class9Confirm, on_a_database_comparing_codes_exactly_every_source_line_is_found) {
+    // MovCTB without the case-insensitive collation, as a server with a case-sensitive one
+    // keeps it: "FT" and "ft" are two documents, both to be written.
+    setup.company().execute(QStringLiteral("DROP TABLE MovCTB"));
+    QString create = erpSchemaStatements().first();
+    setup.company().execute(create.remove(QStringLiteral(" COLLATE ci_rtrim")));
+    std::vector<demo::Movement> lines;
+    for (const QString& type : {QStringLiteral("FT"), QStringLiteral("ft")}) {
+        const int day = type == QLatin1String("FT") ? 12 : 13;
+        lines.push_back(
+            generalLine(type, 3, 1, QStringLiteral("111"), 1, QStringLiteral("2"), day));
+        lines.push_back(
+            generalLine(type, 3, 2, QStringLiteral("221"), 2, QStringLiteral("2"), day));
+    }
+    setup.addLines(lines);
+    ASSERT_EQ(load(), Class9Outcome::Done);
+    ASSERT_EQ(state.set().size(), 4);
+
+    const Class9ConfirmResult result = confirm();
+    ASSERT_EQ(result.outcome, Class9Outcome::Done);
+    EXPECT_EQ(result.written.lines, 4);
+    EXPECT_EQ(result.written.vanished, 0);
+    const std::vector<WrittenLine> written = this->written();
+    EXPECT_EQ(numbering(written), (QStringList{QStringLiteral("1/1/1"), QStringLiteral("1/1/2"),
+                                               QStringLiteral("2/2/1"), QStringLiteral("2/2/2")}));
+    QStringList refs;
+    for (const WrittenLine& line : written)
+        refs << line.ref;
+    EXPECT_EQ(refs,
+              (QStringList{QStringLiteral("FT/2024/1/3/1"), QStringLiteral("FT/2024/1/3/2"),
+                           QStringLiteral("ft/2024/1/3/1"), QStringLiteral("ft/2024/1/3/2")}));
 }
 
 TEST_P(Class9Confirm, the_whole_confirmation_sends_few_statements) {

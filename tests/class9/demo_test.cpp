@@ -121,6 +121,31 @@ TEST_F(Class9Demo, the_batch_command_writes_the_month_and_stops_on_missing_accou
                   .toInt(),
               lastDocument + 1);
 
+    // --reload without --yes reloads the integration and stops at the confirmation: the
+    // integrated lines are neither deleted nor derived again.
+    const auto integrated = [&] {
+        QStringList keys;
+        Recordset lines = db->openReadOnly(
+            QStringLiteral("select NumDoc, NumLinha, Conta from MovCTB where TpDoc='CL9' and "
+                           "Mes=? order by NumDoc, NumLinha"),
+            {kMonth});
+        for (; !lines.eof(); lines.moveNext())
+            keys << lines.field(0).toText() + QLatin1Char('/') + lines.field(1).toText() +
+                        QLatin1Char(' ') + lines.field(2).toText();
+        return keys;
+    };
+    const QStringList before = integrated();
+    run = batch(3, kMonth, {QStringLiteral("--reload")});
+    EXPECT_EQ(run.exitCode, 1) << run.output.toStdString();
+    EXPECT_TRUE(run.output.contains(QStringLiteral("Pretende carregar esses movimentos? [OK]")))
+        << run.output.toStdString();
+    EXPECT_TRUE(
+        run.output.contains(QStringLiteral("Vão ser carregados os movimentos já integrados!")))
+        << run.output.toStdString();
+    EXPECT_TRUE(run.output.contains(QStringLiteral("Pretende continuar? [Cancelar]")))
+        << run.output.toStdString();
+    EXPECT_EQ(integrated(), before);
+
     // Run again with --reload: the integration is reloaded and nothing needs changing.
     run = batch(3, kMonth, {QStringLiteral("--yes"), QStringLiteral("--reload")});
     EXPECT_EQ(run.exitCode, 0) << run.output.toStdString();
@@ -134,6 +159,25 @@ TEST_F(Class9Demo, the_batch_command_writes_the_month_and_stops_on_missing_accou
     EXPECT_TRUE(run.output.contains(QStringLiteral("Existem Contas Classe 9 não preenchidas!")));
     auto first = company(1);
     EXPECT_EQ(count(*first, QStringLiteral("Ano=? and Mes=? and TpDoc='CL9'"), month), 0);
+
+    // A code longer than the screen's field (and MovCTB's column) is refused before anything is
+    // stored or written.
+    const std::int64_t lines = count(*db, QStringLiteral("1=1"), {});
+    for (const QStringList& option :
+         {QStringList{QStringLiteral("--tpdoc"), QStringLiteral("CL9X")},
+          QStringList{QStringLiteral("--serie"), QStringLiteral("12345678901")},
+          QStringList{QStringLiteral("--diario"), QStringLiteral("0909")}}) {
+        run = batch(3, kMonth - 1, option + QStringList{QStringLiteral("--yes")});
+        EXPECT_EQ(run.exitCode, 1) << run.output.toStdString();
+        EXPECT_TRUE(run.output.contains(QStringLiteral("caracteres"))) << run.output.toStdString();
+    }
+    EXPECT_EQ(count(*db, QStringLiteral("1=1"), {}), lines);
+    EXPECT_EQ(demo::openDatabase(folder_->file(demo::consolidatedFileName()))
+                  ->openReadOnly(QStringLiteral("select TpDocCL9, SerieCL9, DiarioCL9 from "
+                                                "zeb_CNS_DadosIniciais where BD=3"))
+                  .field(0)
+                  .toText(),
+              QStringLiteral("CL9"));
 
     // Nothing to integrate in December.
     run = batch(2, 12, {QStringLiteral("--yes")});

@@ -22,6 +22,8 @@ constexpr int kExitWritten = 0;
 constexpr int kExitError = 1;
 constexpr int kExitAccountsMissing = 2;
 
+constexpr int kDiarioWidth = 3;  // MovCTB's Diario
+
 const QString kReloadQuestion = QStringLiteral("Pretende carregar esses movimentos?");
 
 int usage(const QString& problem) {
@@ -32,20 +34,20 @@ int usage(const QString& problem) {
     return kExitError;
 }
 
-// Prints every message; the reload question has its own answer.
+// Prints every message; the reload question has its own answer, whatever --yes says, so that
+// --reload without --yes shows the reloaded lines and writes nothing.
 class BatchPrompter : public Prompter {
 public:
-    BatchPrompter(bool yes, bool reload) : yes_(yes), no_(false), reload_(reload) {}
+    BatchPrompter(bool yes, bool reload) : answers_(yes), reloadAnswer_(reload) {}
     Answer ask(const Prompt& prompt) override {
         if (prompt.kind == PromptKind::OkCancel && prompt.text.endsWith(kReloadQuestion))
-            return (reload_ ? yes_ : no_).ask(prompt);
-        return yes_.ask(prompt);
+            return reloadAnswer_.ask(prompt);
+        return answers_.ask(prompt);
     }
 
 private:
-    ConsolePrompter yes_;
-    ConsolePrompter no_;
-    bool reload_;
+    ConsolePrompter answers_;
+    ConsolePrompter reloadAnswer_;
 };
 
 struct Arguments {
@@ -97,6 +99,22 @@ QString parse(const QStringList& args, Arguments& out) {
     }
     if (out.input.bd == 0 || out.input.yearText.isEmpty() || out.input.month == 0)
         return QStringLiteral("são precisos --company, --year e --month");
+    // The screen's fields take no more than MovCTB's columns hold; neither does the command, so
+    // a code too long for the ERP's tables is never stored in the settings or written.
+    const struct {
+        const char* option;
+        const QString& value;
+        int width;
+    } codes[] = {{"--tpdoc", out.input.tpDoc, Class9WorkingSet::kTpDocWidth},
+                 {"--serie", out.input.serie, Class9WorkingSet::kSerieWidth},
+                 {"--diario", out.input.diario, kDiarioWidth}};
+    for (const auto& code : codes) {
+        if (code.value.size() > code.width)
+            return QStringLiteral("%1 tem mais de %2 caracteres: %3")
+                .arg(QLatin1String(code.option))
+                .arg(code.width)
+                .arg(code.value);
+    }
     return {};
 }
 
