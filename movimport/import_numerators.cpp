@@ -1,6 +1,7 @@
 #include "movimport/import_numerators.h"
 
 #include <QMap>
+#include <algorithm>
 
 #include "data/data_access.h"
 #include "movimport/import_error.h"
@@ -9,25 +10,50 @@ namespace agrimor {
 
 namespace {
 
-// The documents that share one numerator, in the order given.
+// The documents whose numerator key is spelt one way, in the order given.
 struct Counter {
     Params key;  // bound after the count, in the statements' order
     std::vector<std::size_t> documents;
 };
 
-// Advances the numerator by the number of its documents and hands out the numbers it passed.
-void reserve(DataAccess& company, const QString& update, const QString& select,
-             const QString& missing, const Counter& counter, std::vector<int>& numbers) {
+// One numerator row as the database holds it. The database compares codes by its own collation,
+// so keys spelt differently ("fc", "FC") may reach the same row; its documents are numbered
+// together, in document order.
+struct NumeratorRow {
+    std::int64_t last = 0;  // the row's number after every update of this import
+    std::vector<std::size_t> documents;
+};
+
+// Advances the numerator by the number of its documents and reads the row back, keyed by the row's
+// own key columns (all columns of `select` but the last, which is the number).
+void advance(DataAccess& company, const QString& update, const QString& select,
+             const QString& missing, const Counter& counter, QMap<QString, NumeratorRow>& rows) {
     const int count = static_cast<int>(counter.documents.size());
     if (company.execute(update, Params{count} + counter.key) == 0)
         throw ImportError(missing);
     const Recordset row = company.openReadOnly(select, counter.key);
     if (row.isEmpty())
         throw ImportError(missing);
-    const std::int64_t last = row.field(0).toInt();
-    for (int i = 0; i < count; ++i)
-        numbers[counter.documents[static_cast<std::size_t>(i)]] =
-            static_cast<int>(last - count + 1 + i);
+    QString stored;
+    const int columns = row.columnCount();
+    for (int c = 0; c + 1 < columns; ++c)
+        stored += row.field(c).toText() + QChar(0x1f);
+    NumeratorRow& reached = rows[stored];
+    // Each later read sees every earlier update of the same row.
+    reached.last = row.field(columns - 1).toInt();
+    reached.documents.insert(reached.documents.end(), counter.documents.begin(),
+                             counter.documents.end());
+}
+
+// Hands out the numbers each row passed, in document order.
+void number(QMap<QString, NumeratorRow>& rows, std::vector<int>& numbers) {
+    for (NumeratorRow& row : rows) {
+        std::sort(row.documents.begin(), row.documents.end());
+        const auto count = static_cast<std::int64_t>(row.documents.size());
+        for (std::int64_t i = 0; i < count; ++i)
+            numbers[row.documents[static_cast<std::size_t>(i)]] =
+                static_cast<int>(row.last - count + 1 + i);
+    }
 }
 
 }  // namespace
@@ -48,28 +74,34 @@ std::vector<ReservedNumbers> reserveNumbers(DataAccess& company,
         journal.documents.push_back(i);
     }
 
-    std::vector<int> documentNumbers(documents.size());
-    std::vector<int> journalNumbers(documents.size());
+    QMap<QString, NumeratorRow> typeRows;
     for (const Counter& counter : types) {
-        reserve(company,
+        advance(company,
                 QStringLiteral("Update NumDoc set Num=coalesce(Num,0)+? where Ano=? and Serie=? "
                                "and Doc=?"),
-                QStringLiteral("Select Num from NumDoc where Ano=? and Serie=? and Doc=?"),
+                QStringLiteral(
+                    "Select Ano,Serie,Doc,Num from NumDoc where Ano=? and Serie=? and Doc=?"),
                 QString::fromUtf8("Não existe numerador do tipo documento %1, série %2, no ano %3")
                     .arg(counter.key[2].toText(), counter.key[1].toText())
                     .arg(counter.key[0].toInt()),
-                counter, documentNumbers);
+                counter, typeRows);
     }
+    QMap<QString, NumeratorRow> journalRows;
     for (const Counter& counter : journals) {
-        reserve(company,
+        advance(company,
                 QStringLiteral("Update NumDiar set Numerado=coalesce(Numerado,0)+? where Ano=? and "
                                "Diario=? and Mes=0"),
-                QStringLiteral("Select Numerado from NumDiar where Ano=? and Diario=? and Mes=0"),
+                QStringLiteral("Select Ano,Diario,Numerado from NumDiar where Ano=? and Diario=? "
+                               "and Mes=0"),
                 QString::fromUtf8("Não existe numerador do diário %1 no ano %2")
                     .arg(counter.key[1].toText())
                     .arg(counter.key[0].toInt()),
-                counter, journalNumbers);
+                counter, journalRows);
     }
+    std::vector<int> documentNumbers(documents.size());
+    std::vector<int> journalNumbers(documents.size());
+    number(typeRows, documentNumbers);
+    number(journalRows, journalNumbers);
 
     std::vector<ReservedNumbers> reserved(documents.size());
     for (std::size_t i = 0; i < documents.size(); ++i)

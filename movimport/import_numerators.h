@@ -23,11 +23,13 @@ struct ReservedNumbers {
 
 // Reserves the next document and journal number of every document, in order: documents that share
 // a numerator get consecutive numbers after its last one, in the order given, and the numerator
-// ends at the last of them, as if each document had advanced it by one. Runs inside the caller's
-// transaction and holds each numerator from its first statement on: every numerator is advanced by
-// its count with one UPDATE before it is read back, so two imports at the same moment queue on the
-// row instead of both reading the same last number. A null last number counts as 0. The UPDATEs go
-// in a fixed order (by numerator), so two imports never wait on each other's rows crosswise.
+// ends at the last of them, as if each document had advanced it by one. Codes that the database
+// takes for the same row ("fc" and "FC" under a case-blind collation) share that row's numbers.
+// Runs inside the caller's transaction and holds each numerator from its first statement on: every
+// numerator is advanced by its count with one UPDATE before it is read back, so two imports at the
+// same moment queue on the row instead of both reading the same last number. A null last number
+// counts as 0. The UPDATEs go in a fixed order (by numerator), so two imports never wait on each
+// other's rows crosswise.
 //
 // A numerator row that does not exist is an error (ImportError): numbering from 1 again would
 // repeat numbers already used. The check-up refuses such documents; the row can only have gone, or

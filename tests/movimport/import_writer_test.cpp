@@ -195,6 +195,26 @@ TEST_P(WriterTest, every_column_gets_the_value_of_the_column_table) {
               500);
 }
 
+TEST_P(WriterTest, documents_take_their_numbers_in_order_whatever_case_their_codes_are_in) {
+    // The database finds one numerator row for "fc" and "FC", "ja" and "JA".
+    company.db().execute(QStringLiteral(
+        "INSERT INTO NumDiar (Ano, Diario, Mes, Numerado) VALUES (2024, 'JA', 0, 10)"));
+    const char* spellings[][2] = {{"fc", "JA"}, {"FC", "ja"}, {"fc", "JA"}, {"Fc", "ja"}};
+    for (const auto& [type, journal] : spellings) {
+        const QString key = QString::number(lines.size());
+        addLine(lines, key, QStringLiteral("6221"), 1, QStringLiteral("1"),
+                {{L::TpDoc, text(type)}, {L::Diario, text(journal)}});
+    }
+    const ImportWriteSummary summary = write();
+    ASSERT_EQ(summary.documents.size(), 4u);
+    for (int d = 0; d < 4; ++d) {
+        EXPECT_EQ(summary.documents[static_cast<std::size_t>(d)].numbers.document, 42 + d);
+        EXPECT_EQ(summary.documents[static_cast<std::size_t>(d)].numbers.journal, 11 + d);
+    }
+    EXPECT_EQ(company.documentNumerator(QStringLiteral("FC")), 45);
+    EXPECT_EQ(company.journalNumerator(QStringLiteral("JA")), 14);
+}
+
 TEST_P(WriterTest, a_numerator_missing_at_writing_stops_it_with_nothing_written) {
     addLine(lines, QStringLiteral("A"), QStringLiteral("6221"), 1, QStringLiteral("1"));
     addLine(lines, QStringLiteral("B"), QStringLiteral("6221"), 1, QStringLiteral("1"),
