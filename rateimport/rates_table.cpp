@@ -2,6 +2,7 @@
 
 #include "data/data_access.h"
 #include "data/db_error.h"
+#include "workbook/serial_date.h"
 #include "workbook/workbook.h"
 
 namespace agrimor {

@@ -12,6 +12,7 @@ packages=(
   xvfb xauth x11-apps fonts-dejavu-core
   cups-client
   liborcus-dev libixion-dev libboost-dev libfreexl-dev libxlsxwriter-dev libgsf-1-dev
+  libzip-dev libexpat1-dev
   clang-format
 )
 

@@ -31,6 +31,10 @@ public:
                 case Cell::Kind::Date:
                     texts << QStringLiteral("D:") + cell.toText();
                     break;
+                case Cell::Kind::Boolean:
+                case Cell::Kind::Error:
+                    texts << QStringLiteral("?:") + cell.toText();
+                    break;
             }
         }
         rows << texts.join(QLatin1Char('|'));
@@ -162,8 +166,10 @@ TEST(WorkbookOpen, missing_files_and_other_files_are_told_apart) {
     }
 }
 
-// A sheet as people make them: formulas without stored results, and a blank row in the middle.
-TEST(WorkbookXlsx, formulas_are_calculated_and_blank_rows_still_reach_the_sink) {
+// A formula gives the result the file stores, even one that a calculation would not give: the
+// spreadsheet shows the stored result until it recalculates. A blank row in the middle still
+// reaches the sink.
+TEST(WorkbookXlsx, formulas_give_their_stored_results_and_blank_rows_still_reach_the_sink) {
     test::TempFolder folder;
     const QByteArray file = folder.file(QStringLiteral("formulas.xlsx")).toUtf8();
     lxw_workbook* book = workbook_new(file.constData());
@@ -172,14 +178,14 @@ TEST(WorkbookXlsx, formulas_are_calculated_and_blank_rows_still_reach_the_sink) 
     worksheet_write_string(sheet, 0, 1, "B", nullptr);
     worksheet_write_string(sheet, 0, 2, "C", nullptr);
     worksheet_write_number(sheet, 1, 0, 2, nullptr);
-    worksheet_write_formula(sheet, 1, 1, "=A2*3", nullptr);
-    worksheet_write_formula(sheet, 1, 2, "=\"x\"&\"y\"", nullptr);
+    worksheet_write_formula_num(sheet, 1, 1, "=A2*3", nullptr, 7);
+    worksheet_write_formula_str(sheet, 1, 2, "=\"x\"&\"y\"", nullptr, "guardado");
     worksheet_write_string(sheet, 3, 2, "fim", nullptr);
     ASSERT_EQ(workbook_close(book), LXW_NO_ERROR);
 
     RecordingSink sink;
     Workbook::open(QString::fromUtf8(file))->readSheet(QStringLiteral("Folha1"), sink);
-    EXPECT_EQ(sink.rows, (QStringList{QStringLiteral("N:2|N:6|T:xy"), QStringLiteral("-|-|-"),
+    EXPECT_EQ(sink.rows, (QStringList{QStringLiteral("N:2|N:7|T:guardado"), QStringLiteral("-|-|-"),
                                       QStringLiteral("-|-|T:fim")}));
     EXPECT_EQ(sink.sheetRows, (std::vector<int>{2, 3, 4}));
 }
