@@ -1,6 +1,7 @@
 #include "workbook/biff_reader.h"
 
 #include <QFile>
+#include <cmath>
 #include <cstring>
 #include <map>
 
@@ -288,6 +289,8 @@ private:
     }
 
     Cell numberCell(double value, std::uint16_t xf) const {
+        if (!std::isfinite(value))
+            damaged("uma célula tem um número que não existe");
         QDate date;
         QTime time;
         if (xf < globals_.dateXf.size() && globals_.dateXf[xf] &&

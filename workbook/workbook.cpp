@@ -4,7 +4,7 @@
 #include <QFileInfo>
 #include <algorithm>
 
-#include "workbook/biff_reader.h"
+#include "workbook/xls_process.h"
 #include "workbook/xlsx_reader.h"
 
 namespace agrimor {
@@ -63,10 +63,6 @@ private:
 
 }  // namespace
 
-QString unreadableWorkbookText(const QString& path, const QString& why) {
-    return QStringLiteral("Não foi possível ler o livro de Excel %1: %2").arg(path, why);
-}
-
 WorkbookFileKind checkWorkbookFile(const QString& path) {
     const QFileInfo info(path);
     if (path.isEmpty() || !info.isFile())
@@ -90,8 +86,7 @@ WorkbookFileKind checkWorkbookFile(const QString& path) {
 std::unique_ptr<Workbook> Workbook::open(const QString& path, const OpenOptions& options) {
     if (checkWorkbookFile(path) == WorkbookFileKind::Package)
         return openXlsx(path);
-    (void)options;
-    return openBiff(path);
+    return openXlsInReaderProcess(path, options);
 }
 
 QStringList Workbook::sheetNames() const {

@@ -101,7 +101,4 @@ inline constexpr int kMaxSheetColumns = 16384;
 enum class WorkbookFileKind { Package, Compound };
 WorkbookFileKind checkWorkbookFile(const QString& path);
 
-// "Não foi possível ler o livro de Excel <path>: <why>", the text of most refusals.
-QString unreadableWorkbookText(const QString& path, const QString& why);
-
 }  // namespace agrimor
