@@ -1,9 +1,14 @@
 #include "workbook/biff_reader.h"
 
+#include <iconv.h>
+
 #include <QFile>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <map>
+#include <memory>
+#include <string>
 
 #include "workbook/biff_records.h"
 #include "workbook/number_format.h"
@@ -19,6 +24,7 @@ constexpr std::size_t kMaxStream = std::size_t{1} << 31;
 
 namespace record {
 constexpr std::uint16_t kFilePass = 0x002F;
+constexpr std::uint16_t kCodePage = 0x0042;
 constexpr std::uint16_t kDateMode = 0x0022;
 constexpr std::uint16_t kFormat = 0x041E;
 constexpr std::uint16_t kXf = 0x00E0;
@@ -40,6 +46,7 @@ constexpr std::uint16_t kBiff8 = 0x0600;
 constexpr std::uint16_t kBiff5 = 0x0500;
 constexpr std::uint16_t kGlobalsSubstream = 0x0005;
 constexpr std::uint16_t kWorksheetSubstream = 0x0010;
+constexpr int kWindows1252 = 1252;
 
 // The workbook is encrypted: its records can not be read without the password.
 struct Encrypted {};
@@ -98,6 +105,80 @@ bool isValueRecord(std::uint16_t type) {
     }
 }
 
+// The text of a BIFF5 workbook (Excel 5 to 95): bytes in the code page its CODEPAGE record
+// names, Windows-1252 when it names none. A byte the code page does not have becomes U+FFFD.
+class CodePage {
+public:
+    explicit CodePage(int number) {
+        std::string name;
+        switch (number) {
+            case 367:
+                name = "ASCII";
+                break;
+            case 0x8000:
+            case 10000:
+                name = "MACINTOSH";
+                break;
+            case 0x8001:
+                name = "CP1252";
+                break;
+            default:
+                name = "CP" + std::to_string(number);
+                break;
+        }
+        convert_ = iconv_open("UTF-16LE", name.c_str());
+        if (convert_ == reinterpret_cast<iconv_t>(-1))
+            convert_ = iconv_open("UTF-16LE", "CP1252");
+    }
+    ~CodePage() {
+        if (convert_ != reinterpret_cast<iconv_t>(-1))
+            iconv_close(convert_);
+    }
+    CodePage(const CodePage&) = delete;
+    CodePage& operator=(const CodePage&) = delete;
+
+    QString decode(const std::string& bytes) const {
+        if (convert_ == reinterpret_cast<iconv_t>(-1))
+            return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+        iconv(convert_, nullptr, nullptr, nullptr, nullptr);
+        QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+        char* in = const_cast<char*>(bytes.data());
+        std::size_t inLeft = bytes.size();
+        char* out = reinterpret_cast<char*>(text.data());
+        std::size_t outLeft = bytes.size() * 2;
+        while (inLeft > 0 && outLeft >= 2) {
+            if (iconv(convert_, &in, &inLeft, &out, &outLeft) != static_cast<std::size_t>(-1))
+                break;
+            if (errno != EILSEQ && errno != EINVAL)
+                break;
+            ++in;  // a byte the code page does not have
+            --inLeft;
+            out[0] = static_cast<char>(0xFD);
+            out[1] = static_cast<char>(0xFF);
+            out += 2;
+            outLeft -= 2;
+        }
+        text.truncate(static_cast<qsizetype>(bytes.size()) - static_cast<qsizetype>(outLeft / 2));
+        return text;
+    }
+
+private:
+    iconv_t convert_;
+};
+
+// How the workbook writes its strings: BIFF8 Unicode strings, or BIFF5 bytes in a code page.
+class Strings {
+public:
+    Strings() = default;
+    explicit Strings(int codePage) : codePage_(std::make_shared<CodePage>(codePage)) {}
+    QString read(BiffReader& in, int countBytes) const {
+        return codePage_ ? codePage_->decode(in.byteString(countBytes)) : in.string(countBytes);
+    }
+
+private:
+    std::shared_ptr<const CodePage> codePage_;
+};
+
 struct Globals {
     struct Sheet {
         SheetInfo info;
@@ -107,6 +188,8 @@ struct Globals {
     DateSystem dateSystem = DateSystem::From1900;
     std::vector<QString> strings;
     std::vector<bool> dateXf;  // by XF index
+    bool biff8 = true;
+    Strings text;  // how its strings are written
 };
 
 Globals readGlobals(std::span<const unsigned char> stream) {
@@ -115,12 +198,22 @@ Globals readGlobals(std::span<const unsigned char> stream) {
     if (!records.next(r) || r.type != biff::kBof || biffU16(r.body, 2) != kGlobalsSubstream)
         damaged("o livro não começa pelos seus registos globais");
     Globals globals;
+    const std::uint16_t version = biffU16(r.body, 0);
+    if (version != kBiff8 && version != kBiff5)
+        damaged("o livro é de uma versão do Excel que não se lê (anterior ao Excel 5)");
+    globals.biff8 = version == kBiff8;
+    if (!globals.biff8)
+        globals.text = Strings(kWindows1252);
     std::map<int, bool> formats;
     std::vector<int> xfFormats;
     while (records.next(r) && r.type != biff::kEof) {
         switch (r.type) {
             case record::kFilePass:
                 throw Encrypted{};
+            case record::kCodePage:
+                if (!globals.biff8)
+                    globals.text = Strings(biffU16(r.body, 0));
+                break;
             case record::kDateMode:
                 globals.dateSystem =
                     biffU16(r.body, 0) ? DateSystem::From1904 : DateSystem::From1900;
@@ -128,7 +221,8 @@ Globals readGlobals(std::span<const unsigned char> stream) {
             case record::kFormat: {
                 BiffReader in(r.body);
                 const int id = in.u16();
-                formats[id] = isDateFormatCode(in.string(2).toStdString());
+                formats[id] =
+                    isDateFormatCode(globals.text.read(in, globals.biff8 ? 2 : 1).toStdString());
                 break;
             }
             case record::kXf:
@@ -141,7 +235,7 @@ Globals readGlobals(std::span<const unsigned char> stream) {
                 const std::uint8_t state = r.body[4];
                 const std::uint8_t type = r.body[5];
                 BiffReader in(r.body.subspan(6));
-                QString name = in.string(1);
+                QString name = globals.text.read(in, 1);
                 // Chart sheets and macro sheets have no cells to read.
                 if (type == 0)
                     globals.sheets.push_back({{std::move(name), (state & 0x03) != 0}, offset});
@@ -242,10 +336,6 @@ public:
                 QStringLiteral("O livro de Excel está protegido por password: %1").arg(path));
         if (found.empty())
             refuse(QStringLiteral("o documento composto não tem livro"));
-        if (found == "Book" || version() == kBiff5)
-            refuse(
-                QStringLiteral("o livro está num formato anterior ao Excel 97; guarde-o como "
-                               ".xls do Excel 97-2003 ou como .xlsx"));
         try {
             globals_ = readGlobals(stream_);
         } catch (const BiffDamage& damage) {
@@ -282,10 +372,6 @@ public:
 private:
     [[noreturn]] void refuse(const QString& why) const {
         throw WorkbookError(WorkbookError::kUnreadable, unreadableWorkbookText(path_, why));
-    }
-
-    std::uint16_t version() const {
-        return stream_.size() >= 6 && biffU16(stream_, 0) == biff::kBof ? biffU16(stream_, 4) : 0;
     }
 
     Cell numberCell(double value, std::uint16_t xf) const {
@@ -338,11 +424,13 @@ private:
         bool inOrder = true;
         int lastRow = -1;
         walk(offset, [&](const BiffRecord& r, BiffRecords&) {
-            if (r.type == record::kDimensions && r.body.size() >= 12) {
-                const std::uint32_t firstRow = biffU32(r.body, 0);
-                const std::uint32_t endRow = biffU32(r.body, 4);
-                const std::uint16_t firstColumn = biffU16(r.body, 8);
-                const std::uint16_t endColumn = biffU16(r.body, 10);
+            const bool biff8 = globals_.biff8;
+            if (r.type == record::kDimensions && r.body.size() >= (biff8 ? 12u : 8u)) {
+                // BIFF8 counts rows in 4 bytes, BIFF5 in 2.
+                const std::uint32_t firstRow = biff8 ? biffU32(r.body, 0) : biffU16(r.body, 0);
+                const std::uint32_t endRow = biff8 ? biffU32(r.body, 4) : biffU16(r.body, 2);
+                const std::uint16_t firstColumn = biffU16(r.body, biff8 ? 8 : 4);
+                const std::uint16_t endColumn = biffU16(r.body, biff8 ? 10 : 6);
                 if (endRow > firstRow && endColumn > firstColumn && endRow <= kMaxSheetRows)
                     stated = CellRange{static_cast<int>(firstRow) + 1, firstColumn + 1,
                                        static_cast<int>(endRow), static_cast<int>(endColumn)};
@@ -361,7 +449,7 @@ private:
             if (r.type == record::kString) {
                 BiffReader in(r.body);
                 in.takeContinues(records);
-                QString value = in.string(2);
+                QString value = globals_.text.read(in, 2);
                 if (pendingRow >= 0)
                     rows.put(pendingRow, pendingColumn, text(std::move(value)));
                 pendingRow = -1;
@@ -399,7 +487,7 @@ private:
                     if (r.body.size() < 6)
                         damaged("um registo acaba antes do tempo");
                     BiffReader in(r.body.subspan(6));
-                    rows.put(row, column, text(in.string(2)));
+                    rows.put(row, column, text(globals_.text.read(in, 2)));
                     break;
                 }
                 case record::kBoolErr: {

@@ -152,4 +152,13 @@ QString BiffReader::string(int countBytes) {
     return text;
 }
 
+std::string BiffReader::byteString(int countBytes) {
+    const std::size_t count = countBytes == 1 ? u8() : u16();
+    std::string bytes;
+    bytes.reserve(count);
+    for (std::size_t i = 0; i < count; ++i)
+        bytes += static_cast<char>(byte());
+    return bytes;
+}
+
 }  // namespace agrimor

@@ -3,6 +3,7 @@
 #include <QString>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace agrimor {
@@ -57,6 +58,9 @@ public:
     // A BIFF8 Unicode string whose character count takes `countBytes` (1 or 2) bytes: flags,
     // rich-text runs and phonetic data are read past; only the characters are kept.
     QString string(int countBytes);
+    // A BIFF5 string: its byte count in `countBytes` (1 or 2) bytes, then the bytes, in the
+    // workbook's code page.
+    std::string byteString(int countBytes);
 
 private:
     bool nextSegment();

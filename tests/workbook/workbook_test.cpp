@@ -6,6 +6,7 @@
 #include <QFile>
 
 #include "tests/support/test_databases.h"
+#include "workbook/ole_container.h"
 #include "workbook/workbook_writer.h"
 
 namespace agrimor {
@@ -188,6 +189,44 @@ TEST(WorkbookXlsx, formulas_give_their_stored_results_and_blank_rows_still_reach
     EXPECT_EQ(sink.rows, (QStringList{QStringLiteral("N:2|N:7|T:guardado"), QStringLiteral("-|-|-"),
                                       QStringLiteral("-|-|T:fim")}));
     EXPECT_EQ(sink.sheetRows, (std::vector<int>{2, 3, 4}));
+}
+
+// Some writers store a .xls sheet's cells column by column: the rows still arrive in order.
+TEST(WorkbookXls, cells_stored_column_by_column_arrive_row_by_row) {
+    std::vector<unsigned char> stream;
+    const auto record = [&stream](unsigned type, std::vector<unsigned char> body) {
+        for (const unsigned value : {type, static_cast<unsigned>(body.size())}) {
+            stream.push_back(static_cast<unsigned char>(value & 0xFF));
+            stream.push_back(static_cast<unsigned char>(value >> 8));
+        }
+        stream.insert(stream.end(), body.begin(), body.end());
+    };
+    const auto number = [&](unsigned char row, unsigned char column, unsigned char value) {
+        // RK: an integer, shifted left twice with bit 1 set
+        record(0x027E,
+               {row, 0, column, 0, 0, 0, static_cast<unsigned char>(value << 2 | 2), 0, 0, 0});
+    };
+    record(0x0809, {0, 6, 5, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});  // BOF, globals
+    const std::size_t offsetAt = stream.size() + 4;
+    record(0x0085, {0, 0, 0, 0, 0, 0, 1, 0, 'S'});  // BOUNDSHEET "S"
+    record(0x000A, {});
+    const auto sheet = static_cast<std::uint32_t>(stream.size());
+    for (int i = 0; i < 4; ++i)
+        stream[offsetAt + static_cast<std::size_t>(i)] =
+            static_cast<unsigned char>(sheet >> (8 * i));
+    record(0x0809, {0, 6, 0x10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});  // BOF, worksheet
+    for (unsigned char column = 0; column < 2; ++column)
+        for (unsigned char row = 0; row < 3; ++row)
+            number(row, column, static_cast<unsigned char>(10 * row + column));
+    record(0x000A, {});
+    test::TempFolder folder;
+    const QString path = folder.file(QStringLiteral("colunas.xls"));
+    ASSERT_EQ(writeCompoundDocument(path.toStdString(), "Workbook", stream), "");
+
+    RecordingSink sink;
+    Workbook::open(path)->readSheet(QStringLiteral("S"), sink);
+    EXPECT_EQ(sink.rows, (QStringList{QStringLiteral("N:10|N:11"), QStringLiteral("N:20|N:21")}));
+    EXPECT_EQ(sink.sheetRows, (std::vector<int>{2, 3}));
 }
 
 TEST(WorkbookWriter, a_sheet_too_long_for_xls_is_refused_and_leaves_no_file) {
