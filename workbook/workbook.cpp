@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <algorithm>
 
+#include "workbook/row_pipeline.h"
 #include "workbook/xls_process.h"
 #include "workbook/xlsx_reader.h"
 
@@ -102,7 +103,7 @@ void Workbook::readSheet(const QString& name, SheetSink& sink) const {
         throw WorkbookError(WorkbookError::kUnreadable,
                             QStringLiteral("A folha '%1' não existe no livro.").arg(name));
     HeaderSkipping rows(sink);
-    readCells(index, rows);
+    readOnOtherThread([this, index](CellRowSink& out) { readCells(index, out); }, rows);
     rows.finish();
 }
 

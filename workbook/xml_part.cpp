@@ -63,6 +63,17 @@ std::string_view localName(std::string_view name) {
     return colon == std::string_view::npos ? name : name.substr(colon + 1);
 }
 
+std::string_view localName(const char* name) {
+    // One pass for the end and the prefix: this runs for every element and attribute.
+    const char* local = name;
+    const char* at = name;
+    for (; *at; ++at) {
+        if (*at == ':')
+            local = at + 1;
+    }
+    return std::string_view(local, static_cast<std::size_t>(at - local));
+}
+
 const char* xmlAttribute(const char** attributes, std::string_view name) {
     for (; attributes[0]; attributes += 2) {
         if (localName(attributes[0]) == name)

@@ -30,5 +30,6 @@ const char* xmlAttribute(const char** attributes, std::string_view name);
 
 // `name` without its namespace prefix.
 std::string_view localName(std::string_view name);
+std::string_view localName(const char* name);
 
 }  // namespace agrimor

@@ -245,6 +245,12 @@ TEST(WorkbookCell, numbers_read_as_text_as_a_sheet_shows_them) {
     EXPECT_EQ(Cell::ofNumber(1.5).toText(), QStringLiteral("1.5"));
     EXPECT_EQ(Cell::ofNumber(123456789012.0).toText(), QStringLiteral("123456789012"));
     EXPECT_EQ(parseDayMonthYear(QStringLiteral("31-02-2024")), QDate());
+    // Day-month-year text is written by hand for speed: as Qt's formatter writes it.
+    for (QDate day(1, 1, 1); day.year() < 10000;
+         day = day.addDays(day.year() >= 1990 && day.year() <= 2100 ? 1 : 997))
+        ASSERT_EQ(dayMonthYear(day), day.toString(QStringLiteral("dd-MM-yyyy")));
+    EXPECT_EQ(Cell::ofDate(QDate(2024, 1, 5), QTime(23, 59)).toText(),
+              QStringLiteral("05-01-2024"));
     EXPECT_EQ(dateFromSerial(serialFromDate(QDate(2024, 2, 29))), QDate(2024, 2, 29));
 }
 
