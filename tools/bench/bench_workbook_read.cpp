@@ -208,7 +208,9 @@ void line(const char* what, const Measure& m) {
 }
 
 void reportXlsx(const QString& path, int repeat) {
-    const auto [part, xmlMb] = firstSheetPart(path);
+    const std::pair<std::string, double> sheetPart = firstSheetPart(path);
+    const std::string& part = sheetPart.first;
+    const double xmlMb = sheetPart.second;
     const Measure floor = best(repeat, [&](auto done) {
         const ZipPackage package(path);
         NoWork nothing;
