@@ -13,6 +13,7 @@
 #include "workbook/biff_records.h"
 #include "workbook/number_format.h"
 #include "workbook/ole_container.h"
+#include "workbook/row_buffer.h"
 #include "workbook/workbook.h"
 
 namespace agrimor {
@@ -275,48 +276,46 @@ public:
         if (column > kMaxSheetColumns)
             damaged("uma célula está além da última coluna");
         if (!inOrder_) {
-            auto& cells = scattered_[row];
-            if (static_cast<std::size_t>(column) > cells.size())
-                cells.resize(static_cast<std::size_t>(column));
-            cells[static_cast<std::size_t>(column - 1)] = std::move(cell);
+            scattered_[row].emplace_back(column, std::move(cell));
             return;
         }
         if (row != row_) {
             flush();
             row_ = row;
         }
-        if (static_cast<std::size_t>(column) > cells_.size())
-            cells_.resize(static_cast<std::size_t>(column));
-        cells_[static_cast<std::size_t>(column - 1)] = std::move(cell);
-        width_ = std::max(width_, column);
+        cells_.set(column, std::move(cell));
     }
 
     void finish() {
         flush();
         for (auto& [row, cells] : scattered_) {
-            while (!cells.empty() && cells.back().isEmpty())
-                cells.pop_back();
-            if (!cells.empty())
-                sink_.row(row, cells);
+            for (auto& [column, cell] : cells)
+                cells_.set(column, std::move(cell));
+            row_ = row;
+            flush();
         }
     }
 
 private:
     void flush() {
-        if (width_ == 0)
+        if (cells_.empty())
             return;
-        sink_.row(row_, std::span<const Cell>(cells_.data(), static_cast<std::size_t>(width_)));
-        for (int c = 0; c < width_; ++c)
-            cells_[static_cast<std::size_t>(c)] = Cell();
-        width_ = 0;
+        deliver(row_, cells_.cells());
+        cells_.clear();
+    }
+    void deliver(int row, std::span<const Cell> cells) {
+        spanned_ += static_cast<long long>(cells.size());
+        if (spanned_ > kMaxSheetCells)
+            damaged("as linhas estendem-se por células demais");
+        sink_.row(row, cells);
     }
 
     CellRowSink& sink_;
     bool inOrder_;
     int row_ = 0;
-    std::vector<Cell> cells_;
-    int width_ = 0;
-    std::map<int, std::vector<Cell>> scattered_;
+    RowBuffer cells_;
+    long long spanned_ = 0;
+    std::map<int, std::vector<std::pair<int, Cell>>> scattered_;  // by row: column, cell
 };
 
 class BiffWorkbook : public Workbook {

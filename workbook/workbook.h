@@ -94,6 +94,11 @@ public:
 // The largest sheet the readers accept: what the .xlsx format allows.
 inline constexpr int kMaxSheetRows = 1048576;
 inline constexpr int kMaxSheetColumns = 16384;
+// The most cells the rows of one sheet may span, counting each row from column A to its last
+// value: the format's every row, 256 columns wide (ten movement sheets of the largest). A file
+// past it, a few cells stretched across the whole grid, would keep the program busy for
+// minutes; it is refused as damaged.
+inline constexpr long long kMaxSheetCells = 1LL << 28;
 
 // Checks that `path` is a file and tells its format by content: a zip package, or an OLE2
 // compound document (.xls, and an encrypted .xlsx). Throws the WorkbookError the user sees for a

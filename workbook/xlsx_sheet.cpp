@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "data/value.h"
+#include "workbook/row_buffer.h"
 #include "workbook/xml_part.h"
 #include "workbook/zip_package.h"
 
@@ -216,12 +217,14 @@ private:
 
     void endRow() {
         inRow_ = false;
-        if (width_ == 0)
+        if (row.empty())
             return;
-        sink_.row(row_, std::span<const Cell>(cells_.data(), static_cast<std::size_t>(width_)));
-        for (int c = 0; c < width_; ++c)
-            cells_[static_cast<std::size_t>(c)] = Cell();
-        width_ = 0;
+        spanned_ += static_cast<long long>(row.cells().size());
+        if (spanned_ > kMaxSheetCells)
+            refuse(
+                QStringLiteral("as linhas estendem-se por mais de %1 células").arg(kMaxSheetCells));
+        sink_.row(row_, row.cells());
+        row.clear();
     }
 
     void startCell(const char** attributes) {
@@ -261,13 +264,7 @@ private:
         phonetic_ = 0;
         if (!hasValue_)
             return;  // no value: a style-only cell, or a formula without its result
-        Cell cell = toCell();
-        if (cell.isEmpty())
-            return;
-        if (static_cast<std::size_t>(column_) > cells_.size())
-            cells_.resize(static_cast<std::size_t>(column_));
-        cells_[static_cast<std::size_t>(column_ - 1)] = std::move(cell);
-        width_ = column_;
+        row.set(column_, toCell());
     }
 
     // An empty text is an empty cell, as the spreadsheet shows it.
@@ -370,8 +367,8 @@ private:
     int style_ = 0;
     std::string value_;
 
-    std::vector<Cell> cells_;  // the row being read
-    int width_ = 0;            // up to its last value
+    RowBuffer row;
+    long long spanned_ = 0;  // cells the rows so far span
 };
 
 }  // namespace

@@ -229,6 +229,35 @@ TEST(WorkbookXls, cells_stored_column_by_column_arrive_row_by_row) {
     EXPECT_EQ(sink.sheetRows, (std::vector<int>{2, 3}));
 }
 
+// A value in the last column of every row stretches each row across the whole grid: past so
+// many cells in all the sheet is refused, before the work grows out of bounds.
+TEST(WorkbookXlsx, rows_stretched_across_the_grid_are_refused) {
+    test::TempFolder folder;
+    const QByteArray file = folder.file(QStringLiteral("larga.xlsx")).toUtf8();
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE;
+    lxw_workbook* book = workbook_new_opt(file.constData(), &options);
+    lxw_worksheet* sheet = workbook_add_worksheet(book, "S");
+    const int rows = static_cast<int>(kMaxSheetCells / kMaxSheetColumns) + 1;
+    for (int r = 0; r < rows; ++r)
+        worksheet_write_number(sheet, static_cast<lxw_row_t>(r), kMaxSheetColumns - 1, r, nullptr);
+    ASSERT_EQ(workbook_close(book), LXW_NO_ERROR);
+
+    class Counting : public CellRowSink {
+    public:
+        void statedRange(std::optional<CellRange>) override {}
+        void row(int, std::span<const Cell>) override { ++rows; }
+        int rows = 0;
+    } sink;
+    try {
+        Workbook::open(QString::fromUtf8(file))->readCells(0, sink);
+        ADD_FAILURE();
+    } catch (const WorkbookError& error) {
+        EXPECT_TRUE(error.message().contains(QStringLiteral("células"))) << error.what();
+    }
+    EXPECT_EQ(sink.rows, rows - 1);
+}
+
 TEST(WorkbookWriter, a_sheet_too_long_for_xls_is_refused_and_leaves_no_file) {
     test::TempFolder folder;
     SheetData sheet{QStringLiteral("S"),
