@@ -94,6 +94,14 @@ private:
     void store(int sheetRow, int at, int column, const Cell& cell) {
         if (cell.isEmpty())
             return;  // the new row holds null
+        if (cell.isError()) {
+            throw WorkbookError(
+                WorkbookError::kTypeMismatch,
+                QStringLiteral("Linha %1 da folha '%2', coluna %3 (%4): a célula "
+                               "tem o erro %5.")
+                    .arg(sheetRow)
+                    .arg(sheet_, columnLetter(column), columnName(column), cell.text));
+        }
         const ColumnDef& def = lines_.columns()[static_cast<std::size_t>(column)];
         Value value;
         switch (def.type) {
@@ -102,13 +110,16 @@ private:
                 break;
             case ColumnType::Int16:
             case ColumnType::Int32: {
-                const QString text = cell.toText().trimmed().left(wholePrefix(column));
+                // A boolean counts as the spreadsheet counts it: TRUE 1, FALSE 0.
+                const QString text = cell.kind == Cell::Kind::Boolean
+                                         ? QString::number(cell.number)
+                                         : cell.toText().trimmed().left(wholePrefix(column));
                 if (!text.isEmpty())
                     value = Value(text);
                 break;
             }
             case ColumnType::Currency:
-                if (cell.kind == Cell::Kind::Number)
+                if (cell.kind == Cell::Kind::Number || cell.kind == Cell::Kind::Boolean)
                     value = Value(cell.number);
                 else if (cell.kind == Cell::Kind::Text)
                     value = Value(cell.text);

@@ -2,6 +2,7 @@
 
 #include "data/data_access.h"
 #include "data/db_error.h"
+#include "workbook/serial_date.h"
 #include "workbook/workbook.h"
 
 namespace agrimor {
@@ -12,7 +13,8 @@ constexpr int kCurrencyWidth = 3;
 
 class RatesSink : public SheetSink {
 public:
-    RatesSink(QString sheet, RatesTable& rates) : sheet_(std::move(sheet)), rates_(rates) {}
+    RatesSink(QString sheet, DateSystem dates, RatesTable& rates)
+        : sheet_(std::move(sheet)), dates_(dates), rates_(rates) {}
 
     void begin(int columnCount) override { columns_ = columnCount; }
 
@@ -26,6 +28,12 @@ public:
         }
         if (cells[0].isEmpty())
             return;
+        for (int column = 0; column < RatesTable::MaxColumns; ++column) {
+            const Cell& cell = cells[static_cast<std::size_t>(column)];
+            if (cell.isError())
+                throw cellError(sheetRow, column,
+                                QStringLiteral("a célula tem o erro %1.").arg(cell.text));
+        }
         const QDate when = date(sheetRow, cells[1]);
         const Cell& rate = cells[2];
         if (rate.isEmpty())
@@ -36,9 +44,9 @@ public:
         try {
             if (rate.kind == Cell::Kind::Date)
                 throw ValueError(rate.toText());
-            rates_.setValue(
-                at, RatesTable::Cambio,
-                rate.kind == Cell::Kind::Number ? Value(rate.number) : Value(rate.text));
+            // A boolean counts as the spreadsheet counts it: TRUE 1, FALSE 0.
+            rates_.setValue(at, RatesTable::Cambio,
+                            rate.kind == Cell::Kind::Text ? Value(rate.text) : Value(rate.number));
         } catch (const ValueError&) {
             throw cellError(sheetRow, 2,
                             QStringLiteral("'%1' não é um câmbio.").arg(rate.toText()));
@@ -54,6 +62,8 @@ private:
                                  .arg(sheet_, QString::fromUtf8(names[column]), why));
     }
 
+    // A date cell gives its day (a date-time too); a text, the day it writes as dd-mm-yyyy; a
+    // number, the day of that serial in the workbook's date system.
     QDate date(int sheetRow, const Cell& cell) const {
         QDate date;
         if (cell.kind == Cell::Kind::Date)
@@ -61,7 +71,7 @@ private:
         else if (cell.kind == Cell::Kind::Text)
             date = parseDayMonthYear(cell.text);
         else if (cell.kind == Cell::Kind::Number)
-            date = dateFromSerial(cell.number);
+            date = dateFromSerial(cell.number, dates_);
         if (cell.isEmpty())
             throw cellError(sheetRow, 1, QStringLiteral("falta a data."));
         if (!date.isValid()) {
@@ -76,6 +86,7 @@ private:
     }
 
     QString sheet_;
+    DateSystem dates_;
     RatesTable& rates_;
     int columns_ = 0;
 };
@@ -96,7 +107,7 @@ void readRatesWorkbook(const Workbook& workbook, RatesTable& rates) {
     if (sheets.isEmpty())
         throw WorkbookError(WorkbookError::kUnreadable,
                             QStringLiteral("O livro de Excel não tem folhas."));
-    RatesSink sink(sheets.first(), rates);
+    RatesSink sink(sheets.first(), workbook.dateSystem(), rates);
     try {
         workbook.readSheet(sheets.first(), sink);
     } catch (...) {

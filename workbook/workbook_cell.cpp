@@ -5,20 +5,17 @@
 
 namespace agrimor {
 
-namespace {
-
-const QDate kSerialOrigin(1899, 12, 30);
-
-}  // namespace
-
 QString Cell::toText() const {
     switch (kind) {
         case Kind::Empty:
             return {};
         case Kind::Text:
+        case Kind::Error:
             return text;
         case Kind::Date:
             return dayMonthYear(date);
+        case Kind::Boolean:
+            return number != 0 ? QStringLiteral("VERDADEIRO") : QStringLiteral("FALSO");
         case Kind::Number:
             // Whole numbers without exponent or decimals, so a code typed as a number (211)
             // reads as the code, as a sheet shows it.
@@ -27,16 +24,6 @@ QString Cell::toText() const {
             return QString::number(number, 'g', QLocale::FloatingPointShortest);
     }
     return {};
-}
-
-QDate dateFromSerial(double serial) {
-    if (!std::isfinite(serial) || serial < -1e6 || serial > 1e7)
-        return {};
-    return kSerialOrigin.addDays(static_cast<qint64>(std::floor(serial)));
-}
-
-double serialFromDate(QDate date) {
-    return static_cast<double>(kSerialOrigin.daysTo(date));
 }
 
 }  // namespace agrimor

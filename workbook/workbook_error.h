@@ -16,4 +16,7 @@ public:
     WorkbookError(int number, QString message) : Error(std::move(message), number) {}
 };
 
+// "Não foi possível ler o livro de Excel <path>: <why>", the text of most refusals.
+QString unreadableWorkbookText(const QString& path, const QString& why);
+
 }  // namespace agrimor

@@ -9,12 +9,25 @@
 #include <cstring>
 
 #include "workbook/ole_container.h"
+#include "workbook/serial_date.h"
 
 namespace agrimor {
 
 namespace {
 
 const QString kDateFormat = QStringLiteral("dd-mm-yyyy");
+
+// The BIFF8 code of an error value; an unknown text is #N/A.
+unsigned errorCode(const QString& text) {
+    static const std::pair<const char*, unsigned> codes[] = {
+        {"#NULL!", 0x00}, {"#DIV/0!", 0x07}, {"#VALUE!", 0x0F}, {"#REF!", 0x17},
+        {"#NAME?", 0x1D}, {"#NUM!", 0x24},   {"#N/A", 0x2A}};
+    for (const auto& [name, code] : codes) {
+        if (text == QLatin1String(name))
+            return code;
+    }
+    return 0x2A;
+}
 
 // BIFF8, the .xls format: a stream of records (type, length, data) in an OLE2 compound document,
 // the "Workbook" stream. The globals hold fonts, number formats, cell formats (XF), one
@@ -256,7 +269,20 @@ private:
                                                .u16(rw)
                                                .u16(col)
                                                .u16(dateXf)
-                                               .f64(serialFromDate(cell.date))
+                                               .f64(serialFromDate(cell.date) +
+                                                    cell.time.msecsSinceStartOfDay() / 86400000.0)
+                                               .bytes);
+                        break;
+                    case Cell::Kind::Boolean:
+                    case Cell::Kind::Error:
+                        out.record(0x0205, Buffer()  // BOOLERR
+                                               .u16(rw)
+                                               .u16(col)
+                                               .u16(kFirstCustomXf - 1)
+                                               .u8(cell.kind == Cell::Kind::Error
+                                                       ? errorCode(cell.text)
+                                                       : static_cast<unsigned>(cell.number != 0))
+                                               .u8(cell.kind == Cell::Kind::Error ? 1 : 0)
                                                .bytes);
                         break;
                     case Cell::Kind::Empty:
@@ -344,16 +370,27 @@ QString writeXlsx(const QString& path, const std::vector<SheetData>& sheets) {
                         when.year = cell.date.year();
                         when.month = cell.date.month();
                         when.day = cell.date.day();
+                        when.hour = cell.time.hour();
+                        when.min = cell.time.minute();
+                        when.sec = cell.time.second();
                         rc = worksheet_write_datetime(out, rw, col, &when, dateFormat);
                         break;
                     }
+                    case Cell::Kind::Boolean:
+                        rc = worksheet_write_boolean(out, rw, col, cell.number != 0, nullptr);
+                        break;
+                    case Cell::Kind::Error:
+                        // The library writes no error cells; no export of ours holds one.
+                        failure = QStringLiteral("a célula %1 tem o erro %2")
+                                      .arg(QString::number(r + 1), cell.text);
+                        break;
                     case Cell::Kind::Empty:
                         break;
                 }
-                if (rc != LXW_NO_ERROR) {
+                if (rc != LXW_NO_ERROR)
                     failure = QString::fromUtf8(lxw_strerror(rc));
+                if (!failure.isEmpty())
                     break;
-                }
             }
         }
         if (!failure.isEmpty())

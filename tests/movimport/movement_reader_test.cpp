@@ -2,6 +2,7 @@
 
 #include "movimport/import_tables.h"
 #include "movimport/movement_sheet_reader.h"
+#include "tests/support/memory_workbook.h"
 #include "tests/support/test_databases.h"
 #include "workbook/workbook.h"
 #include "workbook/workbook_writer.h"
@@ -131,6 +132,78 @@ TEST_P(MovementReaderTest,
         EXPECT_TRUE(error.message().contains(QStringLiteral("falta a coluna W (Doc)")));
     }
     EXPECT_EQ(lines.size(), 0);
+}
+
+// The same movement sheet saved by other programs in every format gives the same import lines.
+// Its blank row 6 stops the read, as a row without a document does.
+TEST(MovementSheets, sheets_written_by_other_programs_give_the_same_lines) {
+    const char* const files[] = {
+        "lo-movements-xlsx/movimentos.xlsx",     "lo-movements-xls/movimentos.xls",
+        "openpyxl-movements/movimentos.xlsx",    "gnumeric-movements-xlsx/movimentos.xlsx",
+        "gnumeric-movements-xls/movimentos.xls", "gnumeric-movements-xls95/movimentos.xls",
+    };
+    QStringList first;
+    for (const char* file : files) {
+        SCOPED_TRACE(file);
+        ImportLinesTable lines;
+        ImportDocumentsTable documents;
+        try {
+            const auto book =
+                Workbook::open(QStringLiteral(AGRIMOR_GOLDEN_DIR "/") + QString::fromUtf8(file));
+            readMovementSheet(*book, book->sheetNames().front(), lines, documents);
+            ADD_FAILURE() << "the blank row was read";
+        } catch (const WorkbookError& error) {
+            EXPECT_TRUE(error.message().startsWith(QStringLiteral("Linha 6 da folha")))
+                << error.what();
+        }
+        QStringList read;
+        for (int row = 0; row < lines.size(); ++row) {
+            QStringList fields;
+            for (int column = 0; column < L::MaxColumns; ++column)
+                fields << (lines.value(row, column).isNull() ? QStringLiteral("null")
+                                                             : lines.value(row, column).toText());
+            read << fields.join(QLatin1Char('|'));
+        }
+        ASSERT_EQ(read.size(), 5);  // rows 2 to 5, and the blank row 6
+        EXPECT_TRUE(read[0].startsWith(QStringLiteral("2|211101|00123|FT|02-03-2026|1230")))
+            << read[0].toStdString();
+        EXPECT_EQ(documents.size(), 2);
+        if (first.isEmpty())
+            first = read;
+        EXPECT_EQ(read, first);
+    }
+}
+
+TEST(MovementCells, error_cells_are_refused_and_booleans_and_date_times_read_as_shown) {
+    std::vector<Cell> header;
+    for (int c = 0; c < L::MaxColumns; ++c)
+        header.push_back(Cell::ofText(QStringLiteral("C%1").arg(c)));
+    std::vector<Cell> row(L::MaxColumns);
+    row[L::TpTerc] = Cell::ofBoolean(true);
+    row[L::DataDoc] = Cell::ofDate(QDate(2024, 1, 31), QTime(23, 59, 59));
+    row[L::Valor] = Cell::ofBoolean(false);
+    row[L::Descr] = Cell::ofBoolean(true);
+    row[L::Doc] = Cell::ofText(QStringLiteral("D1"));
+    ImportLinesTable lines;
+    ImportDocumentsTable documents;
+    readMovementSheet(test::MemoryWorkbook({{QStringLiteral("Mov"), {header, row}}}),
+                      QStringLiteral("Mov"), lines, documents);
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_EQ(lines.value(0, L::TpTerc), Value(1));
+    EXPECT_EQ(lines.value(0, L::DataDoc), Value(QStringLiteral("31-01-2024")));
+    EXPECT_EQ(lines.value(0, L::Valor), Value(Money::fromWhole(0)));
+    EXPECT_EQ(lines.value(0, L::Descr), Value(QStringLiteral("VERDADEIRO")));
+
+    row[L::Valor] = Cell::ofError(QStringLiteral("#DIV/0!"));
+    try {
+        readMovementSheet(test::MemoryWorkbook({{QStringLiteral("Mov"), {header, row, row}}}),
+                          QStringLiteral("Mov"), lines, documents);
+        ADD_FAILURE();
+    } catch (const WorkbookError& error) {
+        EXPECT_EQ(error.message(), QStringLiteral("Linha 2 da folha 'Mov', coluna F (Valor): a "
+                                                  "célula tem o erro #DIV/0!."));
+    }
+    EXPECT_EQ(lines.size(), 1);  // as with any bad cell, the read stops in the row
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, MovementReaderTest,

@@ -6,6 +6,7 @@
 #include "data/own_tables.h"
 #include "rateimport/grid_export.h"
 #include "rateimport/rates_table.h"
+#include "tests/support/memory_workbook.h"
 #include "tests/support/scripted_prompter.h"
 #include "tests/support/test_databases.h"
 #include "workbook/workbook.h"
@@ -99,6 +100,71 @@ TEST_F(RateReadTest, bad_cells_and_empty_sheets_are_refused_with_the_row_and_col
                                  Cell::ofDate(QDate(2024, 1, 2)), Cell::empty())}),
               QStringLiteral("Linha 2 da folha 'Câmbios', coluna C (Câmbio): falta o câmbio."));
     EXPECT_EQ(readError({}), QStringLiteral("A folha 'Câmbios' não tem câmbios para importar."));
+}
+
+// The rate workbooks another program wrote, in both formats: the same rates.
+TEST_F(RateReadTest, rate_workbooks_written_by_another_program_read_alike_in_both_formats) {
+    for (const char* file : {"lo-rates-xlsx/cambios.xlsx", "lo-rates-xls/cambios.xls"}) {
+        SCOPED_TRACE(file);
+        readRatesWorkbook(
+            *Workbook::open(QStringLiteral(AGRIMOR_GOLDEN_DIR "/") + QString::fromUtf8(file)),
+            rates);
+        QStringList read;
+        for (int row = 0; row < rates.size(); ++row)
+            read << QStringLiteral("%1 %2 %3")
+                        .arg(rates.displayText(row, RatesTable::Moeda),
+                             rates.displayText(row, RatesTable::Data),
+                             rates.value(row, RatesTable::Cambio).toMoney().toString(4));
+        // The row without a currency is skipped; 0.86125 and 0.93456789 round half to even.
+        EXPECT_EQ(read, (QStringList{QStringLiteral("USD 31-12-2025 1.0345"),
+                                     QStringLiteral("GBP 31-12-2025 0.8612"),
+                                     QStringLiteral("CHF 01-01-2026 0.9346"),
+                                     QStringLiteral("BRL 01-01-2026 6.1000")}));
+    }
+}
+
+TEST(RateCells, date_times_serials_booleans_and_error_cells) {
+    const auto header =
+        rateRow(Cell::ofText(QStringLiteral("Moeda")), Cell::ofText(QStringLiteral("Data")),
+                Cell::ofText(QStringLiteral("Câmbio")));
+    const auto usd = Cell::ofText(QStringLiteral("USD"));
+    RatesTable rates;
+    // A date-time gives its day; a serial counts in the workbook's date system; TRUE counts 1.
+    // A row without a currency is skipped whatever else it holds.
+    readRatesWorkbook(
+        test::MemoryWorkbook(
+            {{QStringLiteral("C"),
+              {header,
+               rateRow(usd, Cell::ofDate(QDate(2024, 1, 31), QTime(18, 0)), Cell::ofNumber(1.1)),
+               rateRow(usd, Cell::ofNumber(43860), Cell::ofBoolean(true)),
+               rateRow(Cell(), Cell::ofError(QStringLiteral("#REF!")),
+                       Cell::ofError(QStringLiteral("#N/A")))}}},
+            DateSystem::From1904),
+        rates);
+    ASSERT_EQ(rates.size(), 2);
+    EXPECT_EQ(rates.value(0, RatesTable::Data), Value(QDate(2024, 1, 31)));
+    EXPECT_EQ(rates.value(1, RatesTable::Data), Value(QDate(2024, 1, 31)));
+    EXPECT_EQ(rates.value(1, RatesTable::Cambio), Value(Money::fromWhole(1)));
+
+    const auto refusal = [&](std::vector<Cell> row) {
+        try {
+            readRatesWorkbook(test::MemoryWorkbook({{QStringLiteral("C"), {header, row}}}), rates);
+        } catch (const WorkbookError& error) {
+            EXPECT_EQ(rates.size(), 0);
+            return error.message();
+        }
+        return QString();
+    };
+    EXPECT_EQ(refusal(rateRow(usd, Cell::ofDate(QDate(2024, 1, 31)),
+                              Cell::ofError(QStringLiteral("#N/A")))),
+              QStringLiteral("Linha 2 da folha 'C', coluna C (Câmbio): a célula tem o erro #N/A."));
+    EXPECT_EQ(refusal(rateRow(Cell::ofError(QStringLiteral("#DIV/0!")),
+                              Cell::ofDate(QDate(2024, 1, 31)), Cell::ofNumber(1))),
+              QStringLiteral("Linha 2 da folha 'C', coluna A (Moeda): a célula tem o erro "
+                             "#DIV/0!."));
+    EXPECT_EQ(refusal(rateRow(usd, Cell::ofBoolean(false), Cell::ofNumber(1))),
+              QStringLiteral("Linha 2 da folha 'C', coluna B (Data): 'FALSO' não é uma data "
+                             "(dd-mm-aaaa)."));
 }
 
 class RateStoreTest : public RateFiles, public ::testing::TestWithParam<EngineKind> {

@@ -6,6 +6,7 @@
 #include <QFile>
 
 #include "tests/support/test_databases.h"
+#include "workbook/ole_container.h"
 #include "workbook/workbook_writer.h"
 
 namespace agrimor {
@@ -30,6 +31,10 @@ public:
                     break;
                 case Cell::Kind::Date:
                     texts << QStringLiteral("D:") + cell.toText();
+                    break;
+                case Cell::Kind::Boolean:
+                case Cell::Kind::Error:
+                    texts << QStringLiteral("?:") + cell.toText();
                     break;
             }
         }
@@ -162,8 +167,10 @@ TEST(WorkbookOpen, missing_files_and_other_files_are_told_apart) {
     }
 }
 
-// A sheet as people make them: formulas without stored results, and a blank row in the middle.
-TEST(WorkbookXlsx, formulas_are_calculated_and_blank_rows_still_reach_the_sink) {
+// A formula gives the result the file stores, even one that a calculation would not give: the
+// spreadsheet shows the stored result until it recalculates. A blank row in the middle still
+// reaches the sink.
+TEST(WorkbookXlsx, formulas_give_their_stored_results_and_blank_rows_still_reach_the_sink) {
     test::TempFolder folder;
     const QByteArray file = folder.file(QStringLiteral("formulas.xlsx")).toUtf8();
     lxw_workbook* book = workbook_new(file.constData());
@@ -172,16 +179,83 @@ TEST(WorkbookXlsx, formulas_are_calculated_and_blank_rows_still_reach_the_sink) 
     worksheet_write_string(sheet, 0, 1, "B", nullptr);
     worksheet_write_string(sheet, 0, 2, "C", nullptr);
     worksheet_write_number(sheet, 1, 0, 2, nullptr);
-    worksheet_write_formula(sheet, 1, 1, "=A2*3", nullptr);
-    worksheet_write_formula(sheet, 1, 2, "=\"x\"&\"y\"", nullptr);
+    worksheet_write_formula_num(sheet, 1, 1, "=A2*3", nullptr, 7);
+    worksheet_write_formula_str(sheet, 1, 2, "=\"x\"&\"y\"", nullptr, "guardado");
     worksheet_write_string(sheet, 3, 2, "fim", nullptr);
     ASSERT_EQ(workbook_close(book), LXW_NO_ERROR);
 
     RecordingSink sink;
     Workbook::open(QString::fromUtf8(file))->readSheet(QStringLiteral("Folha1"), sink);
-    EXPECT_EQ(sink.rows, (QStringList{QStringLiteral("N:2|N:6|T:xy"), QStringLiteral("-|-|-"),
+    EXPECT_EQ(sink.rows, (QStringList{QStringLiteral("N:2|N:7|T:guardado"), QStringLiteral("-|-|-"),
                                       QStringLiteral("-|-|T:fim")}));
     EXPECT_EQ(sink.sheetRows, (std::vector<int>{2, 3, 4}));
+}
+
+// Some writers store a .xls sheet's cells column by column: the rows still arrive in order.
+TEST(WorkbookXls, cells_stored_column_by_column_arrive_row_by_row) {
+    std::vector<unsigned char> stream;
+    const auto record = [&stream](unsigned type, std::vector<unsigned char> body) {
+        for (const unsigned value : {type, static_cast<unsigned>(body.size())}) {
+            stream.push_back(static_cast<unsigned char>(value & 0xFF));
+            stream.push_back(static_cast<unsigned char>(value >> 8));
+        }
+        stream.insert(stream.end(), body.begin(), body.end());
+    };
+    const auto number = [&](unsigned char row, unsigned char column, unsigned char value) {
+        // RK: an integer, shifted left twice with bit 1 set
+        record(0x027E,
+               {row, 0, column, 0, 0, 0, static_cast<unsigned char>(value << 2 | 2), 0, 0, 0});
+    };
+    record(0x0809, {0, 6, 5, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});  // BOF, globals
+    const std::size_t offsetAt = stream.size() + 4;
+    record(0x0085, {0, 0, 0, 0, 0, 0, 1, 0, 'S'});  // BOUNDSHEET "S"
+    record(0x000A, {});
+    const auto sheet = static_cast<std::uint32_t>(stream.size());
+    for (int i = 0; i < 4; ++i)
+        stream[offsetAt + static_cast<std::size_t>(i)] =
+            static_cast<unsigned char>(sheet >> (8 * i));
+    record(0x0809, {0, 6, 0x10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});  // BOF, worksheet
+    for (unsigned char column = 0; column < 2; ++column)
+        for (unsigned char row = 0; row < 3; ++row)
+            number(row, column, static_cast<unsigned char>(10 * row + column));
+    record(0x000A, {});
+    test::TempFolder folder;
+    const QString path = folder.file(QStringLiteral("colunas.xls"));
+    ASSERT_EQ(writeCompoundDocument(path.toStdString(), "Workbook", stream), "");
+
+    RecordingSink sink;
+    Workbook::open(path)->readSheet(QStringLiteral("S"), sink);
+    EXPECT_EQ(sink.rows, (QStringList{QStringLiteral("N:10|N:11"), QStringLiteral("N:20|N:21")}));
+    EXPECT_EQ(sink.sheetRows, (std::vector<int>{2, 3}));
+}
+
+// A value in the last column of every row stretches each row across the whole grid: past so
+// many cells in all the sheet is refused, before the work grows out of bounds.
+TEST(WorkbookXlsx, rows_stretched_across_the_grid_are_refused) {
+    test::TempFolder folder;
+    const QByteArray file = folder.file(QStringLiteral("larga.xlsx")).toUtf8();
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE;
+    lxw_workbook* book = workbook_new_opt(file.constData(), &options);
+    lxw_worksheet* sheet = workbook_add_worksheet(book, "S");
+    const int rows = static_cast<int>(kMaxSheetCells / kMaxSheetColumns) + 1;
+    for (int r = 0; r < rows; ++r)
+        worksheet_write_number(sheet, static_cast<lxw_row_t>(r), kMaxSheetColumns - 1, r, nullptr);
+    ASSERT_EQ(workbook_close(book), LXW_NO_ERROR);
+
+    class Counting : public CellRowSink {
+    public:
+        void statedRange(std::optional<CellRange>) override {}
+        void row(int, std::span<const Cell>) override { ++rows; }
+        int rows = 0;
+    } sink;
+    try {
+        Workbook::open(QString::fromUtf8(file))->readCells(0, sink);
+        ADD_FAILURE();
+    } catch (const WorkbookError& error) {
+        EXPECT_TRUE(error.message().contains(QStringLiteral("células"))) << error.what();
+    }
+    EXPECT_EQ(sink.rows, rows - 1);
 }
 
 TEST(WorkbookWriter, a_sheet_too_long_for_xls_is_refused_and_leaves_no_file) {
@@ -200,6 +274,12 @@ TEST(WorkbookCell, numbers_read_as_text_as_a_sheet_shows_them) {
     EXPECT_EQ(Cell::ofNumber(1.5).toText(), QStringLiteral("1.5"));
     EXPECT_EQ(Cell::ofNumber(123456789012.0).toText(), QStringLiteral("123456789012"));
     EXPECT_EQ(parseDayMonthYear(QStringLiteral("31-02-2024")), QDate());
+    // Day-month-year text is written by hand for speed: as Qt's formatter writes it.
+    for (QDate day(1, 1, 1); day.year() < 10000;
+         day = day.addDays(day.year() >= 1990 && day.year() <= 2100 ? 1 : 997))
+        ASSERT_EQ(dayMonthYear(day), day.toString(QStringLiteral("dd-MM-yyyy")));
+    EXPECT_EQ(Cell::ofDate(QDate(2024, 1, 5), QTime(23, 59)).toText(),
+              QStringLiteral("05-01-2024"));
     EXPECT_EQ(dateFromSerial(serialFromDate(QDate(2024, 2, 29))), QDate(2024, 2, 29));
 }
 

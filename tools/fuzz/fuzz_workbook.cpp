@@ -1,27 +1,30 @@
 // fuzz-workbook <seconds> [--target xlsx|xls|movimentos|cambios] [--seed N] [--timeout S]
-//               [--findings DIR] [--mode isolated|in-process]
+//               [--findings DIR] [--mode isolated|in-process] [--corpus DIR]
 // fuzz-workbook --replay [--isolated] FILE...
 //
-// A bounded random-mutation fuzzer for the workbook readers. It writes the demo's sample
-// workbooks with the project's writers, then for the given time mutates one of them at a time
-// (bit flips, interesting values, truncation, chunk duplication and deletion, damaged zip, OLE2
-// and BIFF record headers; for .xlsx also the XML parts inside the package, repacked with valid
-// checksums so the damage reaches the XML parsers) and feeds each result to Workbook::open,
-// readSheet on every sheet, readMovementSheet and readRatesWorkbook.
+// A bounded random-mutation fuzzer for the workbook readers. Its corpus is the demo's sample
+// workbooks, written with the project's writers, and the workbooks other programs wrote (the
+// golden cases, or --corpus DIR). For the given time it mutates one of them at a time: bit
+// flips, interesting values, truncation, chunk duplication and deletion, damaged zip and OLE2
+// headers; for .xlsx also the XML parts inside the package, and for .xls the BIFF records of the
+// workbook stream, repacked into a sound container so that the damage reaches our parsers. Each
+// result goes to Workbook::open, readCells and readSheet on every sheet, readMovementSheet and
+// readRatesWorkbook.
 //
 // Each input runs in a forked child under alarm() and an address-space limit. A signal, a hang,
 // or an exception other than WorkbookError (every failure the readers report must be one) is a
 // finding: the input is saved in the findings folder and counted. The seed fixes the sequence of
 // mutations.
 //
-// --mode isolated (the default) opens the workbook as the program does, with Workbook::open,
-// which parses in a child of its own under a time limit of --timeout: a library crash or hang is
-// then a WorkbookError, counted apart as contained, and a finding means the program itself
-// would have ended. --mode in-process calls the libraries directly, to find their faults.
-// --replay runs the readers in this process on saved inputs, in-process (for a debugger) or with
-// --isolated as the program does.
+// --mode isolated (the default) opens the workbook as the program does, with Workbook::open:
+// .xlsx in this process, .xls in the reader process under a time limit of --timeout, whose
+// crashes and hangs are WorkbookErrors, counted apart as contained; a finding means the program
+// itself would have ended or hung. --mode in-process calls both readers directly, to find their
+// own faults. --replay runs the readers on saved inputs, in this process (for a debugger) or
+// with --isolated as the program does.
 // Exit code: 0 no finding, 1 findings, 2 wrong arguments.
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -30,10 +33,12 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -42,8 +47,11 @@
 #include "movimport/movement_sheet_reader.h"
 #include "rateimport/rates_table.h"
 #include "tools/seeder/sample_workbooks.h"
+#include "workbook/biff_reader.h"
+#include "workbook/ole_container.h"
 #include "workbook/workbook.h"
-#include "workbook/workbook_isolation.h"
+#include "workbook/xls_process.h"
+#include "workbook/xlsx_reader.h"
 
 namespace {
 
@@ -55,47 +63,51 @@ constexpr int kRead = 0;
 constexpr int kRefused = 10;    // a WorkbookError: the expected answer to a damaged file
 constexpr int kForeign = 11;    // another exception escaped the readers
 constexpr int kNoMemory = 12;   // std::bad_alloc under the address-space limit
-constexpr int kContained = 13;  // isolated: the parsing child crashed or failed, open() refused
-constexpr int kStopped = 14;    // isolated: the parsing child ran out of time, open() refused
+constexpr int kContained = 13;  // isolated: the reader process crashed or failed: refused
+constexpr int kStopped = 14;    // isolated: the reader process ran out of time: refused
 
+// Looks at the columns an import looks at; a row may be as wide as the sheet's stated range.
 class CountingSink : public SheetSink {
 public:
     void begin(int columnCount) override { columns += columnCount; }
     void row(int, std::span<const Cell> cells) override {
-        for (const Cell& cell : cells)
+        for (const Cell& cell : cells.first(std::min<std::size_t>(cells.size(), 32)))
             texts += cell.toText().size();
     }
     long long columns = 0;
     long long texts = 0;
 };
 
+// Every cell the file holds.
+class EveryCellSink : public CellRowSink {
+public:
+    void statedRange(std::optional<CellRange>) override {}
+    void row(int, std::span<const Cell> cells) override {
+        for (const Cell& cell : cells)
+            texts += cell.toText().size();
+    }
+    long long texts = 0;
+};
+
 // Runs every reader on `path`; a WorkbookError from one reader does not stop the others. Read
 // means the workbook opened and every sheet was delivered.
-int readEverything(const QString& path, bool isolated) {
+int readEverything(const QString& path, bool isolated, const OpenOptions& options = {}) {
     try {
         std::unique_ptr<Workbook> book;
-        try {
-            book = isolated ? Workbook::open(path) : workbook_isolation::openInProcess(path);
-        } catch (const WorkbookError&) {
-            if (!isolated)
-                throw;
-            switch (workbook_isolation::lastOutcome()) {
-                case workbook_isolation::Outcome::Crashed:
-                case workbook_isolation::Outcome::Failed:
-                case workbook_isolation::Outcome::Malformed:
-                    return kContained;
-                case workbook_isolation::Outcome::TimedOut:
-                    return kStopped;
-                default:
-                    throw;
-            }
-        }
+        if (isolated)
+            book = Workbook::open(path, options);
+        else if (checkWorkbookFile(path) == WorkbookFileKind::Package)
+            book = openXlsx(path);
+        else
+            book = openBiff(path);
         bool refused = false;
         const QStringList sheets = book->sheetNames();
-        for (const QString& sheet : sheets) {
-            CountingSink sink;
+        for (int index = 0; index < sheets.size(); ++index) {
             try {
-                book->readSheet(sheet, sink);
+                EveryCellSink cells;
+                book->readCells(index, cells);
+                CountingSink sink;
+                book->readSheet(sheets[index], sink);
             } catch (const WorkbookError&) {
                 refused = true;
             }
@@ -113,12 +125,23 @@ int readEverything(const QString& path, bool isolated) {
         } catch (const WorkbookError&) {
         }
         return refused ? kRefused : kRead;
+    } catch (const XlsReadError& error) {
+        switch (error.outcome()) {
+            case ReadOutcome::Crashed:
+            case ReadOutcome::Failed:
+            case ReadOutcome::Malformed:
+                return kContained;
+            case ReadOutcome::TimedOut:
+                return kStopped;
+            default:
+                return kRefused;
+        }
     } catch (const WorkbookError&) {
         return kRefused;
     } catch (const std::bad_alloc&) {
         return kNoMemory;
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "exception: %s\n", error.what());
+        std::printf("exception: %s\n", error.what());
         return kForeign;
     }
 }
@@ -293,8 +316,9 @@ public:
             }
             // BIFF record headers: BOF, BOUNDSHEET, SST, CONTINUE, DIMENSION, FORMAT, XF,
             // LABELSST, NUMBER, RK, EOF. Found by type; the length field follows.
-            static const std::uint16_t types[] = {0x0809, 0x0085, 0x00FC, 0x003C, 0x0200, 0x041E,
-                                                  0x00E0, 0x00FD, 0x0203, 0x027E, 0x000A};
+            static const std::uint16_t types[] = {
+                0x0809, 0x0085, 0x00FC, 0x003C, 0x0200, 0x041E,
+                0x00E0, 0x00FD, 0x0203, 0x027E, 0x000A};  // NOLINT
             std::vector<std::size_t> records;
             for (std::size_t at = 512; at + 4 <= b.size(); ++at)
                 for (std::uint16_t type : types)
@@ -311,6 +335,61 @@ public:
         const std::size_t count = 1 + below(3);
         for (std::size_t i = 0; i < count; ++i)
             interesting(b, fields[below(fields.size())]);
+    }
+
+    // Mutations of the BIFF records of a workbook stream, which is then put in a sound compound
+    // document: a record's length, type or fields changed, a record deleted, repeated or moved.
+    void records(Bytes& b) {
+        static const std::uint16_t types[] = {
+            0x0809, 0x000A, 0x0085, 0x00FC, 0x003C, 0x0200, 0x041E, 0x00E0, 0x00FD, 0x0203,
+            0x027E, 0x00BD, 0x0204, 0x0205, 0x0006, 0x0207, 0x0022, 0x002F, 0x00D6, 0x0201};
+        std::vector<std::size_t> starts;
+        for (std::size_t at = 0; at + 4 <= b.size(); at += 4 + u16(b, at + 2))
+            starts.push_back(at);
+        if (starts.empty())
+            return;
+        const std::size_t pick = below(starts.size());
+        const std::size_t at = starts[pick];
+        const std::size_t end = std::min(b.size(), at + 4 + u16(b, at + 2));
+        switch (below(6)) {
+            case 0:
+                interesting(b, at + 2);
+                break;
+            case 1:
+                if (end > at + 4)
+                    interesting(b, at + 4 + below(end - at - 4));
+                break;
+            case 2:
+                b.erase(b.begin() + static_cast<long>(at), b.begin() + static_cast<long>(end));
+                break;
+            case 3: {
+                const Bytes copy(b.begin() + static_cast<long>(at),
+                                 b.begin() + static_cast<long>(end));
+                const std::size_t to = starts[below(starts.size())];
+                b.insert(b.begin() + static_cast<long>(to), copy.begin(), copy.end());
+                break;
+            }
+            case 4: {
+                const std::size_t other = starts[below(starts.size())];
+                const std::size_t otherEnd = std::min(b.size(), other + 4 + u16(b, other + 2));
+                if (other <= end)
+                    break;
+                Bytes moved(b.begin() + static_cast<long>(other),
+                            b.begin() + static_cast<long>(otherEnd));
+                b.erase(b.begin() + static_cast<long>(other),
+                        b.begin() + static_cast<long>(otherEnd));
+                b.insert(b.begin() + static_cast<long>(at), moved.begin(), moved.end());
+                break;
+            }
+            default: {
+                const std::uint16_t type = types[below(std::size(types))];
+                b[at] = static_cast<unsigned char>(type & 0xFF);
+                b[at + 1] = static_cast<unsigned char>(type >> 8);
+                break;
+            }
+        }
+        if (chance(30) && !b.empty())
+            once(b);
     }
 
     // Mutations of one XML part of a package, then repacked.
@@ -432,10 +511,24 @@ private:
 };
 
 struct Sample {
-    QString suffix;  // ".xls" or ".xlsx"
+    QString suffix;  // ".xls", ".xlsx" or ".xlsm"
     Bytes bytes;
     std::vector<Entry> entries;  // .xlsx only
+    Bytes stream;                // .xls only: the workbook stream
 };
+
+// The sample as the corpus keeps it: the package's parts or the compound document's stream.
+Sample sampleOf(const QString& path) {
+    Sample sample{QLatin1Char('.') + QFileInfo(path).suffix().toLower(), readFile(path), {}, {}};
+    if (sample.suffix == QLatin1String(".xls")) {
+        std::string found;
+        readCompoundStream(QFile::encodeName(path).toStdString(), {"Workbook"}, 1 << 26, found,
+                           sample.stream);
+    } else {
+        sample.entries = unzip(sample.bytes);
+    }
+    return sample;
+}
 
 struct Totals {
     long long inputs = 0, read = 0, refused = 0, contained = 0, stopped = 0;
@@ -445,7 +538,8 @@ struct Totals {
 int usage() {
     std::fprintf(stderr,
                  "usage: fuzz-workbook <seconds> [--target xlsx|xls|movimentos|cambios] "
-                 "[--seed N] [--timeout S] [--findings DIR] [--mode isolated|in-process]\n"
+                 "[--seed N] [--timeout S] [--findings DIR] [--mode isolated|in-process] "
+                 "[--corpus DIR]\n"
                  "       fuzz-workbook --replay [--isolated] FILE...\n");
     return 2;
 }
@@ -464,8 +558,8 @@ int main(int argc, char** argv) {
             std::printf("%s: %s\n", qPrintable(file),
                         code == kRead        ? "read"
                         : code == kRefused   ? "refused (WorkbookError)"
-                        : code == kContained ? "refused (WorkbookError), the parsing child crashed"
-                        : code == kStopped   ? "refused (WorkbookError), the parsing child hung"
+                        : code == kContained ? "refused (WorkbookError), the reader process crashed"
+                        : code == kStopped   ? "refused (WorkbookError), the reader process hung"
                                              : "FINDING");
             const bool finding =
                 code != kRead && code != kRefused && code != kContained && code != kStopped;
@@ -482,6 +576,7 @@ int main(int argc, char** argv) {
     std::uint64_t seed = 1;
     unsigned timeout = 10;
     QString findings = QStringLiteral("fuzz-findings");
+    QString others = QStringLiteral(AGRIMOR_FUZZ_CORPUS);
     bool isolated = true;
     for (qsizetype i = 1; i < args.size(); i += 2) {
         if (i + 1 >= args.size())
@@ -496,6 +591,8 @@ int main(int argc, char** argv) {
             timeout = value.toUInt();
         else if (option == QLatin1String("--findings"))
             findings = value;
+        else if (option == QLatin1String("--corpus"))
+            others = value;
         else if (option == QLatin1String("--mode") &&
                  (value == QLatin1String("isolated") || value == QLatin1String("in-process")))
             isolated = value == QLatin1String("isolated");
@@ -524,17 +621,33 @@ int main(int argc, char** argv) {
         return 2;
     }
     for (const QString& base : bases) {
-        for (const QString& suffix : suffixes) {
-            Sample sample{suffix, readFile(QDir(work.path()).filePath(base + suffix)), {}};
-            if (suffix == QLatin1String(".xlsx"))
-                sample.entries = unzip(sample.bytes);
-            corpus.push_back(std::move(sample));
+        for (const QString& suffix : suffixes)
+            corpus.push_back(sampleOf(QDir(work.path()).filePath(base + suffix)));
+    }
+    // Workbooks other programs wrote: a folder per case, the kind told by the folder's name.
+    const QString kind = target == QLatin1String("movimentos") ? QStringLiteral("movements")
+                         : target == QLatin1String("cambios")  ? QStringLiteral("rates")
+                                                               : QString();
+    for (const QString& folder : QDir(others).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (!folder.contains(kind))
+            continue;
+        const QDir cases(QDir(others).filePath(folder));
+        for (const QString& file : cases.entryList(QDir::Files)) {
+            const QString suffix = QLatin1Char('.') + QFileInfo(file).suffix().toLower();
+            const bool xls = suffix == QLatin1String(".xls");
+            const bool package =
+                suffix == QLatin1String(".xlsx") || suffix == QLatin1String(".xlsm");
+            if ((xls && suffixes.contains(QStringLiteral(".xls"))) ||
+                (package && suffixes.contains(QStringLiteral(".xlsx"))))
+                corpus.push_back(sampleOf(cases.filePath(file)));
         }
     }
+    std::printf("corpus: %zu workbooks\n", corpus.size());
 
-    // The parsing child stops at --timeout; the fuzzing child's own alarm comes later, so that
-    // only a hang outside the libraries is a finding.
-    workbook_isolation::settings().timeLimit = std::chrono::seconds(timeout);
+    // The reader process stops at --timeout; the fuzzing child's own alarm comes later, so that
+    // in isolated mode only a hang outside the reader process is a finding.
+    OpenOptions options;
+    options.timeLimit = std::chrono::seconds(timeout);
     Mutator mutate(seed);
     Totals totals;
     QElapsedTimer clock;
@@ -542,19 +655,26 @@ int main(int argc, char** argv) {
     const auto deadline = static_cast<qint64>(seconds * 1000);
     while (clock.elapsed() < deadline) {
         const Sample& sample = corpus[mutate.below(corpus.size())];
+        const QString path = QDir(work.path()).filePath(QStringLiteral("input") + sample.suffix);
         Bytes input;
         const std::size_t how = mutate.below(10);
         if (!sample.entries.empty() && how < 5) {
             input = mutate.package(sample.entries);
+            writeFile(path, input);
+        } else if (!sample.stream.empty() && how < 5) {
+            Bytes stream = sample.stream;
+            mutate.records(stream);
+            QFile::remove(path);
+            writeCompoundDocument(QFile::encodeName(path).toStdString(), "Workbook", stream);
+            input = readFile(path);
         } else {
             input = sample.bytes;
             if (how < 8)
                 mutate.bytes(input);
             else
                 mutate.container(input);
+            writeFile(path, input);
         }
-        const QString path = QDir(work.path()).filePath(QStringLiteral("input") + sample.suffix);
-        writeFile(path, input);
         ++totals.inputs;
 
         std::fflush(stdout);
@@ -564,7 +684,12 @@ int main(int argc, char** argv) {
             const rlim_t limit = rlim_t{2} << 30;
             const rlimit memory{limit, limit};
             setrlimit(RLIMIT_AS, &memory);
-            _exit(readEverything(path, isolated));
+            // Libraries log what they think of a damaged file; thousands of inputs drown the
+            // figures. What the fuzzer itself reports goes to stdout.
+            const int quiet = open("/dev/null", O_WRONLY);
+            if (quiet >= 0)
+                dup2(quiet, STDERR_FILENO);
+            _exit(readEverything(path, isolated, options));
         }
         int status = 0;
         waitpid(child, &status, 0);
@@ -615,7 +740,7 @@ int main(int argc, char** argv) {
     const long long findingsCount = totals.crashes + totals.hangs + totals.foreign + totals.memory;
     std::printf(
         "target %s (%s), seed %llu: %lld inputs in %.0f s (%.0f/s): %lld opened and read, %lld "
-        "refused with WorkbookError (of them %lld after the parsing child crashed or failed, "
+        "refused with WorkbookError (of them %lld after the reader process crashed or failed, "
         "%lld after it ran out of time); findings: %lld crashes, %lld hangs, %lld other "
         "exceptions, %lld out of memory\n",
         qPrintable(target), isolated ? "isolated" : "in-process",

@@ -208,10 +208,12 @@ def biff_dimension(book, index):
         size = int.from_bytes(data[pos + 2:pos + 4], "little")
         body = data[pos + 4:pos + 4 + size]
         if code == 0x0200:
-            first_row = int.from_bytes(body[0:4], "little")
-            end_row = int.from_bytes(body[4:8], "little")
-            first_col = int.from_bytes(body[8:10], "little")
-            end_col = int.from_bytes(body[10:12], "little")
+            # BIFF8 counts rows in 4 bytes; BIFF5 and BIFF7 (Excel 5 to 95) in 2.
+            wide = 4 if book.biff_version >= 80 else 2
+            first_row = int.from_bytes(body[0:wide], "little")
+            end_row = int.from_bytes(body[wide:2 * wide], "little")
+            first_col = int.from_bytes(body[2 * wide:2 * wide + 2], "little")
+            end_col = int.from_bytes(body[2 * wide + 2:2 * wide + 4], "little")
             if end_row <= first_row or end_col <= first_col:
                 return "-"
             return (f"{get_column_letter(first_col + 1)}{first_row + 1}:"

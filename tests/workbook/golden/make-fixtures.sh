@@ -61,16 +61,18 @@ trap - EXIT
 "$python" "$here/handmade.py" "$stage"
 
 # gnumeric's converter, fed with the LibreOffice workbooks (it rewrites them completely).
-for kind in xlsx xls; do
+# xls95 is the format of Excel 5 to 95 (BIFF7): byte strings in a code page, no string table.
+for kind in xlsx xls xls95; do
     case $kind in
         xlsx) exporter=Gnumeric_Excel:xlsx2 ;;
         xls) exporter=Gnumeric_Excel:excel_biff8 ;;
+        xls95) exporter=Gnumeric_Excel:excel_biff7 ;;
     esac
     for source in formulas movements; do
         from=$(ls "$stage"/lo-$source-xlsx/*.xlsx)
         mkdir -p "$stage/gnumeric-$source-$kind"
         ssconvert --export-type="$exporter" "$from" \
-            "$stage/gnumeric-$source-$kind/$(basename "${from%.xlsx}").$kind" \
+            "$stage/gnumeric-$source-$kind/$(basename "${from%.xlsx}").${kind%95}" \
             2>>"$stage/ssconvert.log"
     done
 done

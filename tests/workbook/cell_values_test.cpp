@@ -1,0 +1,52 @@
+#include <gtest/gtest.h>
+
+#include "workbook/number_format.h"
+#include "workbook/serial_date.h"
+
+namespace agrimor {
+namespace {
+
+TEST(NumberFormat, dates_are_told_from_times_and_numbers_by_their_parts) {
+    for (const char* date :
+         {"dd-mm-yyyy", "mmm yyyy", "dddd", "\"Dia\" d \"de\" mmmm", "[$-816]dd/mm/yyyy;@",
+          "DD-MM-YYYY HH:MM", "yyyy-mm-dd h:mm:ss", "m/d/yy h:mm AM/PM", "mm"})
+        EXPECT_TRUE(isDateFormatCode(date)) << date;
+    for (const char* other : {"hh:mm", "[h]:mm:ss", "mm:ss.0", "hh\"h\"mm", "HH:MM AM/PM",
+                              "0 \"dias\"", "[RED]0.00", "#,##0.00 [$€-816]", "General", "0.00E+00",
+                              "[mm]:ss", "h:mm;@", "\\d0", "_)#,##0_)", "* #,##0"})
+        EXPECT_FALSE(isDateFormatCode(other)) << other;
+    EXPECT_TRUE(isBuiltInDateFormat(14));
+    EXPECT_TRUE(isBuiltInDateFormat(22));
+    EXPECT_FALSE(isBuiltInDateFormat(20));  // h:mm
+    EXPECT_FALSE(isBuiltInDateFormat(47));  // mm:ss.0
+}
+
+TEST(SerialDate, days_are_those_the_spreadsheet_shows_in_both_systems) {
+    const auto shown = [](double serial, DateSystem system) {
+        QDate date;
+        QTime time;
+        if (!dateFromSerial(serial, system, date, time))
+            return QStringLiteral("número");
+        return date.toString(Qt::ISODate) + QLatin1Char(' ') + time.toString(Qt::ISODate);
+    };
+    const DateSystem s1900 = DateSystem::From1900;
+    EXPECT_EQ(shown(1, s1900), QStringLiteral("1900-01-01 00:00:00"));
+    EXPECT_EQ(shown(59, s1900), QStringLiteral("1900-02-28 00:00:00"));
+    EXPECT_EQ(shown(60, s1900), QStringLiteral("número"));  // 29-02-1900 never was
+    EXPECT_EQ(shown(61, s1900), QStringLiteral("1900-03-01 00:00:00"));
+    EXPECT_EQ(shown(0.5, s1900), QStringLiteral("número"));
+    EXPECT_EQ(shown(2958465, s1900), QStringLiteral("9999-12-31 00:00:00"));
+    EXPECT_EQ(shown(2958466, s1900), QStringLiteral("número"));
+    EXPECT_EQ(shown(46096.604166666664, s1900), QStringLiteral("2026-03-15 14:30:00"));
+    // A hair below midnight rounds to the next day, as the spreadsheet shows it.
+    EXPECT_EQ(shown(46096.9999999, s1900), QStringLiteral("2026-03-16 00:00:00"));
+    EXPECT_EQ(shown(46096, DateSystem::From1904), QStringLiteral("2030-03-16 00:00:00"));
+    EXPECT_EQ(shown(0, DateSystem::From1904), QStringLiteral("1904-01-01 00:00:00"));
+    EXPECT_EQ(shown(-1, DateSystem::From1904), QStringLiteral("número"));
+    for (const QDate day : {QDate(1900, 1, 1), QDate(1900, 2, 28), QDate(1900, 3, 1),
+                            QDate(2024, 2, 29), QDate(9999, 12, 31)})
+        EXPECT_EQ(dateFromSerial(serialFromDate(day)), day);
+}
+
+}  // namespace
+}  // namespace agrimor

@@ -1,0 +1,168 @@
+// Workbooks written by other programs, each with the cells it must give (tests/workbook/golden,
+// whose README defines the dump and how its lines compare).
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <cstdlib>
+
+#include "workbook/workbook.h"
+
+namespace agrimor {
+namespace {
+
+QString columnLetters(int column) {
+    QString letters;
+    for (int n = column; n > 0; n = (n - 1) / 26)
+        letters.prepend(QChar(u'A' + (n - 1) % 26));
+    return letters;
+}
+
+QString escaped(const QString& text) {
+    QString out;
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+            case u'\\':
+                out += QStringLiteral("\\\\");
+                break;
+            case u'\t':
+                out += QStringLiteral("\\t");
+                break;
+            case u'\n':
+                out += QStringLiteral("\\n");
+                break;
+            case u'\r':
+                out += QStringLiteral("\\r");
+                break;
+            default:
+                out += c;
+        }
+    }
+    return out;
+}
+
+QString kindAndValue(const Cell& cell) {
+    switch (cell.kind) {
+        case Cell::Kind::Text:
+            return QStringLiteral("s\t") + escaped(cell.text);
+        case Cell::Kind::Number:
+            return QStringLiteral("n\t") + QString::number(cell.number, 'g', 17);
+        case Cell::Kind::Boolean:
+            return cell.number != 0 ? QStringLiteral("b\tTRUE") : QStringLiteral("b\tFALSE");
+        case Cell::Kind::Error:
+            return QStringLiteral("e\t") + cell.text;
+        case Cell::Kind::Date: {
+            QString text = cell.date.toString(Qt::ISODate);
+            if (cell.time != QTime(0, 0))
+                text += QLatin1Char(' ') + cell.time.toString(QStringLiteral("hh:mm:ss"));
+            return QStringLiteral("d\t") + text;
+        }
+        case Cell::Kind::Empty:
+            break;
+    }
+    return QStringLiteral("?\t");
+}
+
+class DumpSink : public CellRowSink {
+public:
+    explicit DumpSink(QStringList& lines) : lines_(lines) {}
+    void statedRange(std::optional<CellRange> range) override {
+        lines_ << (range ? QStringLiteral("dim %1%2:%3%4")
+                               .arg(columnLetters(range->firstColumn))
+                               .arg(range->firstRow)
+                               .arg(columnLetters(range->lastColumn))
+                               .arg(range->lastRow)
+                         : QStringLiteral("dim -"));
+    }
+    void row(int sheetRow, std::span<const Cell> cells) override {
+        EXPECT_GT(sheetRow, last_) << "rows out of order";
+        EXPECT_FALSE(cells.empty() || cells.back().isEmpty()) << "row " << sheetRow;
+        last_ = sheetRow;
+        for (std::size_t c = 0; c < cells.size(); ++c) {
+            if (!cells[c].isEmpty())
+                lines_ << QStringLiteral("%1\t%2\t%3")
+                              .arg(sheetRow)
+                              .arg(columnLetters(static_cast<int>(c) + 1), kindAndValue(cells[c]));
+        }
+    }
+
+private:
+    QStringList& lines_;
+    int last_ = 0;
+};
+
+QStringList dump(const Workbook& book) {
+    QStringList lines;
+    const std::vector<SheetInfo> sheets = book.sheets();
+    for (std::size_t i = 0; i < sheets.size(); ++i) {
+        lines << QStringLiteral("sheet ") + sheets[i].name +
+                     (sheets[i].hidden ? QStringLiteral(" hidden") : QString());
+        DumpSink sink(lines);
+        book.readCells(static_cast<int>(i), sink);
+    }
+    return lines;
+}
+
+// Numbers compare as the doubles their texts stand for; everything else as text.
+bool sameLine(const QString& ours, const QString& expected) {
+    const QStringList a = ours.split(QLatin1Char('\t'));
+    const QStringList b = expected.split(QLatin1Char('\t'));
+    if (a.size() == 4 && b.size() == 4 && a[2] == QLatin1String("n") && b[2] == a[2] &&
+        a[0] == b[0] && a[1] == b[1]) {
+        return std::strtod(a[3].toUtf8().constData(), nullptr) ==
+               std::strtod(b[3].toUtf8().constData(), nullptr);
+    }
+    return ours == expected;
+}
+
+QString goldenFolder() {
+    return QStringLiteral(AGRIMOR_GOLDEN_DIR);
+}
+
+std::vector<std::string> cases() {
+    std::vector<std::string> names;
+    const QDir root(goldenFolder());
+    for (const QString& name : root.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+        if (QFile::exists(root.filePath(name + QStringLiteral("/check.txt"))))
+            names.push_back(name.toStdString());
+    }
+    return names;
+}
+
+class GoldenWorkbook : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(GoldenWorkbook, reads_as_its_dump_says) {
+    const QDir folder(goldenFolder() + QLatin1Char('/') + QString::fromStdString(GetParam()));
+    const QStringList books = folder.entryList(
+        {QStringLiteral("*.xlsx"), QStringLiteral("*.xlsm"), QStringLiteral("*.xls")}, QDir::Files);
+    ASSERT_EQ(books.size(), 1);
+    QFile check(folder.filePath(QStringLiteral("check.txt")));
+    ASSERT_TRUE(check.open(QIODevice::ReadOnly));
+    QStringList expected = QString::fromUtf8(check.readAll()).split(QLatin1Char('\n'));
+    if (!expected.isEmpty() && expected.back().isEmpty())
+        expected.removeLast();
+
+    const QStringList ours = dump(*Workbook::open(folder.filePath(books.front())));
+    for (qsizetype i = 0; i < std::max(ours.size(), expected.size()); ++i) {
+        const QString mine = ours.value(i, QStringLiteral("<nothing>"));
+        const QString theirs = expected.value(i, QStringLiteral("<nothing>"));
+        if (!sameLine(mine, theirs)) {
+            ADD_FAILURE() << books.front().toStdString() << " line " << i + 1 << ":\n  read     "
+                          << mine.toStdString() << "\n  expected " << theirs.toStdString();
+            break;  // the lines after a difference are usually shifted
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, GoldenWorkbook, ::testing::ValuesIn(cases()), [](const auto& info) {
+    std::string name = info.param;
+    for (char& c : name) {
+        if (c == '-')
+            c = '_';
+    }
+    return name;
+});
+
+}  // namespace
+}  // namespace agrimor
