@@ -380,7 +380,8 @@ private:
             xf < globals_.xfKinds.size() ? globals_.xfKinds[xf] : NumberFormatKind::Number;
         QDate date;
         QTime time;
-        if (shown == NumberFormatKind::Date && dateFromSerial(value, globals_.dateSystem, date, time))
+        if (shown == NumberFormatKind::Date &&
+            dateFromSerial(value, globals_.dateSystem, date, time))
             return Cell::ofDate(date, time);
         if (shown == NumberFormatKind::Time)
             return Cell::ofTimeSerial(value);

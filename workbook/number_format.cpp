@@ -73,8 +73,7 @@ NumberFormatKind builtInFormatKind(int id) {
 
 NumberFormatKind formatCodeKind(std::string_view code) {
     bool elapsed = false;
-    const std::string text =
-        withoutAll(withoutAll(withoutLiterals(code, elapsed), "am/pm"), "a/p");
+    const std::string text = withoutAll(withoutAll(withoutLiterals(code, elapsed), "am/pm"), "a/p");
     std::vector<char> runs;  // the letter of each run of d, y, m, h, s
     char previous = '\0';
     for (const char c : text) {

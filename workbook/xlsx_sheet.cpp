@@ -322,7 +322,8 @@ private:
                 : NumberFormatKind::Number;
         QDate date;
         QTime time;
-        if (shown == NumberFormatKind::Date && dateFromSerial(*number, book_.dateSystem, date, time))
+        if (shown == NumberFormatKind::Date &&
+            dateFromSerial(*number, book_.dateSystem, date, time))
             return Cell::ofDate(date, time);
         if (shown == NumberFormatKind::Time)
             return Cell::ofTimeSerial(*number);

@@ -12,8 +12,8 @@ TEST(NumberFormat, dates_times_and_numbers_are_told_apart_by_their_parts) {
          {"dd-mm-yyyy", "mmm yyyy", "dddd", "\"Dia\" d \"de\" mmmm", "[$-816]dd/mm/yyyy;@",
           "DD-MM-YYYY HH:MM", "yyyy-mm-dd h:mm:ss", "m/d/yy h:mm AM/PM", "mm", "[h]:mm dd"})
         EXPECT_EQ(formatCodeKind(date), K::Date) << date;
-    for (const char* time : {"hh:mm", "h:mm:ss", "[h]:mm:ss", "mm:ss.0", "hh\"h\"mm",
-                             "HH:MM AM/PM", "[mm]:ss", "[m]", "[SS]", "h:mm;@", "[$-409]h:mm"})
+    for (const char* time : {"hh:mm", "h:mm:ss", "[h]:mm:ss", "mm:ss.0", "hh\"h\"mm", "HH:MM AM/PM",
+                             "[mm]:ss", "[m]", "[SS]", "h:mm;@", "[$-409]h:mm"})
         EXPECT_EQ(formatCodeKind(time), K::Time) << time;
     for (const char* number : {"0 \"dias\"", "[RED]0.00", "#,##0.00 [$€-816]", "General",
                                "0.00E+00", "\\d0", "\\h0", "_)#,##0_)", "* #,##0", "@"})

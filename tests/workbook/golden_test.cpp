@@ -203,8 +203,8 @@ TEST(GoldenTimes, time_formatted_numbers_read_as_text_as_the_sheet_shows_them) {
         const auto book =
             Workbook::open(goldenFolder() + QLatin1Char('/') + QString::fromUtf8(test.book));
         TextSink sink;
-        book->readCells(
-            static_cast<int>(book->sheetNames().indexOf(QString::fromUtf8(test.sheet))), sink);
+        book->readCells(static_cast<int>(book->sheetNames().indexOf(QString::fromUtf8(test.sheet))),
+                        sink);
         for (const char* text : test.cells) {
             const QString cell = QString::fromUtf8(text);
             const QString reference = cell.section(QLatin1Char('='), 0, 0);
