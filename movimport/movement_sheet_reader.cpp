@@ -110,10 +110,15 @@ private:
                 break;
             case ColumnType::Int16:
             case ColumnType::Int32: {
-                // A boolean counts as the spreadsheet counts it: TRUE 1, FALSE 0.
-                const QString text = cell.kind == Cell::Kind::Boolean
-                                         ? QString::number(cell.number)
-                                         : cell.toText().trimmed().left(wholePrefix(column));
+                // A boolean counts as the spreadsheet counts it: TRUE 1, FALSE 0. A number is
+                // taken as a number even when its format shows it as a time.
+                QString text;
+                if (cell.kind == Cell::Kind::Boolean)
+                    text = QString::number(cell.number);
+                else if (cell.kind == Cell::Kind::Number)
+                    text = cell.numberText().left(wholePrefix(column));
+                else
+                    text = cell.toText().trimmed().left(wholePrefix(column));
                 if (!text.isEmpty())
                     value = Value(text);
                 break;

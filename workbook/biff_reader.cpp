@@ -188,7 +188,7 @@ struct Globals {
     std::vector<Sheet> sheets;
     DateSystem dateSystem = DateSystem::From1900;
     std::vector<QString> strings;
-    std::vector<bool> dateXf;  // by XF index
+    std::vector<NumberFormatKind> xfKinds;  // by XF index
     bool biff8 = true;
     Strings text;  // how its strings are written
 };
@@ -205,7 +205,7 @@ Globals readGlobals(std::span<const unsigned char> stream) {
     globals.biff8 = version == kBiff8;
     if (!globals.biff8)
         globals.text = Strings(kWindows1252);
-    std::map<int, bool> formats;
+    std::map<int, NumberFormatKind> formats;
     std::vector<int> xfFormats;
     while (records.next(r) && r.type != biff::kEof) {
         switch (r.type) {
@@ -223,7 +223,7 @@ Globals readGlobals(std::span<const unsigned char> stream) {
                 BiffReader in(r.body);
                 const int id = in.u16();
                 formats[id] =
-                    isDateFormatCode(globals.text.read(in, globals.biff8 ? 2 : 1).toStdString());
+                    formatCodeKind(globals.text.read(in, globals.biff8 ? 2 : 1).toStdString());
                 break;
             }
             case record::kXf:
@@ -256,10 +256,10 @@ Globals readGlobals(std::span<const unsigned char> stream) {
                 break;
         }
     }
-    globals.dateXf.reserve(xfFormats.size());
+    globals.xfKinds.reserve(xfFormats.size());
     for (const int id : xfFormats) {
         const auto found = formats.find(id);
-        globals.dateXf.push_back(found != formats.end() ? found->second : isBuiltInDateFormat(id));
+        globals.xfKinds.push_back(found != formats.end() ? found->second : builtInFormatKind(id));
     }
     return globals;
 }
@@ -376,11 +376,15 @@ private:
     Cell numberCell(double value, std::uint16_t xf) const {
         if (!std::isfinite(value))
             damaged("uma célula tem um número que não existe");
+        const NumberFormatKind shown =
+            xf < globals_.xfKinds.size() ? globals_.xfKinds[xf] : NumberFormatKind::Number;
         QDate date;
         QTime time;
-        if (xf < globals_.dateXf.size() && globals_.dateXf[xf] &&
+        if (shown == NumberFormatKind::Date &&
             dateFromSerial(value, globals_.dateSystem, date, time))
             return Cell::ofDate(date, time);
+        if (shown == NumberFormatKind::Time)
+            return Cell::ofTimeSerial(value);
         return Cell::ofNumber(value);
     }
 

@@ -11,9 +11,10 @@ char lower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-// The code without quoted text, escapes, fill and space items, and brackets; an elapsed-time
-// bracket leaves its letter. Lower case.
-std::string withoutLiterals(std::string_view code) {
+// The code without quoted text, escapes, fill and space items, and brackets, in lower case. An
+// elapsed-time bracket sets `elapsed` and leaves its letter, except [m]: alone, an m run would
+// read as a month.
+std::string withoutLiterals(std::string_view code, bool& elapsed) {
     std::string out;
     out.reserve(code.size());
     for (std::size_t i = 0; i < code.size(); ++i) {
@@ -34,8 +35,9 @@ std::string withoutLiterals(std::string_view code) {
                 inside.find_first_not_of(first == 'h'   ? "hH"
                                          : first == 's' ? "sS"
                                                         : "mM") == std::string_view::npos;
+            elapsed = elapsed || (oneLetter && (first == 'h' || first == 'm' || first == 's'));
             if (oneLetter && (first == 'h' || first == 's'))
-                out += first;  // elapsed hours or seconds; elapsed minutes [m] dropped
+                out += first;
             out += ' ';
         } else {
             out += lower(c);
@@ -61,12 +63,17 @@ std::string withoutAll(std::string_view text, std::string_view what) {
 
 }  // namespace
 
-bool isBuiltInDateFormat(int id) {
-    return (id >= 14 && id <= 17) || id == 22;
+NumberFormatKind builtInFormatKind(int id) {
+    if ((id >= 14 && id <= 17) || id == 22)
+        return NumberFormatKind::Date;
+    if ((id >= 18 && id <= 21) || (id >= 45 && id <= 47))
+        return NumberFormatKind::Time;
+    return NumberFormatKind::Number;
 }
 
-bool isDateFormatCode(std::string_view code) {
-    const std::string text = withoutAll(withoutAll(withoutLiterals(code), "am/pm"), "a/p");
+NumberFormatKind formatCodeKind(std::string_view code) {
+    bool elapsed = false;
+    const std::string text = withoutAll(withoutAll(withoutLiterals(code, elapsed), "am/pm"), "a/p");
     std::vector<char> runs;  // the letter of each run of d, y, m, h, s
     char previous = '\0';
     for (const char c : text) {
@@ -75,17 +82,19 @@ bool isDateFormatCode(std::string_view code) {
             runs.push_back(c);
         previous = part ? c : '\0';
     }
+    bool time = elapsed;
     for (std::size_t i = 0; i < runs.size(); ++i) {
         if (runs[i] == 'd' || runs[i] == 'y')
-            return true;
+            return NumberFormatKind::Date;
         if (runs[i] == 'm') {
             const bool minutes =
                 (i > 0 && runs[i - 1] == 'h') || (i + 1 < runs.size() && runs[i + 1] == 's');
             if (!minutes)
-                return true;
+                return NumberFormatKind::Date;
         }
+        time = true;  // hours, minutes or seconds
     }
-    return false;
+    return time ? NumberFormatKind::Time : NumberFormatKind::Number;
 }
 
 }  // namespace agrimor

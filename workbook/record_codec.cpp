@@ -16,7 +16,7 @@ enum Tag : char {
     kError = 'E',
     kEnd = 'Z',
 };
-enum CellTag : unsigned char { kEmpty, kText, kNumber, kDate, kBoolean, kErrorCell };
+enum CellTag : unsigned char { kEmpty, kText, kNumber, kDate, kBoolean, kErrorCell, kTime };
 
 constexpr std::size_t kFlushAt = std::size_t{256} * 1024;
 constexpr long long kMaxText = 1 << 20;
@@ -101,7 +101,7 @@ void Writer::row(int sheetRow, std::span<const Cell> cells) {
                 text(cell.text);
                 break;
             case Cell::Kind::Number:
-                buffer_ += static_cast<char>(kNumber);
+                buffer_ += static_cast<char>(cell.timeFormatted ? kTime : kNumber);
                 number(cell.number);
                 break;
             case Cell::Kind::Date:
@@ -194,6 +194,8 @@ public:
                 return Cell::ofText(text());
             case kNumber:
                 return Cell::ofNumber(number());
+            case kTime:
+                return Cell::ofTimeSerial(number());
             case kDate: {
                 const QDate date = QDate::fromJulianDay(integer(LLONG_MIN / 2, LLONG_MAX / 2));
                 const auto seconds = static_cast<int>(integer(0, kSecondsPerDay - 1));

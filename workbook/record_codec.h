@@ -15,7 +15,8 @@
 //   W  the workbook: date system, sheet count, then per sheet its name and whether it is hidden
 //   U  a sheet's stated used range: 0, or 1 and four numbers (first row, first column, last row,
 //      last column)
-//   R  a row: its number, a cell count, then the cells (a kind byte, then the value)
+//   R  a row: its number, a cell count, then the cells (a kind byte, then the value; a number
+//      shown as a time has a kind of its own)
 //   D  the sheet was read to its end
 //   E  a WorkbookError: its number and text; the read stopped there
 //   Z  the stream is complete

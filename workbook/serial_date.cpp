@@ -22,8 +22,7 @@ const QDate kOrigin1904(1904, 1, 1);
 bool dateFromSerial(double serial, DateSystem system, QDate& date, QTime& time) {
     if (!std::isfinite(serial) || std::fabs(serial) > 1e7)
         return false;
-    const auto seconds =
-        static_cast<std::int64_t>(std::floor(serial * static_cast<double>(kSecondsPerDay) + 0.5));
+    const std::int64_t seconds = secondsFromSerial(serial);
     // Floor division: a negative serial belongs to the day before.
     std::int64_t day = seconds / kSecondsPerDay;
     if (seconds % kSecondsPerDay < 0)
@@ -46,6 +45,11 @@ QDate dateFromSerial(double serial, DateSystem system) {
     QDate date;
     QTime time;
     return dateFromSerial(serial, system, date, time) ? date : QDate();
+}
+
+std::int64_t secondsFromSerial(double serial) {
+    return static_cast<std::int64_t>(
+        std::floor(serial * static_cast<double>(kSecondsPerDay) + 0.5));
 }
 
 double serialFromDate(QDate date) {

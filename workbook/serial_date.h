@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QTime>
+#include <cstdint>
 
 namespace agrimor {
 
@@ -16,6 +17,10 @@ enum class DateSystem { From1900, From1904 };
 bool dateFromSerial(double serial, DateSystem system, QDate& date, QTime& time);
 // The day alone, or an invalid date.
 QDate dateFromSerial(double serial, DateSystem system = DateSystem::From1900);
+
+// A serial in whole seconds, rounded to the nearest, as the spreadsheet shows dates and times.
+// The serial must be finite and well inside the calendar (|serial| <= 1e7).
+std::int64_t secondsFromSerial(double serial);
 
 // The 1900-system serial of a day; the inverse of dateFromSerial for every day it gives.
 double serialFromDate(QDate date);

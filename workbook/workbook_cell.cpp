@@ -3,7 +3,25 @@
 #include <QLocale>
 #include <cmath>
 
+#include "workbook/serial_date.h"
+
 namespace agrimor {
+
+namespace {
+
+// Past the end of 31-12-9999 a spreadsheet shows no time for a serial; the bound also keeps
+// the seconds well inside an integer.
+constexpr double kPastLastDay = 2958466;
+
+QString clockText(std::int64_t seconds) {
+    const QLatin1Char zero('0');
+    return QStringLiteral("%1:%2:%3")
+        .arg(seconds / 3600, 2, 10, zero)
+        .arg(seconds / 60 % 60, 2, 10, zero)
+        .arg(seconds % 60, 2, 10, zero);
+}
+
+}  // namespace
 
 QString Cell::toText() const {
     switch (kind) {
@@ -17,13 +35,19 @@ QString Cell::toText() const {
         case Kind::Boolean:
             return number != 0 ? QStringLiteral("VERDADEIRO") : QStringLiteral("FALSO");
         case Kind::Number:
-            // Whole numbers without exponent or decimals, so a code typed as a number (211)
-            // reads as the code, as a sheet shows it.
-            if (std::isfinite(number) && number == std::trunc(number) && std::fabs(number) < 1e15)
-                return QString::number(static_cast<qint64>(number));
-            return QString::number(number, 'g', QLocale::FloatingPointShortest);
+            if (timeFormatted && number >= 0 && number < kPastLastDay)
+                return clockText(secondsFromSerial(number));
+            return numberText();
     }
     return {};
+}
+
+QString Cell::numberText() const {
+    // Whole numbers without exponent or decimals, so a code typed as a number (211) reads as
+    // the code, as a sheet shows it.
+    if (std::isfinite(number) && number == std::trunc(number) && std::fabs(number) < 1e15)
+        return QString::number(static_cast<qint64>(number));
+    return QString::number(number, 'g', QLocale::FloatingPointShortest);
 }
 
 }  // namespace agrimor

@@ -3,7 +3,6 @@
 #include <charconv>
 #include <map>
 
-#include "workbook/number_format.h"
 #include "workbook/xml_part.h"
 #include "workbook/zip_package.h"
 
@@ -116,7 +115,7 @@ public:
             const int id = toInt(xmlAttribute(attributes, "numFmtId"), -1);
             const char* code = xmlAttribute(attributes, "formatCode");
             if (id >= 0 && code)
-                custom_[id] = isDateFormatCode(code);
+                custom_[id] = formatCodeKind(code);
         } else if (name == "xf" && inCellStyles_ && depth_ == 0) {
             formats_.push_back(toInt(xmlAttribute(attributes, "numFmtId"), 0));
         }
@@ -135,18 +134,18 @@ public:
     }
     void characters(std::string_view) override {}
 
-    std::vector<bool> dateStyles() const {
-        std::vector<bool> dated;
-        dated.reserve(formats_.size());
+    std::vector<NumberFormatKind> styleKinds() const {
+        std::vector<NumberFormatKind> kinds;
+        kinds.reserve(formats_.size());
         for (const int id : formats_) {
             const auto found = custom_.find(id);
-            dated.push_back(found != custom_.end() ? found->second : isBuiltInDateFormat(id));
+            kinds.push_back(found != custom_.end() ? found->second : builtInFormatKind(id));
         }
-        return dated;
+        return kinds;
     }
 
 private:
-    std::map<int, bool> custom_;
+    std::map<int, NumberFormatKind> custom_;
     std::vector<int> formats_;
     bool inFormats_ = false;
     bool inCellStyles_ = false;
@@ -228,7 +227,7 @@ XlsxBook readXlsxBook(const ZipPackage& package) {
         styles && package.contains(styles->target)) {
         StylesHandler handler;
         parseXmlPart(package, styles->target, handler);
-        book.dateStyles = handler.dateStyles();
+        book.styleKinds = handler.styleKinds();
     }
     return book;
 }

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "workbook/number_format.h"
 #include "workbook/workbook.h"
 
 namespace agrimor {
@@ -12,7 +13,8 @@ namespace agrimor {
 class ZipPackage;
 
 // What a package holds besides its sheets' cells, read when it is opened: its worksheets and
-// where they are, the date system, the shared strings and which cell styles show dates.
+// where they are, the date system, the shared strings and which cell styles show dates or
+// times.
 struct XlsxBook {
     struct Sheet {
         SheetInfo info;
@@ -21,7 +23,7 @@ struct XlsxBook {
     std::vector<Sheet> sheets;
     DateSystem dateSystem = DateSystem::From1900;
     std::vector<QString> sharedStrings;
-    std::vector<bool> dateStyles;  // by cell style (the `s` of a cell)
+    std::vector<NumberFormatKind> styleKinds;  // by cell style (the `s` of a cell)
 };
 
 // Finds the workbook part through the package's relationships (relative or absolute targets)

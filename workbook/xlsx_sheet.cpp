@@ -316,18 +316,22 @@ private:
                        .arg(here(), QString::fromUtf8(value_.data(),
                                                       static_cast<qsizetype>(value_.size()))));
         }
-        const bool dated = style_ >= 0 &&
-                           static_cast<std::size_t>(style_) < book_.dateStyles.size() &&
-                           book_.dateStyles[static_cast<std::size_t>(style_)];
+        const NumberFormatKind shown =
+            style_ >= 0 && static_cast<std::size_t>(style_) < book_.styleKinds.size()
+                ? book_.styleKinds[static_cast<std::size_t>(style_)]
+                : NumberFormatKind::Number;
         QDate date;
         QTime time;
-        if (dated && dateFromSerial(*number, book_.dateSystem, date, time))
+        if (shown == NumberFormatKind::Date &&
+            dateFromSerial(*number, book_.dateSystem, date, time))
             return Cell::ofDate(date, time);
+        if (shown == NumberFormatKind::Time)
+            return Cell::ofTimeSerial(*number);
         return Cell::ofNumber(*number);
     }
 
     // t="d": ISO 8601 text, whatever the style and the date system. A time alone is the
-    // fraction of a day it stands for; any other text stays text.
+    // fraction of a day it stands for, a time-formatted number; any other text stays text.
     Cell isoDate() const {
         const QString text =
             QString::fromUtf8(value_.data(), static_cast<qsizetype>(value_.size())).trimmed();
@@ -342,7 +346,7 @@ private:
                                 QTime(0, 0).addSecs(QTime(0, 0).secsTo(moment.time())));
         const QTime alone = QTime::fromString(bare.left(8), Qt::ISODate);
         if (alone.isValid())
-            return Cell::ofNumber(QTime(0, 0).secsTo(alone) / 86400.0);
+            return Cell::ofTimeSerial(QTime(0, 0).secsTo(alone) / 86400.0);
         return Cell::ofText(text);
     }
 

@@ -41,11 +41,12 @@ std::vector<Cell> line(const QString& doc, double value = 10) {
 
 class MovementReaderTest : public ::testing::TestWithParam<WorkbookFormat> {
 protected:
-    void read(std::vector<std::vector<Cell>> rows) {
+    void read(std::vector<std::vector<Cell>> rows, QStringList numberFormats = {}) {
         rows.insert(rows.begin(), header());
         const QString path = folder.file(
             GetParam() == WorkbookFormat::Xls ? QStringLiteral("m.xls") : QStringLiteral("m.xlsx"));
-        writeWorkbook(path, {SheetData{QStringLiteral("Mov"), rows, {}}}, GetParam());
+        writeWorkbook(path, {SheetData{QStringLiteral("Mov"), rows, std::move(numberFormats)}},
+                      GetParam());
         readMovementSheet(*Workbook::open(path), QStringLiteral("Mov"), lines, documents);
     }
     QString message(std::vector<std::vector<Cell>> rows) {
@@ -82,6 +83,26 @@ TEST_P(MovementReaderTest, cells_are_trimmed_cut_and_typed_by_position) {
     ASSERT_EQ(documents.size(), 1);
     EXPECT_EQ(documents.value(0, ImportDocumentsTable::Ano), Value(2024));
     EXPECT_EQ(documents.value(0, ImportDocumentsTable::Serie), Value(QStringLiteral("A")));
+}
+
+// A number the sheet shows as a time reads as that time in a text column; an amount or a whole
+// number shown so still takes the number itself.
+TEST_P(MovementReaderTest, time_formatted_numbers_read_as_shown_in_text_columns_only) {
+    auto row = line(QStringLiteral("D1"), 0.5);
+    row[L::Descr] = Cell::ofNumber(0.3368402777777778);
+    row[L::Ref] = Cell::ofNumber(1.25);
+    row[L::DbCr] = Cell::ofNumber(1);
+    QStringList formats(L::MaxColumns);
+    formats[L::Descr] = QStringLiteral("hh:mm:ss");
+    formats[L::Ref] = QStringLiteral("[h]:mm:ss");
+    formats[L::Valor] = QStringLiteral("hh:mm");
+    formats[L::DbCr] = QStringLiteral("h:mm");
+    read({row}, formats);
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_EQ(lines.value(0, L::Descr), Value(QStringLiteral("08:05:03")));
+    EXPECT_EQ(lines.value(0, L::Ref), Value(QStringLiteral("30:00:00")));
+    EXPECT_EQ(lines.value(0, L::Valor), Value(Money::fromUnits(5000)));
+    EXPECT_EQ(lines.value(0, L::DbCr), Value(1));
 }
 
 TEST_P(MovementReaderTest, a_key_that_comes_back_joins_its_first_document) {

@@ -6,19 +6,26 @@
 namespace agrimor {
 namespace {
 
-TEST(NumberFormat, dates_are_told_from_times_and_numbers_by_their_parts) {
+TEST(NumberFormat, dates_times_and_numbers_are_told_apart_by_their_parts) {
+    using K = NumberFormatKind;
     for (const char* date :
          {"dd-mm-yyyy", "mmm yyyy", "dddd", "\"Dia\" d \"de\" mmmm", "[$-816]dd/mm/yyyy;@",
-          "DD-MM-YYYY HH:MM", "yyyy-mm-dd h:mm:ss", "m/d/yy h:mm AM/PM", "mm"})
-        EXPECT_TRUE(isDateFormatCode(date)) << date;
-    for (const char* other : {"hh:mm", "[h]:mm:ss", "mm:ss.0", "hh\"h\"mm", "HH:MM AM/PM",
-                              "0 \"dias\"", "[RED]0.00", "#,##0.00 [$€-816]", "General", "0.00E+00",
-                              "[mm]:ss", "h:mm;@", "\\d0", "_)#,##0_)", "* #,##0"})
-        EXPECT_FALSE(isDateFormatCode(other)) << other;
-    EXPECT_TRUE(isBuiltInDateFormat(14));
-    EXPECT_TRUE(isBuiltInDateFormat(22));
-    EXPECT_FALSE(isBuiltInDateFormat(20));  // h:mm
-    EXPECT_FALSE(isBuiltInDateFormat(47));  // mm:ss.0
+          "DD-MM-YYYY HH:MM", "yyyy-mm-dd h:mm:ss", "m/d/yy h:mm AM/PM", "mm", "[h]:mm dd"})
+        EXPECT_EQ(formatCodeKind(date), K::Date) << date;
+    for (const char* time : {"hh:mm", "h:mm:ss", "[h]:mm:ss", "mm:ss.0", "hh\"h\"mm", "HH:MM AM/PM",
+                             "[mm]:ss", "[m]", "[SS]", "h:mm;@", "[$-409]h:mm"})
+        EXPECT_EQ(formatCodeKind(time), K::Time) << time;
+    for (const char* number : {"0 \"dias\"", "[RED]0.00", "#,##0.00 [$€-816]", "General",
+                               "0.00E+00", "\\d0", "\\h0", "_)#,##0_)", "* #,##0", "@"})
+        EXPECT_EQ(formatCodeKind(number), K::Number) << number;
+    EXPECT_EQ(builtInFormatKind(14), K::Date);
+    EXPECT_EQ(builtInFormatKind(22), K::Date);
+    EXPECT_EQ(builtInFormatKind(18), K::Time);  // h:mm AM/PM
+    EXPECT_EQ(builtInFormatKind(21), K::Time);  // h:mm:ss
+    EXPECT_EQ(builtInFormatKind(45), K::Time);  // mm:ss
+    EXPECT_EQ(builtInFormatKind(47), K::Time);  // mm:ss.0
+    EXPECT_EQ(builtInFormatKind(13), K::Number);
+    EXPECT_EQ(builtInFormatKind(48), K::Number);
 }
 
 TEST(SerialDate, days_are_those_the_spreadsheet_shows_in_both_systems) {

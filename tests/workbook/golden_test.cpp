@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <cstdlib>
 
 #include "workbook/workbook.h"
@@ -163,6 +164,55 @@ INSTANTIATE_TEST_SUITE_P(Cases, GoldenWorkbook, ::testing::ValuesIn(cases()), []
     }
     return name;
 });
+
+// A time-formatted number keeps its serial (the dumps say `n`) and reads in a text column as the
+// sheet shows the time; other formats keep their numbers. Both readers, built-in formats and
+// codes of their own, as other programs write them.
+TEST(GoldenTimes, time_formatted_numbers_read_as_text_as_the_sheet_shows_them) {
+    class TextSink : public CellRowSink {
+    public:
+        void statedRange(std::optional<CellRange>) override {}
+        void row(int sheetRow, std::span<const Cell> cells) override {
+            for (std::size_t c = 0; c < cells.size(); ++c)
+                texts[columnLetters(static_cast<int>(c) + 1) + QString::number(sheetRow)] =
+                    cells[c].toText();
+        }
+        QMap<QString, QString> texts;
+    };
+    const std::vector<const char*> formulas{
+        "B10=14:30:00", "B11=36:30:00", "B12=00:05:00", "B14=18:00:00", "B15=12:00:00",
+        "B16=30",       "B17=-12.5",    "B18=0.25",     "B25=0.5",      "B26=-5"};
+    const struct {
+        const char* book;
+        const char* sheet;
+        std::vector<const char*> cells;  // reference=text
+    } cases[] = {
+        {"lo-formulas-xlsx/formulas.xlsx", "Datas e horas", formulas},
+        {"lo-formulas-xls/formulas.xls", "Datas e horas", formulas},
+        {"gnumeric-formulas-xls95/formulas.xls", "Datas e horas", formulas},
+        {"openpyxl-types/tipos.xlsx",
+         "Tipos",
+         {"B11=14:30:00", "C11=36:30:00", "B12=18:00:00", "C12=00:05:00", "B14=30"}},
+        {"handmade-inline/inline.xlsx",
+         "Resultados",
+         {"A3=12:00:00", "B3=30:00:00", "C3=00:17:43", "F3=60:00:00", "C2=0.0015"}},
+        {"xlsxwriter-streaming/streaming.xlsx", "Exportação", {"D2=12:00:00", "D3=09:45:00"}},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.book);
+        const auto book =
+            Workbook::open(goldenFolder() + QLatin1Char('/') + QString::fromUtf8(test.book));
+        TextSink sink;
+        book->readCells(static_cast<int>(book->sheetNames().indexOf(QString::fromUtf8(test.sheet))),
+                        sink);
+        for (const char* text : test.cells) {
+            const QString cell = QString::fromUtf8(text);
+            const QString reference = cell.section(QLatin1Char('='), 0, 0);
+            EXPECT_EQ(sink.texts.value(reference), cell.section(QLatin1Char('='), 1))
+                << reference.toStdString();
+        }
+    }
+}
 
 }  // namespace
 }  // namespace agrimor

@@ -21,7 +21,7 @@ public:
 
 bool same(const Cell& a, const Cell& b) {
     return a.kind == b.kind && a.text == b.text && a.number == b.number && a.date == b.date &&
-           (a.kind != Cell::Kind::Date || a.time == b.time);
+           (a.kind != Cell::Kind::Date || a.time == b.time) && a.timeFormatted == b.timeFormatted;
 }
 
 std::string encodeSheet(const std::vector<std::vector<Cell>>& rows) {
@@ -38,7 +38,8 @@ std::string encodeSheet(const std::vector<std::vector<Cell>>& rows) {
 
 TEST(RecordCodec, a_sheet_comes_back_whole_in_pieces_of_any_size) {
     const std::vector<std::vector<Cell>> rows{
-        {Cell::ofText(QStringLiteral("Câmbio, ação")), Cell(), Cell::ofNumber(-1234.5678)},
+        {Cell::ofText(QStringLiteral("Câmbio, ação")), Cell(), Cell::ofNumber(-1234.5678),
+         Cell::ofTimeSerial(1.5208333333333333)},
         {Cell::ofDate(QDate(2026, 3, 15), QTime(14, 30, 5)), Cell::ofBoolean(true),
          Cell::ofBoolean(false), Cell::ofError(QStringLiteral("#DIV/0!"))},
         {Cell::ofText(QString(70000, u'x')), Cell::ofDate(QDate(1900, 1, 1))},

@@ -283,5 +283,21 @@ TEST(WorkbookCell, numbers_read_as_text_as_a_sheet_shows_them) {
     EXPECT_EQ(dateFromSerial(serialFromDate(QDate(2024, 2, 29))), QDate(2024, 2, 29));
 }
 
+// A time-formatted number reads as a clock to the nearest second; from a whole day up its hours
+// count on; a negative one or one past the calendar shows no time and reads as its number.
+TEST(WorkbookCell, time_formatted_numbers_read_as_a_clock) {
+    const auto shown = [](double days) { return Cell::ofTimeSerial(days).toText(); };
+    EXPECT_EQ(shown(0), QStringLiteral("00:00:00"));
+    EXPECT_EQ(shown(0.3368402777777778), QStringLiteral("08:05:03"));
+    EXPECT_EQ(shown(0.5 + 0.5 / 86400), QStringLiteral("12:00:01"));  // half a second rounds up
+    EXPECT_EQ(shown(0.5 + 0.49 / 86400), QStringLiteral("12:00:00"));
+    EXPECT_EQ(shown(0.99999999), QStringLiteral("24:00:00"));
+    EXPECT_EQ(shown(1.25), QStringLiteral("30:00:00"));
+    EXPECT_EQ(shown(2958465.5), QStringLiteral("71003172:00:00"));  // 31-12-9999 12:00
+    EXPECT_EQ(shown(2958466), QStringLiteral("2958466"));
+    EXPECT_EQ(shown(-0.25), QStringLiteral("-0.25"));
+    EXPECT_EQ(Cell::ofTimeSerial(0.5).numberText(), QStringLiteral("0.5"));
+}
+
 }  // namespace
 }  // namespace agrimor
