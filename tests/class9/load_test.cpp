@@ -55,11 +55,7 @@ protected:
     }
 
     int settingsRows() {
-        return static_cast<int>(
-            setup.consolidated()
-                .openReadOnly(QStringLiteral("select count(*) as n from zeb_CNS_DadosIniciais"))
-                .field(QStringLiteral("n"))
-                .toInt());
+        return test::countRows(setup.consolidated(), QStringLiteral("zeb_CNS_DadosIniciais"));
     }
 
     test::Class9Setup setup;
