@@ -116,6 +116,10 @@ TEST_F(ParametersScreenTest, shows_its_captions_and_masks_the_password_until_rev
     QTest::keyClick(screen->field(3), Qt::Key_Escape);
     EXPECT_TRUE(screen->field(2)->hasFocus());
     EXPECT_TRUE(screen->isVisible());
+    // Enter in a field presses no button behind the user's back.
+    QTest::keyClick(screen->field(2), Qt::Key_Return);
+    EXPECT_TRUE(prompter.prompts().empty());
+    EXPECT_TRUE(screen->isVisible());
 
     QTest::mouseClick(leaveButton, Qt::LeftButton);
     EXPECT_FALSE(screen->isVisible());
