@@ -119,15 +119,6 @@ TEST_F(StartupTest, the_menu_opens_the_modal_screens_and_consolidation_the_rate_
     EXPECT_EQ(opened, QStringList{QStringLiteral("frmMovClasse9")});
 }
 
-TEST_F(StartupTest, an_incomplete_configuration_falls_back_to_the_catalogue_beside_the_program) {
-    createDatabase(QStringLiteral("cons.db"));
-    writeConfig(dataFolder() + QStringLiteral("/Agrimor.zeb"),
-                QStringLiteral("[Database]\nServer=elsewhere\nDatabase=x\nUser=\n"));
-    writeConfig(exeFolder() + QStringLiteral("/Catalogos/bd.sql"),
-                QStringLiteral("[Database]\nServer=SQLite\nDatabase=cons.db\nUser=u\n"));
-    EXPECT_TRUE(startProgram(exeFolder(), prompter));
-}
-
 TEST_F(StartupTest, every_failure_ends_start_up_with_a_message_that_says_what_failed) {
     // No configuration at all.
     EXPECT_FALSE(startProgram(exeFolder(), prompter));

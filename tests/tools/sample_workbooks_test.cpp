@@ -103,18 +103,6 @@ TEST_P(SampleWorkbooks, the_rate_workbook_holds_the_rates_the_demo_stores) {
               rates.size());
 }
 
-TEST_P(SampleWorkbooks, the_clean_movements_read_and_pass_every_check_on_the_demo_data) {
-    Lines lines;
-    ImportDocumentsTable documents;
-    readMovements(demo::kMovementSample, GetParam(), lines, documents);
-    EXPECT_GE(lines.size(), 20);
-    EXPECT_GE(documents.size(), 5);
-    for (int row = 0; row < documents.size(); ++row)
-        EXPECT_EQ(documents.value(row, ImportDocumentsTable::Ano).toInt(), demo::kDemoYear);
-    for (const ImportAnomaly& anomaly : checkImportLines(*company_, lines))
-        ADD_FAILURE() << anomaly.text.toStdString();
-}
-
 TEST_P(SampleWorkbooks, each_anomaly_document_shows_an_anomaly_and_every_kind_is_there) {
     Lines lines;
     ImportDocumentsTable documents;
