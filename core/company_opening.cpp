@@ -7,6 +7,10 @@
 
 namespace agrimor {
 
+QString companyParametersMissing(const QString& name) {
+    return QStringLiteral("Faltam os parâmetros de ligação à Empresa ") + name + QLatin1Char('!');
+}
+
 CompanyOpenFailureReport CompanyOpenFailureReport::toAnomalies(AnomalyList& anomalies) {
     CompanyOpenFailureReport report;
     report.anomalies_ = &anomalies;

@@ -16,6 +16,9 @@ inline const QString kCompanyParametersIncorrect =
 inline const QString kCompanyNotOpened =
     QStringLiteral("Não foi possível abrir a Empresa indicada !");
 
+// "Faltam os parâmetros de ligação à Empresa NAME!": the company has no stored parameters.
+QString companyParametersMissing(const QString& name);
+
 // How a working screen learns that a company database could not be opened: the consolidation
 // and the class-9 integration collect it with their other anomalies, the movement import tells
 // the user at once. The list or prompter must outlive the report.

@@ -71,12 +71,10 @@ FrmParametros::FrmParametros(DataAccess& shared, Prompter& prompter, QWidget* pa
         field(kPassword)->setEchoMode(shown ? QLineEdit::Normal : QLineEdit::Password);
     });
 
-    confirm_ = new QPushButton(QStringLiteral("&Confirmar"), this);
-    confirm_->setObjectName(QStringLiteral("btConfirmar"));
-    confirm_->setToolTip(QStringLiteral("Confirmar a informação digitada"));
-    leave_ = new QPushButton(QStringLiteral("&Sair"), this);
-    leave_->setObjectName(QStringLiteral("btSair"));
-    leave_->setToolTip(QStringLiteral("Abandonar."));
+    confirm_ = makeButton(this, QStringLiteral("btConfirmar"), QStringLiteral("&Confirmar"),
+                          QStringLiteral("Confirmar a informação digitada"));
+    leave_ = makeButton(this, QStringLiteral("btSair"), QStringLiteral("&Sair"),
+                        QStringLiteral("Abandonar."));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(confirm_);

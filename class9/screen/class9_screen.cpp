@@ -243,8 +243,7 @@ void FrmMovClasse9::selectCompany(int position) {
         }
         btCarga_->setEnabled(true);
     } else {
-        inform(prompter_, QStringLiteral("Faltam os parâmetros de ligação à Empresa ") + name +
-                              QStringLiteral("!"));
+        inform(prompter_, companyParametersMissing(name));
         btCarga_->setEnabled(false);
     }
     const QString title = kTitle + QStringLiteral(" --- ") + name;

@@ -190,8 +190,7 @@ void FrmImportarMovCTB::selectCompany() {
             company_ =
                 connectCompany(shared_, parameters, CompanyOpenFailureReport::toUser(prompter_));
         else
-            inform(prompter_, QString::fromUtf8("Faltam os parâmetros de ligação à Empresa ") +
-                                  name + QLatin1Char('!'));
+            inform(prompter_, companyParametersMissing(name));
     } catch (const Error& error) {
         inform(prompter_, QStringLiteral("Erro: ") + errorText(error));
     }

@@ -75,8 +75,9 @@ TEST_F(StartupTest, opens_the_consolidated_database_and_shows_the_version) {
         0);
 }
 
-// The wiring hands the consolidation screen the rate-import screen for "Câmbios".
-TEST_F(StartupTest, the_consolidation_screen_opens_the_rate_import_it_is_given) {
+// The menu items open their screens, and the wiring hands the consolidation screen the
+// rate-import screen for "Câmbios".
+TEST_F(StartupTest, the_menu_opens_the_modal_screens_and_consolidation_the_rate_import) {
     createDatabase(QStringLiteral("cons.db"));
     writeConfig(dataFolder() + QStringLiteral("/Agrimor.zeb"),
                 QStringLiteral("[Database]\nServer=sqlite\nDatabase=cons.db\nUser=u\nPassword=\n"));
@@ -104,15 +105,18 @@ TEST_F(StartupTest, the_consolidation_screen_opens_the_rate_import_it_is_given) 
     });
     program->window->menuBar()->actions().at(1)->trigger();
     EXPECT_EQ(opened, (QStringList{QStringLiteral("frmAgrimor"), QStringLiteral("frmImportar")}));
-}
 
-TEST_F(StartupTest, an_incomplete_configuration_falls_back_to_the_catalogue_beside_the_program) {
-    createDatabase(QStringLiteral("cons.db"));
-    writeConfig(dataFolder() + QStringLiteral("/Agrimor.zeb"),
-                QStringLiteral("[Database]\nServer=elsewhere\nDatabase=x\nUser=\n"));
-    writeConfig(exeFolder() + QStringLiteral("/Catalogos/bd.sql"),
-                QStringLiteral("[Database]\nServer=SQLite\nDatabase=cons.db\nUser=u\n"));
-    EXPECT_TRUE(startProgram(exeFolder(), prompter));
+    // Company 1 has parameters, so the class-9 screen opens without a message.
+    program->db->execute(
+        QStringLiteral("INSERT INTO zeb_CNS_Parametros (BD, Servidor, Utilizador, Password, "
+                       "Empresa) VALUES (1, 'sqlite', 'u', '', 'cons.db')"));
+    opened.clear();
+    QTimer::singleShot(0, [&] {
+        if (QDialog* class9 = closeModal())
+            class9->reject();
+    });
+    program->window->menuBar()->actions().at(2)->trigger();
+    EXPECT_EQ(opened, QStringList{QStringLiteral("frmMovClasse9")});
 }
 
 TEST_F(StartupTest, every_failure_ends_start_up_with_a_message_that_says_what_failed) {

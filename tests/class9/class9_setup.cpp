@@ -55,14 +55,7 @@ QStringList Class9Setup::snapshot() {
 }
 
 Recordset Class9Setup::lines(const QString& tpDoc, const QString& serie) {
-    if (serie.isEmpty())
-        return company_->openReadOnly(
-            QStringLiteral("SELECT * FROM MovCTB WHERE TpDoc = ? ORDER BY NumDoc, NumLinha"),
-            {tpDoc});
-    return company_->openReadOnly(
-        QStringLiteral(
-            "SELECT * FROM MovCTB WHERE TpDoc = ? AND Serie = ? ORDER BY NumDoc, NumLinha"),
-        {tpDoc, serie});
+    return movementsOf(*company_, tpDoc, serie);
 }
 
 demo::Movement generalLine(const QString& tpDoc, int numDoc, int numLinha, const QString& conta,

@@ -55,11 +55,7 @@ protected:
     }
 
     int settingsRows() {
-        return static_cast<int>(
-            setup.consolidated()
-                .openReadOnly(QStringLiteral("select count(*) as n from zeb_CNS_DadosIniciais"))
-                .field(QStringLiteral("n"))
-                .toInt());
+        return test::countRows(setup.consolidated(), QStringLiteral("zeb_CNS_DadosIniciais"));
     }
 
     test::Class9Setup setup;
@@ -67,84 +63,51 @@ protected:
 };
 
 TEST_F(Class9Load, six_combinations_of_what_is_found_and_answered) {
-    struct Case {
-        bool erp;
-        bool integrated;
-        Answer atReload;
-        QStringList prompts;
-        Class9LoadMode mode;
-        bool cancelErp;
-        bool cancelIntegrated;
-    };
-    const Case cases[] = {
-        {false, false, Answer::Ok, {kWillDerive}, Class9LoadMode::Derived, false, false},
-        {true,
-         false,
-         Answer::Ok,
-         {kErpQuestion, kWillDerive},
-         Class9LoadMode::Derived,
-         true,
-         false},
-        {false,
-         true,
-         Answer::Ok,
-         {kIntegratedQuestion, kWillReload},
-         Class9LoadMode::Reloaded,
-         false,
-         false},
-        {true,
-         true,
-         Answer::Ok,
-         {kErpQuestion, kIntegratedQuestion, kWillReload},
-         Class9LoadMode::Reloaded,
-         true,
-         false},
-        {false,
-         true,
-         Answer::Cancel,
-         {kIntegratedQuestion, kWillReplace},
-         Class9LoadMode::Derived,
-         false,
-         true},
-        {true,
-         true,
-         Answer::Cancel,
-         {kErpQuestion, kIntegratedQuestion, kWillReplace},
-         Class9LoadMode::Derived,
-         true,
-         true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "erp " << c.erp << " integrated " << c.integrated
-                                        << " reload " << (c.atReload == Answer::Ok));
+    // What the company holds (the ERP's own lines, an integration), the answer to the reload
+    // question, and what the load then shows and decides.
+    const auto expect = [](bool erp, bool integrated, Answer atReload, const QStringList& prompts,
+                           Class9LoadMode mode, bool cancelErp, bool cancelIntegrated) {
+        SCOPED_TRACE(testing::Message() << "erp " << erp << " integrated " << integrated
+                                        << " reload " << (atReload == Answer::Ok));
         test::Class9Setup fresh;
         fresh.addChart({{QStringLiteral("6221"), 2024, QStringLiteral("96221"), {}},
                         {QStringLiteral("9111"), 2024, {}, {}}});
         fresh.addLines({generalLine(QStringLiteral("FC"), 1, 1, QStringLiteral("6221"), 1,
                                     QStringLiteral("10"))});
-        if (c.erp)
+        if (erp) {
             fresh.addLines({class9Line(QStringLiteral("ANA"), 1, 1, QStringLiteral("9111"), 1,
                                        QStringLiteral("5"))});
-        if (c.integrated)
+            fresh.prompter.answer(Answer::Ok);
+        }
+        if (integrated) {
             fresh.addLines({class9Line(QStringLiteral("CL9"), 4, 1, QStringLiteral("9111"), 1,
                                        QStringLiteral("7"))});
-        if (c.erp)
-            fresh.prompter.answer(Answer::Ok);
-        if (c.integrated)
-            fresh.prompter.answer(c.atReload);
+            fresh.prompter.answer(atReload);
+        }
         Class9State state;
         Class9Environment environment = fresh.environment();
         EXPECT_EQ(loadClass9(environment, fresh.input, state), Class9Outcome::Done);
-        EXPECT_EQ(fresh.prompter.texts(), c.prompts);
+        EXPECT_EQ(fresh.prompter.texts(), prompts);
         EXPECT_TRUE(state.loaded);
-        EXPECT_EQ(state.mode, c.mode);
-        EXPECT_EQ(state.cancelErp, c.cancelErp);
-        EXPECT_EQ(state.cancelIntegrated, c.cancelIntegrated);
+        EXPECT_EQ(state.mode, mode);
+        EXPECT_EQ(state.cancelErp, cancelErp);
+        EXPECT_EQ(state.cancelIntegrated, cancelIntegrated);
         ASSERT_EQ(state.set().size(), 1);
         EXPECT_EQ(
             state.set().value(0, Class9WorkingSet::ContaG).toText(),
-            c.mode == Class9LoadMode::Derived ? QStringLiteral("6221") : QStringLiteral("9111"));
-    }
+            mode == Class9LoadMode::Derived ? QStringLiteral("6221") : QStringLiteral("9111"));
+    };
+    using Mode = Class9LoadMode;
+    expect(false, false, Answer::Ok, {kWillDerive}, Mode::Derived, false, false);
+    expect(true, false, Answer::Ok, {kErpQuestion, kWillDerive}, Mode::Derived, true, false);
+    expect(false, true, Answer::Ok, {kIntegratedQuestion, kWillReload}, Mode::Reloaded, false,
+           false);
+    expect(true, true, Answer::Ok, {kErpQuestion, kIntegratedQuestion, kWillReload}, Mode::Reloaded,
+           true, false);
+    expect(false, true, Answer::Cancel, {kIntegratedQuestion, kWillReplace}, Mode::Derived, false,
+           true);
+    expect(true, true, Answer::Cancel, {kErpQuestion, kIntegratedQuestion, kWillReplace},
+           Mode::Derived, true, true);
 }
 
 TEST_F(Class9Load, every_missing_field_is_named_in_order_and_nothing_else_happens) {

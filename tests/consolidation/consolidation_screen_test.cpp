@@ -17,6 +17,7 @@
 #include "consolidation/screen/rate_grid_widget.h"
 #include "core/message_box.h"
 #include "tests/consolidation/consolidation_setup.h"
+#include "tests/support/cell_typing.h"
 #include "tests/support/scripted_prompter.h"
 #include "ui/parameters_screen.h"
 
@@ -51,33 +52,13 @@ protected:
 
     QPushButton* button(const QString& name) const { return screen->findChild<QPushButton*>(name); }
 
-    // Types `text` into a cell as a person would: opens the editor, types, presses Enter.
-    void type(RateGridView* grid, int row, int column, const QString& text) {
-        const QModelIndex cell = grid->model().index(row, column);
-        grid->setCurrentIndex(cell);
-        grid->edit(cell);
-        QLineEdit* editor = nullptr;
-        for (QLineEdit* candidate : grid->viewport()->findChildren<QLineEdit*>())
-            if (candidate->isVisible())
-                editor = candidate;
-        ASSERT_NE(editor, nullptr);
-        editor->selectAll();
-        QTest::keyClick(editor, Qt::Key_Delete);
-        QTest::keyClicks(editor, text);
-        QTest::keyClick(editor, Qt::Key_Return);
-        // Enter commits through a queued call; the editor is deleted later.
-        QCoreApplication::processEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    static void type(RateGridView* grid, int row, int column, const QString& text) {
+        test::typeIntoCell(*grid, grid->model().index(row, column), text);
     }
 
     int rateCount(const QString& currency) {
-        return static_cast<int>(
-            setup.consolidated()
-                .openReadOnly(
-                    QStringLiteral("select count(*) as n from zeb_CNS_Cambios where Moeda=?"),
-                    {currency})
-                .field(QStringLiteral("n"))
-                .toInt());
+        return test::countRows(setup.consolidated(), QStringLiteral("zeb_CNS_Cambios"),
+                               QStringLiteral("Moeda = ?"), {currency});
     }
 
     test::ConsolidationSetup setup{EngineKind::Sqlite};
@@ -264,25 +245,6 @@ TEST_F(ConsolidationScreen, rows_are_removed_after_confirmation_and_the_free_row
     button(QStringLiteral("btConfirmar4"))->click();
     EXPECT_EQ(rateCount(QStringLiteral("USD")), 1);
     EXPECT_TRUE(grid->removedIds().isEmpty());
-}
-
-TEST_F(ConsolidationScreen, a_new_rate_is_stored_once_however_often_the_tab_is_confirmed) {
-    test::CompanyConfig dollars;
-    dollars.currency = QStringLiteral("USD");
-    setup.addCompany(5, dollars);
-    open();
-    screen->tabs()->setCurrentIndex(5);
-    RateGridView* grid = screen->rateGrid(5);
-    type(grid, 0, RateGridModel::Data, QStringLiteral("10-03-2024"));
-    type(grid, 0, RateGridModel::Cambio, QStringLiteral("1.0812"));
-
-    button(QStringLiteral("btConfirmar5"))->click();
-    button(QStringLiteral("btConfirmar5"))->click();
-    EXPECT_EQ(rateCount(QStringLiteral("USD")), 1);
-    EXPECT_TRUE(prompter.prompts().empty());
-    ASSERT_EQ(grid->model().rowCount(), 2);
-    EXPECT_TRUE(grid->model().rate(0).id.has_value());
-    EXPECT_FALSE(grid->model().rate(0).changed);
 }
 
 TEST_F(ConsolidationScreen, a_dated_row_without_rate_holds_back_the_grid_not_the_settings) {

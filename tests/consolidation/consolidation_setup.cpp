@@ -96,20 +96,12 @@ void ConsolidationSetup::addConsolidatedMovements(const std::vector<demo::Moveme
 }
 
 Recordset ConsolidationSetup::written(const QString& tpDoc, const QString& serie) {
-    return consolidated_->openReadOnly(
-        QStringLiteral(
-            "SELECT * FROM MovCTB WHERE TpDoc = ? AND Serie = ? ORDER BY NumDoc, NumLinha"),
-        {tpDoc, serie});
+    return movementsOf(*consolidated_, tpDoc, serie);
 }
 
 int ConsolidationSetup::countWritten(const QString& tpDoc, const QString& serie) {
-    return static_cast<int>(
-        consolidated_
-            ->openReadOnly(
-                QStringLiteral("SELECT count(*) AS n FROM MovCTB WHERE TpDoc = ? AND Serie = ?"),
-                {tpDoc, serie})
-            .field(QStringLiteral("n"))
-            .toInt());
+    return countRows(*consolidated_, QStringLiteral("MovCTB"),
+                     QStringLiteral("TpDoc = ? AND Serie = ?"), {tpDoc, serie});
 }
 
 QString ConsolidationSetup::ultimoMes(int bd) {

@@ -12,13 +12,7 @@ using test::EngineKind;
 
 class RateGrid : public ::testing::TestWithParam<EngineKind> {
 protected:
-    int count() {
-        return static_cast<int>(
-            setup.consolidated()
-                .openReadOnly(QStringLiteral("SELECT count(*) AS n FROM zeb_CNS_Cambios"))
-                .field(QStringLiteral("n"))
-                .toInt());
-    }
+    int count() { return test::countRows(setup.consolidated(), QStringLiteral("zeb_CNS_Cambios")); }
     test::ConsolidationSetup setup{GetParam()};
 };
 

@@ -9,7 +9,6 @@
 #include "data/own_tables.h"
 #include "tests/support/scripted_prompter.h"
 #include "tests/support/test_databases.h"
-#include "tools/seeder/demo_seeder.h"
 
 namespace agrimor {
 namespace {
@@ -65,31 +64,6 @@ TEST_F(CompanyOpeningTest, the_import_screen_tells_the_user_at_once) {
     EXPECT_EQ(prompter.lastText(), QStringLiteral("Não foi possível abrir a Empresa indicada !"));
     EXPECT_TRUE(anomalies.isEmpty());
     EXPECT_FALSE(QDir(folder.path()).exists(QStringLiteral("falta.db")));
-}
-
-TEST(DemoCompanies, the_demo_parameters_open_the_six_company_databases) {
-    test::TempFolder folder;
-    demo::SeedOptions options;
-    options.movementLines = 20;
-    demo::seedDemo(folder.path(), options);
-    ConnectionSettings settings;
-    settings.server = QStringLiteral("sqlite");
-    settings.database = demo::consolidatedFileName();
-    settings.dataFolder = folder.path();
-    DataAccess shared;
-    shared.connect(settings);
-
-    test::ScriptedPrompter prompter;
-    for (const demo::Company& company : demo::companies()) {
-        const CompanyParameters parameters = readCompanyParameters(shared, company.bd);
-        EXPECT_TRUE(parameters.found) << company.bd;
-        const auto db =
-            connectCompany(shared, parameters, CompanyOpenFailureReport::toUser(prompter));
-        ASSERT_TRUE(db) << company.bd;
-        EXPECT_GT(db->openReadOnly(QStringLiteral("SELECT count(*) FROM MovCTB")).field(0).toInt(),
-                  0);
-    }
-    EXPECT_TRUE(prompter.prompts().empty());
 }
 
 }  // namespace

@@ -37,32 +37,23 @@ TEST(MessageBox, information_shows_the_message) {
     EXPECT_EQ(prompter.texts(), QStringList({text("Processo concluído."), text("Outra")}));
 }
 
-TEST(MessageBox, ok_cancel_gives_1_for_ok_and_2_for_cancel) {
+TEST(MessageBox, questions_give_1_or_2_for_ok_cancel_and_6_or_7_for_yes_no) {
     ScriptedPrompter prompter;
-    prompter.answer(Answer::Ok);
-    prompter.answer(Answer::Cancel);
-    prompter.answer(Answer::Ok);
-    prompter.answer(Answer::Cancel);
+    for (Answer answer : {Answer::Ok, Answer::Cancel, Answer::Ok, Answer::Cancel, Answer::Yes,
+                          Answer::No, Answer::Yes, Answer::No})
+        prompter.answer(answer);
     EXPECT_EQ(messageBox(prompter, QString(), text("Confirma?"), 3), 1);
     EXPECT_EQ(messageBox(prompter, QString(), text("Confirma?"), 3), 2);
     EXPECT_TRUE(confirmOkCancel(prompter, text("Confirma?")));
     EXPECT_FALSE(confirmOkCancel(prompter, text("Confirma?")));
-    EXPECT_EQ(prompter.prompts()[0].kind, PromptKind::OkCancel);
-    EXPECT_EQ(prompter.prompts()[0].title, text("Informação"));
-}
-
-TEST(MessageBox, yes_no_gives_6_for_yes_and_7_for_no) {
-    ScriptedPrompter prompter;
-    prompter.answer(Answer::Yes);
-    prompter.answer(Answer::No);
-    prompter.answer(Answer::Yes);
-    prompter.answer(Answer::No);
     EXPECT_EQ(messageBox(prompter, QString(), text("Apagar?"), 4), 6);
     EXPECT_EQ(messageBox(prompter, QString(), text("Apagar?"), 4), 7);
     EXPECT_TRUE(confirmYesNo(prompter, text("Apagar?")));
     EXPECT_FALSE(confirmYesNo(prompter, text("Apagar?")));
-    EXPECT_EQ(prompter.prompts()[0].kind, PromptKind::YesNo);
-    EXPECT_EQ(prompter.prompts()[0].title, text("Informação"));
+    EXPECT_EQ(prompter.prompts()[0].kind, PromptKind::OkCancel);
+    EXPECT_EQ(prompter.prompts()[4].kind, PromptKind::YesNo);
+    for (const Prompt& prompt : prompter.prompts())
+        EXPECT_EQ(prompt.title, text("Informação"));
 }
 
 TEST(MessageBox, other_kinds_show_nothing_and_give_0) {

@@ -35,14 +35,9 @@ void purchase(L& lines, const QString& doc, test::LineChanges first = {},
     addLine(lines, doc, QStringLiteral("221"), 2, QStringLiteral("100"), second);
 }
 
-class CheckUpTest : public ::testing::TestWithParam<EngineKind> {
+class CheckUpTest : public test::ImportTest {
 protected:
-    CheckUpTest() : company(GetParam()) {}
-
     std::vector<ImportAnomaly> check() { return checkImportLines(company.db(), lines); }
-
-    test::ImportCompany company;
-    L lines;
 };
 
 TEST_P(CheckUpTest, each_rule_reports_its_text_once_per_offending_line_in_rule_order) {

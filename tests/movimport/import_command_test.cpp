@@ -31,10 +31,8 @@ void twoDocuments(L& lines) {
     addLine(lines, QStringLiteral("B"), QStringLiteral("7111"), 2, QStringLiteral("5"), sale);
 }
 
-class CommandTest : public ::testing::TestWithParam<EngineKind> {
+class CommandTest : public test::ImportTest {
 protected:
-    CommandTest() : company(GetParam()) {}
-
     ImportResult run(DataAccess* db) {
         ImportEnvironment environment(db, prompter, QStringLiteral("Velmor"), company.folder());
         environment.showTotals = [this](const ImportTotals& t) { totals = t; };
@@ -42,9 +40,7 @@ protected:
     }
     ImportResult run() { return run(&company.db()); }
 
-    test::ImportCompany company;
     test::ScriptedPrompter prompter;
-    L lines;
     ImportTotals totals;
 };
 

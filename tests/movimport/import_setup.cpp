@@ -55,8 +55,7 @@ std::int64_t ImportCompany::journalNumerator(const QString& journal) {
 }
 
 int ImportCompany::movementCount() {
-    return static_cast<int>(
-        db_->openReadOnly(QStringLiteral("SELECT count(*) FROM MovCTB")).field(0).toInt());
+    return countRows(*db_, QStringLiteral("MovCTB"));
 }
 
 void addLine(ImportLinesTable& lines, const QString& doc, const QString& conta, int dbCr,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QString>
 #include <initializer_list>
 #include <memory>
@@ -39,6 +41,16 @@ private:
     EngineKind kind_;
     TempFolder folder_;
     std::unique_ptr<DataAccess> db_;
+};
+
+// The fixture of the import's service tests: a company of its own per test, on the engine the
+// suite is instantiated with, and the lines to import.
+class ImportTest : public ::testing::TestWithParam<EngineKind> {
+protected:
+    ImportTest() : company(GetParam()) {}
+
+    ImportCompany company;
+    ImportLinesTable lines;
 };
 
 // Appends a line to an import lines table: document `doc`, account, side and amount (text, as

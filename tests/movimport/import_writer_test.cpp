@@ -23,10 +23,8 @@ using test::text;
 
 const QDateTime kNow(QDate(2025, 1, 15), QTime(9, 8, 7, 123));
 
-class WriterTest : public ::testing::TestWithParam<EngineKind> {
+class WriterTest : public test::ImportTest {
 protected:
-    WriterTest() : company(GetParam()) {}
-
     ImportWriteSummary write(DataAccess& db, const L& table, const ImportProgress& progress = {}) {
         Transaction transaction(db);
         ImportWriteSummary summary = writeImportedMovements(db, table, kNow, progress);
@@ -43,9 +41,6 @@ protected:
         }
         return {};
     }
-
-    test::ImportCompany company;
-    L lines;
 };
 
 // One written row as the column table has it, the constant columns aside.

@@ -6,29 +6,19 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QTemporaryDir>
-#include <cstdio>
 
 #include "core/console_prompter.h"
-#include "data/data_access.h"
 #include "movimport/screen/import_screen.h"
-#include "tests/support/test_databases.h"
+#include "tests/support/demo_pictures.h"
 #include "tools/seeder/demo_seeder.h"
 #include "tools/seeder/sample_workbooks.h"
 
 int main(int argc, char* argv[]) {
     using namespace agrimor;
     QApplication app(argc, argv);
-    if (argc != 2) {
-        std::fputs("Utilização: import-screen-shot PASTA\n", stderr);
+    test::DemoPictures pictures(argc, argv, "import-screen-shot");
+    if (!pictures.ready())
         return 2;
-    }
-    const QString output = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
-    QTemporaryDir demoFolder;
-    demo::seedDemo(demoFolder.path());
-    DataAccess db;
-    db.connect(test::settingsFor(test::EngineKind::Sqlite, demoFolder.path(),
-                                 demo::consolidatedFileName()));
 
     QString book;
     FileDialogs dialogs;
@@ -37,17 +27,19 @@ int main(int argc, char* argv[]) {
     for (const demo::Company& company : demo::companies())
         companies << company.name;
     ConsolePrompter prompter(false, stderr);
-    FrmImportarMovCTB screen(db, prompter, companies, demoFolder.path(), dialogs);
+    FrmImportarMovCTB screen(pictures.consolidated(), prompter, companies, pictures.demoFolder(),
+                             dialogs);
     screen.resize(1100, 560);
     screen.show();
 
     const auto take = [&](const QString& base, const QString& picture, bool confirm) {
-        book = QDir(demoFolder.path()).filePath(demo::sampleFileName(base, WorkbookFormat::Xlsx));
+        book =
+            QDir(pictures.demoFolder()).filePath(demo::sampleFileName(base, WorkbookFormat::Xlsx));
         screen.chooseFile();
         if (confirm)
             screen.confirm();
         QApplication::processEvents();
-        return screen.grab().save(output + QLatin1Char('/') + picture);
+        return screen.grab().save(pictures.picture(picture));
     };
     bool saved = take(demo::kMovementSample, QStringLiteral("import-screen.png"), false);
     saved = take(demo::kAnomalySample, QStringLiteral("import-anomalies.png"), true) && saved;

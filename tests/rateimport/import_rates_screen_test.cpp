@@ -61,12 +61,7 @@ protected:
         return screen->findChild<QPushButton*>(QString::fromLatin1(name));
     }
 
-    int storedRows() {
-        return static_cast<int>(
-            db->openReadOnly(QStringLiteral("SELECT COUNT(*) FROM zeb_CNS_Cambios"))
-                .field(0)
-                .toInt());
-    }
+    int storedRows() { return test::countRows(*db, QStringLiteral("zeb_CNS_Cambios")); }
 
     test::TempFolder folder;
     std::unique_ptr<DataAccess> db;

@@ -36,4 +36,22 @@ std::unique_ptr<DataAccess> createDatabase(EngineKind kind, const QString& folde
     return db;
 }
 
+int countRows(DataAccess& db, const QString& table, const QString& where, const Params& params) {
+    QString sql = QStringLiteral("SELECT count(*) FROM ") + table;
+    if (!where.isEmpty())
+        sql += QStringLiteral(" WHERE ") + where;
+    return static_cast<int>(db.openReadOnly(sql, params).field(0).toInt());
+}
+
+Recordset movementsOf(DataAccess& db, const QString& tpDoc, const QString& serie) {
+    if (serie.isEmpty())
+        return db.openReadOnly(
+            QStringLiteral("SELECT * FROM MovCTB WHERE TpDoc = ? ORDER BY NumDoc, NumLinha"),
+            {tpDoc});
+    return db.openReadOnly(
+        QStringLiteral(
+            "SELECT * FROM MovCTB WHERE TpDoc = ? AND Serie = ? ORDER BY NumDoc, NumLinha"),
+        {tpDoc, serie});
+}
+
 }  // namespace agrimor::test

@@ -35,4 +35,12 @@ ConnectionSettings settingsFor(EngineKind kind, const QString& folder, const QSt
 std::unique_ptr<DataAccess> createDatabase(EngineKind kind, const QString& folder,
                                            const QString& fileName, const QString& script = {});
 
+// How many rows of `table` meet `where` (every row when it is empty).
+int countRows(DataAccess& db, const QString& table, const QString& where = {},
+              const Params& params = {});
+
+// The MovCTB rows of a document type (and series, when one is given), ordered by document and
+// line.
+Recordset movementsOf(DataAccess& db, const QString& tpDoc, const QString& serie = {});
+
 }  // namespace agrimor::test

@@ -259,31 +259,6 @@ TEST_F(SeededDemo, ForeignCurrencyHasRatesForEveryMonthWithMovements) {
     EXPECT_EQ(foreign, 1);
 }
 
-// The company databases are read over ODBC in production; through the SQLite ODBC driver the
-// seeded files give the same rows as through the embedded engine.
-TEST_F(SeededDemo, OdbcPathReadsTheSameMovements) {
-    const Company& company = demo::companies().last();
-    const QString sql = QStringLiteral(
-        "SELECT m.* FROM MovCTB AS m LEFT OUTER JOIN Poc AS p ON p.conta = m.conta"
-        " AND p.exercicio = m.ano WHERE (m.CONTA LIKE '9%') AND (MES >= ?) AND (MES <= ?)"
-        " AND (m.ANO = ?) ORDER BY m.Tpdoc, m.Numdoc, m.Ano, m.serie, m.Numlinha, m.Conta");
-    const Params period{3, 3, demo::kDemoYear};
-    Recordset direct = SeededDemo::company(company)->openReadOnly(sql, period);
-    DataAccess odbc;
-    odbc.connect(test::settingsFor(test::EngineKind::OdbcSqlite, folder_->path(), company.file));
-    Recordset viaOdbc = odbc.openReadOnly(sql, period);
-    ASSERT_GT(direct.rowCount(), 0);
-    ASSERT_EQ(viaOdbc.rowCount(), direct.rowCount());
-    for (; !direct.eof(); direct.moveNext(), viaOdbc.moveNext()) {
-        for (const char* column : {"Conta", "NumDoc", "DbCr", "DataDoc", "Ref"})
-            ASSERT_EQ(viaOdbc.field(QLatin1String(column)), direct.field(QLatin1String(column)))
-                << column;
-        // The driver reports the money type as text; the amount must still be the same.
-        ASSERT_EQ(viaOdbc.field(QStringLiteral("Valor")).toMoney(),
-                  direct.field(QStringLiteral("Valor")).toMoney());
-    }
-}
-
 // What tests build their own small company databases with.
 TEST(DemoSeeder, InsertedMovementsTakeTheirDefaultsFromTheDocumentDate) {
     test::TempFolder folder;

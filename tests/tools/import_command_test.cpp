@@ -50,11 +50,8 @@ protected:
         return folder.file(demo::sampleFileName(base, WorkbookFormat::Xlsx));
     }
     std::int64_t movements(const char* where) {
-        return demo::openDatabase(folder.file(demo::companies().front().file))
-            ->openReadOnly(QStringLiteral("SELECT count(*) FROM MovCTB WHERE ") +
-                           QLatin1String(where))
-            .field(0)
-            .toInt();
+        return test::countRows(*demo::openDatabase(folder.file(demo::companies().front().file)),
+                               QStringLiteral("MovCTB"), QLatin1String(where));
     }
 
     test::TempFolder folder;

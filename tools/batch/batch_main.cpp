@@ -16,7 +16,6 @@
 // "classe9" integrates a company's class-9 month (tools/batch/class9_command.h).
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QStringList>
 #include <QTextStream>
 #include <algorithm>
@@ -24,11 +23,9 @@
 
 #include "consolidation/consolidation_commands.h"
 #include "core/companies.h"
-#include "core/console_prompter.h"
-#include "data/consolidated_database.h"
-#include "data/data_folder.h"
-#include "data/db_error.h"
+#include "data/data_access.h"
 #include "data/money_text.h"
+#include "tools/batch/batch_support.h"
 #include "tools/batch/class9_command.h"
 #include "tools/batch/import_command.h"
 #include "tools/sheet/sheet_command.h"
@@ -62,21 +59,6 @@ struct Arguments {
     QString dataFolder;
 };
 
-// Answers as --yes says, except the offer to print the anomalies, which only --print accepts.
-class BatchPrompter : public Prompter {
-public:
-    BatchPrompter(bool yes, bool print) : answers_(yes), printAnswer_(print) {}
-    Answer ask(const Prompt& prompt) override {
-        if (prompt.text.startsWith(kPrintAnomaliesQuestion))
-            return printAnswer_.ask(prompt);
-        return answers_.ask(prompt);
-    }
-
-private:
-    ConsolePrompter answers_;
-    ConsolePrompter printAnswer_;
-};
-
 // Empty when the arguments are right; otherwise what is wrong.
 QString parse(const QStringList& args, Arguments& out) {
     if (args.size() < 2)
@@ -86,26 +68,20 @@ QString parse(const QStringList& args, Arguments& out) {
         out.command != QLatin1String("cancel"))
         return QStringLiteral("comando desconhecido: %1").arg(out.command);
     bool haveCompanies = false;
-    for (qsizetype i = 2; i < args.size(); ++i) {
-        const QString& option = args.at(i);
-        if (option == QLatin1String("--yes")) {
+    const auto flag = [&out](const QString& option) {
+        if (option == QLatin1String("--yes"))
             out.yes = true;
-            continue;
-        }
-        if (option == QLatin1String("--print")) {
+        else if (option == QLatin1String("--print"))
             out.print = true;
-            continue;
-        }
-        if (i + 1 >= args.size())
-            return QStringLiteral("falta o valor de %1").arg(option);
-        const QString& value = args.at(++i);
+        else
+            return false;
+        return true;
+    };
+    const auto valued = [&](const QString& option, const QString& value) -> QString {
         if (option == QLatin1String("--year")) {
             out.input.yearText = value;
         } else if (option == QLatin1String("--month")) {
-            bool ok = false;
-            out.input.month = value.toInt(&ok);
-            if (!ok || out.input.month < 1 || out.input.month > 12)
-                return QStringLiteral("mês inválido: %1").arg(value);
+            return batch::readMonth(value, out.input.month);
         } else if (option == QLatin1String("--companies")) {
             const QStringList& names = groupCompanyNames();
             QList<int> numbers;
@@ -114,12 +90,9 @@ QString parse(const QStringList& args, Arguments& out) {
                     numbers << bd;
             } else {
                 for (const QString& part : value.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-                    bool ok = false;
-                    const int bd = part.trimmed().toInt(&ok);
-                    if (!ok || bd < 1 || bd > names.size())
-                        return QStringLiteral("empresa inválida: %1 (1 a %2)")
-                            .arg(part)
-                            .arg(names.size());
+                    int bd = 0;
+                    if (QString problem = batch::readCompany(part, bd); !problem.isEmpty())
+                        return problem;
                     if (!numbers.contains(bd))
                         numbers << bd;
                 }
@@ -132,9 +105,12 @@ QString parse(const QStringList& args, Arguments& out) {
         } else if (option == QLatin1String("--data-folder")) {
             out.dataFolder = value;
         } else {
-            return QStringLiteral("opção desconhecida: %1").arg(option);
+            return batch::unknownOption(option);
         }
-    }
+        return {};
+    };
+    if (QString problem = batch::readOptions(args.mid(2), flag, valued); !problem.isEmpty())
+        return problem;
     if (out.input.yearText.isEmpty() || out.input.month == 0 || !haveCompanies)
         return QStringLiteral("são precisos --year, --month e --companies");
     return {};
@@ -180,22 +156,17 @@ int main(int argc, char** argv) {
     if (const QString problem = parse(QCoreApplication::arguments(), arguments); !problem.isEmpty())
         return usage(problem);
 
-    const QString executableFolder = QCoreApplication::applicationDirPath();
-    StartupFiles files = locateStartupFiles(executableFolder);
-    if (!arguments.dataFolder.isEmpty()) {
-        files.dataFolder = QDir::cleanPath(QDir(arguments.dataFolder).absolutePath());
-        files.configFile = QDir(files.dataFolder).filePath(QStringLiteral("Agrimor.zeb"));
-    }
-
-    std::unique_ptr<DataAccess> consolidated;
-    try {
-        consolidated = openConsolidatedDatabase(files);
-    } catch (const StartupError& error) {
-        std::fprintf(stderr, "%s\n", qPrintable(error.message()));
+    const StartupFiles files =
+        batch::startupFiles(QCoreApplication::applicationDirPath(), arguments.dataFolder);
+    const std::unique_ptr<DataAccess> consolidated = batch::openConsolidated(files, stderr);
+    if (!consolidated)
         return kExitError;
-    }
 
-    BatchPrompter prompter(arguments.yes, arguments.print);
+    // The offer to print the anomalies is accepted only with --print.
+    batch::BatchPrompter prompter(arguments.yes);
+    prompter.answerApart(
+        [](const Prompt& prompt) { return prompt.text.startsWith(kPrintAnomaliesQuestion); },
+        arguments.print);
     ConsolidationEnvironment environment(*consolidated, prompter, files.dataFolder);
     CommandResult result;
     if (arguments.command == QLatin1String("checkup"))

@@ -1,18 +1,14 @@
 #include "tools/batch/class9_command.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <cstdio>
 
 #include "class9/class9_commands.h"
 #include "core/anomaly_list.h"
 #include "core/companies.h"
 #include "core/company_opening.h"
-#include "core/console_prompter.h"
-#include "data/company_connection.h"
-#include "data/consolidated_database.h"
-#include "data/data_folder.h"
-#include "data/db_error.h"
+#include "data/data_access.h"
+#include "tools/batch/batch_support.h"
 
 namespace agrimor {
 
@@ -34,22 +30,6 @@ int usage(const QString& problem) {
     return kExitError;
 }
 
-// Prints every message; the reload question has its own answer, whatever --yes says, so that
-// --reload without --yes shows the reloaded lines and writes nothing.
-class BatchPrompter : public Prompter {
-public:
-    BatchPrompter(bool yes, bool reload) : answers_(yes), reloadAnswer_(reload) {}
-    Answer ask(const Prompt& prompt) override {
-        if (prompt.kind == PromptKind::OkCancel && prompt.text.endsWith(kReloadQuestion))
-            return reloadAnswer_.ask(prompt);
-        return answers_.ask(prompt);
-    }
-
-private:
-    ConsolePrompter answers_;
-    ConsolePrompter reloadAnswer_;
-};
-
 struct Arguments {
     Class9Input input;
     bool yes = false;
@@ -58,33 +38,24 @@ struct Arguments {
 };
 
 QString parse(const QStringList& args, Arguments& out) {
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& option = args.at(i);
-        if (option == QLatin1String("--yes")) {
+    const auto flag = [&out](const QString& option) {
+        if (option == QLatin1String("--yes"))
             out.yes = true;
-            continue;
-        }
-        if (option == QLatin1String("--reload")) {
+        else if (option == QLatin1String("--reload"))
             out.reload = true;
-            continue;
-        }
-        if (i + 1 >= args.size())
-            return QStringLiteral("falta o valor de %1").arg(option);
-        const QString& value = args.at(++i);
-        bool ok = true;
+        else
+            return false;
+        return true;
+    };
+    const auto valued = [&out](const QString& option, const QString& value) -> QString {
         if (option == QLatin1String("--company")) {
-            out.input.bd = value.toInt(&ok);
-            if (!ok || out.input.bd < 1 || out.input.bd > groupCompanyNames().size())
-                return QStringLiteral("empresa inválida: %1 (1 a %2)")
-                    .arg(value)
-                    .arg(groupCompanyNames().size());
+            if (QString problem = batch::readCompany(value, out.input.bd); !problem.isEmpty())
+                return problem;
             out.input.companyName = groupCompanyNames().at(out.input.bd - 1);
         } else if (option == QLatin1String("--year")) {
             out.input.yearText = value;
         } else if (option == QLatin1String("--month")) {
-            out.input.month = value.toInt(&ok);
-            if (!ok || out.input.month < 1 || out.input.month > 12)
-                return QStringLiteral("mês inválido: %1").arg(value);
+            return batch::readMonth(value, out.input.month);
         } else if (option == QLatin1String("--tpdoc")) {
             out.input.tpDoc = value;
         } else if (option == QLatin1String("--serie")) {
@@ -94,9 +65,12 @@ QString parse(const QStringList& args, Arguments& out) {
         } else if (option == QLatin1String("--data-folder")) {
             out.dataFolder = value;
         } else {
-            return QStringLiteral("opção desconhecida: %1").arg(option);
+            return batch::unknownOption(option);
         }
-    }
+        return {};
+    };
+    if (QString problem = batch::readOptions(args, flag, valued); !problem.isEmpty())
+        return problem;
     if (out.input.bd == 0 || out.input.yearText.isEmpty() || out.input.month == 0)
         return QStringLiteral("são precisos --company, --year e --month");
     // The screen's fields take no more than MovCTB's columns hold; neither does the command, so
@@ -144,35 +118,25 @@ int runClass9Command(const QStringList& arguments) {
     if (const QString problem = parse(arguments, args); !problem.isEmpty())
         return usage(problem);
 
-    StartupFiles files = locateStartupFiles(QCoreApplication::applicationDirPath());
-    if (!args.dataFolder.isEmpty()) {
-        files.dataFolder = QDir::cleanPath(QDir(args.dataFolder).absolutePath());
-        files.configFile = QDir(files.dataFolder).filePath(QStringLiteral("Agrimor.zeb"));
-    }
-    std::unique_ptr<DataAccess> consolidated;
-    try {
-        consolidated = openConsolidatedDatabase(files);
-    } catch (const StartupError& error) {
-        std::fprintf(stderr, "%s\n", qPrintable(error.message()));
+    const std::unique_ptr<DataAccess> consolidated = batch::openConsolidated(
+        batch::startupFiles(QCoreApplication::applicationDirPath(), args.dataFolder), stderr);
+    if (!consolidated)
         return kExitError;
-    }
 
-    BatchPrompter prompter(args.yes, args.reload);
+    // The reload question has its own answer, whatever --yes says, so that --reload without
+    // --yes shows the reloaded lines and writes nothing.
+    batch::BatchPrompter prompter(args.yes);
+    prompter.answerApart(
+        [](const Prompt& prompt) {
+            return prompt.kind == PromptKind::OkCancel && prompt.text.endsWith(kReloadQuestion);
+        },
+        args.reload);
+    // A company that can not be reached is told by the load, as on screen.
+    AnomalyList anomalies;
     std::unique_ptr<DataAccess> company;
-    try {
-        const CompanyParameters parameters = readCompanyParameters(*consolidated, args.input.bd);
-        if (!parameters.found) {
-            std::printf("Faltam os parâmetros de ligação à Empresa %s!\n",
-                        qPrintable(args.input.companyName));
-            return kExitError;
-        }
-        AnomalyList anomalies;
-        company = connectCompany(*consolidated, parameters,
-                                 CompanyOpenFailureReport::toAnomalies(anomalies));
-    } catch (const DbError& error) {
-        std::fprintf(stderr, "%s\n", qPrintable(error.message()));
+    if (!batch::openCompany(*consolidated, args.input.bd, prompter,
+                            CompanyOpenFailureReport::toAnomalies(anomalies), stderr, company))
         return kExitError;
-    }
 
     Class9State state;
     Class9Environment environment{*consolidated, company.get(), prompter};

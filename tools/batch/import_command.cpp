@@ -1,18 +1,14 @@
 #include "tools/batch/import_command.h"
 
-#include <QDir>
-
 #include "core/companies.h"
 #include "core/company_opening.h"
-#include "core/console_prompter.h"
 #include "core/error_text.h"
 #include "core/message_box.h"
-#include "data/company_connection.h"
-#include "data/consolidated_database.h"
-#include "data/db_error.h"
+#include "data/data_access.h"
 #include "movimport/import_command.h"
 #include "movimport/import_tables.h"
 #include "movimport/movement_sheet_reader.h"
+#include "tools/batch/batch_support.h"
 #include "workbook/workbook.h"
 #include "workbook/workbook_error.h"
 
@@ -35,38 +31,36 @@ struct Arguments {
 
 // Empty when the arguments are right; otherwise what is wrong.
 QString parse(const QStringList& args, Arguments& out) {
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& arg = args.at(i);
-        if (arg == QLatin1String("--check")) {
+    const auto flag = [&out](const QString& option) {
+        if (option == QLatin1String("--check"))
             out.check = true;
-        } else if (arg == QLatin1String("--yes")) {
+        else if (option == QLatin1String("--yes"))
             out.yes = true;
-        } else if (arg.startsWith(QLatin1String("--"))) {
-            if (i + 1 >= args.size())
-                return QStringLiteral("falta o valor de %1").arg(arg);
-            const QString& value = args.at(++i);
-            if (arg == QLatin1String("--company")) {
-                bool ok = false;
-                out.company = value.toInt(&ok);
-                if (!ok || out.company < 1 || out.company > groupCompanyNames().size())
-                    return QString::fromUtf8("empresa inválida: %1 (1 a %2)")
-                        .arg(value)
-                        .arg(groupCompanyNames().size());
-            } else if (arg == QLatin1String("--sheet")) {
-                out.sheet = value;
-            } else if (arg == QLatin1String("--data-folder")) {
-                out.dataFolder = value;
-            } else {
-                return QString::fromUtf8("opção desconhecida: %1").arg(arg);
-            }
-        } else if (out.book.isEmpty()) {
-            out.book = arg;
-        } else {
+        else
+            return false;
+        return true;
+    };
+    const auto valued = [&out](const QString& option, const QString& value) -> QString {
+        if (option == QLatin1String("--company"))
+            return batch::readCompany(value, out.company);
+        if (option == QLatin1String("--sheet"))
+            out.sheet = value;
+        else if (option == QLatin1String("--data-folder"))
+            out.dataFolder = value;
+        else
+            return batch::unknownOption(option);
+        return {};
+    };
+    const auto positional = [&out](const QString& arg) -> QString {
+        if (!out.book.isEmpty())
             return QStringLiteral("argumento a mais: %1").arg(arg);
-        }
-    }
+        out.book = arg;
+        return {};
+    };
+    if (QString problem = batch::readOptions(args, flag, valued, positional); !problem.isEmpty())
+        return problem;
     if (out.book.isEmpty() || out.company == 0)
-        return QString::fromUtf8("são precisos o livro e --company");
+        return QStringLiteral("são precisos o livro e --company");
     return {};
 }
 
@@ -88,37 +82,18 @@ int runImportCommand(const QStringList& arguments, const QString& executableFold
         return kExitError;
     }
 
-    StartupFiles files = locateStartupFiles(executableFolder);
-    if (!args.dataFolder.isEmpty()) {
-        files.dataFolder = QDir::cleanPath(QDir(args.dataFolder).absolutePath());
-        files.configFile = QDir(files.dataFolder).filePath(QStringLiteral("Agrimor.zeb"));
-    }
-    std::unique_ptr<DataAccess> consolidated;
-    try {
-        consolidated = openConsolidatedDatabase(files);
-    } catch (const StartupError& error) {
-        print(err, error.message() + QLatin1Char('\n'));
+    const StartupFiles files = batch::startupFiles(executableFolder, args.dataFolder);
+    const std::unique_ptr<DataAccess> consolidated = batch::openConsolidated(files, err);
+    if (!consolidated)
         return kExitError;
-    }
 
-    ConsolePrompter prompter(args.yes, out);
-    const QString name = groupCompanyNames().at(args.company - 1);
+    batch::BatchPrompter prompter(args.yes, out);
     std::unique_ptr<DataAccess> company;
-    try {
-        const CompanyParameters parameters = readCompanyParameters(*consolidated, args.company);
-        if (!parameters.found) {
-            inform(prompter, QString::fromUtf8("Faltam os parâmetros de ligação à Empresa ") +
-                                 name + QLatin1Char('!'));
-            return kExitError;
-        }
-        company =
-            connectCompany(*consolidated, parameters, CompanyOpenFailureReport::toUser(prompter));
-    } catch (const Error& error) {
-        print(err, errorText(error) + QLatin1Char('\n'));
+    if (!batch::openCompany(*consolidated, args.company, prompter,
+                            CompanyOpenFailureReport::toUser(prompter), err, company) ||
+        !company)
         return kExitError;
-    }
-    if (!company)
-        return kExitError;
+    const QString name = groupCompanyNames().at(args.company - 1);
 
     ImportLinesTable lines;
     ImportDocumentsTable documents;

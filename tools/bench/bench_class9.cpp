@@ -11,41 +11,27 @@
 // 1,000 lines.
 // Defaults: N = 100000 on SQLite, then 100000 through the SQLite ODBC driver.
 
-#include <sqlite3.h>
-
-#include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 #include <random>
 
 #include "class9/class9_commands.h"
-#include "core/prompter.h"
 #include "data/data_access.h"
-#include "data/db_error.h"
 #include "data/own_tables.h"
-#include "data/sqlite_engine.h"
+#include "tools/bench/bench_support.h"
 #include "tools/seeder/demo_seeder.h"
 
 namespace {
 
 using namespace agrimor;
+using namespace agrimor::bench;
 using demo::Movement;
 
 constexpr int kYear = 2024;
 constexpr int kMonth = 3;
 constexpr int kChunk = 20000;
-
-class SilentPrompter : public Prompter {
-public:
-    Answer ask(const Prompt& prompt) override {
-        last = prompt.text;
-        return prompt.kind == PromptKind::YesNo ? Answer::Yes : Answer::Ok;
-    }
-    QString last;
-};
 
 // General accounts and the class-9 accounts they map to (debit, credit).
 struct Mapping {
@@ -143,39 +129,6 @@ private:
     std::mt19937_64 random_{2024};
 };
 
-double seconds(const QElapsedTimer& timer) {
-    return static_cast<double>(timer.nsecsElapsed()) / 1e9;
-}
-
-long peakKiB() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').front().toLong();
-    }
-    return -1;
-}
-
-// Makes the next VmHWM reading the peak from now on.
-void resetPeak() {
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
-}
-
-ConnectionSettings settingsFor(bool odbc, const QString& folder, const QString& file) {
-    ConnectionSettings settings;
-    settings.server = odbc ? QStringLiteral("odbc") : QStringLiteral("sqlite");
-    settings.database = file;
-    settings.user = QStringLiteral("bench");
-    settings.dataFolder = folder;
-    if (odbc)
-        settings.odbc.driver = QStringLiteral("SQLite3");
-    return settings;
-}
-
 void seed(const QString& folder, int lines) {
     {
         auto consolidated = demo::createCompanyDatabase(folder + QStringLiteral("/Consolidado.db"));
@@ -197,58 +150,12 @@ void seed(const QString& folder, int lines) {
     transaction.commit();
 }
 
-void bindValue(sqlite3_stmt* statement, int index, const Value& v) {
-    switch (v.kind()) {
-        case Value::Kind::Null:
-            sqlite3_bind_null(statement, index);
-            break;
-        case Value::Kind::Integer:
-            sqlite3_bind_int64(statement, index, v.toInt());
-            break;
-        case Value::Kind::Real:
-        case Value::Kind::Money:
-            sqlite3_bind_double(statement, index, v.toDouble());
-            break;
-        case Value::Kind::Text: {
-            const QString s = v.toText();
-            sqlite3_bind_text16(statement, index, s.utf16(), static_cast<int>(s.size() * 2),
-                                SQLITE_TRANSIENT);
-            break;
-        }
-        case Value::Kind::DateTime: {
-            const QByteArray d =
-                v.toDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")).toUtf8();
-            sqlite3_bind_text(statement, index, d.constData(), static_cast<int>(d.size()),
-                              SQLITE_TRANSIENT);
-            break;
-        }
-    }
-}
-
 // The limit: the rows the confirmation writes, through one reused prepared INSERT in one
-// transaction. Only the inserts are timed, not the making of the rows.
+// transaction.
 double insertLimit(const QString& folder, bool odbc, int lines) {
-    const QString file = QStringLiteral("Limite.db");
-    demo::createCompanyDatabase(folder + QLatin1Char('/') + file).reset();
-    DataAccess db;
-    db.connect(settingsFor(odbc, folder, file));
-    const QStringList& columns = demo::movementColumns();
-    const QString sql = QStringLiteral("INSERT INTO MovCTB (%1) VALUES (%2)")
-                            .arg(columns.join(QStringLiteral(", ")),
-                                 QStringLiteral("?, ").repeated(columns.size()).chopped(2));
+    InsertLimit limit(folder, odbc, demo::movementColumns());
     LineGenerator generator(lines);
     std::vector<Movement> chunk;
-    double total = 0;
-    QElapsedTimer timer;
-    timer.start();
-    db.beginTransaction();
-    total += seconds(timer);
-    sqlite3_stmt* statement = nullptr;
-    if (!odbc) {
-        sqlite3* handle = dynamic_cast<SqliteEngine&>(db.engine()).handle();
-        const QByteArray text = sql.toUtf8();
-        sqlite3_prepare_v2(handle, text.constData(), -1, &statement, nullptr);
-    }
     int document = 0;
     int previous = 0;
     int lineNumber = 0;
@@ -263,40 +170,12 @@ double insertLimit(const QString& folder, bool odbc, int lines) {
             }
             rows.push_back(demo::movementValues(LineGenerator::class9(m, document, ++lineNumber)));
         }
-        timer.restart();
-        for (const Params& row : rows) {
-            if (odbc) {
-                db.engine().insert(sql, row);
-                continue;
-            }
-            for (int i = 0; i < row.size(); ++i)
-                bindValue(statement, i + 1, row[i]);
-            if (sqlite3_step(statement) != SQLITE_DONE)
-                throw DbError(1, QStringLiteral("o INSERT falhou"));
-            sqlite3_reset(statement);
-        }
-        total += seconds(timer);
+        limit.insert(rows);
     }
-    if (statement)
-        sqlite3_finalize(statement);
-    timer.restart();
-    db.commit();
-    return total + seconds(timer);
+    return limit.finish();
 }
 
-struct Figures {
-    double seconds = 0;
-    std::int64_t statements = 0;
-    long peak = 0;
-};
-
-void print(const char* what, const Figures& f, int lines) {
-    std::printf("  %-24s %8.2f s %10.0f lines/s %8.2f statements/1000 lines  peak %6.1f MB\n", what,
-                f.seconds, lines / f.seconds, 1000.0 * static_cast<double>(f.statements) / lines,
-                static_cast<double>(f.peak) / 1024.0);
-}
-
-int runCase(bool odbc, int lines) {
+void runCase(bool odbc, int lines) {
     QTemporaryDir folder;
     if (!folder.isValid())
         throw std::runtime_error("no temporary folder");
@@ -342,49 +221,18 @@ int runCase(bool odbc, int lines) {
 
     resetPeak();
     const double limit = insertLimit(folder.path(), odbc, lines);
-    const long limitPeak = peakKiB();
+    const Figures limitFigures{limit, -1, peakKiB()};
 
     print("load (derivation)", load, lines);
     print("confirmation", confirm, lines);
-    std::printf("  %-24s %8.2f s %10.0f rows/s  peak %6.1f MB  (%s)\n", "limit: prepared INSERT",
-                limit, lines / limit, static_cast<double>(limitPeak) / 1024.0,
-                odbc ? "engine insert, array-bound" : "sqlite3 C API");
+    printLimit(limitFigures, lines, odbc);
     std::printf("  confirmation / limit: %.2f   written: %d lines in %d documents\n\n",
                 confirm.seconds / limit, confirmed.written.lines, confirmed.written.documents);
     std::fflush(stdout);
-    return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    std::vector<std::pair<bool, int>> cases;
-    bool odbc = false;
-    for (int i = 1; i < argc; ++i) {
-        const QString arg = QString::fromLocal8Bit(argv[i]);
-        if (arg == QLatin1String("--odbc")) {
-            odbc = true;
-            continue;
-        }
-        bool ok = false;
-        const int n = arg.toInt(&ok);
-        if (!ok || n <= 0) {
-            std::fprintf(stderr, "usage: bench-class9 [--odbc] [N ...]\n");
-            return 2;
-        }
-        cases.emplace_back(odbc, n);
-    }
-    if (cases.empty())
-        cases = {{false, 100000}, {true, 100000}};
-    try {
-        for (const auto& [viaOdbc, lines] : cases)
-            runCase(viaOdbc, lines);
-        return 0;
-    } catch (const DbError& error) {
-        std::fprintf(stderr, "database error: %s\n", qPrintable(error.message()));
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "error: %s\n", error.what());
-    }
-    return 1;
+    return runCases(argc, argv, "bench-class9", 1, {{false, 100000}, {true, 100000}}, runCase);
 }

@@ -8,11 +8,7 @@
 // API, on ODBC through the engine's array-bound insert (the engine's limit).
 // Defaults: N = 100000 and 1000000 on SQLite, then 100000 through the SQLite ODBC driver.
 
-#include <sqlite3.h>
-
-#include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <random>
@@ -20,31 +16,21 @@
 #include "consolidation/checks.h"
 #include "consolidation/consolidation_commands.h"
 #include "core/anomaly_list.h"
-#include "core/prompter.h"
 #include "data/data_access.h"
-#include "data/db_error.h"
 #include "data/erp_schema.h"
 #include "data/own_tables.h"
-#include "data/sqlite_engine.h"
+#include "tools/bench/bench_support.h"
 #include "tools/seeder/demo_seeder.h"
 
 namespace {
 
 using namespace agrimor;
+using namespace agrimor::bench;
 using demo::Movement;
 
 constexpr int kYear = 2024;
 constexpr int kMonth = 3;
 constexpr int kChunk = 20000;
-
-class SilentPrompter : public Prompter {
-public:
-    Answer ask(const Prompt& prompt) override {
-        last = prompt.text;
-        return prompt.kind == PromptKind::YesNo ? Answer::Yes : Answer::Ok;
-    }
-    QString last;
-};
 
 QStringList accounts() {
     QStringList list;
@@ -107,39 +93,6 @@ private:
     std::mt19937_64 random_{2024};
 };
 
-double seconds(const QElapsedTimer& timer) {
-    return static_cast<double>(timer.nsecsElapsed()) / 1e9;
-}
-
-long peakKiB() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').front().toLong();
-    }
-    return -1;
-}
-
-// Makes the next VmHWM reading the peak from now on.
-void resetPeak() {
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
-}
-
-ConnectionSettings settingsFor(bool odbc, const QString& folder, const QString& file) {
-    ConnectionSettings settings;
-    settings.server = odbc ? QStringLiteral("odbc") : QStringLiteral("sqlite");
-    settings.database = file;
-    settings.user = QStringLiteral("bench");
-    settings.dataFolder = folder;
-    if (odbc)
-        settings.odbc.driver = QStringLiteral("SQLite3");
-    return settings;
-}
-
 void seed(const QString& folder, bool odbc, int lines) {
     {
         auto consolidated = demo::createCompanyDatabase(folder + QStringLiteral("/Consolidado.db"));
@@ -179,101 +132,20 @@ void seed(const QString& folder, bool odbc, int lines) {
 
 // The limit: the same number of rows through one reused prepared INSERT in one transaction.
 double insertLimit(const QString& folder, bool odbc, int lines) {
-    const QString file = QStringLiteral("Limite.db");
-    demo::createCompanyDatabase(folder + QLatin1Char('/') + file).reset();
-    DataAccess db;
-    db.connect(settingsFor(odbc, folder, file));
-    const QStringList& columns = demo::movementColumns();
-    const QString sql = QStringLiteral("INSERT INTO MovCTB (%1) VALUES (%2)")
-                            .arg(columns.join(QStringLiteral(", ")),
-                                 QStringLiteral("?, ").repeated(columns.size()).chopped(2));
+    InsertLimit limit(folder, odbc, demo::movementColumns());
     LineGenerator generator(lines);
     std::vector<Movement> chunk;
-    double total = 0;
-    QElapsedTimer timer;
-    timer.start();
-    db.beginTransaction();
-    total += seconds(timer);
-    if (odbc) {
-        Engine& engine = db.engine();
-        while (generator.next(chunk)) {
-            std::vector<Params> rows;
-            rows.reserve(chunk.size());
-            for (const Movement& m : chunk)
-                rows.push_back(demo::movementValues(m));
-            timer.restart();
-            for (const Params& row : rows)
-                engine.insert(sql, row);
-            total += seconds(timer);
-        }
-    } else {
-        sqlite3* handle = dynamic_cast<SqliteEngine&>(db.engine()).handle();
-        sqlite3_stmt* statement = nullptr;
-        const QByteArray text = sql.toUtf8();
-        sqlite3_prepare_v2(handle, text.constData(), -1, &statement, nullptr);
-        while (generator.next(chunk)) {
-            std::vector<Params> rows;
-            rows.reserve(chunk.size());
-            for (const Movement& m : chunk)
-                rows.push_back(demo::movementValues(m));
-            timer.restart();
-            for (const Params& row : rows) {
-                for (int i = 0; i < row.size(); ++i) {
-                    const Value& v = row[i];
-                    switch (v.kind()) {
-                        case Value::Kind::Null:
-                            sqlite3_bind_null(statement, i + 1);
-                            break;
-                        case Value::Kind::Integer:
-                            sqlite3_bind_int64(statement, i + 1, v.toInt());
-                            break;
-                        case Value::Kind::Real:
-                        case Value::Kind::Money:
-                            sqlite3_bind_double(statement, i + 1, v.toDouble());
-                            break;
-                        case Value::Kind::Text: {
-                            const QString& s = v.toText();
-                            sqlite3_bind_text16(statement, i + 1, s.utf16(),
-                                                static_cast<int>(s.size() * 2), SQLITE_TRANSIENT);
-                            break;
-                        }
-                        case Value::Kind::DateTime: {
-                            const QByteArray d =
-                                v.toDateTime()
-                                    .toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))
-                                    .toUtf8();
-                            sqlite3_bind_text(statement, i + 1, d.constData(),
-                                              static_cast<int>(d.size()), SQLITE_TRANSIENT);
-                            break;
-                        }
-                    }
-                }
-                if (sqlite3_step(statement) != SQLITE_DONE)
-                    throw DbError(1, QString::fromUtf8(sqlite3_errmsg(handle)));
-                sqlite3_reset(statement);
-            }
-            total += seconds(timer);
-        }
-        sqlite3_finalize(statement);
+    while (generator.next(chunk)) {
+        std::vector<Params> rows;
+        rows.reserve(chunk.size());
+        for (const Movement& m : chunk)
+            rows.push_back(demo::movementValues(m));
+        limit.insert(rows);
     }
-    timer.restart();
-    db.commit();
-    return total + seconds(timer);
+    return limit.finish();
 }
 
-struct Figures {
-    double seconds = 0;
-    std::int64_t statements = 0;
-    long peak = 0;
-};
-
-void print(const char* what, const Figures& f, int lines) {
-    std::printf("  %-28s %8.2f s %10.0f lines/s %8.2f statements/1000 lines  peak %6.1f MB\n", what,
-                f.seconds, lines / f.seconds, 1000.0 * static_cast<double>(f.statements) / lines,
-                static_cast<double>(f.peak) / 1024.0);
-}
-
-int runCase(bool odbc, int lines) {
+void runCase(bool odbc, int lines) {
     QTemporaryDir folder;
     if (!folder.isValid())
         throw std::runtime_error("no temporary folder");
@@ -326,51 +198,21 @@ int runCase(bool odbc, int lines) {
 
     resetPeak();
     const double limit = insertLimit(folder.path(), odbc, lines);
-    const long limitPeak = peakKiB();
+    const Figures limitFigures{limit, -1, peakKiB()};
 
     print("check-up (whole command)", checkUpFigures, lines);
     print("  of which the account test", accountTest, lines);
     print("consolidation", runFigures, lines);
-    std::printf("  %-28s %8.2f s %10.0f rows/s  peak %6.1f MB  (%s)\n", "limit: prepared INSERT",
-                limit, lines / limit, static_cast<double>(limitPeak) / 1024.0,
-                odbc ? "engine insert, array-bound" : "sqlite3 C API");
+    printLimit(limitFigures, lines, odbc);
     std::printf(
         "  consolidation / limit: %.2f   written: %d lines (%d rounding) in %d documents\n\n",
         runFigures.seconds / limit, summary.lines, summary.roundingLines, summary.documents);
     std::fflush(stdout);
-    return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    std::vector<std::pair<bool, int>> cases;
-    bool odbc = false;
-    for (int i = 1; i < argc; ++i) {
-        const QString arg = QString::fromLocal8Bit(argv[i]);
-        if (arg == QLatin1String("--odbc")) {
-            odbc = true;
-            continue;
-        }
-        bool ok = false;
-        const int n = arg.toInt(&ok);
-        if (!ok || n <= 0) {
-            std::fprintf(stderr, "usage: bench-consolidation [--odbc] [N ...]\n");
-            return 2;
-        }
-        cases.emplace_back(odbc, n);
-    }
-    if (cases.empty())
-        cases = {{false, 100000}, {false, 1000000}, {true, 100000}};
-    try {
-        for (const auto& [viaOdbc, lines] : cases)
-            runCase(viaOdbc, lines);
-        return 0;
-    } catch (const DbError& error) {
-        std::fprintf(stderr, "database error: %s\n", qPrintable(error.message()));
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "error: %s\n", error.what());
-    }
-    return 1;
+    return runCases(argc, argv, "bench-consolidation", 1,
+                    {{false, 100000}, {false, 1000000}, {true, 100000}}, runCase);
 }

@@ -11,25 +11,18 @@
 // array-bound insert): the limit the writing is compared with. Defaults: N = 100000 on SQLite, then
 // 100000 through the SQLite ODBC driver.
 
-#include <sqlite3.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <random>
 
 #include "data/data_access.h"
-#include "data/db_error.h"
-#include "data/sqlite_engine.h"
 #include "movimport/import_checkup.h"
 #include "movimport/import_error.h"
 #include "movimport/import_tables.h"
 #include "movimport/import_writer.h"
 #include "movimport/movement_sheet_reader.h"
+#include "tools/bench/bench_support.h"
 #include "tools/seeder/demo_seeder.h"
 #include "tools/seeder/sample_workbooks.h"
 #include "workbook/workbook.h"
@@ -38,6 +31,7 @@
 namespace {
 
 using namespace agrimor;
+using namespace agrimor::bench;
 using demo::Movement;
 
 constexpr int kYear = 2024;
@@ -165,128 +159,10 @@ void seedCompany(const QString& file) {
     transaction.commit();
 }
 
-ConnectionSettings settingsFor(bool odbc, const QString& folder, const QString& file) {
-    ConnectionSettings settings;
-    settings.server = odbc ? QStringLiteral("odbc") : QStringLiteral("sqlite");
-    settings.database = file;
-    settings.user = QStringLiteral("bench");
-    settings.dataFolder = folder;
-    if (odbc)
-        settings.odbc.driver = QStringLiteral("SQLite3");
-    return settings;
-}
-
-double seconds(const QElapsedTimer& timer) {
-    return static_cast<double>(timer.nsecsElapsed()) / 1e9;
-}
-
-long peakKiB() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').front().toLong();
-    }
-    return -1;
-}
-
-void resetPeak() {
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
-}
-
-struct Figures {
-    double seconds = 0;
-    std::int64_t statements = -1;  // -1: not counted
-    long peak = 0;
-};
-
-void print(const char* what, const Figures& f, int lines) {
-    std::printf("  %-26s %7.2f s %9.0f lines/s", what, f.seconds, lines / f.seconds);
-    if (f.statements >= 0)
-        std::printf(" %8.2f statements/1000 lines",
-                    1000.0 * static_cast<double>(f.statements) / lines);
-    else
-        std::printf(" %31s", "");
-    std::printf("  peak %6.1f MB\n", static_cast<double>(f.peak) / 1024.0);
-}
-
-// Inserts rows with one reused prepared statement: through the sqlite3 C API, or through the
-// engine's array-bound insert on ODBC. Returns the seconds spent binding and executing.
-class InsertLimit {
-public:
-    InsertLimit(DataAccess& db, bool odbc, const QString& sql) : db_(db), odbc_(odbc), sql_(sql) {
-        if (!odbc_) {
-            handle_ = dynamic_cast<SqliteEngine&>(db_.engine()).handle();
-            const QByteArray text = sql.toUtf8();
-            sqlite3_prepare_v2(handle_, text.constData(), -1, &statement_, nullptr);
-        }
-    }
-    ~InsertLimit() { sqlite3_finalize(statement_); }
-    InsertLimit(const InsertLimit&) = delete;
-    InsertLimit& operator=(const InsertLimit&) = delete;
-
-    double insert(const std::vector<Params>& rows) {
-        QElapsedTimer timer;
-        timer.start();
-        if (odbc_) {
-            for (const Params& row : rows)
-                db_.engine().insert(sql_, row);
-            db_.engine().flush();
-            return seconds(timer);
-        }
-        for (const Params& row : rows) {
-            for (int i = 0; i < row.size(); ++i)
-                bind(i + 1, row[i]);
-            if (sqlite3_step(statement_) != SQLITE_DONE)
-                throw DbError(1, QString::fromUtf8(sqlite3_errmsg(handle_)));
-            sqlite3_reset(statement_);
-        }
-        return seconds(timer);
-    }
-
-private:
-    void bind(int index, const Value& v) {
-        switch (v.kind()) {
-            case Value::Kind::Null:
-                sqlite3_bind_null(statement_, index);
-                break;
-            case Value::Kind::Integer:
-                sqlite3_bind_int64(statement_, index, v.toInt());
-                break;
-            case Value::Kind::Real:
-            case Value::Kind::Money:
-                sqlite3_bind_double(statement_, index, v.toDouble());
-                break;
-            case Value::Kind::Text: {
-                const QString s = v.toText();
-                sqlite3_bind_text16(statement_, index, s.utf16(), static_cast<int>(s.size() * 2),
-                                    SQLITE_TRANSIENT);
-                break;
-            }
-            case Value::Kind::DateTime: {
-                const QByteArray d =
-                    v.toDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")).toUtf8();
-                sqlite3_bind_text(statement_, index, d.constData(), static_cast<int>(d.size()),
-                                  SQLITE_TRANSIENT);
-                break;
-            }
-        }
-    }
-
-    DataAccess& db_;
-    bool odbc_;
-    QString sql_;
-    sqlite3* handle_ = nullptr;
-    sqlite3_stmt* statement_ = nullptr;
-};
-
-// The rows the import wrote, read back in chunks and inserted into `limit`'s database.
+// The rows the import wrote, read back in chunks and inserted into the limit's database.
 class Copier : public RowSink {
 public:
-    explicit Copier(DataAccess& target, bool odbc) : target_(target), odbc_(odbc) {}
+    Copier(const QString& folder, bool odbc) : folder_(folder), odbc_(odbc) {}
 
     void columns(const QList<ColumnInfo>& columns) override {
         QStringList names;
@@ -295,11 +171,7 @@ public:
                 names << column.name;
             else
                 skip_ = static_cast<int>(names.size());
-        limit_ = std::make_unique<InsertLimit>(
-            target_, odbc_,
-            QStringLiteral("INSERT INTO MovCTB (%1) VALUES (%2)")
-                .arg(names.join(QStringLiteral(", ")),
-                     QStringLiteral("?, ").repeated(names.size()).chopped(2)));
+        limit_ = std::make_unique<InsertLimit>(folder_, odbc_, names);
     }
     bool row(std::vector<Value>& values) override {
         Params row;
@@ -314,42 +186,30 @@ public:
     }
     double finish() {
         send();
-        return seconds_;
+        return limit_->finish();
     }
 
 private:
     void send() {
         if (!chunk_.empty())
-            seconds_ += limit_->insert(chunk_);
+            limit_->insert(chunk_);
         chunk_.clear();
     }
 
-    DataAccess& target_;
+    QString folder_;
     bool odbc_;
     int skip_ = -1;
     std::unique_ptr<InsertLimit> limit_;
     std::vector<Params> chunk_;
-    double seconds_ = 0;
 };
 
 // Reads MovCTB of `source` on SQLite directly (the rows to copy are not part of the measure).
 double insertLimit(const QString& folder, bool odbc) {
-    const QString file = QStringLiteral("Limite.db");
-    demo::createCompanyDatabase(folder + QLatin1Char('/') + file).reset();
-    DataAccess target;
-    target.connect(settingsFor(odbc, folder, file));
     DataAccess source;
     source.connect(settingsFor(false, folder, QStringLiteral("Empresa.db")));
-    Copier copier(target, odbc);
-    QElapsedTimer timer;
-    timer.start();
-    target.beginTransaction();
-    double total = seconds(timer);
+    Copier copier(folder, odbc);
     source.queryEach(QStringLiteral("SELECT * FROM MovCTB"), {}, copier);
-    total += copier.finish();
-    timer.restart();
-    target.commit();
-    return total + seconds(timer);
+    return copier.finish();
 }
 
 void runCase(bool odbc, int lines) {
@@ -362,22 +222,13 @@ void runCase(bool odbc, int lines) {
     timer.start();
     const QString book = folder.filePath(QStringLiteral("Movimentos.xlsx"));
     // In a child, so that the memory the sheet took while it was made does not count below.
-    const pid_t child = fork();
-    if (child == 0) {
-        int status = 0;
-        try {
+    runInChild(
+        [&] {
             writeWorkbook(book, {SheetData{QStringLiteral("Movimentos"), sheetRows(lines), {}}},
                           WorkbookFormat::Xlsx);
             seedCompany(folder.filePath(QStringLiteral("Empresa.db")));
-        } catch (...) {
-            status = 1;
-        }
-        _exit(status);
-    }
-    int status = 0;
-    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
-        WEXITSTATUS(status) != 0)
-        throw std::runtime_error("the sheet or the company could not be made");
+        },
+        "the sheet or the company could not be made");
     std::printf("  (sheet written and company seeded in %.1f s)\n", seconds(timer));
 
     ImportLinesTable table;
@@ -423,7 +274,7 @@ void runCase(bool odbc, int lines) {
           {checkUp.seconds + writing.seconds, checkUp.statements + writing.statements,
            std::max(checkUp.peak, writing.peak)},
           lines);
-    print(odbc ? "limit: engine insert" : "limit: sqlite3 INSERT", limitFigures, lines);
+    printLimit(limitFigures, lines, odbc);
     std::printf("  writing / limit: %.2f   written: %d lines in %zu documents\n\n",
                 writing.seconds / limit, summary.lines, summary.documents.size());
     std::fflush(stdout);
@@ -432,33 +283,6 @@ void runCase(bool odbc, int lines) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    std::vector<std::pair<bool, int>> cases;
-    bool odbc = false;
-    for (int i = 1; i < argc; ++i) {
-        const QString arg = QString::fromLocal8Bit(argv[i]);
-        if (arg == QLatin1String("--odbc")) {
-            odbc = true;
-            continue;
-        }
-        bool ok = false;
-        const int n = arg.toInt(&ok);
-        if (!ok || n < 2) {
-            std::fprintf(stderr, "usage: bench-movement-import [--odbc] [N ...]\n");
-            return 2;
-        }
-        cases.emplace_back(odbc, n);
-    }
-    if (cases.empty())
-        cases = {{false, 100000}, {true, 100000}};
-    try {
-        for (const auto& [viaOdbc, lines] : cases)
-            runCase(viaOdbc, lines);
-        return 0;
-    } catch (const Error& error) {
-        std::fprintf(stderr, "error: %d - %s\n", error.number(), qPrintable(error.message()));
-    } catch (const std::exception& error) {
-        std::fprintf(stderr, "error: %s\n", error.what());
-    }
-    return 1;
+    return runCases(argc, argv, "bench-movement-import", 2, {{false, 100000}, {true, 100000}},
+                    runCase);
 }

@@ -31,10 +31,10 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 
 #include "movimport/import_tables.h"
 #include "movimport/movement_sheet_reader.h"
+#include "tools/bench/bench_support.h"
 #include "tools/seeder/sample_workbooks.h"
 #include "workbook/biff_reader.h"
 #include "workbook/workbook.h"
@@ -46,6 +46,7 @@
 namespace {
 
 using namespace agrimor;
+using namespace agrimor::bench;
 
 struct Measure {
     double seconds = 0;
@@ -56,27 +57,8 @@ struct Measure {
     long long rows = 0;
 };
 
-long long procStatusKb(const char* field) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(static_cast<qsizetype>(std::strlen(field)))
-                .trimmed()
-                .split(' ')[0]
-                .toLongLong();
-    return 0;
-}
-
 double megabytes(long long kb) {
     return static_cast<double>(kb) / 1024.0;
-}
-
-void resetPeak() {
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
 }
 
 // Runs `work` in a child; `work` returns the rows it read and may leave what it built alive
@@ -92,19 +74,19 @@ Measure inChild(Work work) {
         close(channel[0]);
         resetPeak();
         Measure measure;
-        measure.startMb = megabytes(procStatusKb("VmRSS:"));
+        measure.startMb = megabytes(procStatusKiB("VmRSS:"));
         QElapsedTimer timer;
         timer.start();
         try {
             measure.rows = work([&] {
-                measure.seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
-                measure.endMb = megabytes(procStatusKb("VmRSS:"));
+                measure.seconds = seconds(timer);
+                measure.endMb = megabytes(procStatusKiB("VmRSS:"));
             });
         } catch (const std::exception& error) {
             std::fprintf(stderr, "error: %s\n", error.what());
             measure.rows = -1;
         }
-        measure.peakMb = megabytes(procStatusKb("VmHWM:"));
+        measure.peakMb = megabytes(procStatusKiB("VmHWM:"));
         rusage children{};
         if (getrusage(RUSAGE_CHILDREN, &children) == 0)
             measure.childPeakMb = megabytes(children.ru_maxrss);
