@@ -6,120 +6,22 @@
 
 #include <QByteArray>
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <list>
 
 #include "data/db_error.h"
 #include "data/dialect.h"
+#include "data/odbc_result_reader.h"
+#include "data/odbc_support.h"
 
 namespace agrimor {
 
 namespace {
 
-static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "the ODBC wide functions must take UTF-16");
-
-SQLWCHAR* wide(const QString& text) {
-    return const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(text.utf16()));
-}
-
-QString fromWide(const SQLWCHAR* text, qsizetype length) {
-    return QString::fromUtf16(reinterpret_cast<const char16_t*>(text), length);
-}
-
-SQLPOINTER integerAttribute(SQLULEN value) {
-    return reinterpret_cast<SQLPOINTER>(value);
-}
-
-struct Diagnostic {
-    QString state;
-    std::int64_t native = 0;
-    QString message;
-};
-
-// One diagnostic record through the wide or the narrow (UTF-8) entry point; false when there is
-// no such record.
-template <typename Char>
-bool readDiagnostic(SQLSMALLINT handleType, SQLHANDLE handle, SQLSMALLINT record, Diagnostic& out) {
-    Char state[6] = {};
-    SQLINTEGER native = 0;
-    std::vector<Char> text(1024);
-    SQLSMALLINT length = 0;
-    const auto call = [&] {
-        if constexpr (std::is_same_v<Char, SQLWCHAR>)
-            return SQLGetDiagRecW(handleType, handle, record, state, &native, text.data(),
-                                  static_cast<SQLSMALLINT>(text.size()), &length);
-        else
-            return SQLGetDiagRec(handleType, handle, record, state, &native, text.data(),
-                                 static_cast<SQLSMALLINT>(text.size()), &length);
-    };
-    SQLRETURN rc = call();
-    if (rc == SQL_SUCCESS_WITH_INFO && length >= static_cast<SQLSMALLINT>(text.size())) {
-        text.resize(static_cast<std::size_t>(length) + 1);
-        rc = call();
-    }
-    if (!SQL_SUCCEEDED(rc))
-        return false;
-    length = std::clamp<SQLSMALLINT>(length, 0, static_cast<SQLSMALLINT>(text.size() - 1));
-    if constexpr (std::is_same_v<Char, SQLWCHAR>) {
-        out = {fromWide(state, 5), native, fromWide(text.data(), length).trimmed()};
-    } else {
-        out = {QString::fromUtf8(reinterpret_cast<const char*>(state), 5), native,
-               QString::fromUtf8(reinterpret_cast<const char*>(text.data()), length).trimmed()};
-    }
-    return true;
-}
-
-std::vector<Diagnostic> readDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle, bool wide) {
-    std::vector<Diagnostic> records;
-    if (handle == SQL_NULL_HANDLE)
-        return records;
-    Diagnostic record;
-    for (SQLSMALLINT number = 1; number < 64; ++number) {
-        const bool found = wide ? readDiagnostic<SQLWCHAR>(handleType, handle, number, record)
-                                : readDiagnostic<SQLCHAR>(handleType, handle, number, record);
-        if (!found)
-            break;
-        records.push_back(record);
-    }
-    return records;
-}
-
-// One error out of all the records a call left: their messages joined, and the state and native
-// code of the record that matters (a missing object first, then the first real error rather than
-// a warning).
-DbError makeError(SQLSMALLINT handleType, SQLHANDLE handle, bool wide, const QString& fallback,
-                  const QString& suffix = {}) {
-    const std::vector<Diagnostic> records = readDiagnostics(handleType, handle, wide);
-    QStringList messages;
-    for (const Diagnostic& record : records) {
-        if (!record.message.isEmpty() && !messages.contains(record.message))
-            messages.append(record.message);
-    }
-    QString message = messages.isEmpty() ? fallback : messages.join(QLatin1Char('\n'));
-    if (!suffix.isEmpty())
-        message += suffix;
-
-    const Diagnostic* primary = nullptr;
-    for (const Diagnostic& record : records) {
-        const std::int64_t number = classifyError(record.state, record.native, record.message);
-        if (number == DbError::kMissingTable || number == DbError::kInvalidColumn) {
-            primary = &record;
-            break;
-        }
-        if (!primary && !record.state.startsWith(QLatin1String("01")))
-            primary = &record;
-    }
-    if (!primary && !records.empty())
-        primary = &records.front();
-    const QString state = primary ? primary->state : QStringLiteral("HY000");
-    const std::int64_t native = primary ? primary->native : 0;
-    return DbError(classifyError(state, native, message), message, state, native);
-}
-
-bool failed(SQLRETURN rc) {
-    return rc == SQL_ERROR || rc == SQL_INVALID_HANDLE;
-}
+using odbc::failed;
+using odbc::integerAttribute;
+using odbc::makeError;
+using odbc::wide;
 
 // How one parameter position is bound. Two bindings with equal layouts can share buffers, so a
 // statement that keeps its layout is not bound again (a rebind makes some drivers prepare again).
@@ -207,6 +109,7 @@ struct Statement {
     std::vector<SQLUSMALLINT> status;
     SQLULEN processed = 0;
     SQLULEN paramsetSize = 1;
+    odbc::ResultBinding binding;
 
     Statement() = default;
     Statement(const Statement&) = delete;
@@ -229,78 +132,6 @@ public:
 private:
     SQLHSTMT handle_;
 };
-
-enum class Fetch { Integer, Real, Decimal, Text, DateTime, Binary };
-
-struct ResultColumn {
-    ColumnInfo info;
-    Fetch fetch = Fetch::Text;
-};
-
-bool isCharacterType(SQLSMALLINT sqlType) {
-    return sqlType == SQL_CHAR || sqlType == SQL_VARCHAR || sqlType == SQL_LONGVARCHAR ||
-           sqlType == SQL_WCHAR || sqlType == SQL_WVARCHAR || sqlType == SQL_WLONGVARCHAR;
-}
-
-// `typeName` is the column's declared type. It only matters where a driver reports a declared
-// amount or date as text or double (SQLite's: "money" and "decimal" come as text, "numeric" as
-// double); a server's own types already say what they are.
-ResultColumn classifyColumn(SQLSMALLINT sqlType, const QString& typeName) {
-    ResultColumn column;
-    if (isCharacterType(sqlType) || sqlType == SQL_DOUBLE) {
-        const QString name = typeName.toLower();
-        if (name.contains(QLatin1String("money")) || name.contains(QLatin1String("decimal")) ||
-            name.contains(QLatin1String("numeric")))
-            sqlType = SQL_DECIMAL;
-        else if (isCharacterType(sqlType) &&
-                 (name.contains(QLatin1String("date")) || name.contains(QLatin1String("time"))))
-            sqlType = SQL_TYPE_TIMESTAMP;
-    }
-    switch (sqlType) {
-        case SQL_BIT:
-        case SQL_TINYINT:
-        case SQL_SMALLINT:
-        case SQL_INTEGER:
-        case SQL_BIGINT:
-            column.info.kind = Value::Kind::Integer;
-            column.fetch = Fetch::Integer;
-            break;
-        case SQL_REAL:
-        case SQL_FLOAT:
-        case SQL_DOUBLE:
-            column.info.kind = Value::Kind::Real;
-            column.fetch = Fetch::Real;
-            break;
-        case SQL_DECIMAL:
-        case SQL_NUMERIC:
-            column.info.kind = Value::Kind::Money;
-            column.fetch = Fetch::Decimal;
-            break;
-        case SQL_TYPE_DATE:
-        case SQL_TYPE_TIME:
-        case SQL_TYPE_TIMESTAMP:
-        case SQL_DATE:
-        case SQL_TIME:
-        case SQL_TIMESTAMP:
-            column.info.kind = Value::Kind::DateTime;
-            column.fetch = Fetch::DateTime;
-            break;
-        case SQL_BINARY:
-        case SQL_VARBINARY:
-        case SQL_LONGVARBINARY:
-            column.info.comparable = false;
-            column.fetch = Fetch::Binary;
-            break;
-        case SQL_LONGVARCHAR:
-        case SQL_WLONGVARCHAR:
-        case -152:  // SQL Server's xml: no equality either
-            column.info.comparable = false;
-            break;
-        default:
-            break;
-    }
-    return column;
-}
 
 bool isSchemaStatement(const QString& sql) {
     const QString head = sql.trimmed().left(8).toUpper();
@@ -325,11 +156,12 @@ struct OdbcEngine::Impl {
     // the process locale, while that driver reads and writes UTF-8. Values are always UTF-16.
     bool wideApi = false;
 
+    // Before the statements: they hold pointers into it until they are freed.
+    std::unique_ptr<odbc::ResultReader> reader;
     std::list<std::unique_ptr<Statement>> cache;  // most recently used first
     std::unique_ptr<Statement> insertStatement;
     QString pendingSql;
     std::vector<Params> pendingRows;
-    std::vector<char> scratch = std::vector<char>(8192);
 
     static constexpr std::size_t kCachedStatements = 32;
 
@@ -356,12 +188,6 @@ struct OdbcEngine::Impl {
     void sendInserts(const QString& sql, const std::vector<const Params*>& rows);
     bool setParamsetSize(Statement& statement, SQLULEN rows);
     void endTransaction(SQLSMALLINT completion);
-    void readRow(SQLHSTMT handle, const std::vector<ResultColumn>& columns,
-                 std::vector<Value>& row);
-    bool describeColumn(SQLHSTMT handle, SQLUSMALLINT column, QString& name, SQLSMALLINT& sqlType,
-                        QString& typeName);
-    bool readVariable(SQLHSTMT handle, SQLUSMALLINT column, SQLSMALLINT cType, int terminator,
-                      QByteArray& out);
 };
 
 OdbcEngine::Impl::~Impl() {
@@ -557,149 +383,6 @@ void OdbcEngine::Impl::drainResults(Statement& statement) {
     }
 }
 
-bool OdbcEngine::Impl::readVariable(SQLHSTMT handle, SQLUSMALLINT column, SQLSMALLINT cType,
-                                    int terminator, QByteArray& out) {
-    out.clear();
-    for (;;) {
-        SQLLEN indicator = 0;
-        const SQLRETURN rc = SQLGetData(handle, column, cType, scratch.data(),
-                                        static_cast<SQLLEN>(scratch.size()), &indicator);
-        if (rc == SQL_NO_DATA)
-            return true;
-        if (failed(rc))
-            throw makeError(SQL_HANDLE_STMT, handle, wideApi,
-                            QStringLiteral("Não foi possível ler uma coluna"));
-        if (indicator == SQL_NULL_DATA)
-            return false;
-        const SQLLEN room = static_cast<SQLLEN>(scratch.size()) - terminator;
-        if (indicator != SQL_NO_TOTAL && indicator <= room) {
-            out.append(scratch.data(), indicator);
-            return true;
-        }
-        out.append(scratch.data(), room);
-        if (rc == SQL_SUCCESS)
-            return true;
-        if (indicator != SQL_NO_TOTAL) {
-            const std::size_t wanted = static_cast<std::size_t>(indicator - room + terminator);
-            if (wanted > scratch.size())
-                scratch.resize(std::min<std::size_t>(wanted, std::size_t(1) << 24));
-        }
-    }
-}
-
-void OdbcEngine::Impl::readRow(SQLHSTMT handle, const std::vector<ResultColumn>& columns,
-                               std::vector<Value>& row) {
-    row.clear();
-    row.reserve(columns.size());
-    QByteArray bytes;
-    for (std::size_t c = 0; c < columns.size(); ++c) {
-        const SQLUSMALLINT number = static_cast<SQLUSMALLINT>(c + 1);
-        SQLLEN indicator = 0;
-        SQLRETURN rc = SQL_SUCCESS;
-        switch (columns[c].fetch) {
-            case Fetch::Integer: {
-                SQLBIGINT v = 0;
-                rc = SQLGetData(handle, number, SQL_C_SBIGINT, &v, 0, &indicator);
-                if (SQL_SUCCEEDED(rc))
-                    row.emplace_back(indicator == SQL_NULL_DATA ? Value() : Value(v));
-                break;
-            }
-            case Fetch::Real: {
-                double v = 0;
-                rc = SQLGetData(handle, number, SQL_C_DOUBLE, &v, 0, &indicator);
-                if (SQL_SUCCEEDED(rc))
-                    row.emplace_back(indicator == SQL_NULL_DATA ? Value() : Value(v));
-                break;
-            }
-            case Fetch::DateTime: {
-                SQL_TIMESTAMP_STRUCT v = {};
-                rc = SQLGetData(handle, number, SQL_C_TYPE_TIMESTAMP, &v, sizeof v, &indicator);
-                if (SQL_SUCCEEDED(rc)) {
-                    if (indicator == SQL_NULL_DATA) {
-                        row.emplace_back();
-                    } else {
-                        const QDate date(v.year, v.month, v.day);
-                        const QTime time(v.hour, v.minute, v.second,
-                                         static_cast<int>(v.fraction / 1'000'000));
-                        row.emplace_back(naiveDateTime(date, time.isValid() ? time : QTime(0, 0)));
-                    }
-                }
-                break;
-            }
-            case Fetch::Decimal: {
-                if (!readVariable(handle, number, SQL_C_CHAR, 1, bytes)) {
-                    row.emplace_back();
-                    break;
-                }
-                const QString text = QString::fromLatin1(bytes);
-                if (const std::optional<Money> money = Money::parse(text)) {
-                    row.emplace_back(*money);
-                    break;
-                }
-                // SQLite writes a double that way ("1.0e-05"); text that is no number stays.
-                bool isNumber = false;
-                const double number = text.toDouble(&isNumber);
-                if (isNumber && std::abs(number) < 9.0e14)
-                    row.emplace_back(Money::fromDouble(number));
-                else
-                    row.emplace_back(text);
-                break;
-            }
-            case Fetch::Text:
-                if (!readVariable(handle, number, SQL_C_WCHAR, sizeof(SQLWCHAR), bytes)) {
-                    row.emplace_back();
-                    break;
-                }
-                row.emplace_back(fromWide(reinterpret_cast<const SQLWCHAR*>(bytes.constData()),
-                                          bytes.size() / static_cast<qsizetype>(sizeof(SQLWCHAR))));
-                break;
-            case Fetch::Binary:
-                if (!readVariable(handle, number, SQL_C_BINARY, 0, bytes)) {
-                    row.emplace_back();
-                    break;
-                }
-                row.emplace_back(QString::fromLatin1(bytes.toHex()));
-                break;
-        }
-        if (failed(rc))
-            throw makeError(SQL_HANDLE_STMT, handle, wideApi,
-                            QStringLiteral("Não foi possível ler uma coluna"));
-    }
-}
-
-bool OdbcEngine::Impl::describeColumn(SQLHSTMT handle, SQLUSMALLINT column, QString& name,
-                                      SQLSMALLINT& sqlType, QString& typeName) {
-    constexpr SQLSMALLINT kNameRoom = 256;
-    SQLSMALLINT nameLength = 0, digits = 0, nullable = 0, typeNameBytes = 0;
-    SQLULEN size = 0;
-    if (wideApi) {
-        SQLWCHAR nameText[kNameRoom] = {};
-        SQLWCHAR typeText[kNameRoom] = {};
-        if (failed(SQLDescribeColW(handle, column, nameText, kNameRoom, &nameLength, &sqlType,
-                                   &size, &digits, &nullable)))
-            return false;
-        if (!SQL_SUCCEEDED(SQLColAttributeW(handle, column, SQL_DESC_TYPE_NAME, typeText,
-                                            sizeof typeText, &typeNameBytes, nullptr)))
-            typeNameBytes = 0;
-        name = fromWide(nameText, std::clamp<SQLSMALLINT>(nameLength, 0, kNameRoom - 1));
-        typeName = fromWide(typeText, std::clamp<SQLSMALLINT>(typeNameBytes / 2, 0, kNameRoom - 1));
-    } else {
-        SQLCHAR nameText[kNameRoom * 4] = {};
-        SQLCHAR typeText[kNameRoom] = {};
-        if (failed(SQLDescribeCol(handle, column, nameText, sizeof nameText, &nameLength, &sqlType,
-                                  &size, &digits, &nullable)))
-            return false;
-        if (!SQL_SUCCEEDED(SQLColAttribute(handle, column, SQL_DESC_TYPE_NAME, typeText,
-                                           sizeof typeText, &typeNameBytes, nullptr)))
-            typeNameBytes = 0;
-        name = QString::fromUtf8(reinterpret_cast<const char*>(nameText),
-                                 std::clamp<SQLSMALLINT>(nameLength, 0, sizeof nameText - 1));
-        typeName = QString::fromUtf8(reinterpret_cast<const char*>(typeText),
-                                     std::clamp<SQLSMALLINT>(typeNameBytes, 0, kNameRoom - 1));
-    }
-    return true;
-}
-
 void OdbcEngine::Impl::queryEach(const QString& sql, const Params& params, RowSink& sink) {
     sendPending();
     Statement& statement = cached(sql);
@@ -723,33 +406,12 @@ void OdbcEngine::Impl::queryEach(const QString& sql, const Params& params, RowSi
             throwStatement(statement);
     }
 
-    QList<ColumnInfo> infos;
-    std::vector<ResultColumn> columns;
-    for (SQLSMALLINT c = 1; c <= columnCount; ++c) {
-        QString name, typeName;
-        SQLSMALLINT sqlType = 0;
-        if (!describeColumn(handle, static_cast<SQLUSMALLINT>(c), name, sqlType, typeName))
-            throwStatement(statement);
-        ResultColumn column = classifyColumn(sqlType, typeName);
-        column.info.name = name;
-        infos.append(column.info);
-        columns.push_back(std::move(column));
-    }
-    sink.columns(infos);
-    if (columnCount == 0)
+    if (columnCount == 0) {
+        sink.columns({});
         return;
-
-    std::vector<Value> row;
-    for (;;) {
-        rc = SQLFetch(handle);
-        if (rc == SQL_NO_DATA)
-            break;
-        if (failed(rc))
-            throwStatement(statement);
-        readRow(handle, columns, row);
-        if (!sink.row(row))
-            return;  // the guard closes the cursor and drops the rest
     }
+    if (!reader->read(handle, columnCount, statement.binding, sink))
+        return;  // the guard closes the cursor and drops the rest
     drainResults(statement);
 }
 
@@ -958,6 +620,8 @@ std::unique_ptr<OdbcEngine> OdbcEngine::connect(const QString& connectionString,
     const bool sqlite = productName.contains(QLatin1String("SQLite"), Qt::CaseInsensitive);
     impl->dialect = sqlite ? makeSqliteDialect() : makeSqlServerDialect();
     impl->wideApi = !sqlite;
+    // SQL Server refuses a value longer than its column; SQLite keeps it.
+    impl->reader = std::make_unique<odbc::ResultReader>(impl->wideApi, !sqlite);
 
     SQLUSMALLINT commitBehavior = SQL_CB_PRESERVE, rollbackBehavior = SQL_CB_PRESERVE;
     SQLGetInfo(impl->dbc, SQL_CURSOR_COMMIT_BEHAVIOR, &commitBehavior, sizeof commitBehavior,

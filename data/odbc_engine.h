@@ -10,7 +10,8 @@ namespace agrimor {
 // The ODBC 3 engine (unixODBC): SQL Server through the FreeTDS driver in production, SQLite files
 // through the SQLite ODBC driver in the tests. The dialect is chosen from the product the driver
 // reports. Inserts of the same statement are held back and sent with column-wise array binding,
-// many rows per round trip.
+// many rows per round trip; results are read with columns bound to arrays, a block of rows per
+// fetch.
 class OdbcEngine : public Engine {
 public:
     // Connects with a DSN-less connection string; the login timeout is set before connecting.
@@ -31,6 +32,8 @@ public:
 
     // Rows sent per array-bound insert.
     static constexpr int kBatchRows = 500;
+    // Rows read per fetch at most, when every column of a result can be bound.
+    static constexpr int kFetchRows = 256;
 
 private:
     struct Impl;

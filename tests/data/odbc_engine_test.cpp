@@ -140,17 +140,129 @@ TEST_F(OdbcEngineTest, values_keep_kind_and_exactness) {
     EXPECT_EQ(byDate.rows[0][0], Value(2));
 }
 
-TEST_F(OdbcEngineTest, long_text_and_binary_read_whole) {
+// Long values among nulls and short ones: texts longer than their declared size (SQLite keeps
+// them) and longer than one read of a column, long text and binary. The first query can bind every
+// column; the second has a long text column, so it is read with SQLGetData.
+TEST_F(OdbcEngineTest, long_values_among_nulls_read_whole) {
     QString longText;
     for (int i = 0; i < 3000; ++i)
         longText += QStringLiteral("linha ç%1;").arg(i);
-    engine_->execute(QStringLiteral("INSERT INTO Mov (Id, Notas, Anexo) VALUES (1, ?, x'00ff10')"),
-                     {longText});
-    const RowSet rows = engine_->query(QStringLiteral("SELECT Notas, Anexo FROM Mov"), {});
-    ASSERT_EQ(rows.rows.size(), 1u);
-    EXPECT_EQ(rows.rows[0][0].toText(), longText);
-    EXPECT_EQ(rows.rows[0][1], Value(QStringLiteral("00ff10")));
-    EXPECT_FALSE(rows.columns[1].comparable);
+    const QString overConta = QString(40, QChar(0x00E7));  // Conta is nvarchar(15)
+    const QString overDescr = longText.left(5000);         // Descr is nvarchar(100)
+    const QString sql = QStringLiteral(
+        "INSERT INTO Mov (Id, Conta, Descr, Valor, Notas, Anexo) VALUES (?, ?, ?, ?, ?, ?)");
+    const std::vector<Params> written = {
+        {1, overConta, overDescr, Value(), longText, Value()},
+        {2, Value(), Value(), Money::fromUnits(15000), Value(), Value()},
+        {3, QStringLiteral("C3"), QString(), Money::fromUnits(-1), QStringLiteral("n"), Value()},
+        {4, overConta.left(15), overDescr.left(100), Value(), Value(), Value()},
+        {5, Value(), overDescr, Money::fromUnits(7), Value(), Value()},
+    };
+    for (const Params& row : written)
+        engine_->execute(sql, row);
+    engine_->execute(QStringLiteral("UPDATE Mov SET Anexo = x'00ff10' WHERE Id = 1"), {});
+
+    const RowSet bound =
+        engine_->query(QStringLiteral("SELECT Id, Conta, Descr, Valor FROM Mov ORDER BY Id"), {});
+    const RowSet whole = engine_->query(
+        QStringLiteral("SELECT Id, Conta, Descr, Valor, Notas, Anexo FROM Mov ORDER BY Id"), {});
+    ASSERT_EQ(bound.rows.size(), written.size());
+    ASSERT_EQ(whole.rows.size(), written.size());
+    for (std::size_t r = 0; r < written.size(); ++r) {
+        for (std::size_t c = 0; c < 4; ++c) {
+            EXPECT_EQ(bound.rows[r][c], written[r][qsizetype(c)]) << r << ' ' << c;
+            EXPECT_EQ(whole.rows[r][c], written[r][qsizetype(c)]) << r << ' ' << c;
+        }
+        EXPECT_EQ(whole.rows[r][4], written[r][4]) << r;
+    }
+    EXPECT_EQ(whole.rows[0][5], Value(QStringLiteral("00ff10")));
+    EXPECT_TRUE(whole.rows[1][5].isNull());
+    EXPECT_FALSE(whole.columns[4].comparable);
+    EXPECT_FALSE(whole.columns[5].comparable);
+}
+
+// Collects the rows of a query, stopping after `stopAfter` of them.
+class Collector : public RowSink {
+public:
+    explicit Collector(std::size_t stopAfter = std::size_t(-1)) : stopAfter_(stopAfter) {}
+    void columns(const QList<ColumnInfo>&) override {}
+    bool row(std::vector<Value>& values) override {
+        rows.push_back(std::move(values));
+        return rows.size() < stopAfter_;
+    }
+    std::vector<std::vector<Value>> rows;
+
+private:
+    std::size_t stopAfter_;
+};
+
+// Numbers and dates are read a block of rows per fetch; texts and amounts too where the server
+// holds values to their declared sizes, a row per fetch on SQLite. Narrow and wide results take
+// turns, so a statement bound before the block buffers grew is bound again.
+TEST_F(OdbcEngineTest, results_of_many_blocks_arrive_whole_and_in_order) {
+    constexpr int kRows = OdbcEngine::kFetchRows * 2 + 37;
+    const auto rowFor = [](int i) -> Params {
+        const Value date = i % 11 == 0 ? Value()
+                                       : Value(naiveDateTime(QDate(2024, 1, 1).addDays(i % 300),
+                                                             QTime(i % 24, i % 60, 7)));
+        return {i,
+                i % 9 == 0 ? Value() : Value(i * 3),
+                i * 0.5,
+                date,
+                i % 13 == 0 ? Value() : Value(QStringLiteral("C%1").arg(i)),
+                Money::fromUnits(i * 12345LL - 100000)};
+    };
+    engine_->begin();
+    for (int i = 0; i < kRows; ++i) {
+        engine_->insert(
+            QStringLiteral(
+                "INSERT INTO Mov (Id, Qtd, Taxa, DataDoc, Conta, Valor) VALUES (?, ?, ?, ?, ?, ?)"),
+            rowFor(i));
+    }
+    engine_->commit();
+
+    const QStringList queries = {
+        QStringLiteral("SELECT Id FROM Mov ORDER BY Id"),
+        QStringLiteral("SELECT Id, Qtd, Taxa, DataDoc FROM Mov ORDER BY Id"),
+        QStringLiteral("SELECT Id FROM Mov ORDER BY Id"),
+        QStringLiteral("SELECT Id, Qtd, Taxa, DataDoc, Conta, Valor FROM Mov ORDER BY Id"),
+    };
+    for (const QString& sql : queries) {
+        const std::int64_t trips = engine_->roundTrips();
+        const RowSet rows = engine_->query(sql, {});
+        EXPECT_EQ(engine_->roundTrips(), trips + 1) << sql.toStdString();
+        ASSERT_EQ(rows.rows.size(), std::size_t(kRows)) << sql.toStdString();
+        for (int i = 0; i < kRows; ++i) {
+            const Params expected = rowFor(i);
+            const std::vector<Value>& row = rows.rows[std::size_t(i)];
+            for (std::size_t c = 0; c < row.size(); ++c)
+                ASSERT_EQ(row[c], expected[qsizetype(c)])
+                    << sql.toStdString() << ' ' << i << ' ' << c;
+        }
+    }
+}
+
+TEST_F(OdbcEngineTest, a_sink_that_stops_mid_block_ends_the_query) {
+    constexpr int kRows = OdbcEngine::kFetchRows * 2;
+    engine_->begin();
+    for (int i = 0; i < kRows; ++i)
+        engine_->insert(QStringLiteral("INSERT INTO Mov (Id, Qtd) VALUES (?, ?)"), {i, i});
+    engine_->commit();
+
+    const QString sql = QStringLiteral("SELECT Id, Qtd FROM Mov ORDER BY Id");
+    Collector stopper(OdbcEngine::kFetchRows + 10);
+    engine_->queryEach(sql, {}, stopper);
+    ASSERT_EQ(stopper.rows.size(), std::size_t(OdbcEngine::kFetchRows + 10));
+    EXPECT_EQ(stopper.rows.back()[0], Value(OdbcEngine::kFetchRows + 9));
+
+    // The cursor is closed: another connection may write, and the statement reads from the start.
+    auto other =
+        OdbcEngine::connect(connectionString(file_) + QStringLiteral("Timeout=2000;"), 5, 30);
+    EXPECT_EQ(other->execute(QStringLiteral("DELETE FROM Mov WHERE Id >= ?"), {100}), kRows - 100);
+    Collector all;
+    engine_->queryEach(sql, {}, all);
+    ASSERT_EQ(all.rows.size(), 100u);
+    EXPECT_EQ(all.rows.front()[0], Value(0));
 }
 
 TEST_F(OdbcEngineTest, missing_table_and_column_give_the_provider_numbers) {
