@@ -23,6 +23,11 @@ public:
     // the session's language or date format.
     virtual QString dateTimeText(const QDateTime& value) const = 0;
 
+    // A condition that the date-time `column` holds the one bound date-time. SQLite keeps
+    // dates as text, and other programs write them in other forms ("2024-03-15",
+    // "2024-03-15T00:00:00", with fractions): there both sides are compared as date-times.
+    virtual QString dateEquals(const QString& column) const = 0;
+
     // The statement that reads the rows of an updatable result set. When the product has a row
     // locator it is selected first, under the name kLocatorColumn.
     QString updatableSelect(const QString& table, const QString& where,

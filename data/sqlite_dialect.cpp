@@ -23,6 +23,10 @@ public:
         return isoDateTimeText(value, QLatin1Char(' '));
     }
 
+    QString dateEquals(const QString& column) const override {
+        return QStringLiteral("datetime(%1) = datetime(?)").arg(column);
+    }
+
     bool hasRowLocator() const override { return true; }
 
     QStringList createOwnTables() const override {

@@ -21,6 +21,10 @@ public:
         return text;
     }
 
+    QString dateEquals(const QString& column) const override {
+        return column + QStringLiteral(" = ?");
+    }
+
     bool hasRowLocator() const override { return false; }
 
     QStringList createOwnTables() const override {

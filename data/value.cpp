@@ -100,6 +100,8 @@ QDateTime parseIsoDateTime(QStringView text) {
     QTime time = QTime::fromString(timeText.toString(), QStringLiteral("hh:mm:ss.zzz"));
     if (!time.isValid())
         time = QTime::fromString(timeText.left(8).toString(), QStringLiteral("hh:mm:ss"));
+    if (!time.isValid() && timeText.size() == 5)
+        time = QTime::fromString(timeText.toString(), QStringLiteral("hh:mm"));
     if (!time.isValid())
         return {};
     return naiveDateTime(date, time);

@@ -131,8 +131,10 @@ void storeRates(DataAccess& db, const RatesTable& rates) {
             // replaces the stored rate instead of colliding with it.
             const Value code(currency.left(kCurrencyWidth));
             const Value& date = rates.value(row, RatesTable::Data);
-            auto stored = db.openUpdatable(QStringLiteral("zeb_CNS_Cambios"),
-                                           QStringLiteral("Moeda = ? AND Data = ?"), {code, date});
+            auto stored = db.openUpdatable(
+                QStringLiteral("zeb_CNS_Cambios"),
+                QStringLiteral("Moeda = ? AND ") + db.dialect().dateEquals(QStringLiteral("Data")),
+                {code, date});
             if (stored.isEmpty()) {
                 stored.addNew();
                 stored.setField(QStringLiteral("Moeda"), code);

@@ -3,6 +3,7 @@
 #include <QString>
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct zip;

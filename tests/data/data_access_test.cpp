@@ -161,6 +161,20 @@ TEST_P(DataAccessTest, money_and_dates_round_trip_exactly) {
     EXPECT_EQ(rs.field(QStringLiteral("Desde")).toDate(), QDate(2024, 3, 31));
     EXPECT_EQ(rs.field(QStringLiteral("m")).toInt(), 3);
     EXPECT_EQ(rs.field(QStringLiteral("y")).toInt(), 2024);
+
+    // The text forms other programs store SQLite dates in read as the same date-times.
+    const QStringList forms = {QStringLiteral("2024-03-31"), QStringLiteral("2024-03-31T10:30:00"),
+                               QStringLiteral("2024-03-31 10:30"),
+                               QStringLiteral("2024-03-31 10:30:00.123456")};
+    for (const QString& form : forms) {
+        db->execute(
+            QStringLiteral("UPDATE Terceiros SET Desde = '%1' WHERE Codigo = 'M'").arg(form));
+        const Value read =
+            db->openReadOnly(QStringLiteral("SELECT Desde FROM Terceiros WHERE Codigo = 'M'"))
+                .field(0);
+        EXPECT_EQ(read.toDate(), QDate(2024, 3, 31)) << form.toStdString();
+        EXPECT_EQ(read.toDateTime().time().hour(), form.size() > 10 ? 10 : 0) << form.toStdString();
+    }
 }
 
 TEST_P(DataAccessTest, text_compares_ignoring_case_and_trailing_spaces) {

@@ -202,6 +202,23 @@ TEST_P(RateStoreTest, a_stored_rate_is_replaced_new_ones_added_and_the_currency_
     EXPECT_FALSE(db->inTransaction());
 }
 
+TEST_P(RateStoreTest, a_rate_another_program_stored_in_another_date_form_is_replaced) {
+    // Other programs write SQLite dates as a bare day, with a "T", or with fractions.
+    db->execute(
+        QStringLiteral("INSERT INTO zeb_CNS_Cambios (Moeda, Data, Cambio) VALUES "
+                       "('GBP', '2024-02-01', 0.8), ('CHF', '2024-02-01T00:00:00', 0.9),"
+                       " ('JPY', '2024-02-01 00:00:00.000', 150)"));
+    readRatesWorkbook(*Workbook::open(write({rateRow("GBP", QDate(2024, 2, 1), 0.85),
+                                             rateRow("CHF", QDate(2024, 2, 1), 0.95),
+                                             rateRow("JPY", QDate(2024, 2, 1), 160)})),
+                      rates);
+    storeRates(*db, rates);
+    EXPECT_EQ(stored(), (QStringList{QStringLiteral("CHF 2024-02-01 0.9500"),
+                                     QStringLiteral("GBP 2024-02-01 0.8500"),
+                                     QStringLiteral("JPY 2024-02-01 160.0000"),
+                                     QStringLiteral("USD 2024-01-31 2.0000")}));
+}
+
 TEST_P(RateStoreTest, a_failing_row_stores_nothing_and_every_failure_is_described) {
     db->execute(QStringLiteral(
         "CREATE TRIGGER refuse BEFORE INSERT ON zeb_CNS_Cambios WHEN NEW.Moeda = 'BAD' "
