@@ -3,6 +3,7 @@
 #include <QSet>
 #include <array>
 
+#include "data/text_width.h"
 #include "movimport/import_tables.h"
 #include "workbook/workbook.h"
 
@@ -106,7 +107,7 @@ private:
         Value value;
         switch (def.type) {
             case ColumnType::Text:
-                value = Value(cell.toText().trimmed().left(def.width));
+                value = Value(cutToWidth(cell.toText().trimmed(), def.width));
                 break;
             case ColumnType::Int16:
             case ColumnType::Int32: {

@@ -2,6 +2,7 @@
 
 #include "data/data_access.h"
 #include "data/db_error.h"
+#include "data/text_width.h"
 #include "workbook/serial_date.h"
 #include "workbook/workbook.h"
 
@@ -129,7 +130,7 @@ void storeRates(DataAccess& db, const RatesTable& rates) {
         try {
             // Looked up by the currency as it is stored, so a longer text in the sheet
             // replaces the stored rate instead of colliding with it.
-            const Value code(currency.left(kCurrencyWidth));
+            const Value code(cutToWidth(currency, kCurrencyWidth));
             const Value& date = rates.value(row, RatesTable::Data);
             auto stored = db.openUpdatable(QStringLiteral("zeb_CNS_Cambios"),
                                            QStringLiteral("Moeda = ? AND Data = ?"), {code, date});

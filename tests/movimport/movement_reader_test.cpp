@@ -227,6 +227,30 @@ TEST(MovementCells, error_cells_are_refused_and_booleans_and_date_times_read_as_
     EXPECT_EQ(lines.size(), 1);  // as with any bad cell, the read stops in the row
 }
 
+// A cut that would fall inside a surrogate pair drops the whole character: half of one is no
+// text at all, and would reach the database as a replacement sign.
+TEST(MovementCells, a_cut_never_splits_a_character) {
+    std::vector<Cell> header;
+    for (int c = 0; c < L::MaxColumns; ++c)
+        header.push_back(Cell::ofText(QStringLiteral("C%1").arg(c)));
+    const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80");  // two UTF-16 units
+    std::vector<Cell> row(L::MaxColumns);
+    row[L::Conta] = Cell::ofText(QStringLiteral("12345678901234") + smile + QStringLiteral("x"));
+    row[L::Descr] = Cell::ofText(QStringLiteral("Caf") + smile);
+    row[L::Doc] = Cell::ofText(QStringLiteral("ABCDEFGH") + smile + QStringLiteral("I"));
+    ImportLinesTable lines;
+    ImportDocumentsTable documents;
+    readMovementSheet(test::MemoryWorkbook({{QStringLiteral("Mov"), {header, row}}}),
+                      QStringLiteral("Mov"), lines, documents);
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_EQ(lines.value(0, L::Conta), Value(QStringLiteral("12345678901234")));
+    EXPECT_EQ(lines.value(0, L::Descr), Value(QStringLiteral("Caf") + smile));  // fits whole
+    EXPECT_EQ(lines.value(0, L::Doc), Value(QStringLiteral("ABCDEFGH") + smile));
+    ASSERT_EQ(documents.size(), 1);
+    EXPECT_EQ(documents.value(0, ImportDocumentsTable::Doc),
+              Value(QStringLiteral("ABCDEFGH") + smile));
+}
+
 INSTANTIATE_TEST_SUITE_P(Formats, MovementReaderTest,
                          ::testing::Values(WorkbookFormat::Xls, WorkbookFormat::Xlsx),
                          [](const auto& info) {

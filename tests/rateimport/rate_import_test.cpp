@@ -193,11 +193,16 @@ protected:
 };
 
 TEST_P(RateStoreTest, a_stored_rate_is_replaced_new_ones_added_and_the_currency_cut_to_three) {
-    readRatesWorkbook(*Workbook::open(write({rateRow("USD", QDate(2024, 1, 31), 1.08),
-                                             rateRow("GBPX", QDate(2024, 1, 31), 0.85)})),
-                      rates);
+    // A cut inside a surrogate pair drops the whole character.
+    const Cell halfCut = Cell::ofText(QString::fromUtf8("US\xF0\x9F\x92\xB2"));
+    readRatesWorkbook(
+        *Workbook::open(write(
+            {rateRow("USD", QDate(2024, 1, 31), 1.08), rateRow("GBPX", QDate(2024, 1, 31), 0.85),
+             rateRow(halfCut, Cell::ofDate(QDate(2024, 2, 1)), Cell::ofNumber(1.1))})),
+        rates);
     storeRates(*db, rates);
     EXPECT_EQ(stored(), (QStringList{QStringLiteral("GBP 2024-01-31 0.8500"),
+                                     QStringLiteral("US 2024-02-01 1.1000"),
                                      QStringLiteral("USD 2024-01-31 1.0800")}));
     EXPECT_FALSE(db->inTransaction());
 }
