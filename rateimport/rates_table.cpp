@@ -63,14 +63,15 @@ private:
                                  .arg(sheet_, QString::fromUtf8(names[column]), why));
     }
 
-    // A date cell gives its day (a date-time too); a text, the day it writes as dd-mm-yyyy; a
-    // number, the day of that serial in the workbook's date system.
+    // A date cell gives its day (a date-time too); a text, the day it writes as dd-mm-yyyy or,
+    // unambiguous too, as yyyy-mm-dd; a number, the day of that serial in the workbook's date
+    // system.
     QDate date(int sheetRow, const Cell& cell) const {
         QDate date;
         if (cell.kind == Cell::Kind::Date)
             date = cell.date;
         else if (cell.kind == Cell::Kind::Text)
-            date = parseDayMonthYear(cell.text);
+            date = textDate(cell.text);
         else if (cell.kind == Cell::Kind::Number)
             date = dateFromSerial(cell.number, dates_);
         if (cell.isEmpty())
@@ -84,6 +85,12 @@ private:
                             QStringLiteral("a data %1 é anterior a 1900.").arg(dayMonthYear(date)));
         }
         return date;
+    }
+
+    static QDate textDate(const QString& text) {
+        const QDate date = parseDayMonthYear(text);
+        return date.isValid() ? date
+                              : QDate::fromString(text.trimmed(), QStringLiteral("yyyy-MM-dd"));
     }
 
     QString sheet_;

@@ -129,22 +129,25 @@ TEST(RateCells, date_times_serials_booleans_and_error_cells) {
                 Cell::ofText(QStringLiteral("Câmbio")));
     const auto usd = Cell::ofText(QStringLiteral("USD"));
     RatesTable rates;
-    // A date-time gives its day; a serial counts in the workbook's date system; TRUE counts 1.
-    // A row without a currency is skipped whatever else it holds.
+    // A date-time gives its day; a serial counts in the workbook's date system; TRUE counts 1;
+    // a text date may be written year first. A row without a currency is skipped whatever else
+    // it holds.
     readRatesWorkbook(
         test::MemoryWorkbook(
             {{QStringLiteral("C"),
               {header,
                rateRow(usd, Cell::ofDate(QDate(2024, 1, 31), QTime(18, 0)), Cell::ofNumber(1.1)),
                rateRow(usd, Cell::ofNumber(43860), Cell::ofBoolean(true)),
+               rateRow(usd, Cell::ofText(QStringLiteral(" 2024-02-29 ")), Cell::ofNumber(1.2)),
                rateRow(Cell(), Cell::ofError(QStringLiteral("#REF!")),
                        Cell::ofError(QStringLiteral("#N/A")))}}},
             DateSystem::From1904),
         rates);
-    ASSERT_EQ(rates.size(), 2);
+    ASSERT_EQ(rates.size(), 3);
     EXPECT_EQ(rates.value(0, RatesTable::Data), Value(QDate(2024, 1, 31)));
     EXPECT_EQ(rates.value(1, RatesTable::Data), Value(QDate(2024, 1, 31)));
     EXPECT_EQ(rates.value(1, RatesTable::Cambio), Value(Money::fromWhole(1)));
+    EXPECT_EQ(rates.value(2, RatesTable::Data), Value(QDate(2024, 2, 29)));
 
     const auto refusal = [&](std::vector<Cell> row) {
         try {
@@ -164,6 +167,10 @@ TEST(RateCells, date_times_serials_booleans_and_error_cells) {
                              "#DIV/0!."));
     EXPECT_EQ(refusal(rateRow(usd, Cell::ofBoolean(false), Cell::ofNumber(1))),
               QStringLiteral("Linha 2 da folha 'C', coluna B (Data): 'FALSO' não é uma data "
+                             "(dd-mm-aaaa)."));
+    // A two-digit year would need a guess at the century: refused.
+    EXPECT_EQ(refusal(rateRow(usd, Cell::ofText(QStringLiteral("31-01-24")), Cell::ofNumber(1))),
+              QStringLiteral("Linha 2 da folha 'C', coluna B (Data): '31-01-24' não é uma data "
                              "(dd-mm-aaaa)."));
 }
 
