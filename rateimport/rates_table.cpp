@@ -1,9 +1,14 @@
 #include "rateimport/rates_table.h"
 
+#include <algorithm>
+#include <array>
+#include <optional>
+
 #include "data/data_access.h"
 #include "data/db_error.h"
 #include "data/text_width.h"
 #include "workbook/serial_date.h"
+#include "workbook/sheet_width.h"
 #include "workbook/workbook.h"
 
 namespace agrimor {
@@ -12,14 +17,24 @@ namespace {
 
 constexpr int kCurrencyWidth = 3;
 
+// The sheet's header row and stated range are narrower than three columns: the read starts again
+// once the width is known from the cells themselves.
+struct LooksNarrow {};
+
 class RatesSink : public SheetSink {
 public:
-    RatesSink(QString sheet, DateSystem dates, RatesTable& rates)
-        : sheet_(std::move(sheet)), dates_(dates), rates_(rates) {}
+    // `knownWidth`: the sheet's width counted from its cells, when the first read found it
+    // narrow (none on the first read).
+    RatesSink(QString sheet, DateSystem dates, RatesTable& rates, std::optional<int> knownWidth)
+        : sheet_(std::move(sheet)), dates_(dates), rates_(rates), knownWidth_(knownWidth) {}
 
-    void begin(int columnCount) override { columns_ = columnCount; }
+    void begin(int columnCount) override {
+        if (!knownWidth_ && columnCount < RatesTable::MaxColumns)
+            throw LooksNarrow{};
+        columns_ = std::max(columnCount, knownWidth_.value_or(0));
+    }
 
-    void row(int sheetRow, std::span<const Cell> cells) override {
+    void row(int sheetRow, std::span<const Cell> sheetCells) override {
         if (columns_ < RatesTable::MaxColumns) {
             throw WorkbookError(WorkbookError::kTypeMismatch,
                                 QStringLiteral("A folha '%1' tem %2 colunas; os câmbios ocupam 3: "
@@ -27,6 +42,10 @@ public:
                                     .arg(sheet_)
                                     .arg(columns_));
         }
+        // A row is as wide as the header and the stated range; one the cells alone made wide
+        // enough may stop short of column C.
+        std::array<Cell, RatesTable::MaxColumns> cells;
+        std::copy_n(sheetCells.begin(), std::min(sheetCells.size(), cells.size()), cells.begin());
         if (cells[0].isEmpty())
             return;
         for (int column = 0; column < RatesTable::MaxColumns; ++column) {
@@ -96,6 +115,7 @@ private:
     QString sheet_;
     DateSystem dates_;
     RatesTable& rates_;
+    std::optional<int> knownWidth_;
     int columns_ = 0;
 };
 
@@ -115,9 +135,15 @@ void readRatesWorkbook(const Workbook& workbook, RatesTable& rates) {
     if (sheets.isEmpty())
         throw WorkbookError(WorkbookError::kUnreadable,
                             QStringLiteral("O livro de Excel não tem folhas."));
-    RatesSink sink(sheets.first(), workbook.dateSystem(), rates);
     try {
-        workbook.readSheet(sheets.first(), sink);
+        try {
+            RatesSink sink(sheets.first(), workbook.dateSystem(), rates, std::nullopt);
+            workbook.readSheet(sheets.first(), sink);
+        } catch (const LooksNarrow&) {
+            RatesSink sink(sheets.first(), workbook.dateSystem(), rates,
+                           sheetWidth(workbook, sheets.first()));
+            workbook.readSheet(sheets.first(), sink);
+        }
     } catch (...) {
         rates.clear();
         throw;

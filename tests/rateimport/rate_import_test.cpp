@@ -174,6 +174,35 @@ TEST(RateCells, date_times_serials_booleans_and_error_cells) {
                              "(dd-mm-aaaa)."));
 }
 
+// A file need not state its used range: the sheet is then as wide as its widest row, even when
+// the header row names only two columns.
+TEST(RateCells, a_sheet_is_as_wide_as_its_cells_when_the_file_states_no_range) {
+    const std::vector<Cell> header{Cell::ofText(QStringLiteral("Moeda")),
+                                   Cell::ofText(QStringLiteral("Data"))};
+    const auto usd = Cell::ofText(QStringLiteral("USD"));
+    const std::vector<Cell> full{usd, Cell::ofDate(QDate(2024, 1, 31)), Cell::ofNumber(1.1)};
+    const std::vector<Cell> noRate{usd, Cell::ofDate(QDate(2024, 2, 1))};
+    RatesTable rates;
+    readRatesWorkbook(test::MemoryWorkbook({{QStringLiteral("C"), {header, full}}}), rates);
+    ASSERT_EQ(rates.size(), 1);
+    EXPECT_EQ(rates.value(0, RatesTable::Cambio), Value(Money::fromUnits(11000)));
+
+    const auto refusal = [&](std::vector<std::vector<Cell>> rows) {
+        try {
+            readRatesWorkbook(test::MemoryWorkbook({{QStringLiteral("C"), std::move(rows)}}),
+                              rates);
+        } catch (const WorkbookError& error) {
+            return error.message();
+        }
+        return QString();
+    };
+    EXPECT_EQ(refusal({header, full, noRate}),
+              QStringLiteral("Linha 3 da folha 'C', coluna C (Câmbio): falta o câmbio."));
+    EXPECT_EQ(refusal({header, noRate}),
+              QStringLiteral("A folha 'C' tem 2 colunas; os câmbios ocupam 3: moeda, data e "
+                             "câmbio."));
+}
+
 class RateStoreTest : public RateFiles, public ::testing::TestWithParam<EngineKind> {
 protected:
     void SetUp() override {
