@@ -50,6 +50,15 @@ private:
     std::int64_t units_ = 0;
 };
 
+// a + b, or nothing when the sum is past what Money holds (922,337,203,685,477.5807 either way):
+// for sums of amounts that come from outside, which must never wrap round.
+inline std::optional<Money> checkedSum(Money a, Money b) {
+    std::int64_t units = 0;
+    if (__builtin_add_overflow(a.units(), b.units(), &units))
+        return std::nullopt;
+    return Money::fromUnits(units);
+}
+
 // Rounds `value` to `decimals` places, a half going to the even neighbour. The value is taken as
 // the double it is: the scaling is done in 64-bit floating point.
 double roundHalfEven(double value, int decimals);

@@ -60,9 +60,11 @@ public:
                 checkLine(row, document.key, references);
                 const short side = nullSafeWhole(lines_.value(row, Lines::DbCr));
                 if (side == kDebit)
-                    debit += nullSafeMoney(lines_.value(row, Lines::Valor));
+                    debit = addToSum(debit, nullSafeMoney(lines_.value(row, Lines::Valor)),
+                                     document.key);
                 else if (side == kCredit)
-                    credit += nullSafeMoney(lines_.value(row, Lines::Valor));
+                    credit = addToSum(credit, nullSafeMoney(lines_.value(row, Lines::Valor)),
+                                      document.key);
                 if (progress && ++done % kProgressStep == 0)
                     progress(done, total);
             }

@@ -3,6 +3,7 @@
 #include <QHash>
 
 #include "core/null_safe.h"
+#include "movimport/import_error.h"
 #include "movimport/import_tables.h"
 
 namespace agrimor {
@@ -35,6 +36,18 @@ DocumentGroups groupByDocument(const ImportLinesTable& lines) {
     return groups;
 }
 
+Money addToSum(Money sum, Money amount, const QString& key) {
+    if (const auto total = checkedSum(sum, amount))
+        return *total;
+    throw ImportError(
+        key.isEmpty()
+            ? QString::fromUtf8(
+                  "Os valores de todos os documentos somam mais do que o maior montante possível.")
+            : QString::fromUtf8(
+                  "Os valores do documento %1 somam mais do que o maior montante possível.")
+                  .arg(key));
+}
+
 ImportTotals importTotals(const ImportLinesTable& lines) {
     ImportTotals totals;
     for (const ImportDocument& document : groupByDocument(lines).documents) {
@@ -42,13 +55,15 @@ ImportTotals importTotals(const ImportLinesTable& lines) {
         for (const int row : document.lines) {
             const short side = nullSafeWhole(lines.value(row, Lines::DbCr));
             if (side == kDebit)
-                sums.debit += nullSafeMoney(lines.value(row, Lines::Valor));
+                sums.debit = addToSum(sums.debit, nullSafeMoney(lines.value(row, Lines::Valor)),
+                                      document.key);
             else if (side == kCredit)
-                sums.credit += nullSafeMoney(lines.value(row, Lines::Valor));
+                sums.credit = addToSum(sums.credit, nullSafeMoney(lines.value(row, Lines::Valor)),
+                                       document.key);
         }
         totals.lines += sums.lines;
-        totals.debit += sums.debit;
-        totals.credit += sums.credit;
+        totals.debit = addToSum(totals.debit, sums.debit, QString());
+        totals.credit = addToSum(totals.credit, sums.credit, QString());
         totals.documents.push_back(std::move(sums));
     }
     return totals;

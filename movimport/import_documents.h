@@ -30,6 +30,11 @@ DocumentGroups groupByDocument(const ImportLinesTable& lines);
 // once at the end; may be empty.
 using ImportProgress = std::function<void(int done, int total)>;
 
+// `sum` + `amount`, for the debit or credit sum of document `key` (of all documents when `key` is
+// empty); an ImportError naming the document when the sum is past what an amount holds, so a sum
+// never wraps round into a wrong balance.
+Money addToSum(Money sum, Money amount, const QString& key);
+
 // What the user sees before confirming: per document its key, number of lines and its debit and
 // credit totals as the check-up sums them (DbCr 1 debit, 2 credit, the amount as a null-safe
 // currency), then the grand totals.

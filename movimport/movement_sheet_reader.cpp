@@ -1,9 +1,12 @@
 #include "movimport/movement_sheet_reader.h"
 
 #include <QSet>
+#include <algorithm>
 #include <array>
 
+#include "data/text_width.h"
 #include "movimport/import_tables.h"
+#include "workbook/sheet_width.h"
 #include "workbook/workbook.h"
 
 namespace agrimor {
@@ -25,28 +28,43 @@ QString columnLetter(int column) {
     return letters;
 }
 
+WorkbookError narrowSheet(const QString& sheet, int columnCount, const Lines& lines) {
+    return WorkbookError(
+        WorkbookError::kTypeMismatch,
+        QStringLiteral("A folha '%1' tem %2 colunas e uma folha de movimentos tem 23: "
+                       "falta a coluna %3 (%4) na linha 1.")
+            .arg(sheet)
+            .arg(columnCount)
+            .arg(columnLetter(columnCount),
+                 lines.columns()[static_cast<std::size_t>(columnCount)].name));
+}
+
+// The sheet's header row and stated range are narrower than a movement sheet: the read starts
+// again once the width is known from the cells themselves.
+struct LooksNarrow {};
+
 class MovementSink : public SheetSink {
 public:
-    MovementSink(QString sheet, Lines& lines, Documents& documents)
-        : sheet_(std::move(sheet)), lines_(lines), documents_(documents) {}
+    // `knownWidth`: the sheet's width counted from its cells, when the first read found it
+    // narrow (0 on the first read).
+    MovementSink(QString sheet, Lines& lines, Documents& documents, int knownWidth)
+        : sheet_(std::move(sheet)), lines_(lines), documents_(documents), knownWidth_(knownWidth) {}
 
     void begin(int columnCount) override {
-        if (columnCount < Lines::MaxColumns) {
-            throw WorkbookError(
-                WorkbookError::kTypeMismatch,
-                QStringLiteral("A folha '%1' tem %2 colunas e uma folha de movimentos tem 23: "
-                               "falta a coluna %3 (%4) na linha 1.")
-                    .arg(sheet_)
-                    .arg(columnCount)
-                    .arg(columnLetter(columnCount), columnName(columnCount)));
-        }
+        if (std::max(columnCount, knownWidth_) < Lines::MaxColumns)
+            throw LooksNarrow{};
     }
 
     void row(int sheetRow, std::span<const Cell> cells) override {
         const int at = lines_.appendRow();
         lines_.setSourceRow(at, sheetRow);
-        for (int c = 0; c < Lines::MaxColumns; ++c)
-            store(sheetRow, at, c, cells[static_cast<std::size_t>(c)]);
+        // A row is as wide as the header and the stated range; one the cells alone made wide
+        // enough may stop short of column W.
+        static const Cell kEmpty;
+        for (int c = 0; c < Lines::MaxColumns; ++c) {
+            const auto index = static_cast<std::size_t>(c);
+            store(sheetRow, at, c, index < cells.size() ? cells[index] : kEmpty);
+        }
 
         const Value& key = lines_.value(at, Lines::Doc);
         const QString keyText = key.toText();
@@ -106,7 +124,7 @@ private:
         Value value;
         switch (def.type) {
             case ColumnType::Text:
-                value = Value(cell.toText().trimmed().left(def.width));
+                value = Value(cutToWidth(cell.toText().trimmed(), def.width));
                 break;
             case ColumnType::Int16:
             case ColumnType::Int32: {
@@ -149,6 +167,7 @@ private:
     Lines& lines_;
     Documents& documents_;
     QSet<QString> seen_;
+    int knownWidth_ = 0;
 };
 
 }  // namespace
@@ -159,8 +178,16 @@ void readMovementSheet(const Workbook& workbook, const QString& sheet, ImportLin
     documents.clear();
     const MemoryTable::BulkLoad loadingLines(lines);
     const MemoryTable::BulkLoad loadingDocuments(documents);
-    MovementSink sink(sheet, lines, documents);
-    workbook.readSheet(sheet, sink);
+    try {
+        MovementSink sink(sheet, lines, documents, 0);
+        workbook.readSheet(sheet, sink);
+    } catch (const LooksNarrow&) {
+        const int width = sheetWidth(workbook, sheet);
+        if (width < ImportLinesTable::MaxColumns)
+            throw narrowSheet(sheet, width, lines);
+        MovementSink sink(sheet, lines, documents, width);
+        workbook.readSheet(sheet, sink);
+    }
 }
 
 }  // namespace agrimor

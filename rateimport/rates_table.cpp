@@ -1,8 +1,14 @@
 #include "rateimport/rates_table.h"
 
+#include <algorithm>
+#include <array>
+#include <optional>
+
 #include "data/data_access.h"
 #include "data/db_error.h"
+#include "data/text_width.h"
 #include "workbook/serial_date.h"
+#include "workbook/sheet_width.h"
 #include "workbook/workbook.h"
 
 namespace agrimor {
@@ -11,14 +17,24 @@ namespace {
 
 constexpr int kCurrencyWidth = 3;
 
+// The sheet's header row and stated range are narrower than three columns: the read starts again
+// once the width is known from the cells themselves.
+struct LooksNarrow {};
+
 class RatesSink : public SheetSink {
 public:
-    RatesSink(QString sheet, DateSystem dates, RatesTable& rates)
-        : sheet_(std::move(sheet)), dates_(dates), rates_(rates) {}
+    // `knownWidth`: the sheet's width counted from its cells, when the first read found it
+    // narrow (none on the first read).
+    RatesSink(QString sheet, DateSystem dates, RatesTable& rates, std::optional<int> knownWidth)
+        : sheet_(std::move(sheet)), dates_(dates), rates_(rates), knownWidth_(knownWidth) {}
 
-    void begin(int columnCount) override { columns_ = columnCount; }
+    void begin(int columnCount) override {
+        if (!knownWidth_ && columnCount < RatesTable::MaxColumns)
+            throw LooksNarrow{};
+        columns_ = std::max(columnCount, knownWidth_.value_or(0));
+    }
 
-    void row(int sheetRow, std::span<const Cell> cells) override {
+    void row(int sheetRow, std::span<const Cell> sheetCells) override {
         if (columns_ < RatesTable::MaxColumns) {
             throw WorkbookError(WorkbookError::kTypeMismatch,
                                 QStringLiteral("A folha '%1' tem %2 colunas; os câmbios ocupam 3: "
@@ -26,6 +42,10 @@ public:
                                     .arg(sheet_)
                                     .arg(columns_));
         }
+        // A row is as wide as the header and the stated range; one the cells alone made wide
+        // enough may stop short of column C.
+        std::array<Cell, RatesTable::MaxColumns> cells;
+        std::copy_n(sheetCells.begin(), std::min(sheetCells.size(), cells.size()), cells.begin());
         if (cells[0].isEmpty())
             return;
         for (int column = 0; column < RatesTable::MaxColumns; ++column) {
@@ -62,14 +82,15 @@ private:
                                  .arg(sheet_, QString::fromUtf8(names[column]), why));
     }
 
-    // A date cell gives its day (a date-time too); a text, the day it writes as dd-mm-yyyy; a
-    // number, the day of that serial in the workbook's date system.
+    // A date cell gives its day (a date-time too); a text, the day it writes as dd-mm-yyyy or,
+    // unambiguous too, as yyyy-mm-dd; a number, the day of that serial in the workbook's date
+    // system.
     QDate date(int sheetRow, const Cell& cell) const {
         QDate date;
         if (cell.kind == Cell::Kind::Date)
             date = cell.date;
         else if (cell.kind == Cell::Kind::Text)
-            date = parseDayMonthYear(cell.text);
+            date = textDate(cell.text);
         else if (cell.kind == Cell::Kind::Number)
             date = dateFromSerial(cell.number, dates_);
         if (cell.isEmpty())
@@ -85,9 +106,16 @@ private:
         return date;
     }
 
+    static QDate textDate(const QString& text) {
+        const QDate date = parseDayMonthYear(text);
+        return date.isValid() ? date
+                              : QDate::fromString(text.trimmed(), QStringLiteral("yyyy-MM-dd"));
+    }
+
     QString sheet_;
     DateSystem dates_;
     RatesTable& rates_;
+    std::optional<int> knownWidth_;
     int columns_ = 0;
 };
 
@@ -107,9 +135,15 @@ void readRatesWorkbook(const Workbook& workbook, RatesTable& rates) {
     if (sheets.isEmpty())
         throw WorkbookError(WorkbookError::kUnreadable,
                             QStringLiteral("O livro de Excel não tem folhas."));
-    RatesSink sink(sheets.first(), workbook.dateSystem(), rates);
     try {
-        workbook.readSheet(sheets.first(), sink);
+        try {
+            RatesSink sink(sheets.first(), workbook.dateSystem(), rates, std::nullopt);
+            workbook.readSheet(sheets.first(), sink);
+        } catch (const LooksNarrow&) {
+            RatesSink sink(sheets.first(), workbook.dateSystem(), rates,
+                           sheetWidth(workbook, sheets.first()));
+            workbook.readSheet(sheets.first(), sink);
+        }
     } catch (...) {
         rates.clear();
         throw;
@@ -129,7 +163,7 @@ void storeRates(DataAccess& db, const RatesTable& rates) {
         try {
             // Looked up by the currency as it is stored, so a longer text in the sheet
             // replaces the stored rate instead of colliding with it.
-            const Value code(currency.left(kCurrencyWidth));
+            const Value code(cutToWidth(currency, kCurrencyWidth));
             const Value& date = rates.value(row, RatesTable::Data);
             auto stored = db.openUpdatable(
                 QStringLiteral("zeb_CNS_Cambios"),

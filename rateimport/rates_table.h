@@ -21,10 +21,10 @@ public:
 
 // Reads the workbook's first sheet into `rates`, replacing what it held. Columns by position:
 // currency, date, rate; the header row is not looked at and a row whose first cell is empty is
-// skipped. The date may be a date cell (a date-time gives its day), a "dd-mm-yyyy" text or a
-// date serial number in the workbook's date system; the rate a number or a text holding one,
-// rounded to four decimals half to even (a boolean counts as 1 or 0, as the spreadsheet counts
-// it).
+// skipped. The date may be a date cell (a date-time gives its day), a "dd-mm-yyyy" or
+// "yyyy-mm-dd" text or a date serial number in the workbook's date system; the rate a number or a
+// text holding one, rounded to four decimals half to even (a boolean counts as 1 or 0, as the
+// spreadsheet counts it).
 //
 // A sheet with no rates, fewer than three columns, a date that is not one (or before 1900), a
 // rate that is not a number or is missing, an error cell (#N/A...) in a row that is read:

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 
 #include "movimport/import_environment.h"
+#include "movimport/import_error.h"
 #include "tests/movimport/import_setup.h"
 #include "tests/support/qstring_printer.h"
 #include "tests/support/scripted_prompter.h"
@@ -162,6 +163,29 @@ TEST_P(CheckUpTest, debit_and_credit_compare_exactly_to_four_decimals) {
     addLine(lines, QStringLiteral("B"), QStringLiteral("6221"), 1, QStringLiteral("1.0001"));
     addLine(lines, QStringLiteral("B"), QStringLiteral("221"), 2, QStringLiteral("1"));
     EXPECT_EQ(texts(check()), QStringList{QString::fromUtf8("Débito <> Crédito no documento, B")});
+}
+
+// Two debits of 800 billion pass the largest amount: left to wrap round, their sum would have
+// balanced against a credit of -244 billion.
+TEST_P(CheckUpTest, a_sum_past_the_largest_amount_stops_with_the_document_named) {
+    purchase(lines, QStringLiteral("A"));
+    addLine(lines, QStringLiteral("B"), QStringLiteral("6221"), 1,
+            QStringLiteral("800000000000000"));
+    addLine(lines, QStringLiteral("B"), QStringLiteral("6221"), 1,
+            QStringLiteral("800000000000000"));
+    addLine(lines, QStringLiteral("B"), QStringLiteral("221"), 2,
+            QStringLiteral("-244674407370955.1616"));
+    const QString tooLarge =
+        QString::fromUtf8("Os valores do documento B somam mais do que o maior montante possível.");
+    for (const auto& sum :
+         std::vector<std::function<void()>>{[&] { check(); }, [&] { importTotals(lines); }}) {
+        try {
+            sum();
+            ADD_FAILURE();
+        } catch (const ImportError& error) {
+            EXPECT_EQ(error.message(), tooLarge);
+        }
+    }
 }
 
 TEST_P(CheckUpTest, an_empty_required_column_or_an_impossible_date_is_an_anomaly_of_its_line) {

@@ -227,6 +227,60 @@ TEST(MovementCells, error_cells_are_refused_and_booleans_and_date_times_read_as_
     EXPECT_EQ(lines.size(), 1);  // as with any bad cell, the read stops in the row
 }
 
+// A cut that would fall inside a surrogate pair drops the whole character: half of one is no
+// text at all, and would reach the database as a replacement sign.
+TEST(MovementCells, a_cut_never_splits_a_character) {
+    std::vector<Cell> header;
+    for (int c = 0; c < L::MaxColumns; ++c)
+        header.push_back(Cell::ofText(QStringLiteral("C%1").arg(c)));
+    const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80");  // two UTF-16 units
+    std::vector<Cell> row(L::MaxColumns);
+    row[L::Conta] = Cell::ofText(QStringLiteral("12345678901234") + smile + QStringLiteral("x"));
+    row[L::Descr] = Cell::ofText(QStringLiteral("Caf") + smile);
+    row[L::Doc] = Cell::ofText(QStringLiteral("ABCDEFGH") + smile + QStringLiteral("I"));
+    ImportLinesTable lines;
+    ImportDocumentsTable documents;
+    readMovementSheet(test::MemoryWorkbook({{QStringLiteral("Mov"), {header, row}}}),
+                      QStringLiteral("Mov"), lines, documents);
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_EQ(lines.value(0, L::Conta), Value(QStringLiteral("12345678901234")));
+    EXPECT_EQ(lines.value(0, L::Descr), Value(QStringLiteral("Caf") + smile));  // fits whole
+    EXPECT_EQ(lines.value(0, L::Doc), Value(QStringLiteral("ABCDEFGH") + smile));
+    ASSERT_EQ(documents.size(), 1);
+    EXPECT_EQ(documents.value(0, ImportDocumentsTable::Doc),
+              Value(QStringLiteral("ABCDEFGH") + smile));
+}
+
+// A file need not state its used range: the sheet is then as wide as its widest row, even when
+// only the data rows reach column W.
+TEST(MovementCells, a_sheet_is_as_wide_as_its_cells_when_the_file_states_no_range) {
+    std::vector<Cell> header;
+    for (int c = 0; c < 20; ++c)
+        header.push_back(Cell::ofText(QStringLiteral("C%1").arg(c)));
+    std::vector<Cell> row(L::MaxColumns);
+    row[L::Conta] = Cell::ofText(QStringLiteral("6221"));
+    row[L::Doc] = Cell::ofText(QStringLiteral("D1"));
+    ImportLinesTable lines;
+    ImportDocumentsTable documents;
+    readMovementSheet(test::MemoryWorkbook({{QStringLiteral("Mov"), {header, row, row}}}),
+                      QStringLiteral("Mov"), lines, documents);
+    EXPECT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines.value(1, L::Doc), Value(QStringLiteral("D1")));
+
+    row[L::ValorBase] = Cell::ofNumber(1);
+    row.resize(L::MaxColumns - 1);  // no row reaches column W
+    try {
+        readMovementSheet(test::MemoryWorkbook({{QStringLiteral("Mov"), {header, row}}}),
+                          QStringLiteral("Mov"), lines, documents);
+        ADD_FAILURE();
+    } catch (const WorkbookError& error) {
+        EXPECT_EQ(error.message(),
+                  QStringLiteral("A folha 'Mov' tem 22 colunas e uma folha de movimentos tem 23: "
+                                 "falta a coluna W (Doc) na linha 1."));
+    }
+    EXPECT_EQ(lines.size(), 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(Formats, MovementReaderTest,
                          ::testing::Values(WorkbookFormat::Xls, WorkbookFormat::Xlsx),
                          [](const auto& info) {

@@ -129,22 +129,25 @@ TEST(RateCells, date_times_serials_booleans_and_error_cells) {
                 Cell::ofText(QStringLiteral("Câmbio")));
     const auto usd = Cell::ofText(QStringLiteral("USD"));
     RatesTable rates;
-    // A date-time gives its day; a serial counts in the workbook's date system; TRUE counts 1.
-    // A row without a currency is skipped whatever else it holds.
+    // A date-time gives its day; a serial counts in the workbook's date system; TRUE counts 1;
+    // a text date may be written year first. A row without a currency is skipped whatever else
+    // it holds.
     readRatesWorkbook(
         test::MemoryWorkbook(
             {{QStringLiteral("C"),
               {header,
                rateRow(usd, Cell::ofDate(QDate(2024, 1, 31), QTime(18, 0)), Cell::ofNumber(1.1)),
                rateRow(usd, Cell::ofNumber(43860), Cell::ofBoolean(true)),
+               rateRow(usd, Cell::ofText(QStringLiteral(" 2024-02-29 ")), Cell::ofNumber(1.2)),
                rateRow(Cell(), Cell::ofError(QStringLiteral("#REF!")),
                        Cell::ofError(QStringLiteral("#N/A")))}}},
             DateSystem::From1904),
         rates);
-    ASSERT_EQ(rates.size(), 2);
+    ASSERT_EQ(rates.size(), 3);
     EXPECT_EQ(rates.value(0, RatesTable::Data), Value(QDate(2024, 1, 31)));
     EXPECT_EQ(rates.value(1, RatesTable::Data), Value(QDate(2024, 1, 31)));
     EXPECT_EQ(rates.value(1, RatesTable::Cambio), Value(Money::fromWhole(1)));
+    EXPECT_EQ(rates.value(2, RatesTable::Data), Value(QDate(2024, 2, 29)));
 
     const auto refusal = [&](std::vector<Cell> row) {
         try {
@@ -165,6 +168,39 @@ TEST(RateCells, date_times_serials_booleans_and_error_cells) {
     EXPECT_EQ(refusal(rateRow(usd, Cell::ofBoolean(false), Cell::ofNumber(1))),
               QStringLiteral("Linha 2 da folha 'C', coluna B (Data): 'FALSO' não é uma data "
                              "(dd-mm-aaaa)."));
+    // A two-digit year would need a guess at the century: refused.
+    EXPECT_EQ(refusal(rateRow(usd, Cell::ofText(QStringLiteral("31-01-24")), Cell::ofNumber(1))),
+              QStringLiteral("Linha 2 da folha 'C', coluna B (Data): '31-01-24' não é uma data "
+                             "(dd-mm-aaaa)."));
+}
+
+// A file need not state its used range: the sheet is then as wide as its widest row, even when
+// the header row names only two columns.
+TEST(RateCells, a_sheet_is_as_wide_as_its_cells_when_the_file_states_no_range) {
+    const std::vector<Cell> header{Cell::ofText(QStringLiteral("Moeda")),
+                                   Cell::ofText(QStringLiteral("Data"))};
+    const auto usd = Cell::ofText(QStringLiteral("USD"));
+    const std::vector<Cell> full{usd, Cell::ofDate(QDate(2024, 1, 31)), Cell::ofNumber(1.1)};
+    const std::vector<Cell> noRate{usd, Cell::ofDate(QDate(2024, 2, 1))};
+    RatesTable rates;
+    readRatesWorkbook(test::MemoryWorkbook({{QStringLiteral("C"), {header, full}}}), rates);
+    ASSERT_EQ(rates.size(), 1);
+    EXPECT_EQ(rates.value(0, RatesTable::Cambio), Value(Money::fromUnits(11000)));
+
+    const auto refusal = [&](std::vector<std::vector<Cell>> rows) {
+        try {
+            readRatesWorkbook(test::MemoryWorkbook({{QStringLiteral("C"), std::move(rows)}}),
+                              rates);
+        } catch (const WorkbookError& error) {
+            return error.message();
+        }
+        return QString();
+    };
+    EXPECT_EQ(refusal({header, full, noRate}),
+              QStringLiteral("Linha 3 da folha 'C', coluna C (Câmbio): falta o câmbio."));
+    EXPECT_EQ(refusal({header, noRate}),
+              QStringLiteral("A folha 'C' tem 2 colunas; os câmbios ocupam 3: moeda, data e "
+                             "câmbio."));
 }
 
 class RateStoreTest : public RateFiles, public ::testing::TestWithParam<EngineKind> {
@@ -193,11 +229,16 @@ protected:
 };
 
 TEST_P(RateStoreTest, a_stored_rate_is_replaced_new_ones_added_and_the_currency_cut_to_three) {
-    readRatesWorkbook(*Workbook::open(write({rateRow("USD", QDate(2024, 1, 31), 1.08),
-                                             rateRow("GBPX", QDate(2024, 1, 31), 0.85)})),
-                      rates);
+    // A cut inside a surrogate pair drops the whole character.
+    const Cell halfCut = Cell::ofText(QString::fromUtf8("US\xF0\x9F\x92\xB2"));
+    readRatesWorkbook(
+        *Workbook::open(write(
+            {rateRow("USD", QDate(2024, 1, 31), 1.08), rateRow("GBPX", QDate(2024, 1, 31), 0.85),
+             rateRow(halfCut, Cell::ofDate(QDate(2024, 2, 1)), Cell::ofNumber(1.1))})),
+        rates);
     storeRates(*db, rates);
     EXPECT_EQ(stored(), (QStringList{QStringLiteral("GBP 2024-01-31 0.8500"),
+                                     QStringLiteral("US 2024-02-01 1.1000"),
                                      QStringLiteral("USD 2024-01-31 1.0800")}));
     EXPECT_FALSE(db->inTransaction());
 }

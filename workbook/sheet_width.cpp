@@ -1,0 +1,33 @@
+#include "workbook/sheet_width.h"
+
+#include <algorithm>
+
+#include "workbook/workbook.h"
+
+namespace agrimor {
+
+namespace {
+
+class WidestRow : public CellRowSink {
+public:
+    void statedRange(std::optional<CellRange> /*range*/) override {}
+    void row(int /*sheetRow*/, std::span<const Cell> cells) override {
+        columns = std::max(columns, static_cast<int>(cells.size()));
+    }
+
+    int columns = 0;
+};
+
+}  // namespace
+
+int sheetWidth(const Workbook& workbook, const QString& sheet) {
+    const auto index = workbook.sheetNames().indexOf(sheet);
+    if (index < 0)
+        throw WorkbookError(WorkbookError::kUnreadable,
+                            QStringLiteral("A folha '%1' não existe no livro.").arg(sheet));
+    WidestRow widest;
+    workbook.readCells(static_cast<int>(index), widest);
+    return widest.columns;
+}
+
+}  // namespace agrimor
