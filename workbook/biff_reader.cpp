@@ -489,7 +489,10 @@ private:
                 case record::kRString: {
                     if (r.body.size() < 6)
                         damaged("um registo acaba antes do tempo");
+                    // A text longer than one record goes on in CONTINUE records, as gnumeric
+                    // writes texts past 2,000 bytes in Excel 5 to 95 workbooks.
                     BiffReader in(r.body.subspan(6));
+                    in.takeContinues(records);
                     rows.put(row, column, text(globals_.text.read(in, 2)));
                     break;
                 }

@@ -21,9 +21,12 @@ import warnings
 import xml.etree.ElementTree as ET
 import zipfile
 
+import openpyxl.reader.excel as openpyxl_excel
 import openpyxl.worksheet._reader as openpyxl_sheet_reader
 import xlrd
+from openpyxl.cell.text import Text
 from openpyxl.reader.excel import ExcelReader
+from openpyxl.xml.functions import iterparse
 from openpyxl.utils.cell import get_column_letter
 
 MAIN_NS = "{http://schemas.openxmlformats.org/spreadsheetml/2006/main}"
@@ -34,6 +37,21 @@ warnings.simplefilter("ignore", UserWarning)
 
 # Keep every serial number as openpyxl read it; this module converts them itself.
 openpyxl_sheet_reader.from_excel = lambda value, *args, **kwargs: value
+
+
+def raw_string_table(xml_source):
+    """The shared strings as the part holds them, _xHHHH_ escapes and all: openpyxl's own
+    reader removes every "x005F_" and decodes nothing else, so text_of() decodes instead, the
+    same way for shared, inline and formula texts."""
+    strings = []
+    for _event, node in iterparse(xml_source):
+        if node.tag == MAIN_NS + "si":
+            strings.append(Text.from_tree(node).content)
+            node.clear()
+    return strings
+
+
+openpyxl_excel.read_string_table = raw_string_table
 
 
 # --- format codes -------------------------------------------------------------------------
@@ -72,6 +90,18 @@ def number_text(value):
     if value.is_integer() and abs(value) < 1e15:
         return str(int(value))
     return repr(value)
+
+
+_XML_ESCAPE = re.compile(r"_x([0-9A-Fa-f]{4})_")
+
+
+def text_of(stored):
+    """Cell text with the package's _xHHHH_ escapes (UTF-16 units: "_x000D_" a carriage return,
+    "_x005F_" the underscore that keeps a literal "_x000D_") turned back into characters."""
+    if "_x" not in stored:
+        return stored
+    units = _XML_ESCAPE.sub(lambda m: chr(int(m.group(1), 16)), stored)
+    return units.encode("utf-16-le", "surrogatepass").decode("utf-16-le", "replace")
 
 
 _ESCAPES = {"\\": "\\\\", "\t": "\\t", "\n": "\\n", "\r": "\\r"}
@@ -160,6 +190,7 @@ def openxml_cell(cell, date1904):
     if isinstance(value, bool):
         return "b", "TRUE" if value else "FALSE"
     if isinstance(value, str):
+        value = text_of(value)
         return ("s", text_value(value)) if value else None
     if isinstance(value, (int, float)):
         return number_cell(value, cell.number_format, date1904)
@@ -176,8 +207,13 @@ def dump_biff(path):
         hidden = " hidden" if sheet.visibility else ""
         lines.append(f"sheet {sheet.name}{hidden}")
         lines.append(f"dim {biff_dimension(book, index)}")
+        long_labels = biff5_long_labels(book, index)
         for row in range(sheet.nrows):
             for col in range(sheet.row_len(row)):
+                if (row, col) in long_labels:
+                    text = long_labels[row, col]
+                    lines.append(f"{row + 1}\t{get_column_letter(col + 1)}\ts\t{text_value(text)}")
+                    continue
                 entry = biff_cell(book, sheet.cell(row, col))
                 if entry:
                     lines.append(f"{row + 1}\t{get_column_letter(col + 1)}\t{entry[0]}\t{entry[1]}")
@@ -197,6 +233,39 @@ def biff_cell(book, cell):
     xf = book.xf_list[cell.xf_index]
     code = book.format_map[xf.format_key].format_str
     return number_cell(cell.value, code, book.datemode == 1)
+
+
+def sheet_records(book, index):
+    """The records of a sheet's substream as (type, body), up to its EOF."""
+    data = book.mem
+    pos = book._sh_abs_posn[index]
+    while pos + 4 <= len(data):
+        code = int.from_bytes(data[pos:pos + 2], "little")
+        size = int.from_bytes(data[pos + 2:pos + 4], "little")
+        yield code, data[pos + 4:pos + 4 + size]
+        if code == 0x000A:
+            break
+        pos += 4 + size
+
+
+def biff5_long_labels(book, index):
+    """Texts of Excel 5 to 95 LABEL cells that go on in CONTINUE records (gnumeric writes
+    texts past one record so), by (row, column): xlrd keeps only the first record's bytes."""
+    if book.biff_version >= 80:
+        return {}
+    labels = {}
+    records = list(sheet_records(book, index))
+    for i, (code, body) in enumerate(records):
+        if code != 0x0204 or i + 1 >= len(records) or records[i + 1][0] != 0x003C:
+            continue
+        row, col, _xf, length = (int.from_bytes(body[k:k + 2], "little") for k in (0, 2, 4, 6))
+        raw = body[8:]
+        for follow_code, follow in records[i + 1:]:
+            if follow_code != 0x003C:
+                break
+            raw += follow
+        labels[row, col] = raw[:length].decode(book.encoding)
+    return labels
 
 
 def biff_dimension(book, index):
