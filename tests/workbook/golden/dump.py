@@ -54,6 +54,18 @@ def raw_string_table(xml_source):
 openpyxl_excel.read_string_table = raw_string_table
 
 
+def _utf16_pieces(raw, encoding):
+    """xlrd decodes a .xls shared string one record at a time, so a character outside the
+    BMP whose two halves fall in two records would fail; keep the halves, joined_units() joins
+    them."""
+    if encoding == "utf_16_le":
+        return raw.decode(encoding, "surrogatepass")
+    return raw.decode(encoding)
+
+
+xlrd.book.unicode = _utf16_pieces
+
+
 # --- format codes -------------------------------------------------------------------------
 
 _LITERALS = re.compile(r'"[^"]*"|\\.|_.|\*.', re.S)
@@ -100,8 +112,12 @@ def text_of(stored):
     "_x005F_" the underscore that keeps a literal "_x000D_") turned back into characters."""
     if "_x" not in stored:
         return stored
-    units = _XML_ESCAPE.sub(lambda m: chr(int(m.group(1), 16)), stored)
-    return units.encode("utf-16-le", "surrogatepass").decode("utf-16-le", "replace")
+    return joined_units(_XML_ESCAPE.sub(lambda m: chr(int(m.group(1), 16)), stored))
+
+
+def joined_units(text):
+    """A text whose characters outside the BMP may be held as two surrogate halves, joined."""
+    return text.encode("utf-16-le", "surrogatepass").decode("utf-16-le", "replace")
 
 
 _ESCAPES = {"\\": "\\\\", "\t": "\\t", "\n": "\\n", "\r": "\\r"}
@@ -225,7 +241,7 @@ def biff_cell(book, cell):
     if kind in (xlrd.XL_CELL_EMPTY, xlrd.XL_CELL_BLANK):
         return None
     if kind == xlrd.XL_CELL_TEXT:
-        return ("s", text_value(cell.value)) if cell.value else None
+        return ("s", text_value(joined_units(cell.value))) if cell.value else None
     if kind == xlrd.XL_CELL_BOOLEAN:
         return "b", "TRUE" if cell.value else "FALSE"
     if kind == xlrd.XL_CELL_ERROR:
@@ -270,12 +286,7 @@ def biff5_long_labels(book, index):
 
 def biff_dimension(book, index):
     """The sheet's DIMENSIONS record (first used row and column, last ones plus one)."""
-    data = book.mem
-    pos = book._sh_abs_posn[index]
-    while pos + 4 <= len(data):
-        code = int.from_bytes(data[pos:pos + 2], "little")
-        size = int.from_bytes(data[pos + 2:pos + 4], "little")
-        body = data[pos + 4:pos + 4 + size]
+    for code, body in sheet_records(book, index):
         if code == 0x0200:
             # BIFF8 counts rows in 4 bytes; BIFF5 and BIFF7 (Excel 5 to 95) in 2.
             wide = 4 if book.biff_version >= 80 else 2
@@ -287,9 +298,6 @@ def biff_dimension(book, index):
                 return "-"
             return (f"{get_column_letter(first_col + 1)}{first_row + 1}:"
                     f"{get_column_letter(end_col)}{end_row}")
-        if code == 0x000A:  # EOF of the sheet before any DIMENSIONS
-            break
-        pos += 4 + size
     return "-"
 
 
