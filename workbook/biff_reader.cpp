@@ -489,10 +489,14 @@ private:
                 case record::kRString: {
                     if (r.body.size() < 6)
                         damaged("um registo acaba antes do tempo");
-                    // A text longer than one record goes on in CONTINUE records, as gnumeric
-                    // writes texts past 2,000 bytes in Excel 5 to 95 workbooks.
-                    BiffReader in(r.body.subspan(6));
-                    in.takeContinues(records);
+                    // A text longer than one record goes on in CONTINUE records byte for byte:
+                    // no width byte starts them, unlike the string table's, and a character
+                    // may straddle two (gnumeric writes long texts so in both formats).
+                    std::vector<unsigned char> body(r.body.begin() + 6, r.body.end());
+                    BiffRecord more;
+                    while (records.peekType() == biff::kContinue && records.next(more))
+                        body.insert(body.end(), more.body.begin(), more.body.end());
+                    BiffReader in(body);
                     rows.put(row, column, text(globals_.text.read(in, 2)));
                     break;
                 }

@@ -16,6 +16,7 @@ import datetime as dt
 import math
 import os
 import re
+import struct
 import sys
 import warnings
 import xml.etree.ElementTree as ET
@@ -64,6 +65,29 @@ def _utf16_pieces(raw, encoding):
 
 
 xlrd.book.unicode = _utf16_pieces
+
+_LABEL, _RSTRING, _CONTINUE = 0x0204, 0x00D6, 0x003C
+_record_parts = xlrd.book.Book.get_record_parts
+
+
+def _record_parts_with_continues(book):
+    """A text cell record with the CONTINUE records that follow it, joined byte for byte:
+    gnumeric writes texts longer than a record so, in both .xls formats (no width byte starts
+    a CONTINUE, a character may straddle two); xlrd alone would keep the first record."""
+    code, length, data = _record_parts(book)
+    if code in (_LABEL, _RSTRING):
+        mem = book.mem
+        while book._position + 4 <= len(mem):
+            follow, size = struct.unpack("<HH", mem[book._position:book._position + 4])
+            if follow != _CONTINUE:
+                break
+            data += mem[book._position + 4:book._position + 4 + size]
+            book._position += 4 + size
+        length = len(data)
+    return code, length, data
+
+
+xlrd.book.Book.get_record_parts = _record_parts_with_continues
 
 
 # --- format codes -------------------------------------------------------------------------
@@ -223,13 +247,8 @@ def dump_biff(path):
         hidden = " hidden" if sheet.visibility else ""
         lines.append(f"sheet {sheet.name}{hidden}")
         lines.append(f"dim {biff_dimension(book, index)}")
-        long_labels = biff5_long_labels(book, index)
         for row in range(sheet.nrows):
             for col in range(sheet.row_len(row)):
-                if (row, col) in long_labels:
-                    text = long_labels[row, col]
-                    lines.append(f"{row + 1}\t{get_column_letter(col + 1)}\ts\t{text_value(text)}")
-                    continue
                 entry = biff_cell(book, sheet.cell(row, col))
                 if entry:
                     lines.append(f"{row + 1}\t{get_column_letter(col + 1)}\t{entry[0]}\t{entry[1]}")
@@ -262,26 +281,6 @@ def sheet_records(book, index):
         if code == 0x000A:
             break
         pos += 4 + size
-
-
-def biff5_long_labels(book, index):
-    """Texts of Excel 5 to 95 LABEL cells that go on in CONTINUE records (gnumeric writes
-    texts past one record so), by (row, column): xlrd keeps only the first record's bytes."""
-    if book.biff_version >= 80:
-        return {}
-    labels = {}
-    records = list(sheet_records(book, index))
-    for i, (code, body) in enumerate(records):
-        if code != 0x0204 or i + 1 >= len(records) or records[i + 1][0] != 0x003C:
-            continue
-        row, col, _xf, length = (int.from_bytes(body[k:k + 2], "little") for k in (0, 2, 4, 6))
-        raw = body[8:]
-        for follow_code, follow in records[i + 1:]:
-            if follow_code != 0x003C:
-                break
-            raw += follow
-        labels[row, col] = raw[:length].decode(book.encoding)
-    return labels
 
 
 def biff_dimension(book, index):

@@ -161,7 +161,7 @@ def long_text(length, seed):
 
 def make_long_texts(out):
     """Texts longer than a record of either .xls format (over 255, 2,080 and 8,224 bytes), for
-    the converters to split across CONTINUE records, among many short distinct ones."""
+    the converters to split across CONTINUE records, plain and rich, among many short ones."""
     path = os.path.join(case_dir(out, "xlsxwriter-long-texts"), "textos-longos.xlsx")
     wb = xlsxwriter.Workbook(path)
     ws = wb.add_worksheet("Longos")
@@ -172,7 +172,14 @@ def make_long_texts(out):
     # Plain ASCII ones, which the string table stores a byte a character.
     ws.write_string(8, 1, "x" * 8300)
     ws.write_string(9, 1, ("abc " * 1500)[:5999])
-    for row in range(10, 150):
+    # Rich texts, which gnumeric writes as RSTRING records rather than in the string table: one
+    # a byte a character, split between two characters, and one two bytes a character, split
+    # inside one.
+    bold = wb.add_format({"bold": True})
+    italic = wb.add_format({"italic": True})
+    ws.write_rich_string(10, 1, bold, "a" * 5000, italic, "b" * 4000)
+    ws.write_rich_string(11, 1, bold, long_text(4000, 11), italic, long_text(3000, 12))
+    for row in range(12, 150):
         ws.write_string(row, 0, f"curto {row} ação")
         ws.write_string(row, 1, long_text(row % 97 + 1, row))
     wb.close()
