@@ -489,7 +489,18 @@ private:
                 case record::kRString: {
                     if (r.body.size() < 6)
                         damaged("um registo acaba antes do tempo");
+                    // A text longer than one record goes on in CONTINUE records byte for byte:
+                    // no width byte starts them, unlike the string table's, and a character
+                    // may straddle two (gnumeric writes long texts so in both formats).
                     BiffReader in(r.body.subspan(6));
+                    std::vector<unsigned char> joined;
+                    if (records.peekType() == biff::kContinue) {
+                        joined.assign(r.body.begin() + 6, r.body.end());
+                        BiffRecord more;
+                        while (records.peekType() == biff::kContinue && records.next(more))
+                            joined.insert(joined.end(), more.body.begin(), more.body.end());
+                        in = BiffReader(joined);
+                    }
                     rows.put(row, column, text(globals_.text.read(in, 2)));
                     break;
                 }

@@ -16,14 +16,18 @@ import datetime as dt
 import math
 import os
 import re
+import struct
 import sys
 import warnings
 import xml.etree.ElementTree as ET
 import zipfile
 
+import openpyxl.reader.excel as openpyxl_excel
 import openpyxl.worksheet._reader as openpyxl_sheet_reader
 import xlrd
+from openpyxl.cell.text import Text
 from openpyxl.reader.excel import ExcelReader
+from openpyxl.xml.functions import iterparse
 from openpyxl.utils.cell import get_column_letter
 
 MAIN_NS = "{http://schemas.openxmlformats.org/spreadsheetml/2006/main}"
@@ -34,6 +38,56 @@ warnings.simplefilter("ignore", UserWarning)
 
 # Keep every serial number as openpyxl read it; this module converts them itself.
 openpyxl_sheet_reader.from_excel = lambda value, *args, **kwargs: value
+
+
+def raw_string_table(xml_source):
+    """The shared strings as the part holds them, _xHHHH_ escapes and all: openpyxl's own
+    reader removes every "x005F_" and decodes nothing else, so text_of() decodes instead, the
+    same way for shared, inline and formula texts."""
+    strings = []
+    for _event, node in iterparse(xml_source):
+        if node.tag == MAIN_NS + "si":
+            strings.append(Text.from_tree(node).content)
+            node.clear()
+    return strings
+
+
+openpyxl_excel.read_string_table = raw_string_table
+
+
+def _utf16_pieces(raw, encoding):
+    """xlrd decodes a .xls shared string one record at a time, so a character outside the
+    BMP whose two halves fall in two records would fail; keep the halves, joined_units() joins
+    them."""
+    if encoding == "utf_16_le":
+        return raw.decode(encoding, "surrogatepass")
+    return raw.decode(encoding)
+
+
+xlrd.book.unicode = _utf16_pieces
+
+_LABEL, _RSTRING, _CONTINUE = 0x0204, 0x00D6, 0x003C
+_record_parts = xlrd.book.Book.get_record_parts
+
+
+def _record_parts_with_continues(book):
+    """A text cell record with the CONTINUE records that follow it, joined byte for byte:
+    gnumeric writes texts longer than a record so, in both .xls formats (no width byte starts
+    a CONTINUE, a character may straddle two); xlrd alone would keep the first record."""
+    code, length, data = _record_parts(book)
+    if code in (_LABEL, _RSTRING):
+        mem = book.mem
+        while book._position + 4 <= len(mem):
+            follow, size = struct.unpack("<HH", mem[book._position:book._position + 4])
+            if follow != _CONTINUE:
+                break
+            data += mem[book._position + 4:book._position + 4 + size]
+            book._position += 4 + size
+        length = len(data)
+    return code, length, data
+
+
+xlrd.book.Book.get_record_parts = _record_parts_with_continues
 
 
 # --- format codes -------------------------------------------------------------------------
@@ -72,6 +126,22 @@ def number_text(value):
     if value.is_integer() and abs(value) < 1e15:
         return str(int(value))
     return repr(value)
+
+
+_XML_ESCAPE = re.compile(r"_x([0-9A-Fa-f]{4})_")
+
+
+def text_of(stored):
+    """Cell text with the package's _xHHHH_ escapes (UTF-16 units: "_x000D_" a carriage return,
+    "_x005F_" the underscore that keeps a literal "_x000D_") turned back into characters."""
+    if "_x" not in stored:
+        return stored
+    return joined_units(_XML_ESCAPE.sub(lambda m: chr(int(m.group(1), 16)), stored))
+
+
+def joined_units(text):
+    """A text whose characters outside the BMP may be held as two surrogate halves, joined."""
+    return text.encode("utf-16-le", "surrogatepass").decode("utf-16-le", "replace")
 
 
 _ESCAPES = {"\\": "\\\\", "\t": "\\t", "\n": "\\n", "\r": "\\r"}
@@ -160,6 +230,7 @@ def openxml_cell(cell, date1904):
     if isinstance(value, bool):
         return "b", "TRUE" if value else "FALSE"
     if isinstance(value, str):
+        value = text_of(value)
         return ("s", text_value(value)) if value else None
     if isinstance(value, (int, float)):
         return number_cell(value, cell.number_format, date1904)
@@ -189,7 +260,7 @@ def biff_cell(book, cell):
     if kind in (xlrd.XL_CELL_EMPTY, xlrd.XL_CELL_BLANK):
         return None
     if kind == xlrd.XL_CELL_TEXT:
-        return ("s", text_value(cell.value)) if cell.value else None
+        return ("s", text_value(joined_units(cell.value))) if cell.value else None
     if kind == xlrd.XL_CELL_BOOLEAN:
         return "b", "TRUE" if cell.value else "FALSE"
     if kind == xlrd.XL_CELL_ERROR:
@@ -199,14 +270,22 @@ def biff_cell(book, cell):
     return number_cell(cell.value, code, book.datemode == 1)
 
 
-def biff_dimension(book, index):
-    """The sheet's DIMENSIONS record (first used row and column, last ones plus one)."""
+def sheet_records(book, index):
+    """The records of a sheet's substream as (type, body), up to its EOF."""
     data = book.mem
     pos = book._sh_abs_posn[index]
     while pos + 4 <= len(data):
         code = int.from_bytes(data[pos:pos + 2], "little")
         size = int.from_bytes(data[pos + 2:pos + 4], "little")
-        body = data[pos + 4:pos + 4 + size]
+        yield code, data[pos + 4:pos + 4 + size]
+        if code == 0x000A:
+            break
+        pos += 4 + size
+
+
+def biff_dimension(book, index):
+    """The sheet's DIMENSIONS record (first used row and column, last ones plus one)."""
+    for code, body in sheet_records(book, index):
         if code == 0x0200:
             # BIFF8 counts rows in 4 bytes; BIFF5 and BIFF7 (Excel 5 to 95) in 2.
             wide = 4 if book.biff_version >= 80 else 2
@@ -218,9 +297,6 @@ def biff_dimension(book, index):
                 return "-"
             return (f"{get_column_letter(first_col + 1)}{first_row + 1}:"
                     f"{get_column_letter(end_col)}{end_row}")
-        if code == 0x000A:  # EOF of the sheet before any DIMENSIONS
-            break
-        pos += 4 + size
     return "-"
 
 

@@ -60,16 +60,21 @@ trap - EXIT
 "$python" "$here/py_writers.py" "$stage"
 "$python" "$here/handmade.py" "$stage"
 
-# gnumeric's converter, fed with the LibreOffice workbooks (it rewrites them completely).
-# xls95 is the format of Excel 5 to 95 (BIFF7): byte strings in a code page, no string table.
+# gnumeric's converter, fed with the LibreOffice workbooks and the long texts (it rewrites them
+# completely). xls95 is the format of Excel 5 to 95 (BIFF7): byte strings in a code page, no
+# string table; texts longer than a record go on in CONTINUE records in both .xls formats.
 for kind in xlsx xls xls95; do
     case $kind in
         xlsx) exporter=Gnumeric_Excel:xlsx2 ;;
         xls) exporter=Gnumeric_Excel:excel_biff8 ;;
         xls95) exporter=Gnumeric_Excel:excel_biff7 ;;
     esac
-    for source in formulas movements; do
-        from=$(ls "$stage"/lo-$source-xlsx/*.xlsx)
+    for source in formulas movements long-texts; do
+        [[ $source == long-texts && $kind == xlsx ]] && continue
+        case $source in
+            long-texts) from=$(ls "$stage"/xlsxwriter-$source/*.xlsx) ;;
+            *) from=$(ls "$stage"/lo-$source-xlsx/*.xlsx) ;;
+        esac
         mkdir -p "$stage/gnumeric-$source-$kind"
         ssconvert --export-type="$exporter" "$from" \
             "$stage/gnumeric-$source-$kind/$(basename "${from%.xlsx}").${kind%95}" \

@@ -147,6 +147,56 @@ def make_xlsxwriter(out):
     wb.close()
 
 
+def long_text(length, seed):
+    """A text of exactly `length` characters, all in Windows-1252 (so the Excel 5 to 95 copy
+    keeps them); '€' and '—' make the .xls string table store it two bytes a character."""
+    words = ["Câmbio", "à vista", "d'Ouro", "€", "—", "ação", "Lda", "  ", "fornecedor", str(seed)]
+    text = ""
+    i = seed
+    while len(text) < length:
+        text += words[i % len(words)] + " "
+        i = i * 7 + 3
+    return text[:length]
+
+
+def make_long_texts(out):
+    """Texts longer than a record of either .xls format (over 255, 2,080 and 8,224 bytes), for
+    the converters to split across CONTINUE records, plain and rich, among many short ones."""
+    path = os.path.join(case_dir(out, "xlsxwriter-long-texts"), "textos-longos.xlsx")
+    wb = xlsxwriter.Workbook(path)
+    ws = wb.add_worksheet("Longos")
+    ws.write_row(0, 0, ["Comprimento", "Texto"])
+    for row, length in enumerate([255, 256, 1100, 2100, 4200, 9000, 20], start=1):
+        ws.write_number(row, 0, length)
+        ws.write_string(row, 1, long_text(length, row))
+    # Plain ASCII ones, which the string table stores a byte a character.
+    ws.write_string(8, 1, "x" * 8300)
+    ws.write_string(9, 1, ("abc " * 1500)[:5999])
+    # Rich texts, which gnumeric writes as RSTRING records rather than in the string table: one
+    # a byte a character, split between two characters, and one two bytes a character, split
+    # inside one.
+    bold = wb.add_format({"bold": True})
+    italic = wb.add_format({"italic": True})
+    ws.write_rich_string(10, 1, bold, "a" * 5000, italic, "b" * 4000)
+    ws.write_rich_string(11, 1, bold, long_text(4000, 11), italic, long_text(3000, 12))
+    for row in range(12, 150):
+        ws.write_string(row, 0, f"curto {row} ação")
+        ws.write_string(row, 1, long_text(row % 97 + 1, row))
+    wb.close()
+
+
+def make_escapes(out):
+    """Characters XML can not carry, stored as _xHHHH_ escapes: a carriage return, and a text
+    that is itself an escape (written _x005F_x000D_), beside things that only look like one."""
+    path = os.path.join(case_dir(out, "xlsxwriter-escapes"), "escapes.xlsx")
+    wb = xlsxwriter.Workbook(path)
+    ws = wb.add_worksheet("Escapes")
+    ws.write_row(0, 0, ["Retorno", "Literal", "Misto"])
+    ws.write_row(1, 0, ["linha 1\r\nlinha 2", "_x000D_", "a_x005F_b _xZZZZ_ _x41_"])
+    ws.write_formula(2, 0, '="a"&CHAR(13)&"b"', None, "a\rb")
+    wb.close()
+
+
 def main():
     out = sys.argv[1]
     make_types(out)
@@ -154,6 +204,8 @@ def main():
     make_1904(out)
     make_movements(out)
     make_xlsxwriter(out)
+    make_long_texts(out)
+    make_escapes(out)
 
 
 if __name__ == "__main__":

@@ -58,6 +58,12 @@ class Values(unittest.TestCase):
         with self.assertRaises(ValueError):
             dump.text_value("bell\x07")
 
+    def test_package_escapes_are_utf16_units_read_once(self):
+        cases = {"a_x000D_b": "a\rb", "_x005F_x000D_": "_x000D_", "_xd83d__xDE00_": "\U0001F600",
+                 "_xZZZZ_ _x41_ x_": "_xZZZZ_ _x41_ x_", "plain": "plain"}
+        for stored, text in cases.items():
+            self.assertEqual(dump.text_of(stored), text, stored)
+
 
 if __name__ == "__main__":
     unittest.main()
