@@ -23,8 +23,11 @@ QString selectFrom(const QString& class9Column) {
         .arg(class9Column);
 }
 
-const QString kOrder =
-    QStringLiteral(" ORDER BY m.DataDoc, m.TpDoc, m.Serie, m.NumDoc, m.NumLinha");
+// By document date (in time order whatever text form another program stored it in), then key.
+QString orderBy(const DataAccess& company) {
+    return QStringLiteral(" ORDER BY ") + company.dialect().dateOrder(QStringLiteral("m.DataDoc")) +
+           QStringLiteral(", m.TpDoc, m.Serie, m.NumDoc, m.NumLinha");
+}
 
 // Positions in the select list above.
 enum Selected {
@@ -127,7 +130,7 @@ int lerMovimentosCTB(DataAccess& company, Prompter& prompter, int year, int mont
         QStringLiteral(
             " WHERE (m.Ano = ?) AND (m.Nat <= 2) AND m.Statac = 2"
             " AND (month(m.DataDoc) = ?) AND (SUBSTRING(m.Conta, 1, 1) <> '9')") +
-        kOrder;
+        orderBy(company);
     return load(company, prompter, sql, {year, month}, true, kNoMovementsToIntegrate, set);
 }
 
@@ -137,7 +140,7 @@ int lerMovimentosNovosClasse9Detalhe(DataAccess& company, Prompter& prompter, in
                         QStringLiteral(
                             " WHERE m.Ano = ? AND month(m.DataDoc) = ?"
                             " AND m.TpDoc = ? AND m.Conta LIKE '9%'") +
-                        kOrder;
+                        orderBy(company);
     return load(company, prompter, sql, {year, month, tpDoc}, false, kNoClass9Movements, set);
 }
 

@@ -46,9 +46,11 @@ Money monthRate(DataAccess& db, const QString& currency, int month, int year,
                 AnomalyList& anomalies) {
     if (needsNoRate(currency))
         return Money::fromWhole(1);
+    // Newest first in time order, whatever text form another program stored the date in.
     Recordset rates = db.openReadOnly(
         QStringLiteral("Select Moeda,Data,Cambio from zeb_CNS_Cambios where Moeda=? and "
-                       "month(data)=?  and year(data)=?  Order by Data Desc"),
+                       "month(data)=?  and year(data)=?  Order by ") +
+            db.dialect().dateOrder(QStringLiteral("Data")) + QStringLiteral(" Desc"),
         {currency, month, year});
     if (rates.isEmpty()) {
         anomalies.append(kNoRateForMonth);

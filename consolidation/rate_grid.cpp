@@ -6,9 +6,10 @@
 namespace agrimor {
 
 std::vector<RateRow> loadRateGrid(DataAccess& db, const QString& currency) {
+    // Newest first in time order, whatever text form another program stored the date in.
     Recordset rates = db.openReadOnly(
-        QStringLiteral("Select Moeda,Data,Cambio,Id from zeb_CNS_Cambios where Moeda=? Order by "
-                       "Data Desc"),
+        QStringLiteral("Select Moeda,Data,Cambio,Id from zeb_CNS_Cambios where Moeda=? Order by ") +
+            db.dialect().dateOrder(QStringLiteral("Data")) + QStringLiteral(" Desc"),
         {currency});
     std::vector<RateRow> rows;
     rows.reserve(static_cast<std::size_t>(rates.rowCount()));

@@ -27,6 +27,11 @@ public:
     // dates as text, and other programs write them in other forms ("2024-03-15",
     // "2024-03-15T00:00:00", with fractions): there both sides are compared as date-times.
     virtual QString dateEquals(const QString& column) const = 0;
+    // An ORDER BY term that puts the date-time `column` in time order. On SQLite the stored
+    // forms differ in their text ("2024-03-15" sorts before "2024-03-15 00:00:00", and
+    // "2024-03-15 13:00:00" before "2024-03-15T08:00:00"), so a plain ORDER BY would break
+    // ties on one day by the writer's form instead of by the terms that follow.
+    virtual QString dateOrder(const QString& column) const = 0;
 
     // The statement that reads the rows of an updatable result set. When the product has a row
     // locator it is selected first, under the name kLocatorColumn.

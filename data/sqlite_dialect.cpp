@@ -27,6 +27,11 @@ public:
         return QStringLiteral("datetime(%1) = datetime(?)").arg(column);
     }
 
+    // One text form with milliseconds; a value SQLite cannot read as a date keeps its own text.
+    QString dateOrder(const QString& column) const override {
+        return QStringLiteral("coalesce(strftime('%Y-%m-%d %H:%M:%f', %1), %1)").arg(column);
+    }
+
     bool hasRowLocator() const override { return true; }
 
     QStringList createOwnTables() const override {

@@ -25,6 +25,8 @@ public:
         return column + QStringLiteral(" = ?");
     }
 
+    QString dateOrder(const QString& column) const override { return column; }
+
     bool hasRowLocator() const override { return false; }
 
     QStringList createOwnTables() const override {

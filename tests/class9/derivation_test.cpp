@@ -243,6 +243,42 @@ TEST_P(Class9Derivation, the_widest_key_the_columns_allow_is_kept_whole) {
     EXPECT_LE(QStringLiteral("ABC/-32768/1234567890/-2147483648/-32768").size(), W::kDocWidth);
 }
 
+// Another program stores the same day in other text forms; the rows still come in time order
+// and, on one day, by key, not by the form their date was written in.
+TEST_P(Class9Derivation, dates_stored_in_other_forms_keep_time_order_and_ties_go_by_key) {
+    setup.addChart(kChart);
+    std::vector<demo::Movement> lines;
+    for (int line = 1; line <= 5; ++line)
+        lines.push_back(generalLine(QStringLiteral("FT"), 1, line, QStringLiteral("111"), 1,
+                                    QStringLiteral("1"), 10));
+    lines.push_back(
+        generalLine(QStringLiteral("FC"), 1, 1, QStringLiteral("111"), 1, QStringLiteral("1"), 11));
+    lines.push_back(
+        generalLine(QStringLiteral("FA"), 1, 1, QStringLiteral("111"), 1, QStringLiteral("1"), 11));
+    setup.addLines(lines);
+    const auto store = [&](const QString& tpDoc, int numLinha, const QString& text) {
+        setup.company().execute(
+            QStringLiteral("UPDATE MovCTB SET DataDoc = ? WHERE TpDoc = ? AND NumLinha = ?"),
+            {text, tpDoc, numLinha});
+    };
+    store(QStringLiteral("FT"), 1, QStringLiteral("2024-03-10T00:00:00"));
+    store(QStringLiteral("FT"), 2, QStringLiteral("2024-03-10 00:00:00.000"));
+    store(QStringLiteral("FT"), 3, QStringLiteral("2024-03-10"));
+    store(QStringLiteral("FT"), 4, QStringLiteral("2024-03-10T00:00:00.000000"));
+    // 11 March: 08:00 comes before 13:00 although " 13" sorts before "T08" as text.
+    store(QStringLiteral("FC"), 1, QStringLiteral("2024-03-11T08:00:00"));
+    store(QStringLiteral("FA"), 1, QStringLiteral("2024-03-11 13:00:00"));
+
+    ASSERT_EQ(lerMovimentosCTB(setup.company(), setup.prompter, 2024, 3, set), 7);
+    QStringList keys;
+    for (int row = 0; row < set.size(); ++row)
+        keys << set.value(row, W::Doc).toText();
+    EXPECT_EQ(keys.join(QLatin1Char(' ')).toStdString(),
+              QStringLiteral("FT/2024/1/1/1 FT/2024/1/1/2 FT/2024/1/1/3 FT/2024/1/1/4 "
+                             "FT/2024/1/1/5 FC/2024/1/1/1 FA/2024/1/1/1")
+                  .toStdString());
+}
+
 TEST_P(Class9Derivation, a_database_failure_leaves_the_set_empty_and_propagates) {
     setup.company().execute(QStringLiteral("DROP TABLE POC"));
     set.appendRow();

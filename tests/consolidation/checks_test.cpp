@@ -95,6 +95,23 @@ TEST_P(Checks, a_null_zero_or_negative_rate_of_the_month_is_an_anomaly_never_a_r
     EXPECT_TRUE(anomalies.isEmpty());
 }
 
+// Two rates of one day stored by another program in other text forms: the later one is listed
+// first, as with any two days, although " 13" sorts before "T08" as text.
+TEST_P(Checks, rates_of_one_day_in_other_text_forms_are_taken_newest_first) {
+    const auto insert = [&](const char* date, const char* rate) {
+        setup.consolidated().execute(
+            QStringLiteral("INSERT INTO zeb_CNS_Cambios (Moeda, Data, Cambio) VALUES (?, ?, ?)"),
+            {QStringLiteral("USD"), QString::fromLatin1(date), QString::fromLatin1(rate)});
+    };
+    insert("2026-11-09T08:00:00", "0");
+    insert("2026-11-09 13:00:00.000", "-1.08");
+    insert("2026-11-02", "1.08");
+    monthRate(setup.consolidated(), QStringLiteral("USD"), 11, 2026, anomalies);
+    EXPECT_EQ(anomalies.items(),
+              (QStringList{QStringLiteral("Câmbio negativo para a moeda USD em 09-11-2026"),
+                           QStringLiteral("Câmbio nulo ou zero para a moeda USD em 09-11-2026")}));
+}
+
 TEST_P(Checks, euro_and_no_currency_give_one_without_reading) {
     const auto trips = setup.consolidated().roundTrips();
     EXPECT_EQ(monthRate(setup.consolidated(), QStringLiteral("EUR"), 3, 2024, anomalies),
