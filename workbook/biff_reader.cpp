@@ -356,9 +356,7 @@ public:
     DateSystem dateSystem() const override { return globals_.dateSystem; }
 
     void readCells(int index, CellRowSink& sink) const override {
-        if (index < 0 || static_cast<std::size_t>(index) >= globals_.sheets.size())
-            throw WorkbookError(WorkbookError::kUnreadable,
-                                QStringLiteral("A folha %1 não existe no livro.").arg(index + 1));
+        checkSheetIndex(index, globals_.sheets.size());
         const Globals::Sheet& sheet = globals_.sheets[static_cast<std::size_t>(index)];
         try {
             readSheet(sheet.offset, sink);
