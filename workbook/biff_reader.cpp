@@ -330,9 +330,7 @@ public:
                        .arg(QString::fromStdString(problem)));
         // An encrypted .xlsx is a compound document holding the encrypted package.
         if (found == "EncryptedPackage")
-            throw WorkbookError(
-                WorkbookError::kUnreadable,
-                QStringLiteral("O livro de Excel está protegido por password: %1").arg(path));
+            refuseEncrypted();
         if (found.empty())
             refuse(QStringLiteral("o documento composto não tem livro"));
         try {
@@ -340,9 +338,7 @@ public:
         } catch (const BiffDamage& damage) {
             refuse(damage.why);
         } catch (const Encrypted&) {
-            throw WorkbookError(
-                WorkbookError::kUnreadable,
-                QStringLiteral("O livro de Excel está protegido por password: %1").arg(path));
+            refuseEncrypted();
         }
     }
 
@@ -369,6 +365,11 @@ public:
 private:
     [[noreturn]] void refuse(const QString& why) const {
         throw WorkbookError(WorkbookError::kUnreadable, unreadableWorkbookText(path_, why));
+    }
+    [[noreturn]] void refuseEncrypted() const {
+        throw WorkbookError(
+            WorkbookError::kUnreadable,
+            QStringLiteral("O livro de Excel está protegido por password: %1").arg(path_));
     }
 
     Cell numberCell(double value, std::uint16_t xf) const {
