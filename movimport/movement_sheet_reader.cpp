@@ -21,11 +21,9 @@ int wholePrefix(int column) {
     return column == Lines::LinCC ? 3 : 1;
 }
 
+// The table's columns count from 0, the sheet's from A.
 QString columnLetter(int column) {
-    QString letters;
-    for (int n = column + 1; n > 0; n = (n - 1) / 26)
-        letters.prepend(QChar(u'A' + (n - 1) % 26));
-    return letters;
+    return columnLetters(column + 1);
 }
 
 WorkbookError narrowSheet(const QString& sheet, int columnCount, const Lines& lines) {

@@ -330,9 +330,7 @@ public:
                        .arg(QString::fromStdString(problem)));
         // An encrypted .xlsx is a compound document holding the encrypted package.
         if (found == "EncryptedPackage")
-            throw WorkbookError(
-                WorkbookError::kUnreadable,
-                QStringLiteral("O livro de Excel está protegido por password: %1").arg(path));
+            refuseEncrypted();
         if (found.empty())
             refuse(QStringLiteral("o documento composto não tem livro"));
         try {
@@ -340,9 +338,7 @@ public:
         } catch (const BiffDamage& damage) {
             refuse(damage.why);
         } catch (const Encrypted&) {
-            throw WorkbookError(
-                WorkbookError::kUnreadable,
-                QStringLiteral("O livro de Excel está protegido por password: %1").arg(path));
+            refuseEncrypted();
         }
     }
 
@@ -356,9 +352,7 @@ public:
     DateSystem dateSystem() const override { return globals_.dateSystem; }
 
     void readCells(int index, CellRowSink& sink) const override {
-        if (index < 0 || static_cast<std::size_t>(index) >= globals_.sheets.size())
-            throw WorkbookError(WorkbookError::kUnreadable,
-                                QStringLiteral("A folha %1 não existe no livro.").arg(index + 1));
+        checkSheetIndex(index, globals_.sheets.size());
         const Globals::Sheet& sheet = globals_.sheets[static_cast<std::size_t>(index)];
         try {
             readSheet(sheet.offset, sink);
@@ -371,6 +365,11 @@ public:
 private:
     [[noreturn]] void refuse(const QString& why) const {
         throw WorkbookError(WorkbookError::kUnreadable, unreadableWorkbookText(path_, why));
+    }
+    [[noreturn]] void refuseEncrypted() const {
+        throw WorkbookError(
+            WorkbookError::kUnreadable,
+            QStringLiteral("O livro de Excel está protegido por password: %1").arg(path_));
     }
 
     Cell numberCell(double value, std::uint16_t xf) const {

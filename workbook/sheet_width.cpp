@@ -21,12 +21,8 @@ public:
 }  // namespace
 
 int sheetWidth(const Workbook& workbook, const QString& sheet) {
-    const auto index = workbook.sheetNames().indexOf(sheet);
-    if (index < 0)
-        throw WorkbookError(WorkbookError::kUnreadable,
-                            QStringLiteral("A folha '%1' não existe no livro.").arg(sheet));
     WidestRow widest;
-    workbook.readCells(static_cast<int>(index), widest);
+    workbook.readCells(workbook.sheetIndex(sheet), widest);
     return widest.columns;
 }
 

@@ -97,11 +97,16 @@ QStringList Workbook::sheetNames() const {
     return names;
 }
 
-void Workbook::readSheet(const QString& name, SheetSink& sink) const {
-    const int index = static_cast<int>(sheetNames().indexOf(name));
+int Workbook::sheetIndex(const QString& name) const {
+    const auto index = sheetNames().indexOf(name);
     if (index < 0)
         throw WorkbookError(WorkbookError::kUnreadable,
                             QStringLiteral("A folha '%1' não existe no livro.").arg(name));
+    return static_cast<int>(index);
+}
+
+void Workbook::readSheet(const QString& name, SheetSink& sink) const {
+    const int index = sheetIndex(name);
     HeaderSkipping rows(sink);
     readOnOtherThread([this, index](CellRowSink& out) { readCells(index, out); }, rows);
     rows.finish();

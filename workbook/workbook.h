@@ -85,6 +85,8 @@ public:
     QStringList sheetNames() const;
     virtual DateSystem dateSystem() const = 0;
 
+    // The index (of sheets()) of the named sheet; an unknown name is a WorkbookError.
+    int sheetIndex(const QString& name) const;
     // Feeds the named sheet's rows to `sink`. An unknown name is an error and reads nothing.
     void readSheet(const QString& name, SheetSink& sink) const;
     // Feeds every row of the sheet at `index` (of sheets()) that holds a value to `sink`.

@@ -50,4 +50,11 @@ QString Cell::numberText() const {
     return QString::number(number, 'g', QLocale::FloatingPointShortest);
 }
 
+QString columnLetters(int column) {
+    QString letters;
+    for (int n = column; n > 0; n = (n - 1) / 26)
+        letters.prepend(QChar(u'A' + (n - 1) % 26));
+    return letters;
+}
+
 }  // namespace agrimor

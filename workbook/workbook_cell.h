@@ -58,4 +58,7 @@ struct Cell {
     QString numberText() const;
 };
 
+// The letters a spreadsheet shows for a column counted from 1: 1 is "A", 27 is "AA".
+QString columnLetters(int column);
+
 }  // namespace agrimor

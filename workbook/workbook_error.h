@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+
 #include "data/error.h"
 
 namespace agrimor {
@@ -18,5 +20,8 @@ public:
 
 // "Não foi possível ler o livro de Excel <path>: <why>", the text of most refusals.
 QString unreadableWorkbookText(const QString& path, const QString& why);
+
+// Throws the WorkbookError for a sheet index (0-based) outside a workbook of `sheetCount` sheets.
+void checkSheetIndex(int index, std::size_t sheetCount);
 
 }  // namespace agrimor

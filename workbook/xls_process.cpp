@@ -66,9 +66,7 @@ public:
     DateSystem dateSystem() const override { return dateSystem_; }
 
     void readCells(int index, CellRowSink& sink) const override {
-        if (index < 0 || static_cast<std::size_t>(index) >= sheets_.size())
-            throw WorkbookError(WorkbookError::kUnreadable,
-                                QStringLiteral("A folha %1 não existe no livro.").arg(index + 1));
+        checkSheetIndex(index, sheets_.size());
         record_codec::Reader rows(sink);
         runReader(path_, options_, {QStringLiteral("--sheet"), QString::number(index)}, rows);
     }

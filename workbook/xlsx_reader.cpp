@@ -24,9 +24,7 @@ public:
     DateSystem dateSystem() const override { return book_.dateSystem; }
 
     void readCells(int index, CellRowSink& sink) const override {
-        if (index < 0 || static_cast<std::size_t>(index) >= book_.sheets.size())
-            throw WorkbookError(WorkbookError::kUnreadable,
-                                QStringLiteral("A folha %1 não existe no livro.").arg(index + 1));
+        checkSheetIndex(index, book_.sheets.size());
         readXlsxSheet(package_, book_, index, sink);
     }
 

@@ -115,13 +115,6 @@ std::optional<CellRange> parseRange(const char* ref) {
     return range;
 }
 
-QString columnName(int column) {
-    QString letters;
-    for (int n = column; n > 0; n = (n - 1) / 26)
-        letters.prepend(QChar(u'A' + (n - 1) % 26));
-    return letters;
-}
-
 class SheetHandler : public XmlHandler {
 public:
     SheetHandler(const ZipPackage& package, const XlsxBook& book, int index, CellRowSink& sink)
@@ -194,7 +187,7 @@ private:
                 package_.path(),
                 QStringLiteral("a folha '%1' está danificada: %2").arg(name_, what)));
     }
-    QString here() const { return columnName(column_) + QString::number(row_); }
+    QString here() const { return columnLetters(column_) + QString::number(row_); }
 
     void announce() {
         if (announced_)
@@ -248,9 +241,9 @@ private:
         }
         if (column <= column_) {
             refuse(QStringLiteral("a célula %1%2 vem depois da coluna %3")
-                       .arg(columnName(column))
+                       .arg(columnLetters(column))
                        .arg(row_)
-                       .arg(columnName(column_)));
+                       .arg(columnLetters(column_)));
         }
         if (column > kMaxSheetColumns)
             refuse(QStringLiteral("a linha %1 passa da última coluna").arg(row_));

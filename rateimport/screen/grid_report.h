@@ -32,7 +32,6 @@ public:
     void setReport(const QAbstractItemModel* model, const QString& title,
                    std::vector<int> columnWidths = {});
 
-    QToolBar* toolBar() const { return toolBar_; }
     QPrintPreviewWidget* preview() const { return preview_; }
     QPrinter* printer() const { return printer_.get(); }
     int pageCount() const;

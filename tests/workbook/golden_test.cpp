@@ -13,13 +13,6 @@
 namespace agrimor {
 namespace {
 
-QString columnLetters(int column) {
-    QString letters;
-    for (int n = column; n > 0; n = (n - 1) / 26)
-        letters.prepend(QChar(u'A' + (n - 1) % 26));
-    return letters;
-}
-
 QString escaped(const QString& text) {
     QString out;
     for (const QChar c : text) {
