@@ -26,6 +26,7 @@
 #include "ui/focus_navigation.h"
 #include "ui/parameters_screen.h"
 #include "ui/twips.h"
+#include "ui/wait_cursor.h"
 #include "workbook/workbook.h"
 
 namespace agrimor {
@@ -204,11 +205,9 @@ void FrmImportarMovCTB::chooseFile() {
         return;
     QStringList names;
     try {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
+        WaitCursor wait;
         names = Workbook::open(path)->sheetNames();
-        QApplication::restoreOverrideCursor();
     } catch (const Error& error) {
-        QApplication::restoreOverrideCursor();
         inform(prompter_,
                errorText(error, ErrorNumber::Shown) + QStringLiteral(" - Abrir_Ficheiro_Excel"));
         return;
@@ -225,11 +224,9 @@ void FrmImportarMovCTB::readSheet(const QString& sheet) {
     showAnomalies({});
     gridArea_->show();
     try {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
+        WaitCursor wait;
         readMovementSheet(*Workbook::open(file_->text()), sheet, lines_, documents_);
-        QApplication::restoreOverrideCursor();
     } catch (const Error& error) {
-        QApplication::restoreOverrideCursor();
         // Part of a sheet is not an import: nothing is left to confirm.
         lines_.clear();
         documents_.clear();
