@@ -48,23 +48,31 @@ Money addToSum(Money sum, Money amount, const QString& key) {
                   .arg(key));
 }
 
+void DebitCredit::add(const ImportLinesTable& lines, int row, const QString& key) {
+    const short side = nullSafeWhole(lines.value(row, Lines::DbCr));
+    if (side == kDebit)
+        debit = addToSum(debit, nullSafeMoney(lines.value(row, Lines::Valor)), key);
+    else if (side == kCredit)
+        credit = addToSum(credit, nullSafeMoney(lines.value(row, Lines::Valor)), key);
+}
+
+int documentYear(const QString& dataDoc) {
+    bool ok = false;
+    const int year = dataDoc.right(4).toInt(&ok);
+    return ok ? year : 0;
+}
+
 ImportTotals importTotals(const ImportLinesTable& lines) {
     ImportTotals totals;
     for (const ImportDocument& document : groupByDocument(lines).documents) {
-        DocumentTotals sums{document.key, static_cast<int>(document.lines.size()), {}, {}};
-        for (const int row : document.lines) {
-            const short side = nullSafeWhole(lines.value(row, Lines::DbCr));
-            if (side == kDebit)
-                sums.debit = addToSum(sums.debit, nullSafeMoney(lines.value(row, Lines::Valor)),
-                                      document.key);
-            else if (side == kCredit)
-                sums.credit = addToSum(sums.credit, nullSafeMoney(lines.value(row, Lines::Valor)),
-                                       document.key);
-        }
-        totals.lines += sums.lines;
+        DebitCredit sums;
+        for (const int row : document.lines)
+            sums.add(lines, row, document.key);
+        const int count = static_cast<int>(document.lines.size());
+        totals.lines += count;
         totals.debit = addToSum(totals.debit, sums.debit, QString());
         totals.credit = addToSum(totals.credit, sums.credit, QString());
-        totals.documents.push_back(std::move(sums));
+        totals.documents.push_back({document.key, count, sums.debit, sums.credit});
     }
     return totals;
 }

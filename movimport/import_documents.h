@@ -35,6 +35,20 @@ using ImportProgress = std::function<void(int done, int total)>;
 // never wraps round into a wrong balance.
 Money addToSum(Money sum, Money amount, const QString& key);
 
+// A document's debit and credit sums as the check-up and the totals take them: DbCr 1 adds the
+// line's amount (a null-safe currency) to the debit, 2 to the credit, any other value to neither.
+struct DebitCredit {
+    Money debit;
+    Money credit;
+
+    // Adds line `row` of document `key`; the ImportError of addToSum when a sum is past what an
+    // amount holds.
+    void add(const ImportLinesTable& lines, int row, const QString& key);
+};
+
+// The year of a DataDoc: the whole number of its last four characters, 0 when they are none.
+int documentYear(const QString& dataDoc);
+
 // What the user sees before confirming: per document its key, number of lines and its debit and
 // credit totals as the check-up sums them (DbCr 1 debit, 2 credit, the amount as a null-safe
 // currency), then the grand totals.
