@@ -87,10 +87,8 @@ FrmImportarMovCTB::FrmImportarMovCTB(DataAccess& shared, Prompter& prompter, QSt
     moveBackOnEscape(cb1_);
 
     fileLabel_ = new QLabel(QStringLiteral("Fx.Excel"), this);
-    file_ = new QLineEdit(this);
-    file_->setObjectName(QStringLiteral("campo2"));
+    file_ = makeField(this, 2);
     fileLabel_->setBuddy(file_);
-    moveBackOnEscape(file_);
     btFx_ = makeButton(this, QStringLiteral("btFx"), QStringLiteral("..."),
                        QStringLiteral("Lista de ficheios a importar."));
 
