@@ -15,6 +15,10 @@ using Lines = ImportLinesTable;
 constexpr int kDebit = 1;
 constexpr int kCredit = 2;
 
+QString totalsAmount(Money amount) {
+    return amount.toString(2);
+}
+
 }  // namespace
 
 DocumentGroups groupByDocument(const ImportLinesTable& lines) {
@@ -77,34 +81,35 @@ ImportTotals importTotals(const ImportLinesTable& lines) {
     return totals;
 }
 
-QString totalsAmount(Money amount) {
-    return amount.toString(2);
+QStringList totalsHeadings() {
+    return {QStringLiteral("Documento"), QStringLiteral("Linhas"), QString::fromUtf8("Débito"),
+            QString::fromUtf8("Crédito")};
+}
+
+QStringList totalsRow(const ImportTotals& totals, int row) {
+    if (row < static_cast<int>(totals.documents.size())) {
+        const DocumentTotals& d = totals.documents[static_cast<std::size_t>(row)];
+        return {d.key, QString::number(d.lines), totalsAmount(d.debit), totalsAmount(d.credit)};
+    }
+    return {QStringLiteral("Total"), QString::number(totals.lines), totalsAmount(totals.debit),
+            totalsAmount(totals.credit)};
 }
 
 QString totalsText(const ImportTotals& totals) {
-    struct Row {
-        QString key, lines, debit, credit;
-    };
-    std::vector<Row> rows{{QStringLiteral("Documento"), QStringLiteral("Linhas"),
-                           QString::fromUtf8("Débito"), QString::fromUtf8("Crédito")}};
-    for (const DocumentTotals& document : totals.documents)
-        rows.push_back({document.key, QString::number(document.lines), totalsAmount(document.debit),
-                        totalsAmount(document.credit)});
-    rows.push_back({QStringLiteral("Total"), QString::number(totals.lines),
-                    totalsAmount(totals.debit), totalsAmount(totals.credit)});
+    std::vector<QStringList> rows{totalsHeadings()};
+    const int count = static_cast<int>(totals.documents.size()) + 1;
+    for (int row = 0; row < count; ++row)
+        rows.push_back(totalsRow(totals, row));
     qsizetype widths[4] = {0, 0, 0, 0};
-    for (const Row& row : rows) {
-        widths[0] = std::max(widths[0], row.key.size());
-        widths[1] = std::max(widths[1], row.lines.size());
-        widths[2] = std::max(widths[2], row.debit.size());
-        widths[3] = std::max(widths[3], row.credit.size());
-    }
+    for (const QStringList& row : rows)
+        for (int c = 0; c < 4; ++c)
+            widths[c] = std::max(widths[c], row[c].size());
     QString text;
-    for (const Row& row : rows) {
-        text += row.key.leftJustified(widths[0]) + QStringLiteral("  ") +
-                row.lines.rightJustified(widths[1]) + QStringLiteral("  ") +
-                row.debit.rightJustified(widths[2]) + QStringLiteral("  ") +
-                row.credit.rightJustified(widths[3]) + QLatin1Char('\n');
+    for (const QStringList& row : rows) {
+        text += row[0].leftJustified(widths[0]);
+        for (int c = 1; c < 4; ++c)
+            text += QStringLiteral("  ") + row[c].rightJustified(widths[c]);
+        text += QLatin1Char('\n');
     }
     return text;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <vector>
 
@@ -66,9 +67,13 @@ struct ImportTotals {
 };
 ImportTotals importTotals(const ImportLinesTable& lines);
 
-// An amount as the totals show it: two decimals at least, more when the sheet had them, no
-// thousands separators ("1234.50", "-0.0001").
-QString totalsAmount(Money amount);
+// The totals as the dialog and the batch show them, one text per column: the headings
+// "Documento", "Linhas", "Débito", "Crédito"; row `row` is document `row`'s key, lines, debit and
+// credit, and the row after the last document is the grand totals under "Total". An amount has two
+// decimals at least, more when the sheet had them, and no thousands separators ("1234.50",
+// "-0.0001").
+QStringList totalsHeadings();
+QStringList totalsRow(const ImportTotals& totals, int row);
 // The totals as a table of plain text, one line per document and a last line "Total", columns
 // aligned, lines ending in "\n": what the batch command prints.
 QString totalsText(const ImportTotals& totals);
