@@ -19,18 +19,9 @@ namespace {
 
 using Lines = ImportLinesTable;
 
-constexpr int kDebit = 1;
-constexpr int kCredit = 2;
 constexpr int kProgressStep = 512;
 
 const QString kInDocument = QStringLiteral(" no documento, ");
-
-// The year of a DataDoc: the whole number of its last four characters, 0 when they are none.
-int yearOf(const QString& dataDoc) {
-    bool ok = false;
-    const int year = dataDoc.right(4).toInt(&ok);
-    return ok ? year : 0;
-}
 
 // The values one document's lines must share: the first line sets each, a later line that differs
 // is an anomaly and leaves it as the first line set it.
@@ -55,20 +46,14 @@ public:
         int done = 0;
         for (const ImportDocument& document : groups.documents) {
             References references;
-            Money debit, credit;
+            DebitCredit sums;
             for (const int row : document.lines) {
                 checkLine(row, document.key, references);
-                const short side = nullSafeWhole(lines_.value(row, Lines::DbCr));
-                if (side == kDebit)
-                    debit = addToSum(debit, nullSafeMoney(lines_.value(row, Lines::Valor)),
-                                     document.key);
-                else if (side == kCredit)
-                    credit = addToSum(credit, nullSafeMoney(lines_.value(row, Lines::Valor)),
-                                      document.key);
+                sums.add(lines_, row, document.key);
                 if (progress && ++done % kProgressStep == 0)
                     progress(done, total);
             }
-            if (debit != credit)
+            if (sums.debit != sums.credit)
                 anomalies_.push_back(
                     {QString::fromUtf8("Débito <> Crédito no documento, ") + document.key,
                      document.key, -1, 0});
@@ -153,7 +138,7 @@ private:
 
         // Without a DataDoc there is no year to look the per-year tables up in.
         const bool haveYear = !dataDoc.isEmpty();
-        const int year = yearOf(dataDoc);
+        const int year = documentYear(dataDoc);
         if (haveYear && !diario.isEmpty() && !master_.journalNumerator(diario, year))
             add(row, d, QString::fromUtf8("Não existe numerador do diário para o documento, ") + d);
         if (haveYear && !tpDoc.isEmpty() && !serie.isEmpty() &&

@@ -15,6 +15,10 @@ using Lines = ImportLinesTable;
 constexpr int kDebit = 1;
 constexpr int kCredit = 2;
 
+QString totalsAmount(Money amount) {
+    return amount.toString(2);
+}
+
 }  // namespace
 
 DocumentGroups groupByDocument(const ImportLinesTable& lines) {
@@ -48,55 +52,64 @@ Money addToSum(Money sum, Money amount, const QString& key) {
                   .arg(key));
 }
 
+void DebitCredit::add(const ImportLinesTable& lines, int row, const QString& key) {
+    const short side = nullSafeWhole(lines.value(row, Lines::DbCr));
+    if (side == kDebit)
+        debit = addToSum(debit, nullSafeMoney(lines.value(row, Lines::Valor)), key);
+    else if (side == kCredit)
+        credit = addToSum(credit, nullSafeMoney(lines.value(row, Lines::Valor)), key);
+}
+
+int documentYear(const QString& dataDoc) {
+    bool ok = false;
+    const int year = dataDoc.right(4).toInt(&ok);
+    return ok ? year : 0;
+}
+
 ImportTotals importTotals(const ImportLinesTable& lines) {
     ImportTotals totals;
     for (const ImportDocument& document : groupByDocument(lines).documents) {
-        DocumentTotals sums{document.key, static_cast<int>(document.lines.size()), {}, {}};
-        for (const int row : document.lines) {
-            const short side = nullSafeWhole(lines.value(row, Lines::DbCr));
-            if (side == kDebit)
-                sums.debit = addToSum(sums.debit, nullSafeMoney(lines.value(row, Lines::Valor)),
-                                      document.key);
-            else if (side == kCredit)
-                sums.credit = addToSum(sums.credit, nullSafeMoney(lines.value(row, Lines::Valor)),
-                                       document.key);
-        }
-        totals.lines += sums.lines;
+        DebitCredit sums;
+        for (const int row : document.lines)
+            sums.add(lines, row, document.key);
+        const int count = static_cast<int>(document.lines.size());
+        totals.lines += count;
         totals.debit = addToSum(totals.debit, sums.debit, QString());
         totals.credit = addToSum(totals.credit, sums.credit, QString());
-        totals.documents.push_back(std::move(sums));
+        totals.documents.push_back({document.key, count, sums.debit, sums.credit});
     }
     return totals;
 }
 
-QString totalsAmount(Money amount) {
-    return amount.toString(2);
+QStringList totalsHeadings() {
+    return {QStringLiteral("Documento"), QStringLiteral("Linhas"), QString::fromUtf8("Débito"),
+            QString::fromUtf8("Crédito")};
+}
+
+QStringList totalsRow(const ImportTotals& totals, int row) {
+    if (row < static_cast<int>(totals.documents.size())) {
+        const DocumentTotals& d = totals.documents[static_cast<std::size_t>(row)];
+        return {d.key, QString::number(d.lines), totalsAmount(d.debit), totalsAmount(d.credit)};
+    }
+    return {QStringLiteral("Total"), QString::number(totals.lines), totalsAmount(totals.debit),
+            totalsAmount(totals.credit)};
 }
 
 QString totalsText(const ImportTotals& totals) {
-    struct Row {
-        QString key, lines, debit, credit;
-    };
-    std::vector<Row> rows{{QStringLiteral("Documento"), QStringLiteral("Linhas"),
-                           QString::fromUtf8("Débito"), QString::fromUtf8("Crédito")}};
-    for (const DocumentTotals& document : totals.documents)
-        rows.push_back({document.key, QString::number(document.lines), totalsAmount(document.debit),
-                        totalsAmount(document.credit)});
-    rows.push_back({QStringLiteral("Total"), QString::number(totals.lines),
-                    totalsAmount(totals.debit), totalsAmount(totals.credit)});
+    std::vector<QStringList> rows{totalsHeadings()};
+    const int count = static_cast<int>(totals.documents.size()) + 1;
+    for (int row = 0; row < count; ++row)
+        rows.push_back(totalsRow(totals, row));
     qsizetype widths[4] = {0, 0, 0, 0};
-    for (const Row& row : rows) {
-        widths[0] = std::max(widths[0], row.key.size());
-        widths[1] = std::max(widths[1], row.lines.size());
-        widths[2] = std::max(widths[2], row.debit.size());
-        widths[3] = std::max(widths[3], row.credit.size());
-    }
+    for (const QStringList& row : rows)
+        for (int c = 0; c < 4; ++c)
+            widths[c] = std::max(widths[c], row[c].size());
     QString text;
-    for (const Row& row : rows) {
-        text += row.key.leftJustified(widths[0]) + QStringLiteral("  ") +
-                row.lines.rightJustified(widths[1]) + QStringLiteral("  ") +
-                row.debit.rightJustified(widths[2]) + QStringLiteral("  ") +
-                row.credit.rightJustified(widths[3]) + QLatin1Char('\n');
+    for (const QStringList& row : rows) {
+        text += row[0].leftJustified(widths[0]);
+        for (int c = 1; c < 4; ++c)
+            text += QStringLiteral("  ") + row[c].rightJustified(widths[c]);
+        text += QLatin1Char('\n');
     }
     return text;
 }

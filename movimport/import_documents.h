@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <vector>
 
@@ -35,6 +36,20 @@ using ImportProgress = std::function<void(int done, int total)>;
 // never wraps round into a wrong balance.
 Money addToSum(Money sum, Money amount, const QString& key);
 
+// A document's debit and credit sums as the check-up and the totals take them: DbCr 1 adds the
+// line's amount (a null-safe currency) to the debit, 2 to the credit, any other value to neither.
+struct DebitCredit {
+    Money debit;
+    Money credit;
+
+    // Adds line `row` of document `key`; the ImportError of addToSum when a sum is past what an
+    // amount holds.
+    void add(const ImportLinesTable& lines, int row, const QString& key);
+};
+
+// The year of a DataDoc: the whole number of its last four characters, 0 when they are none.
+int documentYear(const QString& dataDoc);
+
 // What the user sees before confirming: per document its key, number of lines and its debit and
 // credit totals as the check-up sums them (DbCr 1 debit, 2 credit, the amount as a null-safe
 // currency), then the grand totals.
@@ -52,9 +67,13 @@ struct ImportTotals {
 };
 ImportTotals importTotals(const ImportLinesTable& lines);
 
-// An amount as the totals show it: two decimals at least, more when the sheet had them, no
-// thousands separators ("1234.50", "-0.0001").
-QString totalsAmount(Money amount);
+// The totals as the dialog and the batch show them, one text per column: the headings
+// "Documento", "Linhas", "Débito", "Crédito"; row `row` is document `row`'s key, lines, debit and
+// credit, and the row after the last document is the grand totals under "Total". An amount has two
+// decimals at least, more when the sheet had them, and no thousands separators ("1234.50",
+// "-0.0001").
+QStringList totalsHeadings();
+QStringList totalsRow(const ImportTotals& totals, int row);
 // The totals as a table of plain text, one line per document and a last line "Total", columns
 // aligned, lines ending in "\n": what the batch command prints.
 QString totalsText(const ImportTotals& totals);

@@ -116,12 +116,6 @@ struct TargetColumn {
     Source source;
 };
 
-int yearOf(const QString& dataDoc) {
-    bool ok = false;
-    const int year = dataDoc.right(4).toInt(&ok);
-    return ok ? year : 0;
-}
-
 // The role of a line in its document's VAT: 0 none, 1 a line of a VAT code, 2 the code's own VAT
 // account.
 constexpr int kNoVat = 0;
@@ -143,8 +137,9 @@ public:
         std::vector<DocumentNumbering> numbering;
         for (const ImportDocument& document : documents) {
             const int first = document.lines.front();
-            numbering.push_back({yearOf(text(first, Lines::DataDoc)), text(first, Lines::TpDoc),
-                                 text(first, Lines::Serie), text(first, Lines::Diario)});
+            numbering.push_back({documentYear(text(first, Lines::DataDoc)),
+                                 text(first, Lines::TpDoc), text(first, Lines::Serie),
+                                 text(first, Lines::Diario)});
         }
         // The numerators first: from here on the transaction holds them.
         const std::vector<ReservedNumbers> numbers = reserveNumbers(company_, numbering);

@@ -1,6 +1,5 @@
 #include "ui/parameters_screen.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -13,6 +12,7 @@
 #include "data/company_connection.h"
 #include "data/error.h"
 #include "ui/controls.h"
+#include "ui/wait_cursor.h"
 
 namespace agrimor {
 
@@ -24,15 +24,6 @@ constexpr int kPassword = 2;
 constexpr int kDatabase = 3;
 
 const QString kCrLf = QStringLiteral("\r\n");
-
-// Keeps the wait cursor up while the screen blocks on the database.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 }  // namespace
 

@@ -26,6 +26,7 @@
 #include "ui/focus_navigation.h"
 #include "ui/parameters_screen.h"
 #include "ui/twips.h"
+#include "ui/wait_cursor.h"
 #include "workbook/workbook.h"
 
 namespace agrimor {
@@ -86,10 +87,8 @@ FrmImportarMovCTB::FrmImportarMovCTB(DataAccess& shared, Prompter& prompter, QSt
     moveBackOnEscape(cb1_);
 
     fileLabel_ = new QLabel(QStringLiteral("Fx.Excel"), this);
-    file_ = new QLineEdit(this);
-    file_->setObjectName(QStringLiteral("campo2"));
+    file_ = makeField(this, 2);
     fileLabel_->setBuddy(file_);
-    moveBackOnEscape(file_);
     btFx_ = makeButton(this, QStringLiteral("btFx"), QStringLiteral("..."),
                        QStringLiteral("Lista de ficheios a importar."));
 
@@ -204,11 +203,9 @@ void FrmImportarMovCTB::chooseFile() {
         return;
     QStringList names;
     try {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
+        WaitCursor wait;
         names = Workbook::open(path)->sheetNames();
-        QApplication::restoreOverrideCursor();
     } catch (const Error& error) {
-        QApplication::restoreOverrideCursor();
         inform(prompter_,
                errorText(error, ErrorNumber::Shown) + QStringLiteral(" - Abrir_Ficheiro_Excel"));
         return;
@@ -225,11 +222,9 @@ void FrmImportarMovCTB::readSheet(const QString& sheet) {
     showAnomalies({});
     gridArea_->show();
     try {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
+        WaitCursor wait;
         readMovementSheet(*Workbook::open(file_->text()), sheet, lines_, documents_);
-        QApplication::restoreOverrideCursor();
     } catch (const Error& error) {
-        QApplication::restoreOverrideCursor();
         // Part of a sheet is not an import: nothing is left to confirm.
         lines_.clear();
         documents_.clear();

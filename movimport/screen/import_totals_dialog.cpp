@@ -16,21 +16,6 @@ namespace {
 
 const QString kTitle = QString::fromUtf8("Totais da importação");
 
-QStringList headings() {
-    return {QStringLiteral("Documento"), QStringLiteral("Linhas"), QString::fromUtf8("Débito"),
-            QString::fromUtf8("Crédito")};
-}
-
-// The cells of row `row`: the documents, then the grand totals.
-QStringList rowTexts(const ImportTotals& totals, int row) {
-    if (row < static_cast<int>(totals.documents.size())) {
-        const DocumentTotals& d = totals.documents[static_cast<std::size_t>(row)];
-        return {d.key, QString::number(d.lines), totalsAmount(d.debit), totalsAmount(d.credit)};
-    }
-    return {QStringLiteral("Total"), QString::number(totals.lines), totalsAmount(totals.debit),
-            totalsAmount(totals.credit)};
-}
-
 }  // namespace
 
 ImportTotalsModel::ImportTotalsModel(ImportTotals totals, QObject* parent)
@@ -48,7 +33,7 @@ QVariant ImportTotalsModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid())
         return {};
     if (role == Qt::DisplayRole)
-        return rowTexts(totals_, index.row()).at(index.column());
+        return totalsRow(totals_, index.row()).at(index.column());
     if (role == Qt::TextAlignmentRole && index.column() != Documento)
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
     if (role == Qt::FontRole && index.row() == rowCount() - 1) {
@@ -63,7 +48,7 @@ QVariant ImportTotalsModel::headerData(int section, Qt::Orientation orientation,
     if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 ||
         section >= MaxColumns)
         return {};
-    return headings().at(section);
+    return totalsHeadings().at(section);
 }
 
 void printImportTotals(const ImportTotals& totals, const QString& company, QPrinter& printer) {
@@ -71,12 +56,12 @@ void printImportTotals(const ImportTotals& totals, const QString& company, QPrin
                        "<h3>%1</h3><p>Empresa: %2</p>"
                        "<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\"><tr>")
                        .arg(kTitle, company.toHtmlEscaped());
-    for (const QString& heading : headings())
+    for (const QString& heading : totalsHeadings())
         html += QStringLiteral("<th>%1</th>").arg(heading);
     html += QStringLiteral("</tr>");
     const int rows = static_cast<int>(totals.documents.size()) + 1;
     for (int row = 0; row < rows; ++row) {
-        const QStringList cells = rowTexts(totals, row);
+        const QStringList cells = totalsRow(totals, row);
         html += QStringLiteral("<tr>");
         for (int c = 0; c < cells.size(); ++c)
             html +=
