@@ -35,17 +35,11 @@ QString fieldsMissing(const Class9Input& input) {
     return missing;
 }
 
-QString describe(const std::exception& error) {
-    if (const auto* known = dynamic_cast<const Error*>(&error))
-        return errorText(*known);
-    return QString::fromUtf8(error.what());
-}
-
 // Shows a failure the way the confirmation does, after rolling back whatever is still open.
 void reportFailure(Class9Environment& environment, const Class9Input& input, Class9State& state,
                    const std::exception& error) {
     if (state.lastError.isEmpty())
-        state.lastError = describe(error);
+        state.lastError = errorText(error);
     try {
         if (environment.company && environment.company->inTransaction())
             environment.company->rollback();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <exception>
 
 namespace agrimor {
 
@@ -12,5 +13,8 @@ enum class ErrorNumber { Hidden, Shown };
 
 // The one way a failure is put into words for the user: the error's text, or "n - text".
 QString errorText(const Error& error, ErrorNumber number = ErrorNumber::Hidden);
+
+// Any failure: an Error as above, anything else by its what() text.
+QString errorText(const std::exception& error);
 
 }  // namespace agrimor

@@ -14,7 +14,6 @@
 #include <QVBoxLayout>
 
 #include "class9/class9_accounts.h"
-#include "class9/class9_error.h"
 #include "class9/class9_settings.h"
 #include "class9/screen/account_delegate.h"
 #include "class9/screen/account_lookup.h"
@@ -64,12 +63,6 @@ constexpr GridColumn kColumns[W::ColumnCount] = {
     {"TpDoc", 1000, true},        {"Serie", 1000, true},          {"NumDoc", 1000, true},
     {"NumLinha", 1000, true},
 };
-
-QString describe(const std::exception& error) {
-    if (const auto* known = dynamic_cast<const Error*>(&error))
-        return errorText(*known);
-    return QString::fromUtf8(error.what());
-}
 
 }  // namespace
 
@@ -286,7 +279,7 @@ void FrmMovClasse9::load() {
         } catch (const std::exception& error) {
             // The command reports its own failures; this is the last resort.
             state_.loaded = false;
-            titledMessage(busy, describe(error), 2);
+            titledMessage(busy, errorText(error), 2);
         }
     }
     if (state_.set().size() == 0)
@@ -325,7 +318,7 @@ void FrmMovClasse9::confirm() {
             outcome = confirmClass9(environment, typed, state_, progress).outcome;
         } catch (const std::exception& error) {
             state_.loaded = false;
-            titledMessage(busy, describe(error), 2);
+            titledMessage(busy, errorText(error), 2);
             outcome = Class9Outcome::Failed;
         }
     }
@@ -341,7 +334,7 @@ bool FrmMovClasse9::acceptAccount(const QString& typed) {
     try {
         return validarContaClasse9(*company_, prompter_, fields_[Ano]->text(), typed);
     } catch (const std::exception& error) {
-        titledMessage(prompter_, describe(error), 2);
+        titledMessage(prompter_, errorText(error), 2);
         return false;
     }
 }
@@ -355,7 +348,7 @@ QString FrmMovClasse9::lookUpAccount() {
     try {
         accounts = contasClasse9(*company_, fields_[Ano]->text());
     } catch (const std::exception& error) {
-        titledMessage(prompter_, describe(error), 2);
+        titledMessage(prompter_, errorText(error), 2);
         return {};
     }
     AccountLookup lookup(accounts, this);
