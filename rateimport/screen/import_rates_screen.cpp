@@ -1,6 +1,5 @@
 #include "rateimport/screen/import_rates_screen.h"
 
-#include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -17,6 +16,7 @@
 #include "rateimport/screen/grid_report.h"
 #include "ui/controls.h"
 #include "ui/twips.h"
+#include "ui/wait_cursor.h"
 #include "workbook/workbook.h"
 
 namespace agrimor {
@@ -120,14 +120,12 @@ void FrmImportar::chooseFile() {
     if (path.isEmpty())
         return;
     try {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const WaitCursor wait;
         const auto workbook = Workbook::open(path);
         fillSheetList(sheets_, workbook->sheetNames());
         grid_->show();
         readRatesWorkbook(*workbook, rates_);
-        QApplication::restoreOverrideCursor();
     } catch (const Error& error) {
-        QApplication::restoreOverrideCursor();
         inform(prompter_,
                errorText(error, ErrorNumber::Shown) + QStringLiteral(" - Abrir_Ficheiro_Excel"));
         return;
@@ -148,12 +146,10 @@ void FrmImportar::confirm() {
     if (!confirmOkCancel(prompter_, QStringLiteral("Vai proceder à gravação da informação.\r\n"
                                                    "Pretende continuar?")))
         return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     try {
+        const WaitCursor wait;
         storeRates(shared_, rates_);
-        QApplication::restoreOverrideCursor();
     } catch (const Error& error) {
-        QApplication::restoreOverrideCursor();
         inform(prompter_,
                QStringLiteral("Situação Anómala\n\rErro: ") + errorText(error, ErrorNumber::Shown));
     }
