@@ -35,6 +35,21 @@ QString fieldsMissing(const Class9Input& input) {
     return missing;
 }
 
+// A database failure of the load with what was being done and on which database: the engine's
+// own text ("attempt to write a readonly database") names neither.
+template <typename Step>
+auto inDatabase(const DataAccess& db, const QString& action, Step&& step) {
+    try {
+        return step();
+    } catch (const DbError& error) {
+        const QString name = db.settings().database.isEmpty()
+                                 ? QString()
+                                 : QStringLiteral(" (%1)").arg(db.settings().describe());
+        throw DbError(error.number(), QStringLiteral("%1%2: %3").arg(action, name, error.message()),
+                      error.sqlState(), error.nativeCode());
+    }
+}
+
 // Shows a failure the way the confirmation does, after rolling back whatever is still open.
 void reportFailure(Class9Environment& environment, const Class9Input& input, Class9State& state,
                    const std::exception& error) {
@@ -109,14 +124,22 @@ Class9Outcome loadClass9(Class9Environment& environment, const Class9Input& inpu
     state.cancelIntegrated = false;
     state.lastError.clear();
     try {
-        gravaDadosEmpresa(environment.consolidated, input.bd,
-                          {input.tpDoc, input.serie, input.diario});
+        inDatabase(environment.consolidated,
+                   QStringLiteral("Gravação dos dados da Empresa na base de dados consolidada"),
+                   [&] {
+                       gravaDadosEmpresa(environment.consolidated, input.bd,
+                                         {input.tpDoc, input.serie, input.diario});
+                   });
         if (!environment.company) {
             inform(prompter, kCompanyParametersIncorrect);
             return Class9Outcome::Failed;
         }
         DataAccess& company = *environment.company;
-        if (lerMovimentosVelhosClasse9(company, year, input.month, input.tpDoc)) {
+        const QString reading = QStringLiteral("Leitura dos movimentos da Empresa");
+        const bool erpLines = inDatabase(company, reading, [&] {
+            return lerMovimentosVelhosClasse9(company, year, input.month, input.tpDoc);
+        });
+        if (erpLines) {
             if (!confirmOkCancel(
                     prompter, QStringLiteral("Existem movimentos Classe 9 gerados pelo ERP!") +
                                   kCrLf +
@@ -125,25 +148,34 @@ Class9Outcome loadClass9(Class9Environment& environment, const Class9Input& inpu
             state.cancelErp = true;
         }
         int rows = 0;
-        if (!lerMovimentosNovosClasse9(company, year, input.month, input.tpDoc)) {
+        const bool integratedLines = inDatabase(company, reading, [&] {
+            return lerMovimentosNovosClasse9(company, year, input.month, input.tpDoc);
+        });
+        if (!integratedLines) {
             inform(prompter, kWillLoad);
             state.mode = Class9LoadMode::Derived;
-            rows = lerMovimentosCTB(company, prompter, year, input.month, state.set());
+            rows = inDatabase(company, reading, [&] {
+                return lerMovimentosCTB(company, prompter, year, input.month, state.set());
+            });
         } else if (confirmOkCancel(prompter,
                                    QStringLiteral("Já existem movimentos Classe 9 integrados!") +
                                        kCrLf +
                                        QStringLiteral("Pretende carregar esses movimentos?"))) {
             inform(prompter, QStringLiteral("Vão ser carregados os movimentos já integrados!"));
             state.mode = Class9LoadMode::Reloaded;
-            rows = lerMovimentosNovosClasse9Detalhe(company, prompter, year, input.month,
-                                                    input.tpDoc, state.set());
+            rows = inDatabase(company, reading, [&] {
+                return lerMovimentosNovosClasse9Detalhe(company, prompter, year, input.month,
+                                                        input.tpDoc, state.set());
+            });
         } else {
             inform(prompter,
                    kWillLoad + kCrLf +
                        QStringLiteral("Os movimentos da classe 9 já integrados serão anulados."));
             state.mode = Class9LoadMode::Derived;
             state.cancelIntegrated = true;
-            rows = lerMovimentosCTB(company, prompter, year, input.month, state.set());
+            rows = inDatabase(company, reading, [&] {
+                return lerMovimentosCTB(company, prompter, year, input.month, state.set());
+            });
         }
         if (rows == 0)
             return Class9Outcome::NothingToDo;

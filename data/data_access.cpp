@@ -21,6 +21,22 @@ QString sqliteExtensionPath() {
     return QFileInfo(executable).dir().filePath(QStringLiteral("libagrimor_sqlite_ext.so"));
 }
 
+// SQLite, directly or through its ODBC driver, opens any existing file without reading it: a
+// file that is no database (the configuration file named by mistake) would connect and fail only
+// at the first statement, where the failure reads like a broken query. Reading the schema here
+// makes it a connection that fails, as a missing file is.
+void requireDatabase(Engine& engine, const ConnectionSettings& settings) {
+    if (engine.dialect().name() != QLatin1String("SQLite"))
+        return;
+    try {
+        engine.query(QStringLiteral("SELECT count(*) FROM sqlite_master"), {});
+    } catch (const DbError& error) {
+        throw DbError(error.number(),
+                      QStringLiteral("%1: %2").arg(settings.sqliteFile(), error.message()),
+                      error.sqlState(), error.nativeCode());
+    }
+}
+
 }  // namespace
 
 DataAccess::DataAccess() = default;
@@ -29,14 +45,17 @@ DataAccess::~DataAccess() = default;
 
 void DataAccess::connect(const ConnectionSettings& settings) {
     close();
+    std::shared_ptr<Engine> engine;
     if (settings.isEmbedded()) {
-        engine_ = SqliteEngine::open(settings.sqliteFile());
+        engine = SqliteEngine::open(settings.sqliteFile());
     } else {
         const QString extension = settings.odbcDriverIsSqlite() ? sqliteExtensionPath() : QString();
-        engine_ = OdbcEngine::connect(settings.odbcConnectionString(extension),
-                                      settings.odbc.loginTimeoutSeconds,
-                                      settings.odbc.queryTimeoutSeconds);
+        engine = OdbcEngine::connect(settings.odbcConnectionString(extension),
+                                     settings.odbc.loginTimeoutSeconds,
+                                     settings.odbc.queryTimeoutSeconds);
     }
+    requireDatabase(*engine, settings);
+    engine_ = std::move(engine);
     settings_ = settings;
 }
 

@@ -21,7 +21,8 @@ public:
     DataAccess& operator=(const DataAccess&) = delete;
 
     // Opens the connection; an open one is closed first. A SQLite file that does not exist is an
-    // error, never a new empty database.
+    // error, never a new empty database; so is an existing file that is no database (its schema
+    // is read before the connection counts as open).
     void connect(const ConnectionSettings& settings);
     // Takes an engine that is already connected (tests, tools).
     void adopt(std::shared_ptr<Engine> engine);

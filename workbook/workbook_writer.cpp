@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <cstring>
+#include <filesystem>
 
 #include "workbook/ole_container.h"
 #include "workbook/serial_date.h"
@@ -404,6 +405,17 @@ QString writeXlsx(const QString& path, const std::vector<SheetData>& sheets) {
 
 }  // namespace
 
+QString replaceFile(const QString& written, const QString& target) {
+    // One rename(2), which replaces an existing target in the same step: never removed first.
+    std::error_code error;
+    std::filesystem::rename(std::filesystem::path(QFile::encodeName(written).toStdString()),
+                            std::filesystem::path(QFile::encodeName(target).toStdString()), error);
+    if (error)
+        return QStringLiteral("não foi possível substituir o ficheiro (%1)")
+            .arg(QString::fromLocal8Bit(error.message()));
+    return {};
+}
+
 WorkbookFormat workbookFormatFor(const QString& path) {
     return path.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive) ? WorkbookFormat::Xlsx
                                                                        : WorkbookFormat::Xls;
@@ -412,18 +424,15 @@ WorkbookFormat workbookFormatFor(const QString& path) {
 void writeWorkbook(const QString& path, const std::vector<SheetData>& sheets,
                    WorkbookFormat format) {
     // Written beside the target and moved over it at the end, so a failure leaves no partial
-    // workbook under the chosen name (and the previous file, if any, intact).
+    // workbook under the chosen name and the previous file, if any, intact.
     const QFileInfo target(path);
     const QString partial =
         target.dir().filePath(QStringLiteral(".%1.part").arg(target.fileName()));
     QFile::remove(partial);
     QString failure =
         format == WorkbookFormat::Xls ? writeXls(partial, sheets) : writeXlsx(partial, sheets);
-    if (failure.isEmpty()) {
-        QFile::remove(path);
-        if (!QFile::rename(partial, path))
-            failure = QStringLiteral("não foi possível substituir o ficheiro");
-    }
+    if (failure.isEmpty())
+        failure = replaceFile(partial, path);
     if (!failure.isEmpty()) {
         QFile::remove(partial);
         throw WorkbookError(

@@ -33,4 +33,9 @@ inline constexpr int kMaxXlsRows = 65536;
 void writeWorkbook(const QString& path, const std::vector<SheetData>& sheets,
                    WorkbookFormat format);
 
+// The last step of writeWorkbook: moves the finished file `written` over `target` in one rename,
+// so the target's name holds the previous file or the new one at every moment, never neither.
+// Both must be in the same folder. Returns why it failed, empty on success.
+QString replaceFile(const QString& written, const QString& target);
+
 }  // namespace agrimor

@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <QProcess>
+#include <QSet>
 
 #include "class9/derivation.h"
+#include "class9/working_set.h"
+#include "tests/support/scripted_prompter.h"
 #include "tests/support/test_databases.h"
 #include "tools/seeder/class9_months.h"
 
@@ -54,6 +57,32 @@ protected:
 };
 
 test::TempFolder* Class9Demo::folder_ = nullptr;
+
+// Every company's month holds lines of both project costings, which the load sends to 96112
+// whatever the chart maps their account to.
+TEST_F(Class9Demo, every_company_month_shows_the_project_costing_override) {
+    for (const demo::Company& listed : demo::companies()) {
+        auto db = company(listed.bd);
+        Class9WorkingSet set;
+        test::ScriptedPrompter prompter;
+        ASSERT_GT(lerMovimentosCTB(*db, prompter, kYear, kMonth, set), 0);
+        QSet<QString> overridden;
+        for (int row = 0; row < set.size(); ++row) {
+            const QString costing = set.value(row, Class9WorkingSet::Custeio).toText();
+            if (costing != QLatin1String("P00631") && costing != QLatin1String("P00763"))
+                continue;
+            EXPECT_EQ(set.value(row, Class9WorkingSet::Classe9).toText(), QStringLiteral("96112"));
+            if (demo::class9Account(
+                    set.value(row, Class9WorkingSet::ContaG).toText(),
+                    set.value(row, Class9WorkingSet::Sinal).toText() == QLatin1String("D")
+                        ? 1
+                        : 2) != QLatin1String("96112"))
+                overridden.insert(costing);
+        }
+        EXPECT_EQ(overridden, (QSet<QString>{QStringLiteral("P00631"), QStringLiteral("P00763")}))
+            << listed.name.toStdString();
+    }
+}
 
 TEST_F(Class9Demo, the_batch_command_writes_the_month_and_stops_on_missing_accounts) {
     // Without --yes the ERP's lines are kept and nothing is loaded.

@@ -211,6 +211,18 @@ TEST_F(Class9Load, a_database_failure_is_shown_with_the_company_and_leaves_nothi
     EXPECT_TRUE(state.loaded);
 }
 
+TEST_F(Class9Load, a_read_only_consolidated_database_is_named_with_the_step_that_failed) {
+    setup.consolidated().execute(QStringLiteral("PRAGMA query_only = 1"));
+    EXPECT_EQ(load(), Class9Outcome::Failed);
+    const QString shown = setup.prompter.lastText();
+    EXPECT_TRUE(shown.startsWith(
+        QStringLiteral("Empresa: Velmor\n\rErro: Gravação dos dados da Empresa na base de dados "
+                       "consolidada (") +
+        setup.consolidated().settings().describe() + QStringLiteral("): ")))
+        << shown.toStdString();
+    EXPECT_FALSE(state.loaded);
+}
+
 TEST_F(Class9Load, a_company_database_that_could_not_be_opened_ends_the_load_with_a_message) {
     Class9Environment environment{setup.consolidated(), nullptr, setup.prompter};
     EXPECT_EQ(loadClass9(environment, setup.input, state), Class9Outcome::Failed);

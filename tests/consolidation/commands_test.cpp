@@ -144,6 +144,30 @@ TEST_P(Commands, check_up_prints_through_the_print_command_or_says_there_is_no_p
         QStringLiteral("Não há serviço de impressão disponível: o ficheiro ") + expectedFile()));
 }
 
+TEST_P(Commands, a_company_file_that_is_no_database_is_that_companys_anomaly_and_the_rest_go_on) {
+    for (int bd : {1, 2, 3}) {
+        setup.addCompany(bd);
+        setup.addMovements(bd, balancedDocument(bd));
+    }
+    QFile notADatabase(setup.folder() + QStringLiteral("/Agrimor.zeb"));
+    ASSERT_TRUE(notADatabase.open(QIODevice::WriteOnly));
+    notADatabase.write("[Ligacao]\r\nServidor=sqlite\r\n");
+    notADatabase.close();
+    setup.consolidated().execute(
+        QStringLiteral("UPDATE zeb_CNS_Parametros SET Empresa = 'Agrimor.zeb' WHERE BD = 2"));
+    prompter.answer(Answer::Ok);      // start
+    prompter.answer(Answer::Ok);      // anomalies found
+    prompter.answer(Answer::Cancel);  // do not print
+    EXPECT_EQ(runCheckUp(environment, input({1, 2, 3})).outcome, CommandOutcome::AnomaliesFound);
+    EXPECT_EQ(
+        prompter.texts().mid(1, 3),
+        (QStringList{QStringLiteral("Empresa:  Empresa 1\r\nCheckUp efetuado com sucesso!"),
+                     QStringLiteral("Empresa:  Empresa 2\r\nAnomalias detetadas!"),
+                     QStringLiteral("Empresa:  Empresa 3\r\nCheckUp efetuado com sucesso!")}));
+    EXPECT_EQ(fileBytes(),
+              QByteArray("Empresa 2     Parâmetros de ligação à BD incorretos\r\n\r\n"));
+}
+
 TEST_P(Commands, a_database_error_ends_the_check_up_with_a_message) {
     setup.addCompany(1);
     setup.addMovements(1, balancedDocument(1));

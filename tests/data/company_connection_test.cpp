@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 
 #include "data/data_access.h"
@@ -140,6 +141,23 @@ TEST_P(CompanyConnectionTest, a_missing_company_file_fails_and_is_not_created) {
     // Without a database name the data folder itself is named, which is no database either.
     EXPECT_THROW(testCompanyConnection(*shared, company(QString())), DbError);
     EXPECT_FALSE(QFileInfo::exists(folder.file(QStringLiteral("naoexiste.db"))));
+}
+
+TEST_P(CompanyConnectionTest, a_file_that_is_no_database_fails_and_is_left_as_it_was) {
+    const QByteArray text("[Ligacao]\r\nServidor=sqlite\r\nEmpresa=cons.db\r\n");
+    QFile file(folder.file(QStringLiteral("Agrimor.zeb")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text);
+    file.close();
+    try {
+        testCompanyConnection(*shared, company(QStringLiteral("Agrimor.zeb")));
+        ADD_FAILURE() << "connected to a file that is no database";
+    } catch (const DbError& error) {
+        EXPECT_TRUE(error.message().contains(QStringLiteral("Agrimor.zeb")))
+            << error.message().toStdString();
+    }
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), text);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, CompanyConnectionTest,

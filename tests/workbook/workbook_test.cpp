@@ -269,6 +269,30 @@ TEST(WorkbookWriter, a_sheet_too_long_for_xls_is_refused_and_leaves_no_file) {
     EXPECT_TRUE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
 
+TEST(WorkbookWriter, a_last_step_that_fails_keeps_the_previous_file) {
+    test::TempFolder folder;
+    const QString target = folder.file(QStringLiteral("export.xls"));
+    const QString written = folder.file(QStringLiteral(".export.xls.part"));
+    const auto put = [](const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    };
+    const auto bytesOf = [](const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
+    };
+    put(target, "previous");
+    // The finished file is gone before it can be moved in.
+    EXPECT_FALSE(replaceFile(written, target).isEmpty());
+    EXPECT_EQ(bytesOf(target), QByteArray("previous"));
+
+    put(written, "new");
+    EXPECT_EQ(replaceFile(written, target), QString());
+    EXPECT_EQ(bytesOf(target), QByteArray("new"));
+    EXPECT_FALSE(QFile::exists(written));
+}
+
 TEST(WorkbookCell, numbers_read_as_text_as_a_sheet_shows_them) {
     EXPECT_EQ(Cell::ofNumber(211).toText(), QStringLiteral("211"));
     EXPECT_EQ(Cell::ofNumber(1.5).toText(), QStringLiteral("1.5"));

@@ -99,6 +99,35 @@ void seedClass9Months(DataAccess& db, const Company& company, const SeedOptions&
     std::vector<Movement> lines;
     const QDate date = lastWeekday(year, month);
 
+    {
+        // Travel costs of the month charged from the general costing to the two projects whose
+        // lines go to 96112, whatever the chart maps 6251 to (96251).
+        const QString type = QStringLiteral("OD");
+        const QString journal = QStringLiteral("05");
+        const int number = nextNumber(db, "NumDoc", year, "TpDoc=? and Serie='1'", type);
+        const int journalNumber = nextNumber(db, "NumDiari", year, "Diario=?", journal);
+        const QString descr = QStringLiteral("Imputação de deslocações a projetos");
+        const Money insurance = Money::fromUnits(1562000 + 10000 * company.bd);
+        const Money logistics = Money::fromUnits(947500 + 10000 * company.bd);
+        const QString account = QStringLiteral("6251");
+        std::vector<Movement> document{line(year, month, date, type, number, 1, account, 1,
+                                            insurance, journal, journalNumber, descr),
+                                       line(year, month, date, type, number, 2, account, 1,
+                                            logistics, journal, journalNumber, descr),
+                                       line(year, month, date, type, number, 3, account, 2,
+                                            insurance + logistics, journal, journalNumber, descr)};
+        const char* costings[] = {"P00631", "P00763", "P00100"};
+        for (std::size_t i = 0; i < document.size(); ++i) {
+            document[i].rubOrc = QStringLiteral("R02");
+            document[i].cCustOrc = QStringLiteral("CC500");
+            document[i].custeio = QString::fromLatin1(costings[i]);
+            lines.push_back(document[i]);
+        }
+        setDocumentNumber(db, year, type, number);
+        countJournal(db, year, journal, month, journalNumber);
+        summary.documents += 1;
+    }
+
     if (company.bd == 1) {
         const QString cash = QStringLiteral("CX");
         const QString cashJournal = QStringLiteral("03");

@@ -49,8 +49,9 @@ class DataAccess;
 //   - for months 1 to 10, the class-9 documents "CL9" (journal 09) that integrating those months
 //     writes: one per general document, one line per general line on the mapped class-9 account
 //     (96112 for costing codes P00631 and P00763), Ref = the source line's key; month 11 is left
-//     for the class-9 screen to integrate, with what class9_months.h adds to it (an expense on
-//     an unmapped account, and for some companies the ERP's own class-9 lines);
+//     for the class-9 screen to integrate, with what class9_months.h adds to it (a document
+//     "OD" with the costing codes P00631 and P00763, an expense on an unmapped account, and for
+//     some companies the ERP's own class-9 lines);
 //   - for a company in a foreign currency, three more cash expenses "CX" at the end of month 10
 //     whose base and VAT, each converted at that month's mean rate, come a cent away from the
 //     converted total, so consolidating the month writes rounding lines (drawn from a sequence
