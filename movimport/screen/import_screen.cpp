@@ -167,12 +167,9 @@ QString FrmImportarMovCTB::companyName() const {
 }
 
 void FrmImportarMovCTB::clearForm() {
-    gridArea_->hide();
     file_->clear();
     // A finished or abandoned import leaves nothing behind to be confirmed again.
-    lines_.clear();
-    documents_.clear();
-    showAnomalies({});
+    dropLines();
     sheets_->clear();
     cb1_->setCurrentIndex(0);
     selectCompany();
@@ -197,15 +194,20 @@ void FrmImportarMovCTB::selectCompany() {
 }
 
 void FrmImportarMovCTB::chooseFile() {
+    // A dialog left without a choice changes nothing: the field keeps naming the lines shown.
     const QString path = chooseWorkbook(this, choice_, dialogs_);
-    file_->setText(path);
     if (path.isEmpty())
         return;
+    file_->setText(path);
+    // The path field names the new file from here: whatever the previous one gave is gone,
+    // so a file that cannot be read leaves nothing to confirm.
+    dropLines();
     QStringList names;
     try {
         WaitCursor wait;
         names = Workbook::open(path)->sheetNames();
     } catch (const Error& error) {
+        sheets_->clear();
         inform(prompter_,
                errorText(error, ErrorNumber::Shown) + QStringLiteral(" - Abrir_Ficheiro_Excel"));
         return;
@@ -218,6 +220,13 @@ void FrmImportarMovCTB::chooseFile() {
     readSheet(sheets_->currentItem()->text());
 }
 
+void FrmImportarMovCTB::dropLines() {
+    lines_.clear();
+    documents_.clear();
+    showAnomalies({});
+    gridArea_->hide();
+}
+
 void FrmImportarMovCTB::readSheet(const QString& sheet) {
     showAnomalies({});
     gridArea_->show();
@@ -226,8 +235,7 @@ void FrmImportarMovCTB::readSheet(const QString& sheet) {
         readMovementSheet(*Workbook::open(file_->text()), sheet, lines_, documents_);
     } catch (const Error& error) {
         // Part of a sheet is not an import: nothing is left to confirm.
-        lines_.clear();
-        documents_.clear();
+        dropLines();
         inform(prompter_, errorText(error, ErrorNumber::Shown) + QStringLiteral(" - LerFolha"));
         return;
     }

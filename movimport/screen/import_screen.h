@@ -87,6 +87,8 @@ protected:
 
 private:
     void applyGridColumns();  // Act_Grelha, Act_Grelha_Campos
+    // Empties the lines, documents and anomalies and hides the grid: nothing to confirm.
+    void dropLines();
     void showAnomalies(const std::vector<ImportAnomaly>& anomalies);
     void showTotals(const ImportTotals& totals);
     void progress(int done, int total);

@@ -181,7 +181,15 @@ TEST_F(ImportScreen, a_workbook_fills_the_grid_laid_out_column_by_column) {
     ASSERT_TRUE(model->setData(model->index(0, L::Descr), QStringLiteral("Corrigido")));
     EXPECT_EQ(screen->lines().value(0, L::Descr).toText(), QStringLiteral("Corrigido"));
 
-    // A file that is no workbook: a message, nothing left to confirm.
+    // A dialog left without a choice changes nothing: the field still names the lines shown.
+    const QString read = chosen;
+    chosen.clear();
+    screen->button(QStringLiteral("btFx"))->click();
+    EXPECT_EQ(screen->fileField()->text(), read);
+    EXPECT_EQ(screen->lines().size(), lines);
+
+    // A file that is no workbook: a message, and the lines of the one before are gone with
+    // their grid, so confirming finds nothing to import.
     QFile junk(folder.file(QStringLiteral("lixo.xlsx")));
     ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
     junk.write("not a workbook");
@@ -190,6 +198,12 @@ TEST_F(ImportScreen, a_workbook_fills_the_grid_laid_out_column_by_column) {
     screen->button(QStringLiteral("btFx"))->click();
     ASSERT_EQ(prompter.texts().size(), 1);
     EXPECT_TRUE(prompter.lastText().endsWith(QStringLiteral(" - Abrir_Ficheiro_Excel")));
+    EXPECT_EQ(screen->fileField()->text(), chosen);
+    EXPECT_FALSE(screen->grid()->isVisible());
+    EXPECT_EQ(screen->sheetList()->count(), 0);
+    screen->button(QStringLiteral("btConf"))->click();
+    EXPECT_TRUE(prompter.lastText().startsWith(QString::fromUtf8("Não há movimentos a importar")));
+    EXPECT_EQ(written(), 0);
 }
 
 TEST_F(ImportScreen, confirm_imports_the_demo_movements_and_clears_the_screen) {
