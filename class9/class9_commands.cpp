@@ -118,7 +118,9 @@ Class9Outcome loadClass9(Class9Environment& environment, const Class9Input& inpu
         return Class9Outcome::Refused;
     }
 
-    // From here an earlier load can no longer be confirmed: its decisions are replaced.
+    // From here an earlier load can no longer be confirmed: its decisions are replaced, and its
+    // lines go with them, so the grid never shows what a confirmation would not write.
+    state.set().clear();
     state.loaded = false;
     state.cancelErp = false;
     state.cancelIntegrated = false;

@@ -69,8 +69,10 @@ enum class Class9Outcome {
 // "Carregar": checks the fields and the year, stores the company's class-9 settings, looks for
 // the month's class-9 movements of other document types (ERP) and of the class-9 type
 // (integrated), asks what to do and loads the working set by derivation or reload, recording the
-// decisions in `state`. A database failure is shown as "Empresa: <name>\n\rErro: <text>" and
-// leaves the working set empty and the loaded flag clear.
+// decisions in `state`. Once the fields and the year are accepted the earlier working set is
+// emptied with the loaded flag: a load given up at a question, or one that fails, leaves no lines
+// on the grid that a confirmation would not write. A database failure is shown as
+// "Empresa: <name>\n\rErro: <text>".
 Class9Outcome loadClass9(Class9Environment& environment, const Class9Input& input,
                          Class9State& state);
 

@@ -19,7 +19,7 @@ Money meanRate(const std::vector<Money>& rates) {
 }
 
 Money convertToEuros(Money amount, Money rate) {
-    if (rate.units() <= 0)
+    if (!isUsableRate(rate))
         throw ConsolidationError(
             QStringLiteral("O câmbio do mês (%1) não permite converter os valores")
                 .arg(rate.toString(4)));
@@ -62,7 +62,7 @@ Money monthRate(DataAccess& db, const QString& currency, int month, int year,
     for (rates.moveFirst(); !rates.eof(); rates.moveNext()) {
         const Value& rate = rates.field(QStringLiteral("Cambio"));
         const Money value = rate.toMoney();
-        if (rate.isNull() || value.units() <= 0) {
+        if (rate.isNull() || !isUsableRate(value)) {
             anomalies.append(invalidRateAnomaly(
                 currency, rates.field(QStringLiteral("Data")).toDate(), value.units() < 0));
             invalid = true;

@@ -69,6 +69,22 @@ std::optional<Money> parseMoneyText(QStringView typed) {
     return Money::parse(sign + *plain);
 }
 
+bool isAmbiguousMoneyText(QStringView typed) {
+    QStringView text = typed.trimmed();
+    if (text.startsWith(QLatin1Char('-')) || text.startsWith(QLatin1Char('+')))
+        text = text.mid(1);
+    const qsizetype sign = text.size() - 4;
+    if (sign < 1 || sign > 3 ||
+        (text.at(sign) != QLatin1Char(',') && text.at(sign) != QLatin1Char('.')))
+        return false;
+    if (text.front() == QLatin1Char('0'))
+        return false;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (i != sign && !isAsciiDigit(text.at(i)))
+            return false;
+    return true;
+}
+
 MoneyTextFormat MoneyTextFormat::portuguese() {
     return {QStringLiteral("."), QStringLiteral(","), true};
 }

@@ -16,6 +16,12 @@ namespace agrimor {
 // first. More than four decimals round half to even. Anything else gives nothing.
 std::optional<Money> parseMoneyText(QStringView text);
 
+// True for a text with one sign, one to three digits before it (the first not a zero) and exactly
+// three after it, with an optional sign and spaces around: "1.234", "12,500", "-999.000". Read
+// as decimals it may be a thousand times less than the writer meant (the sheet grouped the
+// thousands); no reader can tell which, so amounts in such a form are refused where they come in.
+bool isAmbiguousMoneyText(QStringView text);
+
 // How amounts are written: the signs between thousands and before the decimals, and whether an
 // amount below one keeps its zero before the decimal sign.
 struct MoneyTextFormat {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 
+#include "data/money_text.h"
 #include "data/text_width.h"
 #include "movimport/import_tables.h"
 #include "workbook/sheet_width.h"
@@ -35,6 +36,22 @@ WorkbookError narrowSheet(const QString& sheet, int columnCount, const Lines& li
             .arg(columnCount)
             .arg(columnLetter(columnCount),
                  lines.columns()[static_cast<std::size_t>(columnCount)].name));
+}
+
+// Why an amount such as "1.234" is refused, with the ways of writing each thing it may mean.
+QString ambiguity(const QString& text) {
+    QString digits = text.trimmed();
+    QString sign;
+    if (digits.startsWith(QLatin1Char('-')) || digits.startsWith(QLatin1Char('+'))) {
+        sign = digits.left(1);
+        digits = digits.mid(1);
+    }
+    const QString whole = sign + digits.left(digits.size() - 4);
+    const QString fraction = digits.right(3);
+    return QStringLiteral("valor ambíguo, milhares ou casas decimais; escreva ") + whole +
+           fraction + QStringLiteral(", ") + whole + QLatin1Char('.') + fraction +
+           QStringLiteral(",00 ou ") + whole + QLatin1Char(',') + fraction +
+           QStringLiteral("0, conforme o que quer dizer");
 }
 
 // The sheet's header row and stated range are narrower than a movement sheet: the read starts
@@ -140,13 +157,16 @@ private:
                 break;
             }
             case ColumnType::Currency:
-                if (cell.kind == Cell::Kind::Number || cell.kind == Cell::Kind::Boolean)
+                if (cell.kind == Cell::Kind::Number || cell.kind == Cell::Kind::Boolean) {
                     value = Value(cell.number);
-                else if (cell.kind == Cell::Kind::Text)
+                } else if (cell.kind == Cell::Kind::Text) {
+                    if (isAmbiguousMoneyText(cell.text))
+                        throw cellError(sheetRow, column, cell.text, ambiguity(cell.text));
                     value = Value(cell.text);
-                else
+                } else {
                     throw cellError(sheetRow, column, cell.toText(),
                                     QStringLiteral("uma data não é um valor"));
+                }
                 break;
             case ColumnType::Date:
                 break;

@@ -22,8 +22,10 @@ class ImportDocumentsTable;
 // first document, so no line belongs to two documents.
 //
 // A sheet with fewer than 23 columns, a cell that does not fit its column, an error cell (#N/A,
-// #DIV/0!...), or a row without a key stops the read with a WorkbookError naming the sheet row and
-// the column; the rows before it stay in the tables (a row without a key is itself stored first).
+// #DIV/0!...), an amount written as a text that may be thousands or decimals ("1.234", "12,500":
+// isAmbiguousMoneyText), or a row without a key stops the read with a WorkbookError naming the
+// sheet row and the column; the rows before it stay in the tables (a row without a key is itself
+// stored first).
 void readMovementSheet(const Workbook& workbook, const QString& sheet, ImportLinesTable& lines,
                        ImportDocumentsTable& documents);
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <optional>
 
+#include "data/currency.h"
 #include "data/data_access.h"
 #include "data/db_error.h"
 #include "data/text_width.h"
@@ -64,12 +65,19 @@ public:
         try {
             if (rate.kind == Cell::Kind::Date)
                 throw ValueError(rate.toText());
-            // A boolean counts as the spreadsheet counts it: TRUE 1, FALSE 0.
             rates_.setValue(at, RatesTable::Cambio,
                             rate.kind == Cell::Kind::Text ? Value(rate.text) : Value(rate.number));
         } catch (const ValueError&) {
             throw cellError(sheetRow, 2,
                             QStringLiteral("'%1' não é um câmbio.").arg(rate.toText()));
+        }
+        // The rule of the company tab's grid, on the rate as rounded: a boolean is no rate, and
+        // zero or less divides nothing.
+        if (rate.kind == Cell::Kind::Boolean ||
+            !isUsableRate(rates_.value(at, RatesTable::Cambio).toMoney())) {
+            throw cellError(sheetRow, 2,
+                            QStringLiteral("'%1' - %2 Um câmbio é um número maior que zero.")
+                                .arg(rate.toText(), kInvalidRate));
         }
     }
 

@@ -23,11 +23,11 @@ public:
 // currency, date, rate; the header row is not looked at and a row whose first cell is empty is
 // skipped. The date may be a date cell (a date-time gives its day), a "dd-mm-yyyy" or
 // "yyyy-mm-dd" text or a date serial number in the workbook's date system; the rate a number or a
-// text holding one, rounded to four decimals half to even (a boolean counts as 1 or 0, as the
-// spreadsheet counts it).
+// text holding one, rounded to four decimals half to even.
 //
 // A sheet with no rates, fewer than three columns, a date that is not one (or before 1900), a
-// rate that is not a number or is missing, an error cell (#N/A...) in a row that is read:
+// rate that is not a number, is missing, or is not one the company tab's grid takes (a boolean,
+// or zero or less once rounded: isUsableRate), an error cell (#N/A...) in a row that is read:
 // WorkbookError naming the sheet row and the column, and `rates` left empty.
 void readRatesWorkbook(const Workbook& workbook, RatesTable& rates);
 

@@ -367,7 +367,11 @@ void FrmAgrimor::cancelCompany(int bd) {
     for (const Field k : {Setor, TpDoc, Serie, UltimoMes, Moeda})
         p.fields[static_cast<std::size_t>(k)]->clear();
     p.dataMov->setDate(clock_().date());
+    // No grid is left standing for the currency: stored settings show theirs again, and a
+    // currency typed afterwards, the same one too, loads its rates afresh.
     p.grid->clear();
+    p.grid->hide();
+    p.gridCurrency.clear();
     readCompany(bd);
 }
 

@@ -11,6 +11,7 @@
 #include <QStyledItemDelegate>
 
 #include "core/message_box.h"
+#include "data/currency.h"
 #include "data/day_month_year.h"
 #include "data/money_text.h"
 #include "ui/twips.h"
@@ -191,10 +192,10 @@ bool RateGridView::commitEdit(const QModelIndex& index, const QString& typed) {
             model_.setRate(row, std::nullopt);
             return true;
         }
-        const std::optional<Money> rate = parseMoneyText(typed);
-        // A rate divides the company's amounts: zero or less is as invalid as letters.
-        if (!rate || rate->units() <= 0) {
-            inform(prompter_, QStringLiteral("Valor inválido!"));
+        // Zero or less is as invalid as letters.
+        const std::optional<Money> rate = parseRateText(typed);
+        if (!rate) {
+            inform(prompter_, kInvalidRate);
             return false;
         }
         model_.setRate(row, rate);

@@ -98,23 +98,27 @@ FrmImportarMovCTB::FrmImportarMovCTB(DataAccess& shared, Prompter& prompter, QSt
     pb_->setObjectName(QStringLiteral("pb"));
     pb_->setTextVisible(false);
 
-    // The grid and, when the check-up found anomalies, their list beside it share the grid's
-    // place.
-    auto* splitter = new QSplitter(Qt::Horizontal, this);
-    gridArea_ = splitter;
-    grid_ = new QTableView(splitter);
+    // The grid and, when the check-up found anomalies, their list below it share the grid's
+    // place: the grid keeps the window's width, the list shows each text whole across it (a
+    // longer one wraps), and the user drags the line between them to give either more room.
+    splitter_ = new QSplitter(Qt::Vertical, this);
+    grid_ = new QTableView(splitter_);
     grid_->setObjectName(QStringLiteral("Grelha"));
     shaded_ = new AnomalyRowsModel(this);
     shaded_->setSourceModel(&lines_);
     grid_->setModel(shaded_);
     grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    anomalies_ = new QListWidget(splitter);
+    anomalies_ = new QListWidget(splitter_);
     anomalies_->setObjectName(QStringLiteral("Anomalias"));
     anomalies_->setToolTip(QStringLiteral("Anomalias: escolha uma para ver a linha."));
-    splitter->addWidget(grid_);
-    splitter->addWidget(anomalies_);
-    splitter->setStretchFactor(0, 3);
-    splitter->setStretchFactor(1, 1);
+    anomalies_->setWordWrap(true);
+    anomalies_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    anomalies_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    splitter_->addWidget(grid_);
+    splitter_->addWidget(anomalies_);
+    splitter_->setChildrenCollapsible(false);
+    splitter_->setStretchFactor(0, 3);
+    splitter_->setStretchFactor(1, 1);
 
     btParametros_ =
         makeButton(this, QStringLiteral("btParametros"), QString::fromUtf8("&Parâmetros"),
@@ -167,12 +171,9 @@ QString FrmImportarMovCTB::companyName() const {
 }
 
 void FrmImportarMovCTB::clearForm() {
-    gridArea_->hide();
     file_->clear();
     // A finished or abandoned import leaves nothing behind to be confirmed again.
-    lines_.clear();
-    documents_.clear();
-    showAnomalies({});
+    dropLines();
     sheets_->clear();
     cb1_->setCurrentIndex(0);
     selectCompany();
@@ -197,15 +198,20 @@ void FrmImportarMovCTB::selectCompany() {
 }
 
 void FrmImportarMovCTB::chooseFile() {
+    // A dialog left without a choice changes nothing: the field keeps naming the lines shown.
     const QString path = chooseWorkbook(this, choice_, dialogs_);
-    file_->setText(path);
     if (path.isEmpty())
         return;
+    file_->setText(path);
+    // The path field names the new file from here: whatever the previous one gave is gone,
+    // so a file that cannot be read leaves nothing to confirm.
+    dropLines();
     QStringList names;
     try {
         WaitCursor wait;
         names = Workbook::open(path)->sheetNames();
     } catch (const Error& error) {
+        sheets_->clear();
         inform(prompter_,
                errorText(error, ErrorNumber::Shown) + QStringLiteral(" - Abrir_Ficheiro_Excel"));
         return;
@@ -218,16 +224,22 @@ void FrmImportarMovCTB::chooseFile() {
     readSheet(sheets_->currentItem()->text());
 }
 
+void FrmImportarMovCTB::dropLines() {
+    lines_.clear();
+    documents_.clear();
+    showAnomalies({});
+    splitter_->hide();
+}
+
 void FrmImportarMovCTB::readSheet(const QString& sheet) {
     showAnomalies({});
-    gridArea_->show();
+    splitter_->show();
     try {
         WaitCursor wait;
         readMovementSheet(*Workbook::open(file_->text()), sheet, lines_, documents_);
     } catch (const Error& error) {
         // Part of a sheet is not an import: nothing is left to confirm.
-        lines_.clear();
-        documents_.clear();
+        dropLines();
         inform(prompter_, errorText(error, ErrorNumber::Shown) + QStringLiteral(" - LerFolha"));
         return;
     }
@@ -257,9 +269,12 @@ void FrmImportarMovCTB::confirm() {
     environment.clock = clock_;
     environment.progress = [this](int done, int total) { progress(done, total); };
     environment.showTotals = [this](const ImportTotals& totals) { showTotals(totals); };
-    pb_->setValue(0);
+    pb_->reset();
     pb_->show();
     const ImportResult result = runImport(environment, lines_);
+    // Whatever ended the import, the bar starts empty next time and is not left standing.
+    pb_->reset();
+    pb_->hide();
     switch (result.outcome) {
         case ImportOutcome::Written:
         case ImportOutcome::Failed:
@@ -277,7 +292,12 @@ void FrmImportarMovCTB::confirm() {
 
 void FrmImportarMovCTB::progress(int done, int total) {
     pb_->setMaximum(std::max(total, 1));
-    pb_->setValue(done);
+    // A step that ended (the check-up before the totals and the question) leaves the bar empty
+    // for the next one.
+    if (done >= total)
+        pb_->reset();
+    else
+        pb_->setValue(done);
     // Repaint, without taking the user's clicks while the import runs.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
@@ -300,18 +320,24 @@ void FrmImportarMovCTB::showAnomalies(const std::vector<ImportAnomaly>& anomalie
     const QSignalBlocker quiet(anomalies_);
     anomalies_->clear();
     for (const ImportAnomaly& anomaly : anomalies) {
+        QString text = anomaly.text;
         if (anomaly.line >= 0) {
             rows[anomaly.line] << anomaly.text;
-            anomalies_->addItem(
-                QStringLiteral("Linha %1: %2").arg(anomaly.sheetRow).arg(anomaly.text));
+            text = QStringLiteral("Linha %1: %2").arg(anomaly.sheetRow).arg(anomaly.text);
         } else {
             for (const int row : documentRows.value(anomaly.document))
                 rows[row] << anomaly.text;
-            anomalies_->addItem(anomaly.text);
         }
+        auto* item = new QListWidgetItem(text, anomalies_);
+        item->setToolTip(text);
     }
     shaded_->setAnomalies(std::move(rows));
     anomalies_->setVisible(!anomalies.empty());
+    if (!anomalies.empty()) {
+        // The list starts with a third of the place, the grid with the rest.
+        const int height = std::max(splitter_->height(), 3);
+        splitter_->setSizes({height - height / 3, height / 3});
+    }
 }
 
 void FrmImportarMovCTB::showAnomaly(int index) {
@@ -353,7 +379,7 @@ void FrmImportarMovCTB::resizeEvent(QResizeEvent* event) {
     const int gridWidth = width - twipsToPixels(200);
     const int gridHeight = height - twipsToPixels(2500);
     if (gridWidth > 0 && gridHeight > 0)
-        gridArea_->setGeometry(twipsToPixels(10), twipsToPixels(1700), gridWidth, gridHeight);
+        splitter_->setGeometry(twipsToPixels(10), twipsToPixels(1700), gridWidth, gridHeight);
     for (QPushButton* b : {btConf_, btCancelar_, btSair_})
         b->move(b->x(), height - twipsToPixels(400));
     btParametros_->move(width - btSair_->width() - twipsToPixels(200), height - twipsToPixels(600));

@@ -19,6 +19,7 @@ class QLineEdit;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
+class QSplitter;
 class QTableView;
 
 namespace agrimor {
@@ -31,7 +32,7 @@ struct ImportTotals;
 // The movement import screen: choose the company (cb1) and the workbook (btFx: its first sheet is
 // read into the grid), review and edit the lines, and confirm (btConf): the check-up and, after the
 // totals and a question, the writing in one transaction on the company's database. A check-up with
-// anomalies shades the lines they point at and lists them beside the grid; choosing one selects
+// anomalies shades the lines they point at and lists them below the grid; choosing one selects
 // its line. btCancelar clears the screen, btParametros opens the company's connection parameters,
 // btSair closes the window. Every message goes through the prompter; the file dialog through
 // `dialogs`.
@@ -87,6 +88,8 @@ protected:
 
 private:
     void applyGridColumns();  // Act_Grelha, Act_Grelha_Campos
+    // Empties the lines, documents and anomalies and hides the grid: nothing to confirm.
+    void dropLines();
     void showAnomalies(const std::vector<ImportAnomaly>& anomalies);
     void showTotals(const ImportTotals& totals);
     void progress(int done, int total);
@@ -113,7 +116,7 @@ private:
     QPushButton* btFx_ = nullptr;
     QListWidget* sheets_ = nullptr;
     QProgressBar* pb_ = nullptr;
-    QWidget* gridArea_ = nullptr;
+    QSplitter* splitter_ = nullptr;  // the grid above, the anomaly list below
     QTableView* grid_ = nullptr;
     AnomalyRowsModel* shaded_ = nullptr;
     QListWidget* anomalies_ = nullptr;

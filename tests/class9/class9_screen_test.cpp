@@ -190,6 +190,24 @@ TEST_F(Class9Screen, a_company_database_that_cannot_be_opened_ends_the_load_with
     EXPECT_TRUE(screen->grid()->isHidden());
 }
 
+// A second load given up at the question about the ERP's lines: the grid of the first is gone
+// with it, since "Confirmar" would no longer write it.
+TEST_F(Class9Screen, cancel_at_the_erp_question_leaves_no_grid_to_edit_or_confirm) {
+    open();
+    prompter.answer(Answer::Ok);
+    button(QStringLiteral("btCarga"))->click();
+    ASSERT_TRUE(screen->state().loaded);
+    ASSERT_FALSE(screen->grid()->isHidden());
+
+    prompter.clear();
+    prompter.answer(Answer::Cancel);
+    button(QStringLiteral("btCarga"))->click();
+    EXPECT_EQ(prompter.texts().size(), 1);
+    EXPECT_FALSE(screen->state().loaded);
+    EXPECT_TRUE(screen->grid()->isHidden());
+    EXPECT_EQ(screen->grid()->model()->rowCount(), 0);
+}
+
 TEST_F(Class9Screen, the_demo_month_is_integrated_corrected_reloaded_and_corrected_again) {
     open();
     // Load: the ERP's own class-9 lines are offered for deletion (the load's questions and

@@ -329,6 +329,22 @@ TEST_F(ConsolidationScreen, cancel_reloads_the_stored_settings_and_keeps_the_rou
     EXPECT_TRUE(screen->field(3, FrmAgrimor::TpDoc)->text().isEmpty());
     EXPECT_EQ(screen->field(3, FrmAgrimor::ContaArred)->text(), QStringLiteral("9998"));
     EXPECT_EQ(screen->dataMov(3)->date(), kNow.date());
+
+    // A currency typed again after "Cancelar" shows its stored rates again, not an empty grid
+    // where retyping one of them would collide with it.
+    setup.addRate(QStringLiteral("USD"), QDate(2024, 3, 1), QStringLiteral("1.08"));
+    QLineEdit* currency = screen->field(3, FrmAgrimor::Moeda);
+    RateGridView* grid = screen->rateGrid(3);
+    currency->setText(QStringLiteral("USD"));
+    emit currency->editingFinished();
+    ASSERT_EQ(grid->model().rowCount(), 2);
+    button(QStringLiteral("btCancelar3"))->click();
+    EXPECT_TRUE(grid->isHidden());
+    currency->setText(QStringLiteral("USD"));
+    emit currency->editingFinished();
+    EXPECT_FALSE(grid->isHidden());
+    ASSERT_EQ(grid->model().rowCount(), 2);
+    EXPECT_EQ(grid->model().rate(0).rate, Money::parse(u"1.08"));
 }
 
 TEST_F(ConsolidationScreen, database_errors_are_reported_and_the_screen_stays_usable) {

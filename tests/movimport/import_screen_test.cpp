@@ -181,7 +181,15 @@ TEST_F(ImportScreen, a_workbook_fills_the_grid_laid_out_column_by_column) {
     ASSERT_TRUE(model->setData(model->index(0, L::Descr), QStringLiteral("Corrigido")));
     EXPECT_EQ(screen->lines().value(0, L::Descr).toText(), QStringLiteral("Corrigido"));
 
-    // A file that is no workbook: a message, nothing left to confirm.
+    // A dialog left without a choice changes nothing: the field still names the lines shown.
+    const QString read = chosen;
+    chosen.clear();
+    screen->button(QStringLiteral("btFx"))->click();
+    EXPECT_EQ(screen->fileField()->text(), read);
+    EXPECT_EQ(screen->lines().size(), lines);
+
+    // A file that is no workbook: a message, and the lines of the one before are gone with
+    // their grid, so confirming finds nothing to import.
     QFile junk(folder.file(QStringLiteral("lixo.xlsx")));
     ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
     junk.write("not a workbook");
@@ -190,6 +198,12 @@ TEST_F(ImportScreen, a_workbook_fills_the_grid_laid_out_column_by_column) {
     screen->button(QStringLiteral("btFx"))->click();
     ASSERT_EQ(prompter.texts().size(), 1);
     EXPECT_TRUE(prompter.lastText().endsWith(QStringLiteral(" - Abrir_Ficheiro_Excel")));
+    EXPECT_EQ(screen->fileField()->text(), chosen);
+    EXPECT_FALSE(screen->grid()->isVisible());
+    EXPECT_EQ(screen->sheetList()->count(), 0);
+    screen->button(QStringLiteral("btConf"))->click();
+    EXPECT_TRUE(prompter.lastText().startsWith(QString::fromUtf8("Não há movimentos a importar")));
+    EXPECT_EQ(written(), 0);
 }
 
 TEST_F(ImportScreen, confirm_imports_the_demo_movements_and_clears_the_screen) {
@@ -209,7 +223,7 @@ TEST_F(ImportScreen, confirm_imports_the_demo_movements_and_clears_the_screen) {
     EXPECT_EQ(screen->lines().size(), 0);
     EXPECT_TRUE(screen->fileField()->text().isEmpty());
     EXPECT_FALSE(screen->progressBar()->isVisible());
-    EXPECT_EQ(screen->progressBar()->value(), lines);  // it went all the way
+    EXPECT_LT(screen->progressBar()->value(), screen->progressBar()->minimum());  // empty
 
     // Cancel in the question writes nothing and keeps the grid.
     prompter.clear();
@@ -231,9 +245,14 @@ TEST_F(ImportScreen, anomalies_shade_their_lines_and_lead_to_them) {
     EXPECT_EQ(prompter.lastText(), QString::fromUtf8("Deve corrigir o excel de importação!"));
     EXPECT_EQ(written(), 0);
 
+    // The check-up's bar is not left standing full; the list below the grid shows each text
+    // whole, wrapped where it is longer than the list is wide, and as its item's tooltip.
+    EXPECT_FALSE(screen->progressBar()->isVisible());
     QListWidget* list = screen->anomalyList();
     ASSERT_TRUE(list->isVisible());
     ASSERT_GT(list->count(), 20);
+    EXPECT_EQ(list->width(), screen->grid()->width());
+    EXPECT_EQ(list->item(0)->toolTip(), list->item(0)->text());
     // The first anomaly: the series of AN01's second line, sheet row 3.
     EXPECT_EQ(list->item(0)->text(),
               QString::fromUtf8("Linha 3: A série tem de ser igual no documento, AN01"));

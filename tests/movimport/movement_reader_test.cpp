@@ -155,6 +155,41 @@ TEST_P(MovementReaderTest,
     EXPECT_EQ(lines.size(), 0);
 }
 
+// "1.234" may be 1234 with its thousands grouped or one and a bit: refused in both amount
+// columns, naming row, column and text. Texts no reader could take otherwise, and numbers, pass.
+TEST_P(MovementReaderTest, an_amount_text_that_may_be_thousands_is_refused_and_clear_ones_read) {
+    const auto refusal = [&](int column, const QString& text) {
+        auto row = line(QStringLiteral("B"));
+        row[column] = Cell::ofText(text);
+        return message({line(QStringLiteral("A")), row});
+    };
+    EXPECT_EQ(refusal(L::Valor, QStringLiteral("1.234")),
+              QString::fromUtf8("Linha 3 da folha 'Mov', coluna F (Valor): o valor '1.234' não "
+                                "serve: valor ambíguo, milhares ou casas decimais; escreva 1234, "
+                                "1.234,00 ou 1,2340, conforme o que quer dizer."));
+    EXPECT_EQ(lines.size(), 2);  // the read stopped in that row
+    EXPECT_TRUE(refusal(L::ValorBase, QStringLiteral(" 12,500 "))
+                    .startsWith(QString::fromUtf8("Linha 3 da folha 'Mov', coluna V (ValorBase): "
+                                                  "o valor ' 12,500 ' não serve: valor ambíguo")));
+    EXPECT_TRUE(refusal(L::Valor, QStringLiteral("-999.000")).contains(QStringLiteral("-999000")));
+
+    const std::pair<const char*, std::int64_t> clear[] = {
+        {"1.234,00", 12340000}, {"1,2340", 12340}, {"0,125", 1250},           {"12.34", 123400},
+        {"1234.567", 12345670}, {"1,2345", 12345}, {"1.234.567", 12345670000}};
+    std::vector<std::vector<Cell>> rows;
+    for (const auto& [text, units] : clear) {
+        rows.push_back(line(QStringLiteral("C")));
+        rows.back()[L::Valor] = Cell::ofText(QString::fromLatin1(text));
+    }
+    rows.push_back(line(QStringLiteral("C"), 1.234));
+    read(rows);
+    ASSERT_EQ(lines.size(), static_cast<int>(std::size(clear)) + 1);
+    for (int row = 0; row < lines.size() - 1; ++row)
+        EXPECT_EQ(lines.value(row, L::Valor), Value(Money::fromUnits(clear[row].second)))
+            << clear[row].first;
+    EXPECT_EQ(lines.value(lines.size() - 1, L::Valor), Value(Money::fromUnits(12340)));
+}
+
 // The same movement sheet saved by other programs in every format gives the same import lines.
 // Its blank row 6 stops the read, as a row without a document does.
 TEST(MovementSheets, sheets_written_by_other_programs_give_the_same_lines) {
@@ -192,6 +227,32 @@ TEST(MovementSheets, sheets_written_by_other_programs_give_the_same_lines) {
         if (first.isEmpty())
             first = read;
         EXPECT_EQ(read, first);
+    }
+}
+
+// Amounts typed as text in sheets other programs wrote: the clear ones read, "12,500" stops the
+// read at its row in both formats.
+TEST(MovementSheets, an_ambiguous_amount_text_from_other_programs_is_refused_at_its_row) {
+    for (const char* file :
+         {"openpyxl-amount-texts/movimentos.xlsx", "gnumeric-amount-texts-xls/movimentos.xls"}) {
+        SCOPED_TRACE(file);
+        ImportLinesTable lines;
+        ImportDocumentsTable documents;
+        try {
+            const auto book =
+                Workbook::open(QStringLiteral(AGRIMOR_GOLDEN_DIR "/") + QString::fromUtf8(file));
+            readMovementSheet(*book, book->sheetNames().front(), lines, documents);
+            ADD_FAILURE() << "12,500 was read";
+        } catch (const WorkbookError& error) {
+            EXPECT_TRUE(error.message().startsWith(
+                QString::fromUtf8("Linha 4 da folha 'Movimentos', coluna F (Valor): o valor "
+                                  "'12,500' não serve: valor ambíguo")))
+                << error.what();
+        }
+        ASSERT_GE(lines.size(), 2);
+        EXPECT_EQ(lines.value(0, L::Valor), Value(Money::fromUnits(12340000)));
+        EXPECT_EQ(lines.value(0, L::ValorBase), Value(Money::fromUnits(1250)));
+        EXPECT_EQ(lines.value(1, L::Valor), Value(Money::fromUnits(12340)));
     }
 }
 

@@ -129,15 +129,15 @@ TEST(RateCells, date_times_serials_booleans_and_error_cells) {
                 Cell::ofText(QStringLiteral("Câmbio")));
     const auto usd = Cell::ofText(QStringLiteral("USD"));
     RatesTable rates;
-    // A date-time gives its day; a serial counts in the workbook's date system; TRUE counts 1;
-    // a text date may be written year first. A row without a currency is skipped whatever else
+    // A date-time gives its day; a serial counts in the workbook's date system; a text date may
+    // be written year first. A row without a currency is skipped whatever else
     // it holds.
     readRatesWorkbook(
         test::MemoryWorkbook(
             {{QStringLiteral("C"),
               {header,
                rateRow(usd, Cell::ofDate(QDate(2024, 1, 31), QTime(18, 0)), Cell::ofNumber(1.1)),
-               rateRow(usd, Cell::ofNumber(43860), Cell::ofBoolean(true)),
+               rateRow(usd, Cell::ofNumber(43860), Cell::ofNumber(1)),
                rateRow(usd, Cell::ofText(QStringLiteral(" 2024-02-29 ")), Cell::ofNumber(1.2)),
                rateRow(Cell(), Cell::ofError(QStringLiteral("#REF!")),
                        Cell::ofError(QStringLiteral("#N/A")))}}},
@@ -168,6 +168,16 @@ TEST(RateCells, date_times_serials_booleans_and_error_cells) {
     EXPECT_EQ(refusal(rateRow(usd, Cell::ofBoolean(false), Cell::ofNumber(1))),
               QStringLiteral("Linha 2 da folha 'C', coluna B (Data): 'FALSO' não é uma data "
                              "(dd-mm-aaaa)."));
+    // The rate grid's rule: a boolean is no rate, and one of zero or less (once rounded to four
+    // decimals) would divide nothing.
+    for (const Cell& rate :
+         {Cell::ofBoolean(false), Cell::ofBoolean(true), Cell::ofNumber(0), Cell::ofNumber(-1.08),
+          Cell::ofNumber(0.00004), Cell::ofText(QStringLiteral("-1,5"))}) {
+        EXPECT_EQ(refusal(rateRow(usd, Cell::ofDate(QDate(2024, 1, 31)), rate)),
+                  QStringLiteral("Linha 2 da folha 'C', coluna C (Câmbio): '%1' - Valor inválido! "
+                                 "Um câmbio é um número maior que zero.")
+                      .arg(rate.toText()));
+    }
     // A two-digit year would need a guess at the century: refused.
     EXPECT_EQ(refusal(rateRow(usd, Cell::ofText(QStringLiteral("31-01-24")), Cell::ofNumber(1))),
               QStringLiteral("Linha 2 da folha 'C', coluna B (Data): '31-01-24' não é uma data "

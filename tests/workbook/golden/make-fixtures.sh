@@ -82,6 +82,11 @@ for kind in xlsx xls xls95; do
     done
 done
 
+# The movements with amounts typed as text, through gnumeric's .xls writer.
+mkdir -p "$stage/gnumeric-amount-texts-xls"
+ssconvert --export-type=Gnumeric_Excel:excel_biff8 "$stage/openpyxl-amount-texts/movimentos.xlsx" \
+    "$stage/gnumeric-amount-texts-xls/movimentos.xls" 2>>"$stage/ssconvert.log"
+
 # Replace the case folders (never anything else in this folder), then write the dumps.
 for folder in "$stage"/*/; do
     name=$(basename "$folder")

@@ -118,6 +118,22 @@ def make_movements(out):
     wb.save(os.path.join(case_dir(out, "openpyxl-movements"), "movimentos.xlsx"))
 
 
+def make_amount_texts(out):
+    """Movements whose amounts were typed as text: two that read one way only, then "12,500",
+    which may be twelve and a half or twelve thousand five hundred (row 4)."""
+    wb = openpyxl.Workbook()
+    ws = wb.active
+    ws.title = "Movimentos"
+    ws.append(movement_rows.HEADERS)
+    amounts = [("1.234,00", "0,125"), ("1,2340", None), ("12,500", None)]
+    for m, (valor, base) in zip(movement_rows.MOVEMENTS, amounts):
+        cells = movement_rows.values(m, "02-03-2026")
+        cells[5] = valor
+        cells[21] = base
+        ws.append(cells)
+    wb.save(os.path.join(case_dir(out, "openpyxl-amount-texts"), "movimentos.xlsx"))
+
+
 def make_xlsxwriter(out):
     """A streaming writer: in constant-memory mode every text goes inline, row by row."""
     path = os.path.join(case_dir(out, "xlsxwriter-streaming"), "streaming.xlsx")
@@ -203,6 +219,7 @@ def main():
     make_iso_dates(out)
     make_1904(out)
     make_movements(out)
+    make_amount_texts(out)
     make_xlsxwriter(out)
     make_long_texts(out)
     make_escapes(out)
