@@ -48,10 +48,9 @@ QString ambiguity(const QString& text) {
     }
     const QString whole = sign + digits.left(digits.size() - 4);
     const QString fraction = digits.right(3);
-    return QStringLiteral("valor ambíguo, milhares ou casas decimais; escreva ") + whole +
-           fraction + QStringLiteral(", ") + whole + QLatin1Char('.') + fraction +
-           QStringLiteral(",00 ou ") + whole + QLatin1Char(',') + fraction +
-           QStringLiteral("0, conforme o que quer dizer");
+    return QStringLiteral("(milhares ou casas decimais): escreva ") + whole + fraction +
+           QStringLiteral(", ") + whole + QLatin1Char('.') + fraction + QStringLiteral(",00 ou ") +
+           whole + QLatin1Char(',') + fraction + QStringLiteral("0, conforme o que quer dizer");
 }
 
 // The sheet's header row and stated range are narrower than a movement sheet: the read starts
@@ -124,6 +123,16 @@ private:
                 .arg(sheet_, columnLetter(column), columnName(column), value, why));
     }
 
+    // Worded apart from cellError: the user is told which ways of writing the amount are clear.
+    WorkbookError ambiguousAmount(int sheetRow, int column, const QString& text) const {
+        return WorkbookError(
+            WorkbookError::kTypeMismatch,
+            QStringLiteral("Linha %1 da folha '%2', coluna %3 (%4): Valor ambíguo "
+                           "'%5' %6.")
+                .arg(sheetRow)
+                .arg(sheet_, columnLetter(column), columnName(column), text, ambiguity(text)));
+    }
+
     void store(int sheetRow, int at, int column, const Cell& cell) {
         if (cell.isEmpty())
             return;  // the new row holds null
@@ -161,7 +170,7 @@ private:
                     value = Value(cell.number);
                 } else if (cell.kind == Cell::Kind::Text) {
                     if (isAmbiguousMoneyText(cell.text))
-                        throw cellError(sheetRow, column, cell.text, ambiguity(cell.text));
+                        throw ambiguousAmount(sheetRow, column, cell.text);
                     value = Value(cell.text);
                 } else {
                     throw cellError(sheetRow, column, cell.toText(),

@@ -164,13 +164,13 @@ TEST_P(MovementReaderTest, an_amount_text_that_may_be_thousands_is_refused_and_c
         return message({line(QStringLiteral("A")), row});
     };
     EXPECT_EQ(refusal(L::Valor, QStringLiteral("1.234")),
-              QString::fromUtf8("Linha 3 da folha 'Mov', coluna F (Valor): o valor '1.234' não "
-                                "serve: valor ambíguo, milhares ou casas decimais; escreva 1234, "
-                                "1.234,00 ou 1,2340, conforme o que quer dizer."));
+              QString::fromUtf8("Linha 3 da folha 'Mov', coluna F (Valor): Valor ambíguo '1.234' "
+                                "(milhares ou casas decimais): escreva 1234, 1.234,00 ou 1,2340, "
+                                "conforme o que quer dizer."));
     EXPECT_EQ(lines.size(), 2);  // the read stopped in that row
     EXPECT_TRUE(refusal(L::ValorBase, QStringLiteral(" 12,500 "))
                     .startsWith(QString::fromUtf8("Linha 3 da folha 'Mov', coluna V (ValorBase): "
-                                                  "o valor ' 12,500 ' não serve: valor ambíguo")));
+                                                  "Valor ambíguo ' 12,500 '")));
     EXPECT_TRUE(refusal(L::Valor, QStringLiteral("-999.000")).contains(QStringLiteral("-999000")));
 
     const std::pair<const char*, std::int64_t> clear[] = {
@@ -245,8 +245,8 @@ TEST(MovementSheets, an_ambiguous_amount_text_from_other_programs_is_refused_at_
             ADD_FAILURE() << "12,500 was read";
         } catch (const WorkbookError& error) {
             EXPECT_TRUE(error.message().startsWith(
-                QString::fromUtf8("Linha 4 da folha 'Movimentos', coluna F (Valor): o valor "
-                                  "'12,500' não serve: valor ambíguo")))
+                QString::fromUtf8("Linha 4 da folha 'Movimentos', coluna F (Valor): Valor ambíguo "
+                                  "'12,500'")))
                 << error.what();
         }
         ASSERT_GE(lines.size(), 2);
