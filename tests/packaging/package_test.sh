@@ -19,7 +19,7 @@ if [ "$mode" = contents ]; then
   cpack -G DEB --config "$build/CPackConfig.cmake" -B "$dir" >"$dir/cpack.log" 2>&1 ||
     { cat "$dir/cpack.log"; fail "cpack did not build the package"; }
   [ -f "$deb" ] || fail "no $deb"
-  dpkg-deb -c "$deb" | awk '{ print $1, $2, $6 }' | sort -k3 >"$dir/contents.txt"
+  dpkg-deb -c "$deb" | awk '{ print $1, $2, $6 }' | LC_ALL=C sort -k3 >"$dir/contents.txt"
   diff -u "$expected" "$dir/contents.txt" || fail "the package's contents differ from $expected"
 
   depends=$(dpkg-deb -f "$deb" Depends)
