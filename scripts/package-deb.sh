@@ -35,7 +35,7 @@ echo "build/$deb: $(du -k "build/$deb" | cut -f1) KiB"
 dpkg-deb -f "build/$deb" Depends Recommends Suggests
 echo
 echo "lintian:"
-lintian --fail-on error --info "build/$deb"
+lintian --fail-on error --display-info "build/$deb"
 echo "lintian: no error"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
