@@ -1,7 +1,8 @@
 # agrimor_add_test(NAME name [WIDGETS] SOURCES ... LIBS ...)
 # One GoogleTest executable registered with CTest. Tests run with the offscreen platform, a
-# fixed locale and time zone, and their own settings and data folders. WIDGETS gives the test a
-# main that holds a QApplication and links Qt Test; without it GoogleTest's own main is used.
+# fixed locale and time zone, and their own settings and data folders (a user's own data folder
+# that does not exist, so no test finds the developer's). WIDGETS gives the test a main that
+# holds a QApplication and links Qt Test; without it GoogleTest's own main is used.
 function(agrimor_add_test)
   cmake_parse_arguments(ARG "WIDGETS" "NAME" "SOURCES;LIBS" ${ARGN})
   if(ARG_WIDGETS)
@@ -14,7 +15,7 @@ function(agrimor_add_test)
   target_link_libraries(${ARG_NAME} PRIVATE ${ARG_LIBS} agrimor_test_support GTest::gtest
                         agrimor_warnings)
   add_test(NAME ${ARG_NAME} COMMAND ${ARG_NAME})
-  set_tests_properties(${ARG_NAME} PROPERTIES
-    TIMEOUT 120
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TZ=Europe/Lisbon;LC_ALL=C.UTF-8;LANG=C.UTF-8")
+  set(environment QT_QPA_PLATFORM=offscreen TZ=Europe/Lisbon LC_ALL=C.UTF-8 LANG=C.UTF-8
+      XDG_DATA_HOME=${PROJECT_BINARY_DIR}/tests/no-data-home)
+  set_tests_properties(${ARG_NAME} PROPERTIES TIMEOUT 120 ENVIRONMENT "${environment}")
 endfunction()

@@ -1,24 +1,20 @@
 #include "data/data_access.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
-
 #include "data/db_error.h"
 #include "data/odbc_engine.h"
+#include "data/program_files.h"
 #include "data/sqlite_engine.h"
 
 namespace agrimor {
 
 namespace {
 
-// The loadable form of our SQLite functions sits beside the executables.
+// The loadable form of our SQLite functions, found as the program's other files are.
 QString sqliteExtensionPath() {
     const QByteArray fromEnvironment = qgetenv("AGRIMOR_SQLITE_EXT");
     if (!fromEnvironment.isEmpty())
         return QString::fromLocal8Bit(fromEnvironment);
-    const QString executable = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
-    return QFileInfo(executable).dir().filePath(QStringLiteral("libagrimor_sqlite_ext.so"));
+    return programFile(QStringLiteral("libagrimor_sqlite_ext.so"));
 }
 
 // SQLite, directly or through its ODBC driver, opens any existing file without reading it: a

@@ -6,7 +6,8 @@ namespace agrimor {
 
 // Where the configuration file and the anomalies files live: the first of the platform's shared
 // data folders (XDG_DATA_DIRS, default /usr/local/share and /usr/share) that holds a "corvane"
-// folder, that folder; otherwise the executable's folder. No trailing separator.
+// folder, that folder; else "corvane" in the user's own data folder (XDG_DATA_HOME, default
+// ~/.local/share) when it exists; otherwise the executable's folder. No trailing separator.
 QString findDataFolder(const QString& executableFolder);
 
 // The files start-up reads.

@@ -14,6 +14,7 @@ packages=(
   libzip-dev libexpat1-dev libxlsxwriter-dev libgsf-1-dev
   libfreexl-dev  # only bench-workbook-read: it measures our .xls reader against it
   clang-format
+  dpkg-dev file lintian desktop-file-utils librsvg2-bin  # the Debian package (cpack, checks)
 )
 
 missing=()

@@ -64,8 +64,8 @@ struct SheetInfo {
 struct OpenOptions {
     // How long the reader process may work, waiting for it only, before it is stopped.
     std::chrono::milliseconds timeLimit{std::chrono::seconds(60)};
-    // The reader executable; empty: AGRIMOR_XLS_READER, else agrimor-xls-reader beside the
-    // running executable.
+    // The reader executable; empty: AGRIMOR_XLS_READER, else agrimor-xls-reader where the
+    // program keeps its own files (data/program_files.h).
     QString xlsReader;
 };
 

@@ -1,8 +1,6 @@
 #include "workbook/xls_process.h"
 
-#include <QDir>
-#include <QFileInfo>
-
+#include "data/program_files.h"
 #include "workbook/reader_process.h"
 #include "workbook/record_codec.h"
 
@@ -86,8 +84,7 @@ QString xlsReaderProgram(const OpenOptions& options) {
     const QByteArray fromEnvironment = qgetenv("AGRIMOR_XLS_READER");
     if (!fromEnvironment.isEmpty())
         return QString::fromLocal8Bit(fromEnvironment);
-    const QString executable = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
-    return QFileInfo(executable).dir().filePath(QStringLiteral("agrimor-xls-reader"));
+    return programFile(QStringLiteral("agrimor-xls-reader"));
 }
 
 std::unique_ptr<Workbook> openXlsInReaderProcess(const QString& path, const OpenOptions& options) {

@@ -34,8 +34,8 @@ private:
     ReadOutcome outcome_;
 };
 
-// The reader executable `options` name, or AGRIMOR_XLS_READER, or agrimor-xls-reader beside
-// the running executable.
+// The reader executable `options` name, or AGRIMOR_XLS_READER, or agrimor-xls-reader where the
+// program keeps its own files (data/program_files.h).
 QString xlsReaderProgram(const OpenOptions& options);
 
 // Opens a .xls workbook through the reader process: its sheet list now, each sheet when read.

@@ -69,18 +69,26 @@ TEST_F(ConfigFileTest, missing_incomplete_or_malformed_files_say_which_file) {
     EXPECT_THROW(readConnectionConfig(config(), fallback()), ConfigError);
 }
 
-TEST_F(ConfigFileTest, data_folder_is_the_first_shared_folder_with_corvane_else_the_executables) {
+TEST_F(ConfigFileTest,
+       data_folder_is_the_first_shared_corvane_then_the_users_then_the_executables) {
     const QString shared = folder.file(QStringLiteral("share"));
+    const QString home = folder.file(QStringLiteral("home"));
     QDir().mkpath(shared);
     qputenv("XDG_DATA_DIRS", (folder.path() + QStringLiteral("/none:") + shared).toUtf8());
+    qputenv("XDG_DATA_HOME", home.toUtf8());
     EXPECT_EQ(findDataFolder(QStringLiteral("/opt/agrimor/bin")),
               QStringLiteral("/opt/agrimor/bin"));
+    // The user's own folder serves where the machine has none, and never hides the machine's.
+    QDir().mkpath(home + QStringLiteral("/corvane"));
+    EXPECT_EQ(findDataFolder(QStringLiteral("/opt/agrimor/bin")),
+              home + QStringLiteral("/corvane"));
     QDir().mkpath(shared + QStringLiteral("/corvane"));
     const StartupFiles files = locateStartupFiles(QStringLiteral("/opt/agrimor/bin"));
     EXPECT_EQ(files.dataFolder, shared + QStringLiteral("/corvane"));
     EXPECT_EQ(files.configFile, shared + QStringLiteral("/corvane/Agrimor.zeb"));
     EXPECT_EQ(files.fallbackFile, QStringLiteral("/opt/agrimor/bin/Catalogos/bd.sql"));
     qunsetenv("XDG_DATA_DIRS");
+    qunsetenv("XDG_DATA_HOME");
 }
 
 }  // namespace
