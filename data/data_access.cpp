@@ -7,6 +7,7 @@
 #include "data/db_error.h"
 #include "data/odbc_engine.h"
 #include "data/sqlite_engine.h"
+#include "data/statement_recorder.h"
 
 namespace agrimor {
 
@@ -33,9 +34,9 @@ void DataAccess::connect(const ConnectionSettings& settings) {
         engine_ = SqliteEngine::open(settings.sqliteFile());
     } else {
         const QString extension = settings.odbcDriverIsSqlite() ? sqliteExtensionPath() : QString();
-        engine_ = OdbcEngine::connect(settings.odbcConnectionString(extension),
-                                      settings.odbc.loginTimeoutSeconds,
-                                      settings.odbc.queryTimeoutSeconds);
+        engine_ = recordStatementsWhenAsked(OdbcEngine::connect(
+            settings.odbcConnectionString(extension), settings.odbc.loginTimeoutSeconds,
+            settings.odbc.queryTimeoutSeconds));
     }
     settings_ = settings;
 }
