@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <algorithm>
+#include <optional>
 
 #include "core/companies.h"
 #include "core/error_text.h"
@@ -139,6 +140,7 @@ void ServerCheck::checkOwnTables() {
     const QString subject = kConsolidated + QStringLiteral(": tabelas do programa");
     QHash<QString, QStringList> before;
     QHash<QString, QStringList> after;
+    std::optional<CheckLine> dateCheck;
     try {
         for (const TableLayout& table : ownTablesLayout())
             before.insert(table.name, tableProblems(consolidated_, table));
@@ -147,7 +149,7 @@ void ServerCheck::checkOwnTables() {
         for (const TableLayout& table : ownTablesLayout())
             after.insert(table.name, tableProblems(consolidated_, table));
         if (after.value(QStringLiteral("zeb_CNS_Cambios")).isEmpty())
-            checkDateAndOneRowUpdate();
+            dateCheck = checkDateAndOneRowUpdate();
     } catch (const Error& error) {
         add(subject,
             QStringLiteral("o arranque não as consegue criar ou atualizar: ") + errorText(error));
@@ -167,11 +169,13 @@ void ServerCheck::checkOwnTables() {
             add(tableSubject);
         }
     }
+    if (dateCheck)
+        lines_ << *dateCheck;
 }
 
 // Inside the own tables' trial transaction: a rate dated with milliseconds is written, found by
 // that date, and changed through the one-row update rows are changed with.
-void ServerCheck::checkDateAndOneRowUpdate() {
+CheckLine ServerCheck::checkDateAndOneRowUpdate() {
     const QString subject =
         kConsolidated + QStringLiteral(": data com milissegundos e alteração de uma linha");
     const QString currency = QStringLiteral("~~~");
@@ -189,16 +193,15 @@ void ServerCheck::checkDateAndOneRowUpdate() {
             QStringLiteral("Moeda = ? AND ") +
                 consolidated_.dialect().dateEquals(QStringLiteral("Data")),
             {currency, date});
-        if (found.rowCount() != 1) {
-            add(subject, QStringLiteral("a linha escrita com a data %1 não é encontrada por ela")
-                             .arg(date.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz"))));
-            return;
-        }
+        if (found.rowCount() != 1)
+            return {subject,
+                    QStringLiteral("a linha escrita com a data %1 não é encontrada por ela")
+                        .arg(date.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")))};
         found.setField(QStringLiteral("Cambio"), Money::fromUnits(20000));
         found.update();
-        add(subject);
+        return {subject, {}};
     } catch (const Error& error) {
-        add(subject, errorText(error));
+        return {subject, errorText(error)};
     }
 }
 

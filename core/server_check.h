@@ -41,7 +41,7 @@ public:
 private:
     void checkErpTables(DataAccess& db, const QString& database);
     void checkOwnTables();
-    void checkDateAndOneRowUpdate();
+    CheckLine checkDateAndOneRowUpdate();
     void add(const QString& subject, const QString& problem = {});
 
     DataAccess& consolidated_;
