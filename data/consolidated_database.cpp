@@ -6,7 +6,8 @@
 
 namespace agrimor {
 
-std::unique_ptr<DataAccess> openConsolidatedDatabase(const StartupFiles& files) {
+std::unique_ptr<DataAccess> openConsolidatedDatabase(const StartupFiles& files,
+                                                     OwnTables ownTables) {
     ConnectionSettings settings;
     try {
         settings = readConnectionConfig(files.configFile, files.fallbackFile);
@@ -23,6 +24,8 @@ std::unique_ptr<DataAccess> openConsolidatedDatabase(const StartupFiles& files) 
             QStringLiteral("Não foi possível ligar à base de dados consolidada (%1).\n%2")
                 .arg(settings.describe(), error.message()));
     }
+    if (ownTables == OwnTables::LeaveAsTheyAre)
+        return db;
     try {
         ensureOwnTables(*db);
     } catch (const DbError& error) {

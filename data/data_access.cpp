@@ -4,6 +4,7 @@
 #include "data/odbc_engine.h"
 #include "data/program_files.h"
 #include "data/sqlite_engine.h"
+#include "data/statement_recorder.h"
 
 namespace agrimor {
 
@@ -50,8 +51,10 @@ void DataAccess::connect(const ConnectionSettings& settings) {
                                      settings.odbc.loginTimeoutSeconds,
                                      settings.odbc.queryTimeoutSeconds);
     }
+    // Proved before the recorder sees it: that catalogue read is never sent to SQL Server.
     requireDatabase(*engine, settings);
-    engine_ = std::move(engine);
+    engine_ =
+        settings.isEmbedded() ? std::move(engine) : recordStatementsWhenAsked(std::move(engine));
     settings_ = settings;
 }
 

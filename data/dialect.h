@@ -34,24 +34,30 @@ public:
     virtual QString dateOrder(const QString& column) const = 0;
 
     // The statement that reads the rows of an updatable result set. When the product has a row
-    // locator it is selected first, under the name kLocatorColumn.
-    QString updatableSelect(const QString& table, const QString& where,
-                            const QString& orderBy) const;
+    // locator it is selected first, under the name kLocatorColumn. The three statement builders
+    // are virtual only so that a dialect standing in for another can pass them through whole.
+    virtual QString updatableSelect(const QString& table, const QString& where,
+                                    const QString& orderBy) const;
     virtual bool hasRowLocator() const = 0;
     // UPDATE / DELETE of exactly one row, the one read as `original` (values per column).
     // `setColumns` are the columns changed; their values come first in the bound parameters,
     // then whatever the row filter needs.
-    QString updateRow(const QString& table, const QStringList& setColumns,
-                      const QList<ColumnInfo>& columns, const std::vector<Value>& original,
-                      const Value& locator, Params& params) const;
-    QString deleteRow(const QString& table, const QList<ColumnInfo>& columns,
-                      const std::vector<Value>& original, const Value& locator,
-                      Params& params) const;
+    virtual QString updateRow(const QString& table, const QStringList& setColumns,
+                              const QList<ColumnInfo>& columns, const std::vector<Value>& original,
+                              const Value& locator, Params& params) const;
+    virtual QString deleteRow(const QString& table, const QList<ColumnInfo>& columns,
+                              const std::vector<Value>& original, const Value& locator,
+                              Params& params) const;
 
     // Schema of the program's own tables, in creation order: rates, settings, parameters.
     virtual QStringList createOwnTables() const = 0;
     // The data type name of a column of a table, empty when the table has no such column.
     virtual QString columnTypeQuery() const = 0;  // parameters: table, column; result `TipoDado`
+    // The columns of a table as the catalogue describes them, in table order: `Coluna`, `TipoDado`
+    // (the type name without its size, in lower case) and `Tamanho` (the declared size of a text
+    // column, -1 for one without limit, 0 for other types). Parameter: the table. No rows when
+    // there is no such table.
+    virtual QString columnsQuery() const = 0;
     // Statements that add nullable columns ("name type" each) to a table.
     virtual QStringList addColumns(const QString& table, const QStringList& definitions) const = 0;
     // Makes the columns of a table nvarchar(size) not null, keeping the rows; fails as the

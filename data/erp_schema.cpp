@@ -4,6 +4,7 @@
 
 #include "data/data_access.h"
 #include "data/engine.h"
+#include "data/statement_recorder.h"
 
 namespace agrimor {
 
@@ -64,7 +65,7 @@ const Table kMovCtb{"MovCTB",
                         {"MvDes", "smallint"},
                         {"CtResp", "smallint"},
                         {"Valor_Base", "money"},
-                        {"DBTS", "integer"},
+                        {"DBTS", "timestamp"},
                     },
                     "Ano, TpDoc, Serie, NumDoc, NumLinha"};
 
@@ -167,10 +168,24 @@ const Table kOtherTables[] = {
      "Ano, Diario, Mes"},
 };
 
+// The server's row version is a column that nobody writes: here an integer.
+QString embeddedType(const char* type) {
+    const QString server = QString::fromLatin1(type);
+    return server == QLatin1String("timestamp") ? QStringLiteral("integer") : server;
+}
+
+TableLayout layoutOf(const Table& table) {
+    TableLayout layout{QString::fromLatin1(table.name), {}};
+    for (const Column& column : table.columns)
+        layout.columns << ColumnLayout{QString::fromLatin1(column.name),
+                                       QString::fromLatin1(column.type)};
+    return layout;
+}
+
 QString createStatement(const Table& table) {
     QStringList definitions;
     for (const Column& column : table.columns) {
-        const QString type = QString::fromLatin1(column.type);
+        const QString type = embeddedType(column.type);
         QString definition = QStringLiteral("%1 %2").arg(QString::fromLatin1(column.name), type);
         if (column.notNull)
             definition += QStringLiteral(" NOT NULL");
@@ -196,6 +211,8 @@ QStringList erpSchemaStatements() {
 }
 
 void createErpTables(Engine& engine) {
+    // The server's ERP schema is the ERP's own: this one never goes there.
+    const StatementRecordingPause notSentToServer;
     for (const QString& statement : erpSchemaStatements())
         engine.execute(statement, {});
 }
@@ -212,6 +229,20 @@ const QStringList& movCtbColumns() {
         return names;
     }();
     return columns;
+}
+
+}  // namespace agrimor
+
+namespace agrimor {
+
+const QList<TableLayout>& erpTablesLayout() {
+    static const QList<TableLayout> tables = [] {
+        QList<TableLayout> layouts{layoutOf(kMovCtb)};
+        for (const Table& table : kOtherTables)
+            layouts << layoutOf(table);
+        return layouts;
+    }();
+    return tables;
 }
 
 }  // namespace agrimor

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -28,5 +29,20 @@ void createErpTables(DataAccess& db);
 
 // MovCTB's columns in table order, DBTS included.
 const QStringList& movCtbColumns();
+
+// A column as the server declares it: "smallint", "int", "nvarchar(15)", "money", "datetime",
+// "timestamp" (the row version).
+struct ColumnLayout {
+    QString name;
+    QString type;
+};
+
+struct TableLayout {
+    QString name;
+    QList<ColumnLayout> columns;
+};
+
+// Every ERP table the program reads or writes, with its columns: what a server must hold.
+const QList<TableLayout>& erpTablesLayout();
 
 }  // namespace agrimor

@@ -53,3 +53,37 @@ void ensureOwnTables(DataAccess& db) {
 }
 
 }  // namespace agrimor
+
+namespace agrimor {
+
+const QList<TableLayout>& ownTablesLayout() {
+    static const QList<TableLayout> tables{
+        {QStringLiteral("zeb_CNS_Cambios"),
+         {{QStringLiteral("Moeda"), QStringLiteral("nvarchar(3)")},
+          {QStringLiteral("Data"), QStringLiteral("datetime")},
+          {QStringLiteral("Cambio"), QStringLiteral("money")},
+          {QStringLiteral("Id"), QStringLiteral("int")}}},
+        {kSettings,
+         {{QStringLiteral("BD"), QStringLiteral("smallint")},
+          {QStringLiteral("Setor"), QStringLiteral("nvarchar(3)")},
+          {QStringLiteral("TpDoc"), QStringLiteral("nvarchar(3)")},
+          {QStringLiteral("Serie"), QStringLiteral("nvarchar(10)")},
+          {QStringLiteral("DataMov"), QStringLiteral("datetime")},
+          {QStringLiteral("UltimoMes"), QStringLiteral("nvarchar(20)")},
+          {QStringLiteral("Moeda"), QStringLiteral("nvarchar(3)")},
+          {QStringLiteral("ContaArred"), QStringLiteral("nvarchar(15)")},
+          {QStringLiteral("TpDocCL9"), QStringLiteral("nvarchar(3)")},
+          {QStringLiteral("SerieCL9"), QStringLiteral("nvarchar(10)")},
+          {QStringLiteral("DiarioCL9"), QStringLiteral("nvarchar(3)")},
+          {QStringLiteral("AteMes"), QStringLiteral("smallint")}}},
+        {QStringLiteral("zeb_CNS_Parametros"),
+         {{QStringLiteral("BD"), QStringLiteral("smallint")},
+          {QStringLiteral("Servidor"), QStringLiteral("nvarchar(30)")},
+          {QStringLiteral("Utilizador"), QStringLiteral("nvarchar(30)")},
+          {QStringLiteral("Password"), QStringLiteral("nvarchar(30)")},
+          {QStringLiteral("Empresa"), QStringLiteral("nvarchar(30)")}}},
+    };
+    return tables;
+}
+
+}  // namespace agrimor

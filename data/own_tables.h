@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/erp_schema.h"
+
 namespace agrimor {
 
 class DataAccess;
@@ -10,5 +12,8 @@ class DataAccess;
 // columns. Probes that fail for another reason than a missing table or column leave the tables as
 // they are; a failing creation or alteration throws DbError.
 void ensureOwnTables(DataAccess& db);
+
+// The program's tables as ensureOwnTables() leaves a new database.
+const QList<TableLayout>& ownTablesLayout();
 
 }  // namespace agrimor

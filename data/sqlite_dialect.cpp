@@ -77,6 +77,15 @@ public:
             " FROM pragma_table_info(?) WHERE name = ? COLLATE NOCASE");
     }
 
+    // The size is the number in the declared type's brackets ("nvarchar(15)"), as declared.
+    QString columnsQuery() const override {
+        return QStringLiteral(
+            "SELECT name AS Coluna, lower(CASE WHEN instr(type, '(') > 0"
+            " THEN trim(substr(type, 1, instr(type, '(') - 1)) ELSE type END) AS TipoDado,"
+            " CASE WHEN instr(type, '(') > 0 THEN CAST(substr(type, instr(type, '(') + 1) AS"
+            " INTEGER) ELSE 0 END AS Tamanho FROM pragma_table_info(?) ORDER BY cid");
+    }
+
     void retypeToText(Engine& engine, const QString& table, const QStringList& columns,
                       int size) const override {
         // One column at a time, as the server's ALTER COLUMN statements go: a column that holds a

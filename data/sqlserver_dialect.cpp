@@ -63,6 +63,13 @@ public:
             "Column_Name=? ");
     }
 
+    QString columnsQuery() const override {
+        return QStringLiteral(
+            "SELECT COLUMN_NAME AS Coluna, lower(DATA_TYPE) AS TipoDado, "
+            "coalesce(CHARACTER_MAXIMUM_LENGTH, 0) AS Tamanho FROM INFORMATION_SCHEMA.COLUMNS "
+            "WHERE TABLE_NAME = ? ORDER BY ORDINAL_POSITION");
+    }
+
     void retypeToText(Engine& engine, const QString& table, const QStringList& columns,
                       int size) const override {
         for (const QString& column : columns)

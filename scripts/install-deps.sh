@@ -42,4 +42,19 @@ if ! odbcinst -q -d -n FreeTDS >/dev/null 2>&1; then
   [ -n "$lib" ] && printf '[FreeTDS]\nDescription=FreeTDS ODBC Driver\nDriver=%s\n' "$lib" |
     ${sudo_cmd[@]:-} odbcinst -i -d -r >/dev/null
 fi
+# The T-SQL grammar that reads every statement the program sends to SQL Server (the test
+# tsql_statements_test): Debian's Node.js and npm, and the pinned parser from the npm registry
+# into tools/tsql/node_modules (git-ignored), reinstalled only when the lock file changed.
+if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo_cmd[@]}" apt-get update -qq
+  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends nodejs npm
+fi
+tsql="$(dirname "$0")/../tools/tsql"
+if ! cmp -s "$tsql/package-lock.json" "$tsql/node_modules/.installed-from-lock"; then
+  (cd "$tsql" && npm ci --no-audit --no-fund --loglevel=error &&
+    cp package-lock.json node_modules/.installed-from-lock)
+fi
 exit 0

@@ -9,6 +9,7 @@
 
 #include "core/error_text.h"
 #include "core/message_box.h"
+#include "core/server_check.h"
 #include "data/company_connection.h"
 #include "data/error.h"
 #include "ui/controls.h"
@@ -64,16 +65,20 @@ FrmParametros::FrmParametros(DataAccess& shared, Prompter& prompter, QWidget* pa
 
     confirm_ = makeButton(this, QStringLiteral("btConfirmar"), QStringLiteral("&Confirmar"),
                           QStringLiteral("Confirmar a informação digitada"));
+    check_ = makeButton(this, QStringLiteral("btVerificar"), QStringLiteral("&Verificar"),
+                        QStringLiteral("Verificar a base de dados da empresa sem a alterar"));
     leave_ = makeButton(this, QStringLiteral("btSair"), QStringLiteral("&Sair"),
                         QStringLiteral("Abandonar."));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(confirm_);
+    buttons->addWidget(check_);
     buttons->addWidget(leave_);
     grid->addLayout(buttons, kFields + 1, 0, 1, 3);
     grid->setColumnStretch(1, 1);
 
     connect(confirm_, &QPushButton::clicked, this, &FrmParametros::confirm);
+    connect(check_, &QPushButton::clicked, this, &FrmParametros::check);
     connect(leave_, &QPushButton::clicked, this, &QDialog::reject);
 }
 
@@ -128,6 +133,23 @@ void FrmParametros::confirm() {
         return;
     }
     inform(prompter_, QStringLiteral("Parâmetros gravados e teste de ligação à Empresa efetuado!"));
+}
+
+void FrmParametros::check() {
+    const CompanyParameters typed = typedParameters();
+    if (typed.isEmpty()) {
+        inform(prompter_, QStringLiteral("Parâmetros não preenchidos!"));
+        return;
+    }
+    ServerCheck serverCheck(shared_);
+    {
+        WaitCursor wait;
+        serverCheck.checkCompany(bd_, typed);
+    }
+    QStringList lines;
+    for (const CheckLine& line : serverCheck.lines())
+        lines << line.text();
+    inform(prompter_, lines.join(kCrLf));
 }
 
 }  // namespace agrimor

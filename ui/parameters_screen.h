@@ -22,7 +22,9 @@ struct CompanyParameters;
 // the opener shows it), calls readParameters() and shows it modally. Fields campo0..campo3 hold
 // Servidor, Utilizador, Password (masked unless "Mostrar" is ticked) and Empresa. Confirm
 // (btConfirmar) tests the connection and stores the four values as typed; the screen stays open.
-// Leave (btSair) hides it. Every message goes through the prompter.
+// Check (btVerificar) checks, with the values as typed, that the company database opens and holds
+// the ERP tables and columns the program needs (core/server_check.h), one line per check; nothing
+// is stored. Leave (btSair) hides it. Every message goes through the prompter.
 class FrmParametros : public QDialog {
     Q_OBJECT
 public:
@@ -43,6 +45,7 @@ public:
 
 private:
     void confirm();
+    void check();
     CompanyParameters typedParameters() const;
 
     DataAccess& shared_;
@@ -52,6 +55,7 @@ private:
     QLabel* title_ = nullptr;
     QCheckBox* showPassword_ = nullptr;
     QPushButton* confirm_ = nullptr;
+    QPushButton* check_ = nullptr;
     QPushButton* leave_ = nullptr;
 };
 

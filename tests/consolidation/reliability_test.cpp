@@ -11,6 +11,7 @@
 #include "consolidation/consolidation_commands.h"
 #include "data/db_error.h"
 #include "data/engine.h"
+#include "data/statement_recorder.h"
 #include "tests/consolidation/consolidation_setup.h"
 #include "tests/support/failing_engine.h"
 #include "tests/support/scripted_prompter.h"
@@ -50,6 +51,7 @@ std::unique_ptr<test::ConsolidationSetup> twoCompanies(EngineKind kind) {
                             line(QStringLiteral("i"), QStringLiteral("FT"), 2, 2,
                                  QStringLiteral("9112"), 2, QStringLiteral("1"))});
     // The shared connection below is adopted, so it knows no data folder: absolute file names.
+    const StatementRecordingPause testsOwnSetup;
     setup->consolidated().execute(
         QStringLiteral("UPDATE zeb_CNS_Parametros SET Servidor = 'sqlite', Empresa = ? || "
                        "'/company' || BD || '.db'"),

@@ -4,6 +4,7 @@
 
 #include "data/data_access.h"
 #include "data/db_error.h"
+#include "data/statement_recorder.h"
 #include "tests/support/test_databases.h"
 
 namespace agrimor {
@@ -18,6 +19,7 @@ protected:
     }
 
     static QString typeOf(DataAccess& db, const QString& column) {
+        const StatementRecordingPause testsOwnReading;
         const Recordset rs = db.openReadOnly(
             QStringLiteral(
                 "SELECT type FROM pragma_table_info('zeb_CNS_DadosIniciais') WHERE name = ?"),

@@ -4,6 +4,7 @@
 #include "data/data_access.h"
 #include "data/db_error.h"
 #include "data/own_tables.h"
+#include "data/statement_recorder.h"
 #include "rateimport/grid_export.h"
 #include "rateimport/rates_table.h"
 #include "tests/support/memory_workbook.h"
@@ -271,9 +272,12 @@ TEST_P(RateStoreTest, a_rate_another_program_stored_in_another_date_form_is_repl
 }
 
 TEST_P(RateStoreTest, a_failing_row_stores_nothing_and_every_failure_is_described) {
-    db->execute(QStringLiteral(
-        "CREATE TRIGGER refuse BEFORE INSERT ON zeb_CNS_Cambios WHEN NEW.Moeda = 'BAD' "
-        "BEGIN SELECT RAISE(ABORT, 'moeda recusada'); END"));
+    {
+        const StatementRecordingPause testsOwnSetup;
+        db->execute(QStringLiteral(
+            "CREATE TRIGGER refuse BEFORE INSERT ON zeb_CNS_Cambios WHEN NEW.Moeda = 'BAD' "
+            "BEGIN SELECT RAISE(ABORT, 'moeda recusada'); END"));
+    }
     readRatesWorkbook(*Workbook::open(write({rateRow("EUR", QDate(2024, 1, 31), 1),
                                              rateRow("BAD", QDate(2024, 1, 31), 1)})),
                       rates);

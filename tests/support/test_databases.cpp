@@ -3,8 +3,27 @@
 #include <gtest/gtest.h>
 
 #include "data/sqlite_engine.h"
+#include "data/statement_recorder.h"
 
 namespace agrimor::test {
+
+namespace {
+
+// The statement log names the test that sent each statement (data/statement_recorder.h); child
+// processes the test starts inherit the name.
+class StatementSourceListener : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo& test) override {
+        qputenv("AGRIMOR_STATEMENT_SOURCE",
+                QByteArray(test.test_suite_name()) + '.' + QByteArray(test.name()));
+    }
+};
+
+const bool kSourceListenerInstalled = [] {
+    ::testing::UnitTest::GetInstance()->listeners().Append(new StatementSourceListener);
+    return true;
+}();
+
+}  // namespace
 
 TempFolder::TempFolder() {
     EXPECT_TRUE(dir_.isValid());
@@ -37,6 +56,7 @@ std::unique_ptr<DataAccess> createDatabase(EngineKind kind, const QString& folde
 }
 
 int countRows(DataAccess& db, const QString& table, const QString& where, const Params& params) {
+    const StatementRecordingPause testsOwnReading;
     QString sql = QStringLiteral("SELECT count(*) FROM ") + table;
     if (!where.isEmpty())
         sql += QStringLiteral(" WHERE ") + where;
@@ -44,6 +64,7 @@ int countRows(DataAccess& db, const QString& table, const QString& where, const 
 }
 
 Recordset movementsOf(DataAccess& db, const QString& tpDoc, const QString& serie) {
+    const StatementRecordingPause testsOwnReading;
     if (serie.isEmpty())
         return db.openReadOnly(
             QStringLiteral("SELECT * FROM MovCTB WHERE TpDoc = ? ORDER BY NumDoc, NumLinha"),

@@ -178,5 +178,21 @@ TEST_F(ParametersScreenTest, a_failure_to_store_is_shown_and_the_screen_stays) {
     EXPECT_TRUE(screen->isVisible());
 }
 
+// "Verificar" checks the company as typed and stores nothing.
+TEST_F(ParametersScreenTest, checking_reports_each_finding_in_one_message_and_stores_nothing) {
+    const auto screen = open(2);
+    type(*screen, {QStringLiteral("sqlite"), QStringLiteral("demo"), QString(),
+                   QStringLiteral("empresa.db")});
+    QTest::mouseClick(screen->findChild<QPushButton*>(QStringLiteral("btVerificar")),
+                      Qt::LeftButton);
+    ASSERT_EQ(prompter.prompts().size(), 1u);
+    const QStringList lines = prompter.lastText().split(QStringLiteral("\r\n"));
+    EXPECT_EQ(lines.value(0), QStringLiteral("Empresa 2 (Velmor Holding): abre: ok"));
+    EXPECT_TRUE(lines.contains(
+        QStringLiteral("Empresa 2 (Velmor Holding): tabelas do ERP: a tabela MovCTB não existe")))
+        << prompter.lastText().toStdString();
+    EXPECT_TRUE(rows().isEmpty());
+}
+
 }  // namespace
 }  // namespace agrimor

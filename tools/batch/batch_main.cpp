@@ -4,6 +4,7 @@
 // agrimor-batch importar <livro> --company N [--sheet NOME] [--check] [--yes] [--data-folder DIR]
 // agrimor-batch classe9 --company N --year Y --month M --tpdoc T --serie S --diario D [--reload]
 //               [--yes] [--data-folder DIR]
+// agrimor-batch verificar [--company N] [--data-folder DIR]
 // The consolidation commands without a screen, for month-end scripts and machines with no
 // display. It finds the data folder and the consolidated database as the program does (or uses
 // the folder given), runs the same services, prints every message on standard output and
@@ -13,7 +14,8 @@
 // Exit code: 0 done, 2 anomalies found, 1 error, cancelled or wrong arguments.
 // "folha" shows a workbook as the imports will read it (tools/sheet/sheet_command.h);
 // "importar" imports a movement sheet into a company (tools/batch/import_command.h);
-// "classe9" integrates a company's class-9 month (tools/batch/class9_command.h).
+// "classe9" integrates a company's class-9 month (tools/batch/class9_command.h);
+// "verificar" checks the databases before going live (tools/batch/check_command.h).
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -26,6 +28,7 @@
 #include "data/data_access.h"
 #include "data/money_text.h"
 #include "tools/batch/batch_support.h"
+#include "tools/batch/check_command.h"
 #include "tools/batch/class9_command.h"
 #include "tools/batch/import_command.h"
 #include "tools/sheet/sheet_command.h"
@@ -47,7 +50,8 @@ int usage(const QString& problem) {
                  "       agrimor-batch importar <livro> --company N [--sheet NOME] [--check] "
                  "[--yes] [--data-folder DIR]\n"
                  "       agrimor-batch classe9 --company N --year Y --month M --tpdoc T --serie S "
-                 "--diario D [--reload] [--yes] [--data-folder DIR]\n");
+                 "--diario D [--reload] [--yes] [--data-folder DIR]\n"
+                 "       agrimor-batch verificar [--company N] [--data-folder DIR]\n");
     return kExitError;
 }
 
@@ -150,6 +154,8 @@ int main(int argc, char** argv) {
         QTextStream err(stderr);
         return runSheetCommand(all.mid(2), out, err);
     }
+    if (all.size() > 1 && all[1] == QLatin1String("verificar"))
+        return runCheckCommand(all.mid(2), QCoreApplication::applicationDirPath());
     if (all.size() > 1 && all[1] == QLatin1String("importar"))
         return runImportCommand(all.mid(2), QCoreApplication::applicationDirPath());
     Arguments arguments;
