@@ -223,6 +223,12 @@ std::unique_ptr<Statement> OdbcEngine::Impl::prepare(const QString& sql) {
     }
     SQLSetStmtAttr(statement->handle, SQL_ATTR_PARAM_BIND_TYPE,
                    integerAttribute(SQL_PARAM_BIND_BY_COLUMN), SQL_IS_UINTEGER);
+    // Every result is read once, front to back, and changed through statements of its own: the
+    // cheapest cursor, which a server can stream (the defaults, stated for drivers that differ).
+    SQLSetStmtAttr(statement->handle, SQL_ATTR_CURSOR_TYPE,
+                   integerAttribute(SQL_CURSOR_FORWARD_ONLY), SQL_IS_UINTEGER);
+    SQLSetStmtAttr(statement->handle, SQL_ATTR_CONCURRENCY, integerAttribute(SQL_CONCUR_READ_ONLY),
+                   SQL_IS_UINTEGER);
     const SQLRETURN rc = wideApi
                              ? SQLPrepareW(statement->handle, wide(sql), SQL_NTS)
                              : SQLPrepare(statement->handle,
