@@ -117,7 +117,7 @@ CheckedAccounts checkAccounts(DataAccess& consolidated, DataAccess& company, con
         if (missing.contains(text))
             anomalies.append(text + kAccountMissing);
     });
-    company.queryEach(movementAccountsQuery(period.cumulative), params, linesSink);
+    readMovements(company, period, QStringLiteral("m.Conta"), linesSink);
     return checked;
 }
 

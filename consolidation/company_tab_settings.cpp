@@ -47,7 +47,6 @@ void storeCompanyTab(DataAccess& db, int bd, const CompanyTabSettings& settings)
     row.setField(QStringLiteral("ContaArred"), settings.contaArred);
     row.setField(QStringLiteral("AteMes"), settings.ateMes ? 1 : 0);
     row.update();
-    db.engine().flush();
 }
 
 }  // namespace agrimor

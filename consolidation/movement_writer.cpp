@@ -266,7 +266,7 @@ WriteSummary writeMovements(DataAccess& consolidated, DataAccess& company, int b
                             const CheckedAccounts& checked) {
     Transaction transaction(consolidated);
     Writer writer(consolidated, settings, period, rate, checked.chart);
-    company.queryEach(movementQuery(period.cumulative), movementParams(period), writer);
+    readMovements(company, period, QStringLiteral("m.*"), writer);
     if (writer.linesRead() != checked.lines)
         throw ConsolidationError(
             QStringLiteral("Foram lidas %1 linhas de movimentos para integrar e a verificação das "

@@ -64,12 +64,7 @@ void DataAccess::adopt(std::shared_ptr<Engine> engine) {
 }
 
 void DataAccess::close() {
-    if (engine_) {
-        // Pending batched rows of a write without a transaction are sent before letting go.
-        if (!engine_->inTransaction())
-            engine_->flush();
-        engine_.reset();
-    }
+    engine_.reset();
 }
 
 Engine& DataAccess::requireEngine() const {

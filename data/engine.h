@@ -53,11 +53,13 @@ public:
     virtual void queryEach(const QString& sql, const Params& params, RowSink& sink) = 0;
     // Runs a statement that returns no rows; the result is the number of rows it touched.
     virtual std::int64_t execute(const QString& sql, const Params& params) = 0;
-    // Inserts one row. An engine may hold rows of the same statement back and send them together
-    // (array binding); anything else run on the engine sends them first, so a failure surfaces at
-    // the latest there, and always inside the transaction that held the insert.
+    // Inserts one row. Inside a transaction an engine may hold rows of the same statement back
+    // and send them together (array binding); anything else run on the engine, and the commit,
+    // sends them first, so a failure surfaces at the latest there and always inside the
+    // transaction that held the insert; a rollback discards them. Outside a transaction the row
+    // is sent at once and its failure is thrown by this call.
     virtual void insert(const QString& sql, const Params& row) = 0;
-    // Sends any rows held back by insert().
+    // Sends any rows held back by insert(), so their failure is reported here.
     virtual void flush() = 0;
 
     virtual void begin() = 0;

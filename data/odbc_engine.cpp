@@ -191,19 +191,13 @@ struct OdbcEngine::Impl {
 };
 
 OdbcEngine::Impl::~Impl() {
-    if (connected) {
-        if (inTransaction) {
-            // An open transaction ends with the connection: nothing held for it is sent.
-            pendingRows.clear();
-            SQLEndTran(SQL_HANDLE_DBC, dbc, SQL_ROLLBACK);
-            SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT, integerAttribute(SQL_AUTOCOMMIT_ON),
-                              SQL_IS_UINTEGER);
-        } else {
-            try {
-                sendPending();
-            } catch (...) {
-            }
-        }
+    // Rows are held back only inside a transaction, so nothing is left to send here: an open
+    // transaction ends with the connection, and the rows held for it go with it.
+    if (connected && inTransaction) {
+        pendingRows.clear();
+        SQLEndTran(SQL_HANDLE_DBC, dbc, SQL_ROLLBACK);
+        SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT, integerAttribute(SQL_AUTOCOMMIT_ON),
+                          SQL_IS_UINTEGER);
     }
     cache.clear();
     insertStatement.reset();
@@ -229,6 +223,12 @@ std::unique_ptr<Statement> OdbcEngine::Impl::prepare(const QString& sql) {
     }
     SQLSetStmtAttr(statement->handle, SQL_ATTR_PARAM_BIND_TYPE,
                    integerAttribute(SQL_PARAM_BIND_BY_COLUMN), SQL_IS_UINTEGER);
+    // Every result is read once, front to back, and changed through statements of its own: the
+    // cheapest cursor, which a server can stream (the defaults, stated for drivers that differ).
+    SQLSetStmtAttr(statement->handle, SQL_ATTR_CURSOR_TYPE,
+                   integerAttribute(SQL_CURSOR_FORWARD_ONLY), SQL_IS_UINTEGER);
+    SQLSetStmtAttr(statement->handle, SQL_ATTR_CONCURRENCY, integerAttribute(SQL_CONCUR_READ_ONLY),
+                   SQL_IS_UINTEGER);
     const SQLRETURN rc = wideApi
                              ? SQLPrepareW(statement->handle, wide(sql), SQL_NTS)
                              : SQLPrepare(statement->handle,
@@ -445,7 +445,8 @@ std::int64_t OdbcEngine::Impl::execute(const QString& sql, const Params& params)
 void OdbcEngine::Impl::insert(const QString& sql, const Params& row) {
     if (!pendingRows.empty() && (sql != pendingSql || row.size() != pendingRows.front().size()))
         sendPending();
-    if (row.isEmpty()) {
+    // Outside a transaction each row goes at once, so its failure is reported by its own insert.
+    if (!inTransaction || row.isEmpty()) {
         sendInserts(sql, {&row});
         return;
     }
@@ -661,7 +662,6 @@ void OdbcEngine::flush() {
 void OdbcEngine::begin() {
     if (impl_->inTransaction)
         throw DbError(0, QStringLiteral("Já existe uma transação aberta"), QStringLiteral("25000"));
-    impl_->sendPending();
     ++impl_->roundTrips;
     if (failed(SQLSetConnectAttr(impl_->dbc, SQL_ATTR_AUTOCOMMIT,
                                  integerAttribute(SQL_AUTOCOMMIT_OFF), SQL_IS_UINTEGER)))
@@ -679,10 +679,8 @@ void OdbcEngine::commit() {
 }
 
 void OdbcEngine::rollback() {
-    if (!impl_->inTransaction) {
-        impl_->sendPending();
+    if (!impl_->inTransaction)
         return;
-    }
     impl_->pendingRows.clear();
     impl_->pendingSql.clear();
     impl_->endTransaction(SQL_ROLLBACK);

@@ -9,8 +9,9 @@ namespace agrimor {
 
 // The ODBC 3 engine (unixODBC): SQL Server through the FreeTDS driver in production, SQLite files
 // through the SQLite ODBC driver in the tests. The dialect is chosen from the product the driver
-// reports. Inserts of the same statement are held back and sent with column-wise array binding,
-// many rows per round trip; results are read with columns bound to arrays, a block of rows per
+// reports. Inside a transaction, inserts of the same statement are held back and sent with
+// column-wise array binding, many rows per round trip (outside one each insert goes at once);
+// results are read with columns bound to arrays, a block of rows per
 // fetch.
 class OdbcEngine : public Engine {
 public:

@@ -4,9 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+#include <tuple>
+
 #include "consolidation/company_settings.h"
 #include "consolidation/consolidation_error.h"
 #include "consolidation/month_rate.h"
+#include "consolidation/movement_query.h"
 #include "core/anomaly_list.h"
 #include "tests/consolidation/consolidation_setup.h"
 
@@ -191,8 +196,71 @@ TEST_P(Checks, each_line_on_a_missing_account_is_one_anomaly_in_query_order) {
     }
     EXPECT_EQ(anomalies.items(), expected);
     // The chart, the accounts with their line counts, and the lines once more because some were
-    // missing.
-    EXPECT_EQ(company.roundTrips() + setup.consolidated().roundTrips() - trips, 3);
+    // missing: their count per type, the type's series, then one range.
+    EXPECT_EQ(company.roundTrips() + setup.consolidated().roundTrips() - trips, 5);
+}
+
+TEST_P(Checks, movements_read_in_ranges_of_documents_come_whole_in_query_order) {
+    DataAccess& company = setup.addCompany(1);
+    std::vector<demo::Movement> lines;
+    const auto add = [&](const char* tpDoc, int numDoc, int numLinha, const char* conta,
+                         const char* serie, int month = 3) {
+        const QString type = QString::fromLatin1(tpDoc), series = QString::fromLatin1(serie);
+        lines.push_back(line(
+            type + QStringLiteral("%1/%2/%3").arg(numDoc).arg(series).arg(numLinha), type, numDoc,
+            numLinha, QString::fromLatin1(conta), 1, QStringLiteral("1"), month, 2024, series));
+    };
+    // Numbers spread unevenly (a run of small ones, a few far away), two series under one
+    // number, documents of several lines, and lines of other months and accounts left out.
+    for (int doc = 1; doc <= 60; ++doc)
+        for (int l = 1; l <= 1 + doc % 4; ++l)
+            add("FT", doc, l, l % 2 ? "9111" : "9112", doc % 5 ? "1" : "2");
+    for (const int doc : {7, 900000, 900001, 2000000000})
+        add("FT", doc, 1, "9113", "3");
+    for (int doc = 1; doc <= 9; ++doc)
+        add("NC", doc, 1, "9111", "1");
+    add("FT", 8, 9, "6111", "1");
+    add("FT", 8, 8, "9111", "1", 4);
+    setup.addMovements(1, lines);
+
+    std::vector<demo::Movement> expected;
+    for (const demo::Movement& m : lines)
+        if (m.mes == 3 && m.conta.startsWith(QLatin1Char('9'))) {
+            expected.push_back(m);
+        }
+    std::sort(expected.begin(), expected.end(), [](const auto& a, const auto& b) {
+        return std::tie(a.tpDoc, a.numDoc, a.serie, a.numLinha) <
+               std::tie(b.tpDoc, b.numDoc, b.serie, b.numLinha);
+    });
+    QStringList refs;
+    for (const demo::Movement& m : expected)
+        refs << m.ref;
+
+    struct Refs : RowSink {
+        DataAccess* company = nullptr;
+        QStringList refs;
+        std::map<std::int64_t, int> rowsPerStatement;
+        void columns(const QList<ColumnInfo>&) override {}
+        bool row(std::vector<Value>& values) override {
+            refs << values.at(0).toText();
+            ++rowsPerStatement[company->roundTrips()];
+            return true;
+        }
+    };
+    for (const int pieceLines : {1, 4, 25, kMovementPieceLines}) {
+        Refs read;
+        read.company = &company;
+        readMovements(company, {2024, 3, false}, QStringLiteral("m.Ref"), read, pieceLines);
+        EXPECT_EQ(read.refs, refs) << pieceLines;
+        int largest = 0;
+        for (const auto& [statement, rows] : read.rowsPerStatement)
+            largest = std::max(largest, rows);
+        // The lines of one number are never cut: FT 7 has 5, in two series.
+        EXPECT_LE(largest, std::max(pieceLines, 5)) << pieceLines;
+        if (pieceLines == kMovementPieceLines) {
+            EXPECT_EQ(read.rowsPerStatement.size(), 2u);  // one range per type
+        }
+    }
 }
 
 TEST_P(Checks, accounts_all_present_cost_two_statements_whatever_the_number_of_lines) {

@@ -24,7 +24,6 @@ void ConsolidationSetup::addAccounts(const QStringList& accounts, int year) {
         poc.setField(QStringLiteral("Exercicio"), year);
         poc.update();
     }
-    consolidated_->engine().flush();
 }
 
 void ConsolidationSetup::addDocumentType(const QString& code) {
@@ -33,7 +32,6 @@ void ConsolidationSetup::addDocumentType(const QString& code) {
     types.addNew();
     types.setField(QStringLiteral("Codigo"), code);
     types.update();
-    consolidated_->engine().flush();
 }
 
 void ConsolidationSetup::addRate(const QString& currency, QDate date, const QString& rate) {
@@ -44,7 +42,6 @@ void ConsolidationSetup::addRate(const QString& currency, QDate date, const QStr
     rates.setField(QStringLiteral("Data"), date);
     rates.setField(QStringLiteral("Cambio"), *Money::parse(rate));
     rates.update();
-    consolidated_->engine().flush();
 }
 
 DataAccess& ConsolidationSetup::addCompany(int bd, const CompanyConfig& config) {
@@ -80,7 +77,6 @@ DataAccess& ConsolidationSetup::addCompany(int bd, const CompanyConfig& config) 
         parameters.setField(QStringLiteral("Password"), QString());
         parameters.setField(QStringLiteral("Empresa"), file);
         parameters.update();
-        consolidated_->engine().flush();
     }
     DataAccess& result = *company;
     companies_[bd] = std::move(company);

@@ -325,25 +325,42 @@ TEST_F(OdbcEngineTest, held_inserts_go_in_arrays_of_batch_rows) {
 }
 
 TEST_F(OdbcEngineTest, held_inserts_are_sent_before_anything_else) {
+    engine_->begin();
     engine_->insert(insertMov(), {1, QStringLiteral("A"), Value(), Value(), Value()});
     engine_->insert(insertMov(), {2, QStringLiteral("B"), Value(), Value(), Value()});
-    std::int64_t trips = engine_->roundTrips();
+    const std::int64_t trips = engine_->roundTrips();
     // Another statement sends what was held, in one array.
     engine_->insert(insertCambio(), cambioRow(0));
     EXPECT_EQ(engine_->roundTrips(), trips + 1);
     EXPECT_EQ(count(QStringLiteral("Mov")), 2);
     EXPECT_EQ(count(QStringLiteral("Cambio")), 1);
-
-    // Without a transaction, closing the engine sends the rows still held.
-    engine_->insert(insertCambio(), cambioRow(1));
-    engine_.reset();
-    engine_ = connect();
-    EXPECT_EQ(count(QStringLiteral("Cambio")), 2);
+    engine_->commit();
 
     // A statement reused after the table changed shape sees the new shape.
     EXPECT_EQ(engine_->query(QStringLiteral("SELECT * FROM Cambio"), {}).columns.size(), 3);
     engine_->execute(QStringLiteral("ALTER TABLE Cambio ADD COLUMN Origem nvarchar(10)"), {});
     EXPECT_EQ(engine_->query(QStringLiteral("SELECT * FROM Cambio"), {}).columns.size(), 4);
+}
+
+TEST_F(OdbcEngineTest, insert_outside_a_transaction_is_sent_and_refused_by_itself) {
+    const auto stored = [this] {
+        return connect()
+            ->query(QStringLiteral("SELECT count(*) FROM Cambio"), {})
+            .rows[0][0]
+            .toInt();
+    };
+    engine_->insert(insertCambio(), cambioRow(0));
+    EXPECT_EQ(stored(), 1);  // another connection sees it: nothing is held back
+    try {
+        engine_->insert(insertCambio(), cambioRow(0));
+        FAIL() << "a duplicate key was accepted";
+    } catch (const DbError& error) {
+        EXPECT_TRUE(error.message().contains(QLatin1String("UNIQUE"))) << error.what();
+    }
+    // The next statement and a connection let go without a close owe nothing to the failure.
+    engine_->insert(insertCambio(), cambioRow(1));
+    engine_.reset();
+    EXPECT_EQ(stored(), 2);
 }
 
 TEST_F(OdbcEngineTest, failing_row_in_a_batch_leaves_nothing_after_rollback) {

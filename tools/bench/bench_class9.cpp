@@ -209,6 +209,8 @@ void runCase(bool odbc, int lines) {
     if (loadClass9(environment, input, state) != Class9Outcome::Done)
         throw std::runtime_error((QStringLiteral("load: ") + prompter.last).toStdString());
     const Figures load{seconds(timer), company.roundTrips() - before, peakKiB()};
+    // The working set the grid shows stays loaded until the confirmation.
+    const double setBytesPerLine = 1024.0 * static_cast<double>(residentKiB() - load.start) / lines;
 
     before = company.roundTrips();
     resetPeak();
@@ -224,6 +226,7 @@ void runCase(bool odbc, int lines) {
     const Figures limitFigures{limit, -1, peakKiB()};
 
     print("load (derivation)", load, lines);
+    std::printf("    working set held for the grid: %.0f bytes per line\n", setBytesPerLine);
     print("confirmation", confirm, lines);
     printLimit(limitFigures, lines, odbc);
     std::printf("  confirmation / limit: %.2f   written: %d lines in %d documents\n\n",

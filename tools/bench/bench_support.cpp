@@ -1,5 +1,6 @@
 #include "tools/bench/bench_support.h"
 
+#include <malloc.h>
 #include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -40,10 +41,26 @@ long peakKiB() {
     return procStatusKiB("VmHWM:");
 }
 
+namespace {
+long startedWith = 0;
+}  // namespace
+
 void resetPeak() {
+    startedWith = residentKiB();
     QFile clear(QStringLiteral("/proc/self/clear_refs"));
     if (clear.open(QIODevice::WriteOnly))
         clear.write("5");
+}
+
+long startKiB() {
+    return startedWith;
+}
+
+long residentKiB() {
+    // Without it, memory a command freed stays resident in the allocator's free lists and counts
+    // in the peak of whatever is measured next.
+    malloc_trim(0);
+    return procStatusKiB("VmRSS:");
 }
 
 void runInChild(const std::function<void()>& work, const char* what) {
@@ -161,13 +178,15 @@ void print(const char* what, const Figures& figures, int lines) {
                     1000.0 * static_cast<double>(figures.statements) / lines);
     else
         std::printf(" %31s", "");
-    std::printf("  peak %6.1f MB\n", static_cast<double>(figures.peak) / 1024.0);
+    std::printf("  peak %6.1f MB (+%.1f)\n", static_cast<double>(figures.peak) / 1024.0,
+                static_cast<double>(figures.peak - figures.start) / 1024.0);
 }
 
 void printLimit(const Figures& figures, int lines, bool odbc) {
-    std::printf("  %-28s %8.2f s %10.0f rows/s  peak %6.1f MB  (%s)\n", "limit: prepared INSERT",
-                figures.seconds, lines / figures.seconds,
+    std::printf("  %-28s %8.2f s %10.0f rows/s  peak %6.1f MB (+%.1f)  (%s)\n",
+                "limit: prepared INSERT", figures.seconds, lines / figures.seconds,
                 static_cast<double>(figures.peak) / 1024.0,
+                static_cast<double>(figures.peak - figures.start) / 1024.0,
                 odbc ? "engine insert, array-bound" : "sqlite3 C API");
 }
 

@@ -31,8 +31,13 @@ double seconds(const QElapsedTimer& timer);
 long procStatusKiB(const char* field);
 // The peak resident size (VmHWM) since the last resetPeak(), in KiB.
 long peakKiB();
-// Makes the next peakKiB() the peak from now on.
+// Hands memory freed earlier back to the system, so that it does not count as resident, and
+// makes the next peakKiB() the peak from now on.
 void resetPeak();
+// The resident size (VmRSS) when resetPeak() last ran, in KiB: what the process already held.
+long startKiB();
+// The resident size now, after handing freed memory back, in KiB.
+long residentKiB();
 
 // Runs `work` in a forked child and waits for it, so that the memory it takes does not count in
 // this process's peak. Throws with `what` when the child fails or `work` throws.
@@ -77,14 +82,16 @@ private:
     double seconds_ = 0;
 };
 
-// One measured command. `statements` is -1 where they are not counted.
+// One measured command. `statements` is -1 where they are not counted. `start` is what the
+// process held when the measure began: the peak less it is what the command itself took.
 struct Figures {
     double seconds = 0;
     std::int64_t statements = -1;
     long peak = 0;
+    long start = startKiB();
 };
 
-// "  what    s   lines/s   statements/1000 lines  peak MB"
+// "  what    s   lines/s   statements/1000 lines  peak MB (+ MB the command took)"
 void print(const char* what, const Figures& figures, int lines);
 // The limit's line, saying which insert it measured.
 void printLimit(const Figures& figures, int lines, bool odbc);
