@@ -225,16 +225,4 @@ Money nullSafeMoney(const QString& text, const QLocale& locale) {
     return moneyFromText(text, locale);
 }
 
-double nullSafeAmount(const Value& value, const QLocale& locale) {
-    return nullSafeMoney(value, locale).toDouble();
-}
-
-double nullSafeAmount(const QVariant& value, const QLocale& locale) {
-    return nullSafeMoney(value, locale).toDouble();
-}
-
-double nullSafeAmount(const QString& text, const QLocale& locale) {
-    return nullSafeMoney(text, locale).toDouble();
-}
-
 }  // namespace agrimor

@@ -32,9 +32,4 @@ Money nullSafeMoney(const Value& value, const QLocale& locale = QLocale());
 Money nullSafeMoney(const QVariant& value, const QLocale& locale = QLocale());
 Money nullSafeMoney(const QString& text, const QLocale& locale = QLocale());
 
-// nullSafeMoney() as a floating-point number.
-double nullSafeAmount(const Value& value, const QLocale& locale = QLocale());
-double nullSafeAmount(const QVariant& value, const QLocale& locale = QLocale());
-double nullSafeAmount(const QString& text, const QLocale& locale = QLocale());
-
 }  // namespace agrimor

@@ -406,7 +406,6 @@ void FrmAgrimor::runCommand(CommandResult (*command)(ConsolidationEnvironment&,
     BusyPrompter busy(prompter_);
     ConsolidationEnvironment environment(shared_, busy, dataFolder_);
     environment.clock = clock_;
-    environment.print = print_;
     try {
         command(environment, input);
     } catch (const Error& error) {

@@ -49,7 +49,6 @@ public:
 
     // The clock for the processing tab's year and month, today's dates and the anomalies files.
     void setClock(std::function<QDateTime()> clock);
-    void setPrintCommand(PrintCommand command) { print_ = std::move(command); }
     // How the screens opened from here (rates import, connection parameters) are shown: modally
     // by default; tests look at them instead.
     void setDialogRunner(std::function<void(QDialog&)> run) { runDialog_ = std::move(run); }
@@ -107,7 +106,6 @@ private:
     Prompter& prompter_;
     QString dataFolder_;
     std::function<QDateTime()> clock_ = [] { return QDateTime::currentDateTime(); };
-    PrintCommand print_;
     std::function<void(QDialog&)> runDialog_ = [](QDialog& dialog) { dialog.exec(); };
     ScreenFactory makeRateImport_;
 

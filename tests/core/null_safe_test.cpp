@@ -60,7 +60,7 @@ TEST(NullSafeWhole, null_and_non_numbers_give_zero) {
     for (const char* junk : {"abc", "", "  ", "12abc", "1e3", "-", ".", "1..2", "1.2.3", ",12",
                              "12,", "1, 2", "(5)", "0x10", "5-"}) {
         EXPECT_EQ(nullSafeWhole(text(junk), kPoint), 0) << junk;
-        EXPECT_EQ(nullSafeAmount(text(junk), kPoint), 0.0) << junk;
+        EXPECT_EQ(nullSafeMoney(text(junk), kPoint), Money()) << junk;
     }
     EXPECT_EQ(nullSafeWhole(Value()), 0);
     EXPECT_EQ(nullSafeWhole(QVariant()), 0);
@@ -68,41 +68,45 @@ TEST(NullSafeWhole, null_and_non_numbers_give_zero) {
     EXPECT_EQ(nullSafeWhole(QVariant(true)), 0);
 }
 
-TEST(NullSafeAmount, four_decimals_half_to_even) {
-    EXPECT_EQ(nullSafeAmount(text("1.23456"), kPoint), 1.2346);
-    EXPECT_EQ(nullSafeAmount(Value(1.23456)), 1.2346);
-    EXPECT_EQ(nullSafeAmount(QVariant(1.23456)), 1.2346);
-    EXPECT_EQ(nullSafeAmount(text("1.00005"), kPoint), 1.0);
-    EXPECT_EQ(nullSafeAmount(text("1.00015"), kPoint), 1.0002);
-    EXPECT_EQ(nullSafeAmount(text("1.000050001"), kPoint), 1.0001);
-    EXPECT_EQ(nullSafeAmount(text("-1,234.56785"), kPoint), -1234.5678);
-    EXPECT_EQ(nullSafeAmount(Value(std::int64_t{-3})), -3.0);
-    EXPECT_EQ(nullSafeMoney(text(".5"), kPoint), Money::fromUnits(5000));
+Money units(std::int64_t units) {
+    return Money::fromUnits(units);
 }
 
-TEST(NullSafeAmount, null_and_out_of_range_give_zero) {
-    EXPECT_EQ(nullSafeAmount(Value()), 0.0);
-    EXPECT_EQ(nullSafeAmount(QVariant()), 0.0);
-    EXPECT_EQ(nullSafeAmount(Value(1e20)), 0.0);
-    EXPECT_EQ(nullSafeAmount(Value(std::numeric_limits<double>::quiet_NaN())), 0.0);
-    EXPECT_EQ(nullSafeAmount(Value(std::int64_t{1} << 62)), 0.0);
-    EXPECT_EQ(nullSafeAmount(text("1000000000000000"), kPoint), 0.0);
+TEST(NullSafeMoney, four_decimals_half_to_even) {
+    EXPECT_EQ(nullSafeMoney(text("1.23456"), kPoint), units(12346));
+    EXPECT_EQ(nullSafeMoney(Value(1.23456)), units(12346));
+    EXPECT_EQ(nullSafeMoney(QVariant(1.23456)), units(12346));
+    EXPECT_EQ(nullSafeMoney(text("1.00005"), kPoint), units(10000));
+    EXPECT_EQ(nullSafeMoney(text("1.00015"), kPoint), units(10002));
+    EXPECT_EQ(nullSafeMoney(text("1.000050001"), kPoint), units(10001));
+    EXPECT_EQ(nullSafeMoney(text("-1,234.56785"), kPoint), units(-12345678));
+    EXPECT_EQ(nullSafeMoney(Value(std::int64_t{-3})), units(-30000));
+    EXPECT_EQ(nullSafeMoney(text(".5"), kPoint), units(5000));
+}
+
+TEST(NullSafeMoney, null_and_out_of_range_give_zero) {
+    EXPECT_EQ(nullSafeMoney(Value()), Money());
+    EXPECT_EQ(nullSafeMoney(QVariant()), Money());
+    EXPECT_EQ(nullSafeMoney(Value(1e20)), Money());
+    EXPECT_EQ(nullSafeMoney(Value(std::numeric_limits<double>::quiet_NaN())), Money());
+    EXPECT_EQ(nullSafeMoney(Value(std::int64_t{1} << 62)), Money());
+    EXPECT_EQ(nullSafeMoney(text("1000000000000000"), kPoint), Money());
 }
 
 TEST(NullSafeConversions, read_text_in_a_decimal_comma_locale) {
     EXPECT_EQ(nullSafeWhole(text("2,5"), kComma), 2);
     EXPECT_EQ(nullSafeWhole(text("3,5"), kComma), 4);
     EXPECT_EQ(nullSafeWhole(QVariant(text("-2,5")), kComma), -2);
-    EXPECT_EQ(nullSafeAmount(text("1,23456"), kComma), 1.2346);
+    EXPECT_EQ(nullSafeMoney(text("1,23456"), kComma), units(12346));
     // The locale groups with a no-break space; a plain space typed for it counts too.
-    EXPECT_EQ(nullSafeAmount(text("1\u00a0234,5"), kComma), 1234.5);
-    EXPECT_EQ(nullSafeAmount(text("1 234,5"), kComma), 1234.5);
+    EXPECT_EQ(nullSafeMoney(text("1\u00a0234,5"), kComma), units(12345000));
+    EXPECT_EQ(nullSafeMoney(text("1 234,5"), kComma), units(12345000));
     // The point is no separator here.
     EXPECT_EQ(nullSafeWhole(text("2.5"), kComma), 0);
-    EXPECT_EQ(nullSafeAmount(Value(text("1.5")), kComma), 0.0);
+    EXPECT_EQ(nullSafeMoney(Value(text("1.5")), kComma), Money());
     // Numbers that are not text do not depend on the locale.
     EXPECT_EQ(nullSafeWhole(QVariant(2.5), kComma), 2);
-    EXPECT_EQ(nullSafeAmount(Value(1.5), kComma), 1.5);
+    EXPECT_EQ(nullSafeMoney(Value(1.5), kComma), units(15000));
 }
 
 }  // namespace
