@@ -21,7 +21,7 @@ void addWorkingScreens(MainWindow& window, DataAccess& shared, const QString& da
     QObject::connect(consolidation, &QAction::triggered, &window, [&window, &shared, dataFolder] {
         // Each opening makes a fresh screen; closing it discards its state.
         WidgetPrompter prompter;
-        FrmAgrimor screen(shared, prompter, dataFolder, &window);
+        ConsolidationScreen screen(shared, prompter, dataFolder, &window);
         prompter.setParent(&screen);
         screen.setRateImport([&shared, &prompter](QWidget* parent) {
             return std::make_unique<FrmImportar>(shared, prompter, FileDialogs::system(), parent);

@@ -37,15 +37,15 @@ class RateGridView;
 //
 // Input fields are named as the array they belong to: campo0 the year, campo<i*10+k> field k of
 // company i (1 Setor, 2 TpDoc, 3 Serie, 4 UltimoMes, 5 Moeda, 6 ContaArred).
-class FrmAgrimor : public QDialog {
+class ConsolidationScreen : public QDialog {
     Q_OBJECT
 public:
     static constexpr int kCompanies = 6;
 
     enum Field { Setor = 1, TpDoc, Serie, UltimoMes, Moeda, ContaArred };
 
-    FrmAgrimor(DataAccess& shared, Prompter& prompter, QString dataFolder,
-               QWidget* parent = nullptr);
+    ConsolidationScreen(DataAccess& shared, Prompter& prompter, QString dataFolder,
+                        QWidget* parent = nullptr);
 
     // The clock for the processing tab's year and month, today's dates and the anomalies files.
     void setClock(std::function<QDateTime()> clock);
