@@ -32,7 +32,7 @@ void addWorkingScreens(MainWindow& window, DataAccess& shared, const QString& da
         window.addScreenAction(QStringLiteral("Mensagem"), QStringLiteral("&Classe 9"));
     QObject::connect(class9, &QAction::triggered, &window, [&window, &shared] {
         WidgetPrompter prompter;
-        FrmMovClasse9 screen(shared, prompter, &window);
+        Class9Screen screen(shared, prompter, &window);
         prompter.setParent(&screen);
         screen.exec();
     });
