@@ -43,13 +43,13 @@ void addWorkingScreens(MainWindow& window, DataAccess& shared, const QString& da
         // Not modal: a fresh screen in the frame each time, gone when closed. Its prompter lives
         // exactly as long as it.
         auto prompter = std::make_shared<WidgetPrompter>();
-        auto* screen = new FrmImportarMovCTB(shared, *prompter, groupCompanyNames(), dataFolder);
+        auto* screen = new MovementImportScreen(shared, *prompter, groupCompanyNames(), dataFolder);
         prompter->setParent(screen);
         QObject::connect(screen, &QObject::destroyed, [prompter] {});
         QMdiSubWindow* frame = window.mdiArea()->addSubWindow(screen);
         frame->setAttribute(Qt::WA_DeleteOnClose);
         // btSair closes the screen; its frame, and with it the screen, goes too.
-        QObject::connect(screen, &FrmImportarMovCTB::closed, frame, &QWidget::close);
+        QObject::connect(screen, &MovementImportScreen::closed, frame, &QWidget::close);
         const QSize room = window.mdiArea()->size();
         if (room.width() < screen->width() || room.height() < screen->height())
             frame->showMaximized();
