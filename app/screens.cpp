@@ -24,7 +24,8 @@ void addWorkingScreens(MainWindow& window, DataAccess& shared, const QString& da
         ConsolidationScreen screen(shared, prompter, dataFolder, &window);
         prompter.setParent(&screen);
         screen.setRateImport([&shared, &prompter](QWidget* parent) {
-            return std::make_unique<FrmImportar>(shared, prompter, FileDialogs::system(), parent);
+            return std::make_unique<RateImportScreen>(shared, prompter, FileDialogs::system(),
+                                                      parent);
         });
         screen.exec();
     });
