@@ -245,7 +245,7 @@ void Class9Screen::selectCompany(int position) {
 }
 
 void Class9Screen::openParameters() {
-    FrmParametros parameters(shared_, prompter_, this);
+    ParametersScreen parameters(shared_, prompter_, this);
     parameters.setBd(companies_->currentIndex() + 1);
     parameters.setTitle(companies_->currentText());
     parameters.readParameters();

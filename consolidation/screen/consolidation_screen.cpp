@@ -378,7 +378,7 @@ void ConsolidationScreen::cancelCompany(int bd) {
 }
 
 void ConsolidationScreen::openParameters(int bd) {
-    FrmParametros parameters(shared_, prompter_, this);
+    ParametersScreen parameters(shared_, prompter_, this);
     parameters.setBd(bd);
     parameters.setTitle(tabs_->tabText(bd).trimmed());
     parameters.readParameters();

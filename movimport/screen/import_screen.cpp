@@ -358,7 +358,7 @@ void MovementImportScreen::showAnomaly(int index) {
 }
 
 void MovementImportScreen::openParameters() {
-    FrmParametros parameters(shared_, prompter_, this);
+    ParametersScreen parameters(shared_, prompter_, this);
     parameters.setBd(cb1_->currentIndex() + 1);
     parameters.setTitle(companyName());
     parameters.readParameters();

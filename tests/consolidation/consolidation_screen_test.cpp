@@ -38,8 +38,8 @@ protected:
             std::make_unique<ConsolidationScreen>(setup.consolidated(), prompter, setup.folder());
         screen->setClock([] { return kNow; });
         screen->setDialogRunner([this](QDialog& dialog) {
-            const auto* parameters = qobject_cast<FrmParametros*>(&dialog);
-            opened << (parameters ? QStringLiteral("FrmParametros %1").arg(parameters->bd())
+            const auto* parameters = qobject_cast<ParametersScreen*>(&dialog);
+            opened << (parameters ? QStringLiteral("ParametersScreen %1").arg(parameters->bd())
                                   : dialog.objectName());
         });
         screen->setRateImport([](QWidget* parent) {
@@ -392,7 +392,7 @@ TEST_F(ConsolidationScreenTest, rates_and_parameters_open_their_screens_for_the_
     screen->tabs()->setCurrentIndex(3);
     button(QStringLiteral("btParametros3"))->click();
     EXPECT_EQ(opened,
-              (QStringList{QStringLiteral("frmImportar"), QStringLiteral("FrmParametros 3")}));
+              (QStringList{QStringLiteral("frmImportar"), QStringLiteral("ParametersScreen 3")}));
 }
 
 TEST_F(ConsolidationScreenTest, a_company_set_up_on_the_screen_is_consolidated_from_the_button) {

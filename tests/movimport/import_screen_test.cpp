@@ -78,7 +78,7 @@ protected:
         screen->setDialogRunner([this](QDialog& dialog) {
             if (const auto* totals = qobject_cast<ImportTotalsDialog*>(&dialog))
                 totalsRows = totals->model().rowCount();
-            else if (const auto* parameters = qobject_cast<FrmParametros*>(&dialog))
+            else if (const auto* parameters = qobject_cast<ParametersScreen*>(&dialog))
                 parametersOf = parameters->bd();
         });
         screen->show();
