@@ -227,7 +227,7 @@ void Class9Screen::selectCompany(int position) {
         company_ =
             connectCompany(shared_, parameters, CompanyOpenFailureReport::toAnomalies(anomalies_));
         try {
-            const Class9Settings settings = lerDadosEmpresa(shared_, bd);
+            const Class9Settings settings = readClass9Settings(shared_, bd);
             fields_[TipoDoc]->setText(settings.tpDoc);
             fields_[Serie]->setText(settings.serie);
             fields_[Diario]->setText(settings.diario);
@@ -332,7 +332,7 @@ bool Class9Screen::acceptAccount(const QString& typed) {
         return false;
     }
     try {
-        return validarContaClasse9(*company_, prompter_, fields_[Ano]->text(), typed);
+        return validateClass9Account(*company_, prompter_, fields_[Ano]->text(), typed);
     } catch (const std::exception& error) {
         titledMessage(prompter_, errorText(error), 2);
         return false;
@@ -346,7 +346,7 @@ QString Class9Screen::lookUpAccount() {
     }
     std::vector<Class9Account> accounts;
     try {
-        accounts = contasClasse9(*company_, fields_[Ano]->text());
+        accounts = listClass9Accounts(*company_, fields_[Ano]->text());
     } catch (const std::exception& error) {
         titledMessage(prompter_, errorText(error), 2);
         return {};
