@@ -21,10 +21,11 @@ void addWorkingScreens(MainWindow& window, DataAccess& shared, const QString& da
     QObject::connect(consolidation, &QAction::triggered, &window, [&window, &shared, dataFolder] {
         // Each opening makes a fresh screen; closing it discards its state.
         WidgetPrompter prompter;
-        FrmAgrimor screen(shared, prompter, dataFolder, &window);
+        ConsolidationScreen screen(shared, prompter, dataFolder, &window);
         prompter.setParent(&screen);
         screen.setRateImport([&shared, &prompter](QWidget* parent) {
-            return std::make_unique<FrmImportar>(shared, prompter, FileDialogs::system(), parent);
+            return std::make_unique<RateImportScreen>(shared, prompter, FileDialogs::system(),
+                                                      parent);
         });
         screen.exec();
     });
@@ -32,7 +33,7 @@ void addWorkingScreens(MainWindow& window, DataAccess& shared, const QString& da
         window.addScreenAction(QStringLiteral("Mensagem"), QStringLiteral("&Classe 9"));
     QObject::connect(class9, &QAction::triggered, &window, [&window, &shared] {
         WidgetPrompter prompter;
-        FrmMovClasse9 screen(shared, prompter, &window);
+        Class9Screen screen(shared, prompter, &window);
         prompter.setParent(&screen);
         screen.exec();
     });
@@ -43,13 +44,13 @@ void addWorkingScreens(MainWindow& window, DataAccess& shared, const QString& da
         // Not modal: a fresh screen in the frame each time, gone when closed. Its prompter lives
         // exactly as long as it.
         auto prompter = std::make_shared<WidgetPrompter>();
-        auto* screen = new FrmImportarMovCTB(shared, *prompter, groupCompanyNames(), dataFolder);
+        auto* screen = new MovementImportScreen(shared, *prompter, groupCompanyNames(), dataFolder);
         prompter->setParent(screen);
         QObject::connect(screen, &QObject::destroyed, [prompter] {});
         QMdiSubWindow* frame = window.mdiArea()->addSubWindow(screen);
         frame->setAttribute(Qt::WA_DeleteOnClose);
         // btSair closes the screen; its frame, and with it the screen, goes too.
-        QObject::connect(screen, &FrmImportarMovCTB::closed, frame, &QWidget::close);
+        QObject::connect(screen, &MovementImportScreen::closed, frame, &QWidget::close);
         const QSize room = window.mdiArea()->size();
         if (room.width() < screen->width() || room.height() < screen->height())
             frame->showMaximized();

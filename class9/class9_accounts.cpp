@@ -20,7 +20,7 @@ int chartYear(const QString& yearText) {
 
 }  // namespace
 
-std::vector<Class9Account> contasClasse9(DataAccess& company, const QString& yearText) {
+std::vector<Class9Account> listClass9Accounts(DataAccess& company, const QString& yearText) {
     std::vector<Class9Account> accounts;
     Recordset rows = company.openReadOnly(
         QStringLiteral(
@@ -31,8 +31,8 @@ std::vector<Class9Account> contasClasse9(DataAccess& company, const QString& yea
     return accounts;
 }
 
-bool validarContaClasse9(DataAccess& company, Prompter& prompter, const QString& yearText,
-                         const QString& typed) {
+bool validateClass9Account(DataAccess& company, Prompter& prompter, const QString& yearText,
+                           const QString& typed) {
     const QString account = typed.trimmed();
     if (account.isEmpty()) {
         mandatoryField(prompter, QStringLiteral("Conta"));

@@ -92,7 +92,7 @@ int parseClass9Year(const QString& yearText) {
     return year;
 }
 
-bool verificaGrelha(const Class9WorkingSet& set) {
+bool isGridComplete(const Class9WorkingSet& set) {
     for (int row = 0; row < set.size(); ++row) {
         const Value& general = set.value(row, Class9WorkingSet::ContaG);
         const Value& class9 = set.value(row, Class9WorkingSet::Classe9);
@@ -129,8 +129,8 @@ Class9Outcome loadClass9(Class9Environment& environment, const Class9Input& inpu
         inDatabase(environment.consolidated,
                    QStringLiteral("Gravação dos dados da Empresa na base de dados consolidada"),
                    [&] {
-                       gravaDadosEmpresa(environment.consolidated, input.bd,
-                                         {input.tpDoc, input.serie, input.diario});
+                       storeClass9Settings(environment.consolidated, input.bd,
+                                           {input.tpDoc, input.serie, input.diario});
                    });
         if (!environment.company) {
             inform(prompter, kCompanyParametersIncorrect);
@@ -139,7 +139,7 @@ Class9Outcome loadClass9(Class9Environment& environment, const Class9Input& inpu
         DataAccess& company = *environment.company;
         const QString reading = QStringLiteral("Leitura dos movimentos da Empresa");
         const bool erpLines = inDatabase(company, reading, [&] {
-            return lerMovimentosVelhosClasse9(company, year, input.month, input.tpDoc);
+            return hasErpClass9Lines(company, year, input.month, input.tpDoc);
         });
         if (erpLines) {
             if (!confirmOkCancel(
@@ -151,13 +151,13 @@ Class9Outcome loadClass9(Class9Environment& environment, const Class9Input& inpu
         }
         int rows = 0;
         const bool integratedLines = inDatabase(company, reading, [&] {
-            return lerMovimentosNovosClasse9(company, year, input.month, input.tpDoc);
+            return hasIntegratedClass9Lines(company, year, input.month, input.tpDoc);
         });
         if (!integratedLines) {
             inform(prompter, kWillLoad);
             state.mode = Class9LoadMode::Derived;
             rows = inDatabase(company, reading, [&] {
-                return lerMovimentosCTB(company, prompter, year, input.month, state.set());
+                return deriveClass9Lines(company, prompter, year, input.month, state.set());
             });
         } else if (confirmOkCancel(prompter,
                                    QStringLiteral("Já existem movimentos Classe 9 integrados!") +
@@ -166,8 +166,8 @@ Class9Outcome loadClass9(Class9Environment& environment, const Class9Input& inpu
             inform(prompter, QStringLiteral("Vão ser carregados os movimentos já integrados!"));
             state.mode = Class9LoadMode::Reloaded;
             rows = inDatabase(company, reading, [&] {
-                return lerMovimentosNovosClasse9Detalhe(company, prompter, year, input.month,
-                                                        input.tpDoc, state.set());
+                return reloadClass9Lines(company, prompter, year, input.month, input.tpDoc,
+                                         state.set());
             });
         } else {
             inform(prompter,
@@ -176,7 +176,7 @@ Class9Outcome loadClass9(Class9Environment& environment, const Class9Input& inpu
             state.mode = Class9LoadMode::Derived;
             state.cancelIntegrated = true;
             rows = inDatabase(company, reading, [&] {
-                return lerMovimentosCTB(company, prompter, year, input.month, state.set());
+                return deriveClass9Lines(company, prompter, year, input.month, state.set());
             });
         }
         if (rows == 0)
@@ -214,7 +214,7 @@ Class9ConfirmResult confirmClass9(Class9Environment& environment, const Class9In
         return result;
     }
     Class9WorkingSet& set = state.set();
-    if (!verificaGrelha(set)) {
+    if (!isGridComplete(set)) {
         inform(prompter, QStringLiteral("Existem Contas Classe 9 não preenchidas!"));
         result.outcome = Class9Outcome::Refused;
         return result;
@@ -240,15 +240,15 @@ Class9ConfirmResult confirmClass9(Class9Environment& environment, const Class9In
     try {
         Transaction transaction(company);
         if (state.cancelErp)
-            anularMovimentosClasse9(company, target.year, target.month, target.tpDoc,
-                                    Class9Kind::OtherTypes);
+            deleteClass9Lines(company, target.year, target.month, target.tpDoc,
+                              Class9Kind::OtherTypes);
         if (state.cancelIntegrated)
-            anularMovimentosClasse9(company, target.year, target.month, target.tpDoc,
-                                    Class9Kind::ClassType);
+            deleteClass9Lines(company, target.year, target.month, target.tpDoc,
+                              Class9Kind::ClassType);
         if (state.mode == Class9LoadMode::Derived)
-            result.written = gravarClasse9(company, set, target, progress);
+            result.written = writeClass9(company, set, target, progress);
         else
-            result.updated = atualizarClasse9(company, set, target, progress);
+            result.updated = updateClass9(company, set, target, progress);
         transaction.commit();
     } catch (const std::exception& error) {
         state.loaded = false;

@@ -22,8 +22,8 @@ struct Class9Input {
 };
 
 enum class Class9LoadMode {
-    Derived = 1,   // lines derived from the general-accounting lines (lerMovimentosCTB)
-    Reloaded = 2,  // class-9 lines an earlier integration wrote (lerMovimentosNovosClasse9Detalhe)
+    Derived = 1,   // lines derived from the general-accounting lines (deriveClass9Lines)
+    Reloaded = 2,  // class-9 lines an earlier integration wrote (reloadClass9Lines)
 };
 
 // The screen's state from a load to its confirmation: the working set the grid shows, whether
@@ -90,7 +90,7 @@ Class9ConfirmResult confirmClass9(Class9Environment& environment, const Class9In
                                   Class9State& state, const Class9Progress& progress = {});
 
 // True when every row with a general account has a class-9 account.
-bool verificaGrelha(const Class9WorkingSet& set);
+bool isGridComplete(const Class9WorkingSet& set);
 
 // The year field as a year: digits, optionally surrounded by spaces, from 1 to 32767.
 // Anything else throws Class9Error.

@@ -11,7 +11,7 @@ const QString kTable = QStringLiteral("zeb_CNS_DadosIniciais");
 
 }  // namespace
 
-Class9Settings lerDadosEmpresa(DataAccess& consolidated, int bd) {
+Class9Settings readClass9Settings(DataAccess& consolidated, int bd) {
     const Recordset row = consolidated.openReadOnly(
         QStringLiteral("select * from zeb_CNS_DadosIniciais where BD=?"), {bd});
     if (row.isEmpty())
@@ -21,7 +21,7 @@ Class9Settings lerDadosEmpresa(DataAccess& consolidated, int bd) {
             nullSafeText(row.field(QStringLiteral("DiarioCL9")))};
 }
 
-void gravaDadosEmpresa(DataAccess& consolidated, int bd, const Class9Settings& settings) {
+void storeClass9Settings(DataAccess& consolidated, int bd, const Class9Settings& settings) {
     Transaction transaction(consolidated);
     UpdatableRecordset row = consolidated.openUpdatable(kTable, QStringLiteral("BD=?"), {bd});
     if (row.isEmpty()) {

@@ -19,11 +19,11 @@ struct Class9Settings {
 
 // The stored settings of company `bd`; three empty texts when it has no row (a null column reads
 // as empty text). A database failure propagates (DbError).
-Class9Settings lerDadosEmpresa(DataAccess& consolidated, int bd);
+Class9Settings readClass9Settings(DataAccess& consolidated, int bd);
 
 // Stores the settings in the row of company `bd`, adding the row when there is none. A new row
 // gets only BD, the three class-9 settings and an empty consolidation series, which the upgraded
 // table requires (NOT NULL, no default); the consolidation settings are left to their own screen.
-void gravaDadosEmpresa(DataAccess& consolidated, int bd, const Class9Settings& settings);
+void storeClass9Settings(DataAccess& consolidated, int bd, const Class9Settings& settings);
 
 }  // namespace agrimor

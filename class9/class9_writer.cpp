@@ -397,8 +397,8 @@ void updateLine(UpdatableRecordset& lines, const Value& account, Class9UpdateSum
 
 }  // namespace
 
-Class9Numbers lerNumeradores(DataAccess& company, int year, const QString& tpDoc,
-                             const QString& serie, const QString& diario) {
+Class9Numbers readClass9Numbers(DataAccess& company, int year, const QString& tpDoc,
+                                const QString& serie, const QString& diario) {
     Class9Numbers numbers;
     const Recordset documents = company.openReadOnly(
         QStringLiteral("Select coalesce(Max(NumDoc),0) as NumDoc from MovCTB where Ano=? and "
@@ -415,16 +415,16 @@ Class9Numbers lerNumeradores(DataAccess& company, int year, const QString& tpDoc
     return numbers;
 }
 
-Class9WriteSummary gravarClasse9(DataAccess& company, const Class9WorkingSet& set,
-                                 const Class9Target& target, const Class9Progress& progress) {
+Class9WriteSummary writeClass9(DataAccess& company, const Class9WorkingSet& set,
+                               const Class9Target& target, const Class9Progress& progress) {
     const Class9Numbers last =
-        lerNumeradores(company, target.year, target.tpDoc, target.serie, target.diario);
+        readClass9Numbers(company, target.year, target.tpDoc, target.serie, target.diario);
     Writer writer(company, set, target, last, progress);
     return writer.run();
 }
 
-Class9UpdateSummary atualizarClasse9(DataAccess& company, const Class9WorkingSet& set,
-                                     const Class9Target& target, const Class9Progress& progress) {
+Class9UpdateSummary updateClass9(DataAccess& company, const Class9WorkingSet& set,
+                                 const Class9Target& target, const Class9Progress& progress) {
     Class9UpdateSummary summary;
     const QHash<LineKey, int> rows = rowsByKey(set);
     std::vector<bool> done(static_cast<std::size_t>(set.size()), false);

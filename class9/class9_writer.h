@@ -32,8 +32,8 @@ struct Class9Numbers {
     std::int64_t numDoc = 0;
     std::int64_t numDiario = 0;
 };
-Class9Numbers lerNumeradores(DataAccess& company, int year, const QString& tpDoc,
-                             const QString& serie, const QString& diario);
+Class9Numbers readClass9Numbers(DataAccess& company, int year, const QString& tpDoc,
+                                const QString& serie, const QString& diario);
 
 struct Class9WriteSummary {
     std::int64_t firstDocument = 0;  // 0 when the grid was empty
@@ -44,7 +44,7 @@ struct Class9WriteSummary {
 
 // Writes the working set, in its current order, as new class-9 documents. Every row is numbered
 // first: a row whose document key (`Doc.` without its line number) differs from the row before
-// opens a new document with the next document and journal numbers after lerNumeradores(), and
+// opens a new document with the next document and journal numbers after readClass9Numbers(), and
 // lines count 1, 2, ... within it. Then each row's source line (found by year and the row's
 // hidden type, series, number and line) is copied into a new MovCTB row: Conta the row's class-9
 // account, the target's type, series and journal, the row's numbers, TpTerc 4, Ref the row's
@@ -56,8 +56,8 @@ struct Class9WriteSummary {
 // new rows go through one updatable result set, which the ODBC engine sends many rows per round
 // trip. Memory grows with the range, not the month. Runs inside the caller's transaction; any
 // failure propagates.
-Class9WriteSummary gravarClasse9(DataAccess& company, const Class9WorkingSet& set,
-                                 const Class9Target& target, const Class9Progress& progress = {});
+Class9WriteSummary writeClass9(DataAccess& company, const Class9WorkingSet& set,
+                               const Class9Target& target, const Class9Progress& progress = {});
 
 struct Class9UpdateSummary {
     int changed = 0;    // lines whose account was rewritten
@@ -70,8 +70,7 @@ struct Class9UpdateSummary {
 // `Doc.`, whose series may hold "/"), read a range of documents at a time like the writing does.
 // Nothing else of the line changes; a line that already holds the account is left untouched.
 // Runs inside the caller's transaction.
-Class9UpdateSummary atualizarClasse9(DataAccess& company, const Class9WorkingSet& set,
-                                     const Class9Target& target,
-                                     const Class9Progress& progress = {});
+Class9UpdateSummary updateClass9(DataAccess& company, const Class9WorkingSet& set,
+                                 const Class9Target& target, const Class9Progress& progress = {});
 
 }  // namespace agrimor

@@ -123,8 +123,8 @@ int load(DataAccess& company, Prompter& prompter, const QString& sql, const Para
 
 }  // namespace
 
-int lerMovimentosCTB(DataAccess& company, Prompter& prompter, int year, int month,
-                     Class9WorkingSet& set) {
+int deriveClass9Lines(DataAccess& company, Prompter& prompter, int year, int month,
+                      Class9WorkingSet& set) {
     const QString sql =
         selectFrom(QStringLiteral("CASE m.DbCr WHEN 1 THEN p.cl9dd WHEN 2 THEN p.cl9cc END")) +
         QStringLiteral(
@@ -134,8 +134,8 @@ int lerMovimentosCTB(DataAccess& company, Prompter& prompter, int year, int mont
     return load(company, prompter, sql, {year, month}, true, kNoMovementsToIntegrate, set);
 }
 
-int lerMovimentosNovosClasse9Detalhe(DataAccess& company, Prompter& prompter, int year, int month,
-                                     const QString& tpDoc, Class9WorkingSet& set) {
+int reloadClass9Lines(DataAccess& company, Prompter& prompter, int year, int month,
+                      const QString& tpDoc, Class9WorkingSet& set) {
     const QString sql = selectFrom(QStringLiteral("m.Conta")) +
                         QStringLiteral(
                             " WHERE m.Ano = ? AND month(m.DataDoc) = ?"

@@ -22,13 +22,13 @@ inline const QString kNoClass9Movements = QStringLiteral("Não existem movimento
 //
 // Returns the number of rows. None: "Não existem movimentos para integração!" is shown. A
 // failure (DbError, or a value that does not fit the set) leaves the set empty and propagates.
-int lerMovimentosCTB(DataAccess& company, Prompter& prompter, int year, int month,
-                     Class9WorkingSet& set);
+int deriveClass9Lines(DataAccess& company, Prompter& prompter, int year, int month,
+                      Class9WorkingSet& set);
 
 // Reloads into `set` (emptied first) the class-9 lines of document type `tpDoc` in the month,
 // whatever their Nat and Statac, as long as their account is in the chart of their year; both
 // ContaG and Classe9 hold the line's own account. None: "Não existem movimentos da Classe 9!".
-int lerMovimentosNovosClasse9Detalhe(DataAccess& company, Prompter& prompter, int year, int month,
-                                     const QString& tpDoc, Class9WorkingSet& set);
+int reloadClass9Lines(DataAccess& company, Prompter& prompter, int year, int month,
+                      const QString& tpDoc, Class9WorkingSet& set);
 
 }  // namespace agrimor

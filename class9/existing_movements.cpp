@@ -31,16 +31,16 @@ bool exists(DataAccess& company, const QString& comparison, int year, int month,
 
 }  // namespace
 
-bool lerMovimentosVelhosClasse9(DataAccess& company, int year, int month, const QString& tpDoc) {
+bool hasErpClass9Lines(DataAccess& company, int year, int month, const QString& tpDoc) {
     return exists(company, QStringLiteral("<>?"), year, month, tpDoc);
 }
 
-bool lerMovimentosNovosClasse9(DataAccess& company, int year, int month, const QString& tpDoc) {
+bool hasIntegratedClass9Lines(DataAccess& company, int year, int month, const QString& tpDoc) {
     return exists(company, QStringLiteral("=?"), year, month, tpDoc);
 }
 
-std::int64_t anularMovimentosClasse9(DataAccess& company, int year, int month, const QString& tpDoc,
-                                     Class9Kind kind) {
+std::int64_t deleteClass9Lines(DataAccess& company, int year, int month, const QString& tpDoc,
+                               Class9Kind kind) {
     const QString comparison =
         kind == Class9Kind::OtherTypes ? QStringLiteral("<>?") : QStringLiteral("=?");
     return company.execute(QStringLiteral("Delete from MovCTB") + kMonthClass9 + comparison,

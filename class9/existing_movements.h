@@ -12,9 +12,9 @@ class DataAccess;
 // bound as a value, so any text (a quote included) is only data.
 
 // Whether such a line exists under a document type other than `tpDoc` (the ERP's own).
-bool lerMovimentosVelhosClasse9(DataAccess& company, int year, int month, const QString& tpDoc);
+bool hasErpClass9Lines(DataAccess& company, int year, int month, const QString& tpDoc);
 // Whether such a line exists under `tpDoc` (an earlier integration).
-bool lerMovimentosNovosClasse9(DataAccess& company, int year, int month, const QString& tpDoc);
+bool hasIntegratedClass9Lines(DataAccess& company, int year, int month, const QString& tpDoc);
 
 enum class Class9Kind {
     OtherTypes = 0,  // document type other than the class-9 type: what the ERP generated
@@ -23,7 +23,7 @@ enum class Class9Kind {
 
 // Deletes the month's class-9 lines of that kind and returns how many went. Meant to run inside
 // the confirmation's transaction; a failure propagates (DbError).
-std::int64_t anularMovimentosClasse9(DataAccess& company, int year, int month, const QString& tpDoc,
-                                     Class9Kind kind);
+std::int64_t deleteClass9Lines(DataAccess& company, int year, int month, const QString& tpDoc,
+                               Class9Kind kind);
 
 }  // namespace agrimor

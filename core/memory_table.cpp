@@ -98,7 +98,6 @@ int MemoryTable::appendRow() {
     rows_.emplace_back(columns_.size());
     sourceRows_.push_back(0);
     order_.push_back(row);
-    view_.push_back(row);
     if (!loading_)
         endInsertRows();
     return position;
@@ -186,7 +185,7 @@ Value MemoryTable::checked(int column, const Value& value) const {
 }
 
 void MemoryTable::setValue(int row, int column, const Value& value) {
-    rows_.at(static_cast<std::size_t>(view_.at(static_cast<std::size_t>(row))))
+    rows_.at(static_cast<std::size_t>(order_.at(static_cast<std::size_t>(row))))
         .at(static_cast<std::size_t>(column)) = checked(column, value);
     if (loading_)
         return;
@@ -195,7 +194,7 @@ void MemoryTable::setValue(int row, int column, const Value& value) {
 }
 
 const Value& MemoryTable::value(int row, int column) const {
-    return rows_.at(static_cast<std::size_t>(view_.at(static_cast<std::size_t>(row))))
+    return rows_.at(static_cast<std::size_t>(order_.at(static_cast<std::size_t>(row))))
         .at(static_cast<std::size_t>(column));
 }
 
@@ -207,11 +206,11 @@ const Value& MemoryTable::value(int row, const QString& column) const {
 }
 
 void MemoryTable::setSourceRow(int row, int number) {
-    sourceRows_.at(static_cast<std::size_t>(view_.at(static_cast<std::size_t>(row)))) = number;
+    sourceRows_.at(static_cast<std::size_t>(order_.at(static_cast<std::size_t>(row)))) = number;
 }
 
 int MemoryTable::sourceRow(int row) const {
-    return sourceRows_.at(static_cast<std::size_t>(view_.at(static_cast<std::size_t>(row))));
+    return sourceRows_.at(static_cast<std::size_t>(order_.at(static_cast<std::size_t>(row))));
 }
 
 void MemoryTable::clear() {
@@ -219,103 +218,6 @@ void MemoryTable::clear() {
     rows_.clear();
     sourceRows_.clear();
     order_.clear();
-    view_.clear();
-    conditions_.clear();
-    filter_.clear();
-    endResetModel();
-}
-
-std::vector<MemoryTable::Condition> MemoryTable::parseFilter(const QString& filter) const {
-    std::vector<Condition> conditions;
-    const QString text = filter.trimmed();
-    qsizetype at = 0;
-    auto fail = [&] { throw ValueError(QStringLiteral("Filtro inválido: %1").arg(filter)); };
-    auto skipSpaces = [&] {
-        while (at < text.size() && text[at].isSpace())
-            ++at;
-    };
-    while (at < text.size()) {
-        skipSpaces();
-        const qsizetype nameStart = at;
-        while (at < text.size() && (text[at].isLetterOrNumber() || text[at] == QLatin1Char('_')))
-            ++at;
-        const int column = columnIndex(text.mid(nameStart, at - nameStart));
-        if (column < 0)
-            fail();
-        skipSpaces();
-        if (at >= text.size() || text[at] != QLatin1Char('='))
-            fail();
-        ++at;
-        skipSpaces();
-        Value wanted;
-        if (at < text.size() && text[at] == QLatin1Char('\'')) {
-            QString literal;
-            for (++at;; ++at) {
-                if (at >= text.size())
-                    fail();
-                if (text[at] == QLatin1Char('\'')) {
-                    if (at + 1 < text.size() && text[at + 1] == QLatin1Char('\'')) {
-                        literal += QLatin1Char('\'');
-                        ++at;
-                        continue;
-                    }
-                    ++at;
-                    break;
-                }
-                literal += text[at];
-            }
-            wanted = Value(literal);
-        } else {
-            const qsizetype start = at;
-            while (at < text.size() && !text[at].isSpace())
-                ++at;
-            wanted = Value(text.mid(start, at - start));
-        }
-        // The wanted value in the column's own type, so 2024 finds the whole number 2024.
-        try {
-            wanted = columns_[static_cast<std::size_t>(column)].type == ColumnType::Text
-                         ? wanted
-                         : checked(column, wanted);
-        } catch (const ValueError&) {
-            fail();
-        }
-        conditions.push_back({column, wanted});
-        skipSpaces();
-        if (at < text.size()) {
-            if (text.mid(at, 3).compare(QStringLiteral("and"), Qt::CaseInsensitive) != 0 ||
-                at + 3 >= text.size() || !text[at + 3].isSpace())
-                fail();
-            at += 3;
-        }
-    }
-    return conditions;
-}
-
-void MemoryTable::applyFilter() {
-    view_.clear();
-    for (int row : order_) {
-        const auto& values = rows_[static_cast<std::size_t>(row)];
-        const bool kept =
-            std::all_of(conditions_.begin(), conditions_.end(), [&](const Condition& c) {
-                const Value& have = values[static_cast<std::size_t>(c.column)];
-                if (have.isNull())
-                    return false;
-                if (columns_[static_cast<std::size_t>(c.column)].type == ColumnType::Text)
-                    return have.toText() == c.value.toText();
-                return compareValues(have, c.value,
-                                     columns_[static_cast<std::size_t>(c.column)].type) == 0;
-            });
-        if (kept)
-            view_.push_back(row);
-    }
-}
-
-void MemoryTable::setFilter(const QString& filter) {
-    auto conditions = parseFilter(filter);
-    beginResetModel();
-    conditions_ = std::move(conditions);
-    filter_ = filter;
-    applyFilter();
     endResetModel();
 }
 
@@ -330,7 +232,6 @@ void MemoryTable::sort(int column, Qt::SortOrder order) {
             rows_[static_cast<std::size_t>(b)][static_cast<std::size_t>(column)], type);
         return order == Qt::AscendingOrder ? c < 0 : c > 0;
     });
-    applyFilter();
     changePersistentIndexList(persistentIndexList(), {});
     emit layoutChanged();
 }

@@ -24,9 +24,9 @@ struct ColumnDef {
     int width = 0;  // Text only
 };
 
-// A table with no database behind it: typed columns, rows in insertion order, a text filter and
-// sorting. It is the model the grids bind to; the services walk the same rows through row() and
-// value(), which see the rows the filter keeps, in the current sort order.
+// A table with no database behind it: typed columns, rows in insertion order and sorting. It is
+// the model the grids bind to; the services walk the same rows through row() and value(), in the
+// current sort order.
 //
 // Stored values are checked against their column: a value that does not fit (text too long, a
 // number out of range, text that is not a number) is refused with ValueError, as the tables the
@@ -53,31 +53,21 @@ public:
     // -1 for an unknown name; names compare ignoring case.
     int columnIndex(const QString& name) const;
 
-    // Appends a row of nulls and returns its position among the visible rows. A new row is
-    // visible whatever the filter says, until the filter is set again.
+    // Appends a row of nulls and returns its position.
     int appendRow();
     // Checks `value` against the column (see ColumnType) and stores it, converted: a whole
     // number for Int16 and Int32, Money for Currency, a naive date-time for Date, text for Text.
     void setValue(int row, int column, const Value& value);
     const Value& value(int row, int column) const;
     const Value& value(int row, const QString& column) const;
-    // Rows visible through the filter.
-    int size() const { return static_cast<int>(view_.size()); }
-    int totalSize() const { return static_cast<int>(rows_.size()); }
+    int size() const { return static_cast<int>(rows_.size()); }
     void clear();
 
     // The number a row had where it came from (the sheet row a reader took it from), shown as the
     // row's heading; 0 when unknown, and the heading is then the row's position. It stays with
-    // the row through filters and sorting.
+    // the row through sorting.
     void setSourceRow(int row, int number);
     int sourceRow(int row) const;
-
-    // Keeps the rows whose columns equal the given values: "Doc='A1'", "Moeda='USD' AND
-    // Ano=2024". Text in single quotes (a quote inside doubled), numbers bare; text compares
-    // exactly. "" shows every row. A filter that names an unknown column or can not be read
-    // throws ValueError and leaves the filter as it was.
-    void setFilter(const QString& filter);
-    const QString& filter() const { return filter_; }
 
     // Stable sort of the rows by one column; nulls first in ascending order.
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
@@ -101,22 +91,12 @@ public:
     QString displayText(int row, int column) const;
 
 private:
-    struct Condition {
-        int column;
-        Value value;
-    };
-
     Value checked(int column, const Value& value) const;
-    std::vector<Condition> parseFilter(const QString& filter) const;
-    void applyFilter();
 
     std::vector<ColumnDef> columns_;
     std::vector<std::vector<Value>> rows_;
     std::vector<int> sourceRows_;  // by position in rows_
     std::vector<int> order_;       // all rows, in sort order
-    std::vector<int> view_;        // the rows the filter keeps, in sort order
-    std::vector<Condition> conditions_;
-    QString filter_;
     std::vector<QString> captions_;
     std::vector<int> decimals_;
     bool editable_ = false;

@@ -123,52 +123,10 @@ Money moneyFromText(QStringView text, const QLocale& locale) {
     return Money::parse(*plain).value_or(Money());
 }
 
-// A grid value as the database value it stands for; types that are not numbers or text become
-// their text, which the numeric conversions then reject.
-Value toValue(const QVariant& value) {
-    if (!value.isValid() || value.isNull())
-        return Value();
-    if (value.metaType() == QMetaType::fromType<Value>())
-        return value.value<Value>();
-    if (value.metaType() == QMetaType::fromType<Money>())
-        return Value(value.value<Money>());
-    switch (value.typeId()) {
-        case QMetaType::Short:
-        case QMetaType::Int:
-        case QMetaType::Long:
-        case QMetaType::LongLong:
-        case QMetaType::UShort:
-        case QMetaType::UInt:
-            return Value(static_cast<std::int64_t>(value.toLongLong()));
-        case QMetaType::ULong:
-        case QMetaType::ULongLong: {
-            const qulonglong v = value.toULongLong();
-            if (v > static_cast<qulonglong>(std::numeric_limits<std::int64_t>::max()))
-                return Value(static_cast<double>(v));
-            return Value(static_cast<std::int64_t>(v));
-        }
-        case QMetaType::Float:
-        case QMetaType::Double:
-            return Value(value.toDouble());
-        default:
-            return Value(value.toString());
-    }
-}
-
 }  // namespace
 
 QString nullSafeText(const Value& value) {
     return value.toText();
-}
-
-QString nullSafeText(const QVariant& value) {
-    if (!value.isValid() || value.isNull())
-        return QString();
-    if (value.metaType() == QMetaType::fromType<Value>())
-        return value.value<Value>().toText();
-    if (value.metaType() == QMetaType::fromType<Money>())
-        return value.value<Money>().toString();
-    return value.toString();
 }
 
 short nullSafeWhole(const Value& value, const QLocale& locale) {
@@ -186,14 +144,6 @@ short nullSafeWhole(const Value& value, const QLocale& locale) {
             break;
     }
     return 0;
-}
-
-short nullSafeWhole(const QVariant& value, const QLocale& locale) {
-    return nullSafeWhole(toValue(value), locale);
-}
-
-short nullSafeWhole(const QString& text, const QLocale& locale) {
-    return wholeFromText(text, locale);
 }
 
 Money nullSafeMoney(const Value& value, const QLocale& locale) {
@@ -215,26 +165,6 @@ Money nullSafeMoney(const Value& value, const QLocale& locale) {
             break;
     }
     return Money();
-}
-
-Money nullSafeMoney(const QVariant& value, const QLocale& locale) {
-    return nullSafeMoney(toValue(value), locale);
-}
-
-Money nullSafeMoney(const QString& text, const QLocale& locale) {
-    return moneyFromText(text, locale);
-}
-
-double nullSafeAmount(const Value& value, const QLocale& locale) {
-    return nullSafeMoney(value, locale).toDouble();
-}
-
-double nullSafeAmount(const QVariant& value, const QLocale& locale) {
-    return nullSafeMoney(value, locale).toDouble();
-}
-
-double nullSafeAmount(const QString& text, const QLocale& locale) {
-    return nullSafeMoney(text, locale).toDouble();
 }
 
 }  // namespace agrimor

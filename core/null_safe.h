@@ -2,15 +2,14 @@
 
 #include <QLocale>
 #include <QString>
-#include <QVariant>
 
 #include "data/money.h"
 #include "data/value.h"
 
 namespace agrimor {
 
-// Null-safe conversions of database values (Value) and grid values (QVariant). None of them
-// fails: a null, a value never set or a value that is not a number gives "" or 0.
+// Null-safe conversions of database and table values (Value). None of them fails: a null, a value
+// never set or a value that is not a number gives "" or 0.
 //
 // Text counts as a number when, in `locale`, it is digits with an optional leading sign, at most
 // one decimal separator and group separators between digits of the whole part; spaces around it
@@ -18,23 +17,13 @@ namespace agrimor {
 
 // "" for a null, a value never set and the empty text; otherwise the value as text.
 QString nullSafeText(const Value& value);
-QString nullSafeText(const QVariant& value);
 
 // The value rounded to a whole number, halves to the even neighbour; 0 when it is not a number or
 // the result lies outside -32768..32767.
 short nullSafeWhole(const Value& value, const QLocale& locale = QLocale());
-short nullSafeWhole(const QVariant& value, const QLocale& locale = QLocale());
-short nullSafeWhole(const QString& text, const QLocale& locale = QLocale());
 
 // The value as a currency amount of four decimals (halves to even); zero when it is not a number
 // or does not fit the currency's range. Sums should use this form: they stay exact.
 Money nullSafeMoney(const Value& value, const QLocale& locale = QLocale());
-Money nullSafeMoney(const QVariant& value, const QLocale& locale = QLocale());
-Money nullSafeMoney(const QString& text, const QLocale& locale = QLocale());
-
-// nullSafeMoney() as a floating-point number.
-double nullSafeAmount(const Value& value, const QLocale& locale = QLocale());
-double nullSafeAmount(const QVariant& value, const QLocale& locale = QLocale());
-double nullSafeAmount(const QString& text, const QLocale& locale = QLocale());
 
 }  // namespace agrimor

@@ -20,9 +20,10 @@ public:
     const QString& sqlState() const { return sqlState_; }
     std::int64_t nativeCode() const { return native_; }
 
-    bool isMissingTable() const { return number() == kMissingTable; }
-    bool isInvalidColumn() const { return number() == kInvalidColumn; }
-    bool isMissingObject() const { return isMissingTable() || isInvalidColumn(); }
+    // A missing table or column.
+    bool isMissingObject() const {
+        return number() == kMissingTable || number() == kInvalidColumn;
+    }
 
 private:
     QString sqlState_;

@@ -189,18 +189,6 @@ void UpdatableRecordset::dropCurrentRow() {
     locators_.erase(locators_.begin() + row_);
 }
 
-void UpdatableRecordset::cancelUpdate() {
-    RowState& state = rowState();
-    const size_t index = static_cast<size_t>(row_);
-    if (state.state == State::Adding) {
-        dropCurrentRow();
-    } else if (state.state == State::Editing) {
-        set_.rows[index] = originals_[index];
-        originals_[index].clear();
-        state.state = State::Clean;
-    }
-}
-
 void UpdatableRecordset::deleteCurrent() {
     RowState& state = rowState();
     const size_t index = static_cast<size_t>(row_);

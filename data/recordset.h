@@ -36,7 +36,6 @@ public:
     QString columnName(int index) const { return set_.columns.at(index).name; }
     // -1 when there is no such column.
     int columnIndex(const QString& name) const;
-    bool hasColumn(const QString& name) const { return columnIndex(name) >= 0; }
 
     // Fields of the current row. An unknown name throws DbError (invalid column); reading past
     // either end throws too.
@@ -76,8 +75,6 @@ public:
     void setField(const QString& name, const Value& value);
     // Writes the current row's pending changes. Nothing pending: nothing is sent.
     void update();
-    // Discards the current row's pending changes (a new row leaves the set).
-    void cancelUpdate();
     // Deletes the current row from the table and from the set; the next row becomes current.
     void deleteCurrent();
 

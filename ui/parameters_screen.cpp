@@ -28,7 +28,7 @@ const QString kCrLf = QStringLiteral("\r\n");
 
 }  // namespace
 
-FrmParametros::FrmParametros(DataAccess& shared, Prompter& prompter, QWidget* parent)
+ParametersScreen::ParametersScreen(DataAccess& shared, Prompter& prompter, QWidget* parent)
     : QDialog(parent), shared_(shared), prompter_(prompter) {
     setObjectName(QStringLiteral("frmParametros"));
     setWindowTitle(QStringLiteral("Parâmetros Empresa."));
@@ -77,16 +77,16 @@ FrmParametros::FrmParametros(DataAccess& shared, Prompter& prompter, QWidget* pa
     grid->addLayout(buttons, kFields + 1, 0, 1, 3);
     grid->setColumnStretch(1, 1);
 
-    connect(confirm_, &QPushButton::clicked, this, &FrmParametros::confirm);
-    connect(check_, &QPushButton::clicked, this, &FrmParametros::check);
+    connect(confirm_, &QPushButton::clicked, this, &ParametersScreen::confirm);
+    connect(check_, &QPushButton::clicked, this, &ParametersScreen::check);
     connect(leave_, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void FrmParametros::setTitle(const QString& title) {
+void ParametersScreen::setTitle(const QString& title) {
     title_->setText(title);
 }
 
-void FrmParametros::readParameters() {
+void ParametersScreen::readParameters() {
     CompanyParameters stored;
     try {
         stored = readCompanyParameters(shared_, bd_);
@@ -99,7 +99,7 @@ void FrmParametros::readParameters() {
     field(kDatabase)->setText(stored.database);
 }
 
-CompanyParameters FrmParametros::typedParameters() const {
+CompanyParameters ParametersScreen::typedParameters() const {
     CompanyParameters typed;
     typed.server = field(kServer)->text();
     typed.user = field(kUser)->text();
@@ -108,7 +108,7 @@ CompanyParameters FrmParametros::typedParameters() const {
     return typed;
 }
 
-void FrmParametros::confirm() {
+void ParametersScreen::confirm() {
     const CompanyParameters typed = typedParameters();
     if (typed.isEmpty()) {
         inform(prompter_, QStringLiteral("Parâmetros não preenchidos!"));
@@ -135,7 +135,7 @@ void FrmParametros::confirm() {
     inform(prompter_, QStringLiteral("Parâmetros gravados e teste de ligação à Empresa efetuado!"));
 }
 
-void FrmParametros::check() {
+void ParametersScreen::check() {
     const CompanyParameters typed = typedParameters();
     if (typed.isEmpty()) {
         inform(prompter_, QStringLiteral("Parâmetros não preenchidos!"));

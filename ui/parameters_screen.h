@@ -25,12 +25,12 @@ struct CompanyParameters;
 // Check (btVerificar) checks, with the values as typed, that the company database opens and holds
 // the ERP tables and columns the program needs (core/server_check.h), one line per check; nothing
 // is stored. Leave (btSair) hides it. Every message goes through the prompter.
-class FrmParametros : public QDialog {
+class ParametersScreen : public QDialog {
     Q_OBJECT
 public:
     static constexpr int kFields = 4;
 
-    FrmParametros(DataAccess& shared, Prompter& prompter, QWidget* parent = nullptr);
+    ParametersScreen(DataAccess& shared, Prompter& prompter, QWidget* parent = nullptr);
 
     void setBd(int bd) { bd_ = bd; }
     int bd() const { return bd_; }

@@ -66,7 +66,7 @@ constexpr GridColumn kColumns[W::ColumnCount] = {
 
 }  // namespace
 
-FrmMovClasse9::FrmMovClasse9(DataAccess& shared, Prompter& prompter, QWidget* parent)
+Class9Screen::Class9Screen(DataAccess& shared, Prompter& prompter, QWidget* parent)
     : QDialog(parent), shared_(shared), prompter_(prompter) {
     setObjectName(QStringLiteral("frmMovClasse9"));
     setWindowTitle(kTitle);
@@ -173,10 +173,10 @@ FrmMovClasse9::FrmMovClasse9(DataAccess& shared, Prompter& prompter, QWidget* pa
 
     connect(companies_, &QComboBox::currentIndexChanged, this,
             [this](int position) { selectCompany(position); });
-    connect(parameters, &QPushButton::clicked, this, &FrmMovClasse9::openParameters);
-    connect(btCarga_, &QPushButton::clicked, this, &FrmMovClasse9::load);
-    connect(confirm, &QPushButton::clicked, this, &FrmMovClasse9::confirm);
-    connect(cancel, &QPushButton::clicked, this, &FrmMovClasse9::limparForm);
+    connect(parameters, &QPushButton::clicked, this, &Class9Screen::openParameters);
+    connect(btCarga_, &QPushButton::clicked, this, &Class9Screen::load);
+    connect(confirm, &QPushButton::clicked, this, &Class9Screen::confirm);
+    connect(cancel, &QPushButton::clicked, this, &Class9Screen::clearForm);
     connect(leave, &QPushButton::clicked, this, &QWidget::close);
 
     // Form_Load: the lists, then a clear screen.
@@ -186,13 +186,13 @@ FrmMovClasse9::FrmMovClasse9(DataAccess& shared, Prompter& prompter, QWidget* pa
     }
     months_->addItems(monthNames());
     months_->setCurrentIndex(clock_().date().month() - 1);
-    limparForm();
+    clearForm();
     resize(1000, 640);
 }
 
-FrmMovClasse9::~FrmMovClasse9() = default;
+Class9Screen::~Class9Screen() = default;
 
-void FrmMovClasse9::limparForm() {
+void Class9Screen::clearForm() {
     const QDate today = clock_().date();
     fields_[Ano]->setText(QString::number(today.year()));
     grid_->hide();
@@ -208,7 +208,7 @@ void FrmMovClasse9::limparForm() {
     progress_->hide();
 }
 
-void FrmMovClasse9::selectCompany(int position) {
+void Class9Screen::selectCompany(int position) {
     if (position < 0)
         return;
     const QString name = companies_->itemText(position);
@@ -227,7 +227,7 @@ void FrmMovClasse9::selectCompany(int position) {
         company_ =
             connectCompany(shared_, parameters, CompanyOpenFailureReport::toAnomalies(anomalies_));
         try {
-            const Class9Settings settings = lerDadosEmpresa(shared_, bd);
+            const Class9Settings settings = readClass9Settings(shared_, bd);
             fields_[TipoDoc]->setText(settings.tpDoc);
             fields_[Serie]->setText(settings.serie);
             fields_[Diario]->setText(settings.diario);
@@ -244,15 +244,15 @@ void FrmMovClasse9::selectCompany(int position) {
     setWindowTitle(title);
 }
 
-void FrmMovClasse9::openParameters() {
-    FrmParametros parameters(shared_, prompter_, this);
+void Class9Screen::openParameters() {
+    ParametersScreen parameters(shared_, prompter_, this);
     parameters.setBd(companies_->currentIndex() + 1);
     parameters.setTitle(companies_->currentText());
     parameters.readParameters();
     runDialog_(parameters);
 }
 
-Class9Input FrmMovClasse9::input() const {
+Class9Input Class9Screen::input() const {
     Class9Input input;
     if (companies_->currentIndex() >= 0) {
         input.bd = companies_->currentIndex() + 1;
@@ -266,7 +266,7 @@ Class9Input FrmMovClasse9::input() const {
     return input;
 }
 
-void FrmMovClasse9::load() {
+void Class9Screen::load() {
     const Class9Input typed = input();
     {
         BusyPrompter busy(prompter_);
@@ -286,14 +286,14 @@ void FrmMovClasse9::load() {
         grid_->hide();
 }
 
-void FrmMovClasse9::showGrid() {
+void Class9Screen::showGrid() {
     grid_->show();
     applyColumns();
     grid_->reset();
     grid_->setCurrentIndex(state_.set().index(0, W::Classe9));
 }
 
-void FrmMovClasse9::applyColumns() {
+void Class9Screen::applyColumns() {
     for (int column = 0; column < W::ColumnCount; ++column) {
         grid_->setColumnWidth(column, twipsToPixels(kColumns[column].width));
         grid_->setColumnHidden(column, kColumns[column].hidden);
@@ -302,7 +302,7 @@ void FrmMovClasse9::applyColumns() {
     grid_->setColumnHidden(W::ContaG, state_.mode == Class9LoadMode::Reloaded);
 }
 
-void FrmMovClasse9::confirm() {
+void Class9Screen::confirm() {
     const Class9Input typed = input();
     Class9Outcome outcome = Class9Outcome::NothingToDo;
     {
@@ -323,30 +323,30 @@ void FrmMovClasse9::confirm() {
         }
     }
     if (outcome == Class9Outcome::Done || outcome == Class9Outcome::Failed)
-        limparForm();
+        clearForm();
 }
 
-bool FrmMovClasse9::acceptAccount(const QString& typed) {
+bool Class9Screen::acceptAccount(const QString& typed) {
     if (!company_) {
         inform(prompter_, kCompanyParametersIncorrect);
         return false;
     }
     try {
-        return validarContaClasse9(*company_, prompter_, fields_[Ano]->text(), typed);
+        return validateClass9Account(*company_, prompter_, fields_[Ano]->text(), typed);
     } catch (const std::exception& error) {
         titledMessage(prompter_, errorText(error), 2);
         return false;
     }
 }
 
-QString FrmMovClasse9::lookUpAccount() {
+QString Class9Screen::lookUpAccount() {
     if (!company_) {
         inform(prompter_, kCompanyParametersIncorrect);
         return {};
     }
     std::vector<Class9Account> accounts;
     try {
-        accounts = contasClasse9(*company_, fields_[Ano]->text());
+        accounts = listClass9Accounts(*company_, fields_[Ano]->text());
     } catch (const std::exception& error) {
         titledMessage(prompter_, errorText(error), 2);
         return {};
@@ -356,7 +356,7 @@ QString FrmMovClasse9::lookUpAccount() {
     return lookup.chosen();
 }
 
-void FrmMovClasse9::keyPressEvent(QKeyEvent* event) {
+void Class9Screen::keyPressEvent(QKeyEvent* event) {
     // Esc moves back from a field; elsewhere it does nothing, the screen closes with "Sair".
     if (event->key() == Qt::Key_Escape) {
         event->accept();

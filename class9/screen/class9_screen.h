@@ -36,13 +36,13 @@ class Prompter;
 //
 // Fields: campo0 year, campo1 type, campo2 series, campo3 journal; cb1_0 the month list, cb1_1
 // the company list; labels Tit0..Tit5.
-class FrmMovClasse9 : public QDialog {
+class Class9Screen : public QDialog {
     Q_OBJECT
 public:
     enum FieldIndex { Ano = 0, TipoDoc = 1, Serie = 2, Diario = 3 };
 
-    FrmMovClasse9(DataAccess& shared, Prompter& prompter, QWidget* parent = nullptr);
-    ~FrmMovClasse9() override;
+    Class9Screen(DataAccess& shared, Prompter& prompter, QWidget* parent = nullptr);
+    ~Class9Screen() override;
 
     // The clock for the current year and month; set before clearing to take effect.
     void setClock(std::function<QDateTime()> clock) { clock_ = std::move(clock); }
@@ -61,7 +61,7 @@ public:
     // The database of the chosen company; null when it could not be opened.
     DataAccess* companyDatabase() const { return company_.get(); }
 
-    void limparForm();                 // LimparForm
+    void clearForm();                  // LimparForm
     void selectCompany(int position);  // cb1_Click, company list
     void openParameters();             // btParametros
     void load();                       // btCarga

@@ -52,7 +52,8 @@ QString tabCaption(int bd) {
 
 }  // namespace
 
-FrmAgrimor::FrmAgrimor(DataAccess& shared, Prompter& prompter, QString dataFolder, QWidget* parent)
+ConsolidationScreen::ConsolidationScreen(DataAccess& shared, Prompter& prompter, QString dataFolder,
+                                         QWidget* parent)
     : QDialog(parent), shared_(shared), prompter_(prompter), dataFolder_(std::move(dataFolder)) {
     setObjectName(QStringLiteral("frmAgrimor"));
     setWindowTitle(QStringLiteral("Agrimor"));
@@ -82,7 +83,7 @@ FrmAgrimor::FrmAgrimor(DataAccess& shared, Prompter& prompter, QString dataFolde
     connect(sair, &QPushButton::clicked, this, &QWidget::close);
 
     // Each selection loads its tab: company 1 once, then the processing tab is shown.
-    connect(tabs_, &QTabWidget::currentChanged, this, &FrmAgrimor::tabChanged);
+    connect(tabs_, &QTabWidget::currentChanged, this, &ConsolidationScreen::tabChanged);
     tabs_->setCurrentIndex(1);
     tabs_->setCurrentIndex(0);
     clearProcessingTab();
@@ -90,7 +91,7 @@ FrmAgrimor::FrmAgrimor(DataAccess& shared, Prompter& prompter, QString dataFolde
     resize(900, 620);
 }
 
-QWidget* FrmAgrimor::buildProcessingTab() {
+QWidget* ConsolidationScreen::buildProcessingTab() {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("Panel0"));
     auto* grid = new QGridLayout(page);
@@ -138,14 +139,15 @@ QWidget* FrmAgrimor::buildProcessingTab() {
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(2, 1);
 
-    connect(btProcessar_, &QPushButton::clicked, this, &FrmAgrimor::runConsolidationCommand);
-    connect(checkUp, &QPushButton::clicked, this, &FrmAgrimor::runCheckUpCommand);
-    connect(anular, &QPushButton::clicked, this, &FrmAgrimor::runCancellationCommand);
-    connect(cambios, &QPushButton::clicked, this, &FrmAgrimor::openRateImport);
+    connect(btProcessar_, &QPushButton::clicked, this,
+            &ConsolidationScreen::runConsolidationCommand);
+    connect(checkUp, &QPushButton::clicked, this, &ConsolidationScreen::runCheckUpCommand);
+    connect(anular, &QPushButton::clicked, this, &ConsolidationScreen::runCancellationCommand);
+    connect(cambios, &QPushButton::clicked, this, &ConsolidationScreen::openRateImport);
     return page;
 }
 
-QWidget* FrmAgrimor::buildCompanyTab(int bd) {
+QWidget* ConsolidationScreen::buildCompanyTab(int bd) {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("Panel%1").arg(bd));
     CompanyPanel& p = panel(bd);
@@ -213,31 +215,31 @@ QWidget* FrmAgrimor::buildCompanyTab(int bd) {
     return page;
 }
 
-void FrmAgrimor::setClock(std::function<QDateTime()> clock) {
+void ConsolidationScreen::setClock(std::function<QDateTime()> clock) {
     clock_ = std::move(clock);
 }
 
-QCheckBox* FrmAgrimor::companyCheck(int bd) const {
+QCheckBox* ConsolidationScreen::companyCheck(int bd) const {
     return bd >= 1 && bd <= kCompanies ? checks_.at(static_cast<std::size_t>(bd)) : nullptr;
 }
 
-QLineEdit* FrmAgrimor::field(int bd, Field k) const {
+QLineEdit* ConsolidationScreen::field(int bd, Field k) const {
     return panel(bd).fields.at(static_cast<std::size_t>(k));
 }
 
-QDateEdit* FrmAgrimor::dataMov(int bd) const {
+QDateEdit* ConsolidationScreen::dataMov(int bd) const {
     return panel(bd).dataMov;
 }
 
-QCheckBox* FrmAgrimor::ateMes(int bd) const {
+QCheckBox* ConsolidationScreen::ateMes(int bd) const {
     return panel(bd).ateMes;
 }
 
-RateGridView* FrmAgrimor::rateGrid(int bd) const {
+RateGridView* ConsolidationScreen::rateGrid(int bd) const {
     return panel(bd).grid;
 }
 
-void FrmAgrimor::clearProcessingTab() {
+void ConsolidationScreen::clearProcessingTab() {
     const QDate today = clock_().date();
     year_->setText(QString::number(today.year()));
     month_->clear();
@@ -262,7 +264,7 @@ void FrmAgrimor::clearProcessingTab() {
     setTabOrder(previous, btProcessar_);
 }
 
-void FrmAgrimor::tabChanged(int index) {
+void ConsolidationScreen::tabChanged(int index) {
     selectedTab_ = index;
     if (index <= 0)
         return;
@@ -270,7 +272,7 @@ void FrmAgrimor::tabChanged(int index) {
     readCompany(index);
 }
 
-void FrmAgrimor::readCompany(int bd) {
+void ConsolidationScreen::readCompany(int bd) {
     CompanyPanel& p = panel(bd);
     try {
         const std::optional<CompanyTabSettings> settings = readCompanyTab(shared_, bd);
@@ -301,14 +303,14 @@ void FrmAgrimor::readCompany(int bd) {
     }
 }
 
-void FrmAgrimor::showGrid(int bd, const QString& currency) {
+void ConsolidationScreen::showGrid(int bd, const QString& currency) {
     CompanyPanel& p = panel(bd);
     p.grid->load(shared_, currency);
     p.gridCurrency = currency;
     p.grid->show();
 }
 
-void FrmAgrimor::currencyEntered(int bd) {
+void ConsolidationScreen::currencyEntered(int bd) {
     CompanyPanel& p = panel(bd);
     const QString entry = p.fields[Moeda]->text();
     // Leaving the field without changing it keeps the grid and what was typed into it.
@@ -329,7 +331,7 @@ void FrmAgrimor::currencyEntered(int bd) {
     }
 }
 
-void FrmAgrimor::confirmCompany(int bd) {
+void ConsolidationScreen::confirmCompany(int bd) {
     CompanyPanel& p = panel(bd);
     const QString currency = p.fields[Moeda]->text();
     const bool storesGrid = !needsNoRate(currency);
@@ -362,7 +364,7 @@ void FrmAgrimor::confirmCompany(int bd) {
     }
 }
 
-void FrmAgrimor::cancelCompany(int bd) {
+void ConsolidationScreen::cancelCompany(int bd) {
     CompanyPanel& p = panel(bd);
     for (const Field k : {Setor, TpDoc, Serie, UltimoMes, Moeda})
         p.fields[static_cast<std::size_t>(k)]->clear();
@@ -375,22 +377,22 @@ void FrmAgrimor::cancelCompany(int bd) {
     readCompany(bd);
 }
 
-void FrmAgrimor::openParameters(int bd) {
-    FrmParametros parameters(shared_, prompter_, this);
+void ConsolidationScreen::openParameters(int bd) {
+    ParametersScreen parameters(shared_, prompter_, this);
     parameters.setBd(bd);
     parameters.setTitle(tabs_->tabText(bd).trimmed());
     parameters.readParameters();
     runDialog_(parameters);
 }
 
-void FrmAgrimor::openRateImport() {
+void ConsolidationScreen::openRateImport() {
     if (!makeRateImport_)
         return;
     const std::unique_ptr<QDialog> rates = makeRateImport_(this);
     runDialog_(*rates);
 }
 
-ProcessingInput FrmAgrimor::processingInput() const {
+ProcessingInput ConsolidationScreen::processingInput() const {
     ProcessingInput input;
     input.yearText = year_->text();
     input.month = month_->currentIndex() + 1;
@@ -400,13 +402,12 @@ ProcessingInput FrmAgrimor::processingInput() const {
     return input;
 }
 
-void FrmAgrimor::runCommand(CommandResult (*command)(ConsolidationEnvironment&,
-                                                     const ProcessingInput&)) {
+void ConsolidationScreen::runCommand(CommandResult (*command)(ConsolidationEnvironment&,
+                                                              const ProcessingInput&)) {
     const ProcessingInput input = processingInput();
     BusyPrompter busy(prompter_);
     ConsolidationEnvironment environment(shared_, busy, dataFolder_);
     environment.clock = clock_;
-    environment.print = print_;
     try {
         command(environment, input);
     } catch (const Error& error) {
@@ -414,20 +415,20 @@ void FrmAgrimor::runCommand(CommandResult (*command)(ConsolidationEnvironment&,
     }
 }
 
-void FrmAgrimor::runConsolidationCommand() {
+void ConsolidationScreen::runConsolidationCommand() {
     runCommand(&runConsolidation);
     clearProcessingTab();
 }
 
-void FrmAgrimor::runCheckUpCommand() {
+void ConsolidationScreen::runCheckUpCommand() {
     runCommand(&runCheckUp);
 }
 
-void FrmAgrimor::runCancellationCommand() {
+void ConsolidationScreen::runCancellationCommand() {
     runCommand(&runCancellation);
 }
 
-void FrmAgrimor::keyPressEvent(QKeyEvent* event) {
+void ConsolidationScreen::keyPressEvent(QKeyEvent* event) {
     // Esc moves back from a field; elsewhere it does nothing, the screen closes with "Sair".
     if (event->key() == Qt::Key_Escape) {
         event->accept();

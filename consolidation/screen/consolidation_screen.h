@@ -37,19 +37,18 @@ class RateGridView;
 //
 // Input fields are named as the array they belong to: campo0 the year, campo<i*10+k> field k of
 // company i (1 Setor, 2 TpDoc, 3 Serie, 4 UltimoMes, 5 Moeda, 6 ContaArred).
-class FrmAgrimor : public QDialog {
+class ConsolidationScreen : public QDialog {
     Q_OBJECT
 public:
     static constexpr int kCompanies = 6;
 
     enum Field { Setor = 1, TpDoc, Serie, UltimoMes, Moeda, ContaArred };
 
-    FrmAgrimor(DataAccess& shared, Prompter& prompter, QString dataFolder,
-               QWidget* parent = nullptr);
+    ConsolidationScreen(DataAccess& shared, Prompter& prompter, QString dataFolder,
+                        QWidget* parent = nullptr);
 
     // The clock for the processing tab's year and month, today's dates and the anomalies files.
     void setClock(std::function<QDateTime()> clock);
-    void setPrintCommand(PrintCommand command) { print_ = std::move(command); }
     // How the screens opened from here (rates import, connection parameters) are shown: modally
     // by default; tests look at them instead.
     void setDialogRunner(std::function<void(QDialog&)> run) { runDialog_ = std::move(run); }
@@ -107,7 +106,6 @@ private:
     Prompter& prompter_;
     QString dataFolder_;
     std::function<QDateTime()> clock_ = [] { return QDateTime::currentDateTime(); };
-    PrintCommand print_;
     std::function<void(QDialog&)> runDialog_ = [](QDialog& dialog) { dialog.exec(); };
     ScreenFactory makeRateImport_;
 

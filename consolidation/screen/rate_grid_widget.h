@@ -39,7 +39,6 @@ public:
 
     RateGridModel& model() { return model_; }
     const QList<int>& removedIds() const { return removedIds_; }
-    bool validationFlag() const { return validationFlag_; }
     QCalendarWidget* calendar() const { return calendar_; }
 
     // The clock that gives today's date to an empty date cell.

@@ -59,8 +59,9 @@ const GridColumn kColumns[Lines::MaxColumns] = {
 
 }  // namespace
 
-FrmImportarMovCTB::FrmImportarMovCTB(DataAccess& shared, Prompter& prompter, QStringList companies,
-                                     QString dataFolder, FileDialogs dialogs, QWidget* parent)
+MovementImportScreen::MovementImportScreen(DataAccess& shared, Prompter& prompter,
+                                           QStringList companies, QString dataFolder,
+                                           FileDialogs dialogs, QWidget* parent)
     : QWidget(parent),
       shared_(shared),
       prompter_(prompter),
@@ -145,13 +146,13 @@ FrmImportarMovCTB::FrmImportarMovCTB(DataAccess& shared, Prompter& prompter, QSt
     btParametros_->setGeometry(0, 0, 110, 26);
 
     connect(cb1_, &QComboBox::activated, this, [this] { selectCompany(); });
-    connect(btFx_, &QPushButton::clicked, this, &FrmImportarMovCTB::chooseFile);
+    connect(btFx_, &QPushButton::clicked, this, &MovementImportScreen::chooseFile);
     connect(sheets_, &QListWidget::itemActivated, this,
             [this](QListWidgetItem* item) { readSheet(item->text()); });
-    connect(anomalies_, &QListWidget::currentRowChanged, this, &FrmImportarMovCTB::showAnomaly);
-    connect(btConf_, &QPushButton::clicked, this, &FrmImportarMovCTB::confirm);
-    connect(btCancelar_, &QPushButton::clicked, this, &FrmImportarMovCTB::clearForm);
-    connect(btParametros_, &QPushButton::clicked, this, &FrmImportarMovCTB::openParameters);
+    connect(anomalies_, &QListWidget::currentRowChanged, this, &MovementImportScreen::showAnomaly);
+    connect(btConf_, &QPushButton::clicked, this, &MovementImportScreen::confirm);
+    connect(btCancelar_, &QPushButton::clicked, this, &MovementImportScreen::clearForm);
+    connect(btParametros_, &QPushButton::clicked, this, &MovementImportScreen::openParameters);
     connect(btSair_, &QPushButton::clicked, this, &QWidget::close);
 
     // Form_Load: the company list, then a clear screen.
@@ -160,17 +161,17 @@ FrmImportarMovCTB::FrmImportarMovCTB(DataAccess& shared, Prompter& prompter, QSt
     clearForm();
 }
 
-FrmImportarMovCTB::~FrmImportarMovCTB() = default;
+MovementImportScreen::~MovementImportScreen() = default;
 
-QPushButton* FrmImportarMovCTB::button(const QString& name) const {
+QPushButton* MovementImportScreen::button(const QString& name) const {
     return findChild<QPushButton*>(name);
 }
 
-QString FrmImportarMovCTB::companyName() const {
+QString MovementImportScreen::companyName() const {
     return cb1_->currentText();
 }
 
-void FrmImportarMovCTB::clearForm() {
+void MovementImportScreen::clearForm() {
     file_->clear();
     // A finished or abandoned import leaves nothing behind to be confirmed again.
     dropLines();
@@ -180,7 +181,7 @@ void FrmImportarMovCTB::clearForm() {
     pb_->hide();
 }
 
-void FrmImportarMovCTB::selectCompany() {
+void MovementImportScreen::selectCompany() {
     const int bd = cb1_->currentIndex() + 1;
     const QString name = companyName();
     company_.reset();
@@ -197,7 +198,7 @@ void FrmImportarMovCTB::selectCompany() {
     title_->setText(QStringLiteral("Importar Movimentos --- ") + name);
 }
 
-void FrmImportarMovCTB::chooseFile() {
+void MovementImportScreen::chooseFile() {
     // A dialog left without a choice changes nothing: the field keeps naming the lines shown.
     const QString path = chooseWorkbook(this, choice_, dialogs_);
     if (path.isEmpty())
@@ -224,14 +225,14 @@ void FrmImportarMovCTB::chooseFile() {
     readSheet(sheets_->currentItem()->text());
 }
 
-void FrmImportarMovCTB::dropLines() {
+void MovementImportScreen::dropLines() {
     lines_.clear();
     documents_.clear();
     showAnomalies({});
     splitter_->hide();
 }
 
-void FrmImportarMovCTB::readSheet(const QString& sheet) {
+void MovementImportScreen::readSheet(const QString& sheet) {
     showAnomalies({});
     splitter_->show();
     try {
@@ -247,7 +248,7 @@ void FrmImportarMovCTB::readSheet(const QString& sheet) {
     grid_->viewport()->update();
 }
 
-void FrmImportarMovCTB::applyGridColumns() {
+void MovementImportScreen::applyGridColumns() {
     const QFont verdana(QStringLiteral("Verdana"), 8);
     grid_->setFont(verdana);
     grid_->horizontalHeader()->setFont(verdana);
@@ -263,7 +264,7 @@ void FrmImportarMovCTB::applyGridColumns() {
     }
 }
 
-void FrmImportarMovCTB::confirm() {
+void MovementImportScreen::confirm() {
     BusyPrompter busy(prompter_);
     ImportEnvironment environment(company_.get(), busy, companyName(), dataFolder_);
     environment.clock = clock_;
@@ -290,7 +291,7 @@ void FrmImportarMovCTB::confirm() {
     }
 }
 
-void FrmImportarMovCTB::progress(int done, int total) {
+void MovementImportScreen::progress(int done, int total) {
     pb_->setMaximum(std::max(total, 1));
     // A step that ended (the check-up before the totals and the question) leaves the bar empty
     // for the next one.
@@ -302,14 +303,14 @@ void FrmImportarMovCTB::progress(int done, int total) {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-void FrmImportarMovCTB::showTotals(const ImportTotals& totals) {
+void MovementImportScreen::showTotals(const ImportTotals& totals) {
     ImportTotalsDialog dialog(totals, companyName(), this);
     QApplication::restoreOverrideCursor();
     runDialog_(dialog);
     QApplication::setOverrideCursor(Qt::WaitCursor);
 }
 
-void FrmImportarMovCTB::showAnomalies(const std::vector<ImportAnomaly>& anomalies) {
+void MovementImportScreen::showAnomalies(const std::vector<ImportAnomaly>& anomalies) {
     shown_ = anomalies;
     QHash<int, QStringList> rows;
     QHash<QString, std::vector<int>> documentRows;
@@ -340,7 +341,7 @@ void FrmImportarMovCTB::showAnomalies(const std::vector<ImportAnomaly>& anomalie
     }
 }
 
-void FrmImportarMovCTB::showAnomaly(int index) {
+void MovementImportScreen::showAnomaly(int index) {
     if (index < 0 || index >= static_cast<int>(shown_.size()))
         return;
     const ImportAnomaly& anomaly = shown_[static_cast<std::size_t>(index)];
@@ -356,8 +357,8 @@ void FrmImportarMovCTB::showAnomaly(int index) {
     grid_->scrollTo(shaded_->index(row, 0), QAbstractItemView::PositionAtCenter);
 }
 
-void FrmImportarMovCTB::openParameters() {
-    FrmParametros parameters(shared_, prompter_, this);
+void MovementImportScreen::openParameters() {
+    ParametersScreen parameters(shared_, prompter_, this);
     parameters.setBd(cb1_->currentIndex() + 1);
     parameters.setTitle(companyName());
     parameters.readParameters();
@@ -366,12 +367,12 @@ void FrmImportarMovCTB::openParameters() {
     selectCompany();
 }
 
-void FrmImportarMovCTB::closeEvent(QCloseEvent* event) {
+void MovementImportScreen::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
     emit closed();
 }
 
-void FrmImportarMovCTB::resizeEvent(QResizeEvent* event) {
+void MovementImportScreen::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     const int width = event->size().width();
     const int height = event->size().height();

@@ -40,15 +40,15 @@ struct ImportTotals;
 // The window is not modal. Its grid and buttons follow its size: the grid from 1700 twips down to
 // 800 twips above the bottom, the confirm, cancel and leave buttons 400 twips above the bottom and
 // btParametros at the right, 600 twips above it.
-class FrmImportarMovCTB : public QWidget {
+class MovementImportScreen : public QWidget {
     Q_OBJECT
 public:
     // `companies`: the group's companies in their order (a company's position plus one is its
     // number); `dataFolder`: where the anomalies files go.
-    FrmImportarMovCTB(DataAccess& shared, Prompter& prompter, QStringList companies,
-                      QString dataFolder, FileDialogs dialogs = FileDialogs::system(),
-                      QWidget* parent = nullptr);
-    ~FrmImportarMovCTB() override;
+    MovementImportScreen(DataAccess& shared, Prompter& prompter, QStringList companies,
+                         QString dataFolder, FileDialogs dialogs = FileDialogs::system(),
+                         QWidget* parent = nullptr);
+    ~MovementImportScreen() override;
 
     // The clock for the anomalies files' names and the written lines' dates.
     void setClock(std::function<QDateTime()> clock) { clock_ = std::move(clock); }

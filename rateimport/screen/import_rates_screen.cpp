@@ -28,8 +28,8 @@ const std::vector<int> kWidthsTwips = {2450, 2900, 3450};
 
 }  // namespace
 
-FrmImportar::FrmImportar(DataAccess& shared, Prompter& prompter, FileDialogs dialogs,
-                         QWidget* parent)
+RateImportScreen::RateImportScreen(DataAccess& shared, Prompter& prompter, FileDialogs dialogs,
+                                   QWidget* parent)
     : QDialog(parent), shared_(shared), prompter_(prompter), dialogs_(std::move(dialogs)) {
     setObjectName(QStringLiteral("frmImportar"));
     setWindowTitle(QStringLiteral("Importar Câmbios"));
@@ -83,21 +83,21 @@ FrmImportar::FrmImportar(DataAccess& shared, Prompter& prompter, FileDialogs dia
         buttons->addWidget(b);
     layout->addLayout(buttons, 4, 0, 1, 4);
 
-    connect(btFx_, &QPushButton::clicked, this, &FrmImportar::chooseFile);
-    connect(btConf_, &QPushButton::clicked, this, &FrmImportar::confirm);
+    connect(btFx_, &QPushButton::clicked, this, &RateImportScreen::chooseFile);
+    connect(btConf_, &QPushButton::clicked, this, &RateImportScreen::confirm);
     connect(btCancelar_, &QPushButton::clicked, this, [this] {
         clearForm();
         btFx_->setFocus();
     });
-    connect(btImp_, &QPushButton::clicked, this, &FrmImportar::togglePrint);
-    connect(btExcel_, &QPushButton::clicked, this, &FrmImportar::exportToExcel);
+    connect(btImp_, &QPushButton::clicked, this, &RateImportScreen::togglePrint);
+    connect(btExcel_, &QPushButton::clicked, this, &RateImportScreen::exportToExcel);
     connect(btSair_, &QPushButton::clicked, this, &QDialog::hide);
 
     resize(640, 480);
     clearForm();
 }
 
-void FrmImportar::clearForm() {
+void RateImportScreen::clearForm() {
     if (viewer_->isVisible() || grid_->isHidden())
         viewer_->setReport(nullptr, {});
     viewer_->hide();
@@ -113,7 +113,7 @@ void FrmImportar::clearForm() {
     btExcel_->hide();
 }
 
-void FrmImportar::chooseFile() {
+void RateImportScreen::chooseFile() {
     title_->clear();
     const QString path = chooseWorkbook(this, choice_, dialogs_);
     file_->setText(path);
@@ -136,13 +136,13 @@ void FrmImportar::chooseFile() {
     btExcel_->show();
 }
 
-void FrmImportar::bindGrid() {
+void RateImportScreen::bindGrid() {
     for (int c = 0; c < RatesTable::MaxColumns; ++c)
         grid_->setColumnWidth(c, twipsToPixels(kWidthsTwips[static_cast<std::size_t>(c)]));
     grid_->viewport()->update();
 }
 
-void FrmImportar::confirm() {
+void RateImportScreen::confirm() {
     if (!confirmOkCancel(prompter_, QStringLiteral("Vai proceder à gravação da informação.\r\n"
                                                    "Pretende continuar?")))
         return;
@@ -157,12 +157,12 @@ void FrmImportar::confirm() {
     btFx_->setFocus();
 }
 
-void FrmImportar::setButtonsEnabled(bool enabled) {
+void RateImportScreen::setButtonsEnabled(bool enabled) {
     for (QPushButton* b : {btConf_, btCancelar_, btImp_, btExcel_, btSair_})
         b->setEnabled(enabled);
 }
 
-void FrmImportar::exportToExcel() {
+void RateImportScreen::exportToExcel() {
     const bool confirmEnabled = btConf_->isEnabled();
     setButtonsEnabled(false);
     exportGrid(
@@ -175,7 +175,7 @@ void FrmImportar::exportToExcel() {
     btConf_->setEnabled(confirmEnabled);
 }
 
-void FrmImportar::togglePrint() {
+void RateImportScreen::togglePrint() {
     if (!grid_->isHidden()) {
         std::vector<int> widths;
         for (int twips : kWidthsTwips)

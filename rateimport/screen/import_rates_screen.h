@@ -21,11 +21,11 @@ class Prompter;
 // the grid, stores them in zeb_CNS_Cambios on confirmation (btConf) in one transaction on the
 // shared connection, exports the grid to Excel (btExcel) and toggles a print preview over it
 // (btImp). Every message goes through the prompter; the dialogs through `dialogs`.
-class FrmImportar : public QDialog {
+class RateImportScreen : public QDialog {
     Q_OBJECT
 public:
-    FrmImportar(DataAccess& shared, Prompter& prompter, FileDialogs dialogs = FileDialogs::system(),
-                QWidget* parent = nullptr);
+    RateImportScreen(DataAccess& shared, Prompter& prompter,
+                     FileDialogs dialogs = FileDialogs::system(), QWidget* parent = nullptr);
 
     QLineEdit* fileField() const { return file_; }
     QTableView* grid() const { return grid_; }

@@ -33,7 +33,7 @@ using W = Class9WorkingSet;
 // November of the demo year: the month the demo leaves for integration.
 const QDateTime kNow(QDate(demo::kDemoYear, 11, 20), QTime(9, 0));
 
-class Class9Screen : public ::testing::Test {
+class Class9ScreenTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         demo_ = new test::TempFolder;
@@ -41,7 +41,7 @@ protected:
     }
     static void TearDownTestSuite() { delete demo_; }
 
-    Class9Screen() {
+    Class9ScreenTest() {
         // Each test works on its own copy of the demo.
         for (const QString& name : QDir(demo_->path()).entryList({QStringLiteral("*.db")}))
             QFile::copy(demo_->file(name), folder.file(name));
@@ -50,7 +50,7 @@ protected:
     }
 
     void open() {
-        screen = std::make_unique<FrmMovClasse9>(shared, prompter);
+        screen = std::make_unique<Class9Screen>(shared, prompter);
         screen->setClock([] { return kNow; });
         screen->setDialogRunner([this](QDialog& dialog) {
             opened << dialog.objectName();
@@ -65,7 +65,7 @@ protected:
                 lookup->accept();
             }
         });
-        screen->limparForm();
+        screen->clearForm();
         screen->show();
         prompter.clear();
     }
@@ -98,14 +98,14 @@ protected:
     test::TempFolder folder;
     DataAccess shared;
     test::ScriptedPrompter prompter;
-    std::unique_ptr<FrmMovClasse9> screen;
+    std::unique_ptr<Class9Screen> screen;
     QStringList opened;  // object names of the dialogs opened
     QString pick;        // the account the lookup list picks
 };
 
-test::TempFolder* Class9Screen::demo_ = nullptr;
+test::TempFolder* Class9ScreenTest::demo_ = nullptr;
 
-TEST_F(Class9Screen, opens_cleared_on_the_first_company_with_its_class9_settings) {
+TEST_F(Class9ScreenTest, opens_cleared_on_the_first_company_with_its_class9_settings) {
     open();
     EXPECT_EQ(screen->objectName(), QStringLiteral("frmMovClasse9"));
     EXPECT_EQ(screen->title()->text(), QStringLiteral("Integração Movimentos Classe 9 --- Velmor"));
@@ -115,10 +115,10 @@ TEST_F(Class9Screen, opens_cleared_on_the_first_company_with_its_class9_settings
     EXPECT_EQ(screen->companyList()->currentIndex(), 0);
     EXPECT_EQ(screen->monthList()->count(), 12);
     EXPECT_EQ(screen->monthList()->currentText(), QStringLiteral("Novembro"));
-    EXPECT_EQ(screen->field(FrmMovClasse9::Ano)->text(), QStringLiteral("2026"));
-    EXPECT_EQ(screen->field(FrmMovClasse9::TipoDoc)->text(), QStringLiteral("CL9"));
-    EXPECT_EQ(screen->field(FrmMovClasse9::Serie)->text(), QStringLiteral("1"));
-    EXPECT_EQ(screen->field(FrmMovClasse9::Diario)->text(), QStringLiteral("09"));
+    EXPECT_EQ(screen->field(Class9Screen::Ano)->text(), QStringLiteral("2026"));
+    EXPECT_EQ(screen->field(Class9Screen::TipoDoc)->text(), QStringLiteral("CL9"));
+    EXPECT_EQ(screen->field(Class9Screen::Serie)->text(), QStringLiteral("1"));
+    EXPECT_EQ(screen->field(Class9Screen::Diario)->text(), QStringLiteral("09"));
     EXPECT_TRUE(screen->grid()->isHidden());
     EXPECT_TRUE(screen->progressBar()->isHidden());
     EXPECT_TRUE(screen->loadButton()->isEnabled());
@@ -129,7 +129,7 @@ TEST_F(Class9Screen, opens_cleared_on_the_first_company_with_its_class9_settings
                              QStringLiteral("Série"),   QStringLiteral("Diário")};
     for (int i = 0; i < labels.size(); ++i)
         EXPECT_EQ(screen->findChild<QLabel*>(QStringLiteral("Tit%1").arg(i))->text(), labels[i]);
-    EXPECT_EQ(screen->field(FrmMovClasse9::TipoDoc)->toolTip(), QStringLiteral("Tipo Documento."));
+    EXPECT_EQ(screen->field(Class9Screen::TipoDoc)->toolTip(), QStringLiteral("Tipo Documento."));
     EXPECT_EQ(screen->companyList()->toolTip(), QStringLiteral("Empresa."));
     const std::pair<const char*, const char*> buttons[] = {{"btParametros", "Parâmetros Empresa."},
                                                            {"btCarga", "Carrega a informação."},
@@ -145,15 +145,15 @@ TEST_F(Class9Screen, opens_cleared_on_the_first_company_with_its_class9_settings
     // "Cancelar" starts over as the screen opened.
     screen->companyList()->setCurrentIndex(4);
     screen->monthList()->setCurrentIndex(0);
-    screen->field(FrmMovClasse9::Ano)->setText(QStringLiteral("2020"));
+    screen->field(Class9Screen::Ano)->setText(QStringLiteral("2020"));
     button(QStringLiteral("btCancelar"))->click();
     EXPECT_EQ(screen->companyList()->currentIndex(), 0);
     EXPECT_EQ(screen->monthList()->currentText(), QStringLiteral("Novembro"));
-    EXPECT_EQ(screen->field(FrmMovClasse9::Ano)->text(), QStringLiteral("2026"));
+    EXPECT_EQ(screen->field(Class9Screen::Ano)->text(), QStringLiteral("2026"));
     EXPECT_EQ(screen->title()->text(), QStringLiteral("Integração Movimentos Classe 9 --- Velmor"));
 }
 
-TEST_F(Class9Screen, a_company_without_parameters_cannot_be_loaded_and_others_show_theirs) {
+TEST_F(Class9ScreenTest, a_company_without_parameters_cannot_be_loaded_and_others_show_theirs) {
     shared.execute(QStringLiteral("DELETE FROM zeb_CNS_Parametros WHERE BD=2"));
     shared.execute(QStringLiteral("DELETE FROM zeb_CNS_DadosIniciais WHERE BD=4"));
     open();
@@ -170,14 +170,14 @@ TEST_F(Class9Screen, a_company_without_parameters_cannot_be_loaded_and_others_sh
     screen->companyList()->setCurrentIndex(3);
     EXPECT_TRUE(prompter.prompts().empty());
     EXPECT_TRUE(screen->loadButton()->isEnabled());
-    EXPECT_TRUE(screen->field(FrmMovClasse9::TipoDoc)->text().isEmpty());
-    EXPECT_TRUE(screen->field(FrmMovClasse9::Diario)->text().isEmpty());
+    EXPECT_TRUE(screen->field(Class9Screen::TipoDoc)->text().isEmpty());
+    EXPECT_TRUE(screen->field(Class9Screen::Diario)->text().isEmpty());
 
     screen->openParameters();
     EXPECT_EQ(opened, QStringList{QStringLiteral("frmParametros")});
 }
 
-TEST_F(Class9Screen, a_company_database_that_cannot_be_opened_ends_the_load_with_a_message) {
+TEST_F(Class9ScreenTest, a_company_database_that_cannot_be_opened_ends_the_load_with_a_message) {
     shared.execute(QStringLiteral("UPDATE zeb_CNS_Parametros SET Empresa='Falta.db' WHERE BD=3"));
     open();
     screen->companyList()->setCurrentIndex(2);
@@ -192,7 +192,7 @@ TEST_F(Class9Screen, a_company_database_that_cannot_be_opened_ends_the_load_with
 
 // A second load given up at the question about the ERP's lines: the grid of the first is gone
 // with it, since "Confirmar" would no longer write it.
-TEST_F(Class9Screen, cancel_at_the_erp_question_leaves_no_grid_to_edit_or_confirm) {
+TEST_F(Class9ScreenTest, cancel_at_the_erp_question_leaves_no_grid_to_edit_or_confirm) {
     open();
     prompter.answer(Answer::Ok);
     button(QStringLiteral("btCarga"))->click();
@@ -208,7 +208,7 @@ TEST_F(Class9Screen, cancel_at_the_erp_question_leaves_no_grid_to_edit_or_confir
     EXPECT_EQ(screen->grid()->model()->rowCount(), 0);
 }
 
-TEST_F(Class9Screen, the_demo_month_is_integrated_corrected_reloaded_and_corrected_again) {
+TEST_F(Class9ScreenTest, the_demo_month_is_integrated_corrected_reloaded_and_corrected_again) {
     open();
     // Load: the ERP's own class-9 lines are offered for deletion (the load's questions and
     // messages are the service's), then the month is derived.

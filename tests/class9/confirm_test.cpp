@@ -211,7 +211,7 @@ TEST_P(Class9Confirm, empty_class9_accounts_stop_the_confirmation_until_filled) 
     }
     set.setValue(0, W::ContaG, Value());
     set.setValue(0, W::Classe9, Value());
-    EXPECT_TRUE(verificaGrelha(set));
+    EXPECT_TRUE(isGridComplete(set));
     EXPECT_EQ(confirm().outcome, Class9Outcome::Done);
     EXPECT_EQ(written().size(), 7u);
 }
@@ -381,7 +381,7 @@ TEST_P(Class9Confirm, source_lines_are_read_by_ranges_of_documents_and_all_found
     {
         Transaction transaction(setup.company());
         const Class9WriteSummary summary =
-            gravarClasse9(setup.company(), state.set(), target, [&](int value, int max) {
+            writeClass9(setup.company(), state.set(), target, [&](int value, int max) {
                 lastValue = value;
                 maximum = max;
             });

@@ -65,7 +65,7 @@ TEST_F(Class9Demo, every_company_month_shows_the_project_costing_override) {
         auto db = company(listed.bd);
         Class9WorkingSet set;
         test::ScriptedPrompter prompter;
-        ASSERT_GT(lerMovimentosCTB(*db, prompter, kYear, kMonth, set), 0);
+        ASSERT_GT(deriveClass9Lines(*db, prompter, kYear, kMonth, set), 0);
         QSet<QString> overridden;
         for (int row = 0; row < set.size(); ++row) {
             const QString costing = set.value(row, Class9WorkingSet::Custeio).toText();

@@ -170,13 +170,13 @@ TEST_P(Class9Derivation, derives_one_row_per_general_line_of_the_month_as_the_ru
     const std::vector<demo::Movement> lines = monthLines();
     setup.addLines(lines);
 
-    const int rows = lerMovimentosCTB(setup.company(), setup.prompter, 2024, 3, set);
+    const int rows = deriveClass9Lines(setup.company(), setup.prompter, 2024, 3, set);
     EXPECT_TRUE(setup.prompter.prompts().empty());
     const std::vector<Expected> expected = derive(lines, 2024, 3);
     EXPECT_EQ(rows, static_cast<int>(expected.size()));
     EXPECT_EQ(expected.size(), 10u);  // the model itself leaves out what it should
     expectSet(set, expected);
-    EXPECT_TRUE(verificaGrelha(set) == false) << "unmapped rows are left empty for the user";
+    EXPECT_TRUE(isGridComplete(set) == false) << "unmapped rows are left empty for the user";
 }
 
 TEST_P(Class9Derivation, reloads_the_class9_lines_of_the_type_whatever_their_nat_and_statac) {
@@ -201,8 +201,8 @@ TEST_P(Class9Derivation, reloads_the_class9_lines_of_the_type_whatever_their_nat
                                QStringLiteral("4"), 2, 4));
     setup.addLines(lines);
 
-    const int rows = lerMovimentosNovosClasse9Detalhe(setup.company(), setup.prompter, 2024, 3,
-                                                      QStringLiteral("CL9"), set);
+    const int rows =
+        reloadClass9Lines(setup.company(), setup.prompter, 2024, 3, QStringLiteral("CL9"), set);
     const std::vector<Expected> expected = derive(lines, 2024, 3, true, QStringLiteral("CL9"));
     EXPECT_EQ(rows, 3);
     expectSet(set, expected);
@@ -219,14 +219,13 @@ TEST_P(Class9Derivation, an_empty_month_shows_its_message_and_leaves_the_set_emp
     setup.addLines({onlyClass9, notPosted});
     set.appendRow();  // what an earlier load left
 
-    EXPECT_EQ(lerMovimentosCTB(setup.company(), setup.prompter, 2024, 3, set), 0);
+    EXPECT_EQ(deriveClass9Lines(setup.company(), setup.prompter, 2024, 3, set), 0);
     EXPECT_EQ(set.size(), 0);
     EXPECT_EQ(setup.prompter.texts(), QStringList{kNoMovementsToIntegrate});
 
     setup.prompter.clear();
-    EXPECT_EQ(lerMovimentosNovosClasse9Detalhe(setup.company(), setup.prompter, 2024, 3,
-                                               QStringLiteral("CL9"), set),
-              0);
+    EXPECT_EQ(
+        reloadClass9Lines(setup.company(), setup.prompter, 2024, 3, QStringLiteral("CL9"), set), 0);
     EXPECT_EQ(setup.prompter.texts(), QStringList{kNoClass9Movements});
 }
 
@@ -236,7 +235,7 @@ TEST_P(Class9Derivation, the_widest_key_the_columns_allow_is_kept_whole) {
                             1, QStringLiteral("1"));
     wide.serie = QStringLiteral("1234567/90");
     setup.addLines({wide});
-    ASSERT_EQ(lerMovimentosCTB(setup.company(), setup.prompter, 2024, 3, set), 1);
+    ASSERT_EQ(deriveClass9Lines(setup.company(), setup.prompter, 2024, 3, set), 1);
     const QString key = QStringLiteral("ABC/2024/1234567/90/-2147483648/-32768");
     EXPECT_EQ(set.value(0, W::Doc).toText(), key);
     EXPECT_EQ(documentKey(key), QStringLiteral("ABC/2024/1234567/90/-2147483648"));
@@ -269,7 +268,7 @@ TEST_P(Class9Derivation, dates_stored_in_other_forms_keep_time_order_and_ties_go
     store(QStringLiteral("FC"), 1, QStringLiteral("2024-03-11T08:00:00"));
     store(QStringLiteral("FA"), 1, QStringLiteral("2024-03-11 13:00:00"));
 
-    ASSERT_EQ(lerMovimentosCTB(setup.company(), setup.prompter, 2024, 3, set), 7);
+    ASSERT_EQ(deriveClass9Lines(setup.company(), setup.prompter, 2024, 3, set), 7);
     QStringList keys;
     for (int row = 0; row < set.size(); ++row)
         keys << set.value(row, W::Doc).toText();
@@ -282,7 +281,7 @@ TEST_P(Class9Derivation, dates_stored_in_other_forms_keep_time_order_and_ties_go
 TEST_P(Class9Derivation, a_database_failure_leaves_the_set_empty_and_propagates) {
     setup.company().execute(QStringLiteral("DROP TABLE POC"));
     set.appendRow();
-    EXPECT_THROW(lerMovimentosCTB(setup.company(), setup.prompter, 2024, 3, set), DbError);
+    EXPECT_THROW(deriveClass9Lines(setup.company(), setup.prompter, 2024, 3, set), DbError);
     EXPECT_EQ(set.size(), 0);
 }
 

@@ -146,7 +146,7 @@ TEST_F(Class9Load, a_year_that_is_not_a_whole_number_is_refused_before_any_datab
 }
 
 TEST_F(Class9Load, settings_are_stored_on_every_load_in_one_row_per_company) {
-    EXPECT_EQ(lerDadosEmpresa(setup.consolidated(), 1), Class9Settings{});
+    EXPECT_EQ(readClass9Settings(setup.consolidated(), 1), Class9Settings{});
     setup.prompter.answer(Answer::Cancel);
     addErpLines();
     EXPECT_EQ(load(), Class9Outcome::Cancelled);  // stored whatever happens next
@@ -156,7 +156,7 @@ TEST_F(Class9Load, settings_are_stored_on_every_load_in_one_row_per_company) {
     ASSERT_EQ(row.rowCount(), 1);
     for (const char* column : {"Setor", "TpDoc", "DataMov", "UltimoMes", "Moeda", "ContaArred"})
         EXPECT_TRUE(row.isNull(QLatin1String(column))) << column;
-    EXPECT_EQ(lerDadosEmpresa(setup.consolidated(), 1),
+    EXPECT_EQ(readClass9Settings(setup.consolidated(), 1),
               (Class9Settings{QStringLiteral("CL9"), QStringLiteral("1"), QStringLiteral("09")}));
 
     setup.input.tpDoc = QStringLiteral("C9");
@@ -165,13 +165,13 @@ TEST_F(Class9Load, settings_are_stored_on_every_load_in_one_row_per_company) {
     setup.prompter.answer(Answer::Ok);
     EXPECT_EQ(load(), Class9Outcome::Done);
     EXPECT_EQ(settingsRows(), 1);
-    EXPECT_EQ(lerDadosEmpresa(setup.consolidated(), 1),
+    EXPECT_EQ(readClass9Settings(setup.consolidated(), 1),
               (Class9Settings{QStringLiteral("C9"), QStringLiteral("A'2"), QStringLiteral("10")}));
 
     // Nulls read as empty text.
     setup.consolidated().execute(
         QStringLiteral("update zeb_CNS_DadosIniciais set TpDocCL9=NULL, DiarioCL9=NULL"));
-    EXPECT_EQ(lerDadosEmpresa(setup.consolidated(), 1),
+    EXPECT_EQ(readClass9Settings(setup.consolidated(), 1),
               (Class9Settings{QString(), QStringLiteral("A'2"), QString()}));
 }
 

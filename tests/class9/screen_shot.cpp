@@ -18,9 +18,9 @@ int main(int argc, char* argv[]) {
 
     // Every question answered OK: the ERP's lines are accepted for deletion and the month loads.
     agrimor::ConsolePrompter prompter(true, stderr);
-    agrimor::FrmMovClasse9 screen(pictures.consolidated(), prompter);
+    agrimor::Class9Screen screen(pictures.consolidated(), prompter);
     screen.setClock([] { return QDateTime(QDate(agrimor::demo::kDemoYear, 11, 30), QTime(9, 0)); });
-    screen.limparForm();
+    screen.clearForm();
     screen.resize(1100, 620);
     screen.show();
     screen.load();

@@ -31,14 +31,15 @@ const QDateTime kNow(QDate(2025, 7, 14), QTime(10, 30, 0));
 const QString kRemoveQuestion =
     QStringLiteral("Vai retirar uma linha de câmbio da tabela!\r\nPretende continuar?");
 
-class ConsolidationScreen : public ::testing::Test {
+class ConsolidationScreenTest : public ::testing::Test {
 protected:
     void open() {
-        screen = std::make_unique<FrmAgrimor>(setup.consolidated(), prompter, setup.folder());
+        screen =
+            std::make_unique<ConsolidationScreen>(setup.consolidated(), prompter, setup.folder());
         screen->setClock([] { return kNow; });
         screen->setDialogRunner([this](QDialog& dialog) {
-            const auto* parameters = qobject_cast<FrmParametros*>(&dialog);
-            opened << (parameters ? QStringLiteral("FrmParametros %1").arg(parameters->bd())
+            const auto* parameters = qobject_cast<ParametersScreen*>(&dialog);
+            opened << (parameters ? QStringLiteral("ParametersScreen %1").arg(parameters->bd())
                                   : dialog.objectName());
         });
         screen->setRateImport([](QWidget* parent) {
@@ -63,11 +64,11 @@ protected:
 
     test::ConsolidationSetup setup{EngineKind::Sqlite};
     test::ScriptedPrompter prompter;
-    std::unique_ptr<FrmAgrimor> screen;
+    std::unique_ptr<ConsolidationScreen> screen;
     QStringList opened;  // class names of the screens opened, with the company for parameters
 };
 
-TEST_F(ConsolidationScreen, opens_on_the_processing_tab_with_this_month_and_no_company_ticked) {
+TEST_F(ConsolidationScreenTest, opens_on_the_processing_tab_with_this_month_and_no_company_ticked) {
     open();
     EXPECT_EQ(screen->windowTitle(), QStringLiteral("Agrimor"));
     EXPECT_EQ(screen->tabs()->objectName(), QStringLiteral("BasesTab"));
@@ -87,20 +88,20 @@ TEST_F(ConsolidationScreen, opens_on_the_processing_tab_with_this_month_and_no_c
     EXPECT_NE(screen->tabs()->tabText(1), QStringLiteral("Velmor"));
     EXPECT_EQ(screen->companyCheck(1)->text(), QStringLiteral("Velmor"));
     // No settings rows: company 1 was read and its fields stay empty, without a message.
-    EXPECT_TRUE(screen->field(1, FrmAgrimor::Setor)->text().isEmpty());
+    EXPECT_TRUE(screen->field(1, ConsolidationScreen::Setor)->text().isEmpty());
     EXPECT_TRUE(screen->rateGrid(1)->isHidden());
     EXPECT_TRUE(prompter.prompts().empty());
     EXPECT_EQ(button(QStringLiteral("btProcessar"))->toolTip(),
               QStringLiteral("Integração de movimentos."));
 }
 
-TEST_F(ConsolidationScreen, confirm_creates_the_missing_row_with_the_tabs_number_and_series_0) {
+TEST_F(ConsolidationScreenTest, confirm_creates_the_missing_row_with_the_tabs_number_and_series_0) {
     open();
     screen->tabs()->setCurrentIndex(3);
-    screen->field(3, FrmAgrimor::Setor)->setText(QStringLiteral("02"));
-    screen->field(3, FrmAgrimor::TpDoc)->setText(QStringLiteral("CNS"));
-    screen->field(3, FrmAgrimor::Moeda)->setText(QStringLiteral("EUR"));
-    screen->field(3, FrmAgrimor::ContaArred)->setText(QStringLiteral("9999"));
+    screen->field(3, ConsolidationScreen::Setor)->setText(QStringLiteral("02"));
+    screen->field(3, ConsolidationScreen::TpDoc)->setText(QStringLiteral("CNS"));
+    screen->field(3, ConsolidationScreen::Moeda)->setText(QStringLiteral("EUR"));
+    screen->field(3, ConsolidationScreen::ContaArred)->setText(QStringLiteral("9999"));
     screen->dataMov(3)->setDate(QDate(2025, 8, 1));
     screen->ateMes(3)->setChecked(true);
     button(QStringLiteral("btConfirmar3"))->click();
@@ -117,7 +118,7 @@ TEST_F(ConsolidationScreen, confirm_creates_the_missing_row_with_the_tabs_number
     EXPECT_TRUE(prompter.prompts().empty());
 
     // A second confirmation changes the same row.
-    screen->field(3, FrmAgrimor::Serie)->setText(QStringLiteral("7"));
+    screen->field(3, ConsolidationScreen::Serie)->setText(QStringLiteral("7"));
     button(QStringLiteral("btConfirmar3"))->click();
     const Recordset again = setup.consolidated().openReadOnly(
         QStringLiteral("select Serie from zeb_CNS_DadosIniciais where BD=3"));
@@ -125,7 +126,7 @@ TEST_F(ConsolidationScreen, confirm_creates_the_missing_row_with_the_tabs_number
     EXPECT_EQ(again.field(QStringLiteral("Serie")).toText(), QStringLiteral("7"));
 }
 
-TEST_F(ConsolidationScreen, a_euro_company_loads_no_grid_and_another_currency_its_rates) {
+TEST_F(ConsolidationScreenTest, a_euro_company_loads_no_grid_and_another_currency_its_rates) {
     setup.addCompany(1, {});
     test::CompanyConfig dollars;
     dollars.currency = QStringLiteral("USD");
@@ -134,7 +135,7 @@ TEST_F(ConsolidationScreen, a_euro_company_loads_no_grid_and_another_currency_it
     setup.addRate(QStringLiteral("USD"), QDate(2024, 3, 15), QStringLiteral("1234.5"));
     open();
 
-    EXPECT_EQ(screen->field(1, FrmAgrimor::Moeda)->text(), QStringLiteral("EUR"));
+    EXPECT_EQ(screen->field(1, ConsolidationScreen::Moeda)->text(), QStringLiteral("EUR"));
     EXPECT_TRUE(screen->rateGrid(1)->isHidden());
 
     screen->tabs()->setCurrentIndex(6);
@@ -151,7 +152,7 @@ TEST_F(ConsolidationScreen, a_euro_company_loads_no_grid_and_another_currency_it
         EXPECT_TRUE(grid->isColumnHidden(hidden));
 
     // Typing a currency in the field loads its grid; emptying it hides the grid.
-    QLineEdit* currency = screen->field(6, FrmAgrimor::Moeda);
+    QLineEdit* currency = screen->field(6, ConsolidationScreen::Moeda);
     currency->setText(QStringLiteral("GBP"));
     emit currency->editingFinished();
     EXPECT_EQ(grid->model().rowCount(), 1);
@@ -160,7 +161,7 @@ TEST_F(ConsolidationScreen, a_euro_company_loads_no_grid_and_another_currency_it
     EXPECT_TRUE(grid->isHidden());
 }
 
-TEST_F(ConsolidationScreen, grid_cells_are_validated_with_the_programs_messages) {
+TEST_F(ConsolidationScreenTest, grid_cells_are_validated_with_the_programs_messages) {
     test::CompanyConfig dollars;
     dollars.currency = QStringLiteral("USD");
     setup.addCompany(2, dollars);
@@ -214,7 +215,7 @@ TEST_F(ConsolidationScreen, grid_cells_are_validated_with_the_programs_messages)
     EXPECT_FALSE(model.rate(3).changed);
 }
 
-TEST_F(ConsolidationScreen, rows_are_removed_after_confirmation_and_the_free_row_never) {
+TEST_F(ConsolidationScreenTest, rows_are_removed_after_confirmation_and_the_free_row_never) {
     test::CompanyConfig dollars;
     dollars.currency = QStringLiteral("USD");
     setup.addCompany(4, dollars);
@@ -247,7 +248,7 @@ TEST_F(ConsolidationScreen, rows_are_removed_after_confirmation_and_the_free_row
     EXPECT_TRUE(grid->removedIds().isEmpty());
 }
 
-TEST_F(ConsolidationScreen, a_dated_row_without_rate_holds_back_the_grid_not_the_settings) {
+TEST_F(ConsolidationScreenTest, a_dated_row_without_rate_holds_back_the_grid_not_the_settings) {
     test::CompanyConfig dollars;
     dollars.currency = QStringLiteral("USD");
     setup.addCompany(5, dollars);
@@ -256,7 +257,7 @@ TEST_F(ConsolidationScreen, a_dated_row_without_rate_holds_back_the_grid_not_the
     screen->tabs()->setCurrentIndex(5);
     RateGridView* grid = screen->rateGrid(5);
     type(grid, 1, RateGridModel::Data, QStringLiteral("11-03-2024"));
-    screen->field(5, FrmAgrimor::Setor)->setText(QStringLiteral("07"));
+    screen->field(5, ConsolidationScreen::Setor)->setText(QStringLiteral("07"));
     button(QStringLiteral("btConfirmar5"))->click();
     EXPECT_EQ(prompter.texts(), QStringList{QStringLiteral("Campo obrigatório [Câmbio].")});
     EXPECT_EQ(rateCount(QStringLiteral("USD")), 1);
@@ -281,7 +282,7 @@ TEST_F(ConsolidationScreen, a_dated_row_without_rate_holds_back_the_grid_not_the
     EXPECT_EQ(rateCount(QStringLiteral("USD")), 1);
 }
 
-TEST_F(ConsolidationScreen, the_calendar_puts_the_picked_date_into_the_cell) {
+TEST_F(ConsolidationScreenTest, the_calendar_puts_the_picked_date_into_the_cell) {
     test::CompanyConfig dollars;
     dollars.currency = QStringLiteral("USD");
     setup.addCompany(2, dollars);
@@ -312,28 +313,28 @@ TEST_F(ConsolidationScreen, the_calendar_puts_the_picked_date_into_the_cell) {
     EXPECT_TRUE(prompter.prompts().empty());
 }
 
-TEST_F(ConsolidationScreen, cancel_reloads_the_stored_settings_and_keeps_the_rounding_account) {
+TEST_F(ConsolidationScreenTest, cancel_reloads_the_stored_settings_and_keeps_the_rounding_account) {
     setup.addCompany(2, {});
     open();
     screen->tabs()->setCurrentIndex(2);
-    screen->field(2, FrmAgrimor::TpDoc)->setText(QStringLiteral("XYZ"));
+    screen->field(2, ConsolidationScreen::TpDoc)->setText(QStringLiteral("XYZ"));
     button(QStringLiteral("btCancelar2"))->click();
-    EXPECT_EQ(screen->field(2, FrmAgrimor::TpDoc)->text(), QStringLiteral("CNS"));
-    EXPECT_EQ(screen->field(2, FrmAgrimor::Serie)->text(), QStringLiteral("2"));
+    EXPECT_EQ(screen->field(2, ConsolidationScreen::TpDoc)->text(), QStringLiteral("CNS"));
+    EXPECT_EQ(screen->field(2, ConsolidationScreen::Serie)->text(), QStringLiteral("2"));
 
     // Without a row the fields are emptied, except the rounding account.
     screen->tabs()->setCurrentIndex(3);
-    screen->field(3, FrmAgrimor::TpDoc)->setText(QStringLiteral("XYZ"));
-    screen->field(3, FrmAgrimor::ContaArred)->setText(QStringLiteral("9998"));
+    screen->field(3, ConsolidationScreen::TpDoc)->setText(QStringLiteral("XYZ"));
+    screen->field(3, ConsolidationScreen::ContaArred)->setText(QStringLiteral("9998"));
     button(QStringLiteral("btCancelar3"))->click();
-    EXPECT_TRUE(screen->field(3, FrmAgrimor::TpDoc)->text().isEmpty());
-    EXPECT_EQ(screen->field(3, FrmAgrimor::ContaArred)->text(), QStringLiteral("9998"));
+    EXPECT_TRUE(screen->field(3, ConsolidationScreen::TpDoc)->text().isEmpty());
+    EXPECT_EQ(screen->field(3, ConsolidationScreen::ContaArred)->text(), QStringLiteral("9998"));
     EXPECT_EQ(screen->dataMov(3)->date(), kNow.date());
 
     // A currency typed again after "Cancelar" shows its stored rates again, not an empty grid
     // where retyping one of them would collide with it.
     setup.addRate(QStringLiteral("USD"), QDate(2024, 3, 1), QStringLiteral("1.08"));
-    QLineEdit* currency = screen->field(3, FrmAgrimor::Moeda);
+    QLineEdit* currency = screen->field(3, ConsolidationScreen::Moeda);
     RateGridView* grid = screen->rateGrid(3);
     currency->setText(QStringLiteral("USD"));
     emit currency->editingFinished();
@@ -347,7 +348,7 @@ TEST_F(ConsolidationScreen, cancel_reloads_the_stored_settings_and_keeps_the_rou
     EXPECT_EQ(grid->model().rate(0).rate, Money::parse(u"1.08"));
 }
 
-TEST_F(ConsolidationScreen, database_errors_are_reported_and_the_screen_stays_usable) {
+TEST_F(ConsolidationScreenTest, database_errors_are_reported_and_the_screen_stays_usable) {
     open();
     setup.consolidated().execute(QStringLiteral("drop table zeb_CNS_DadosIniciais"));
     screen->tabs()->setCurrentIndex(2);
@@ -355,16 +356,16 @@ TEST_F(ConsolidationScreen, database_errors_are_reported_and_the_screen_stays_us
     EXPECT_TRUE(prompter.lastText().startsWith(
         QStringLiteral("Não foi possível ler os dados da empresa Velmor Holding.\r\n")));
 
-    screen->field(2, FrmAgrimor::TpDoc)->setText(QStringLiteral("CNS"));
+    screen->field(2, ConsolidationScreen::TpDoc)->setText(QStringLiteral("CNS"));
     button(QStringLiteral("btConfirmar2"))->click();
     ASSERT_EQ(prompter.prompts().size(), 2u);
     EXPECT_TRUE(prompter.lastText().startsWith(
         QStringLiteral("Não foi possível gravar os dados da empresa Velmor Holding.\r\n")));
-    EXPECT_EQ(screen->field(2, FrmAgrimor::TpDoc)->text(), QStringLiteral("CNS"));
+    EXPECT_EQ(screen->field(2, ConsolidationScreen::TpDoc)->text(), QStringLiteral("CNS"));
     EXPECT_FALSE(setup.consolidated().inTransaction());
 }
 
-TEST_F(ConsolidationScreen, the_processing_tab_is_rebuilt_after_a_run_whatever_was_run) {
+TEST_F(ConsolidationScreenTest, the_processing_tab_is_rebuilt_after_a_run_whatever_was_run) {
     open();
     screen->yearField()->setText(QStringLiteral("2019"));
     screen->monthList()->setCurrentIndex(1);
@@ -385,16 +386,16 @@ TEST_F(ConsolidationScreen, the_processing_tab_is_rebuilt_after_a_run_whatever_w
     EXPECT_TRUE(screen->companyCheck(3)->isChecked());
 }
 
-TEST_F(ConsolidationScreen, rates_and_parameters_open_their_screens_for_the_tabs_company) {
+TEST_F(ConsolidationScreenTest, rates_and_parameters_open_their_screens_for_the_tabs_company) {
     open();
     button(QStringLiteral("btCambios"))->click();
     screen->tabs()->setCurrentIndex(3);
     button(QStringLiteral("btParametros3"))->click();
     EXPECT_EQ(opened,
-              (QStringList{QStringLiteral("frmImportar"), QStringLiteral("FrmParametros 3")}));
+              (QStringList{QStringLiteral("frmImportar"), QStringLiteral("ParametersScreen 3")}));
 }
 
-TEST_F(ConsolidationScreen, a_company_set_up_on_the_screen_is_consolidated_from_the_button) {
+TEST_F(ConsolidationScreenTest, a_company_set_up_on_the_screen_is_consolidated_from_the_button) {
     // The company database and its connection parameters exist; its settings do not.
     setup.addAccounts({QStringLiteral("9111"), QStringLiteral("9112")}, 2024);
     setup.addCompany(2, {});
@@ -406,11 +407,11 @@ TEST_F(ConsolidationScreen, a_company_set_up_on_the_screen_is_consolidated_from_
     open();
 
     screen->tabs()->setCurrentIndex(2);
-    screen->field(2, FrmAgrimor::Setor)->setText(QStringLiteral("01"));
-    screen->field(2, FrmAgrimor::TpDoc)->setText(QStringLiteral("CNS"));
-    screen->field(2, FrmAgrimor::Serie)->setText(QStringLiteral("2"));
-    screen->field(2, FrmAgrimor::ContaArred)->setText(QStringLiteral("9999"));
-    QLineEdit* currency = screen->field(2, FrmAgrimor::Moeda);
+    screen->field(2, ConsolidationScreen::Setor)->setText(QStringLiteral("01"));
+    screen->field(2, ConsolidationScreen::TpDoc)->setText(QStringLiteral("CNS"));
+    screen->field(2, ConsolidationScreen::Serie)->setText(QStringLiteral("2"));
+    screen->field(2, ConsolidationScreen::ContaArred)->setText(QStringLiteral("9999"));
+    QLineEdit* currency = screen->field(2, ConsolidationScreen::Moeda);
     currency->setText(QStringLiteral("USD"));
     emit currency->editingFinished();
     RateGridView* grid = screen->rateGrid(2);

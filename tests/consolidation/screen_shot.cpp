@@ -17,11 +17,11 @@ int main(int argc, char* argv[]) {
         return 2;
 
     agrimor::ConsolePrompter prompter(false, stderr);
-    agrimor::FrmAgrimor screen(pictures.consolidated(), prompter, pictures.demoFolder());
+    agrimor::ConsolidationScreen screen(pictures.consolidated(), prompter, pictures.demoFolder());
     screen.show();
     QApplication::processEvents();
     bool saved = screen.grab().save(pictures.picture(QStringLiteral("consolidation-screen.png")));
-    screen.tabs()->setCurrentIndex(agrimor::FrmAgrimor::kCompanies);
+    screen.tabs()->setCurrentIndex(agrimor::ConsolidationScreen::kCompanies);
     QApplication::processEvents();
     saved =
         screen.grab().save(pictures.picture(QStringLiteral("consolidation-rates.png"))) && saved;

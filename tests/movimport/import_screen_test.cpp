@@ -72,13 +72,13 @@ protected:
             EXPECT_EQ(filter, QStringLiteral("Excel (*.xls*)"));
             return chosen;
         };
-        screen = std::make_unique<FrmImportarMovCTB>(shared, prompter, companyNames(),
-                                                     folder.path(), dialogs);
+        screen = std::make_unique<MovementImportScreen>(shared, prompter, companyNames(),
+                                                        folder.path(), dialogs);
         screen->setClock([] { return kNow; });
         screen->setDialogRunner([this](QDialog& dialog) {
             if (const auto* totals = qobject_cast<ImportTotalsDialog*>(&dialog))
                 totalsRows = totals->model().rowCount();
-            else if (const auto* parameters = qobject_cast<FrmParametros*>(&dialog))
+            else if (const auto* parameters = qobject_cast<ParametersScreen*>(&dialog))
                 parametersOf = parameters->bd();
         });
         screen->show();
@@ -98,7 +98,7 @@ protected:
     test::TempFolder folder;
     DataAccess shared;
     test::ScriptedPrompter prompter;
-    std::unique_ptr<FrmImportarMovCTB> screen;
+    std::unique_ptr<MovementImportScreen> screen;
     QString chosen;
     int totalsRows = -1;
     int parametersOf = 0;
@@ -357,12 +357,13 @@ TEST(ImportScreenItem, the_main_window_opens_the_screen_not_modal_and_sair_close
     item->trigger();
     item->trigger();  // each opening is a fresh screen
     ASSERT_EQ(window.mdiArea()->subWindowList().size(), 2);
-    auto* screen = qobject_cast<FrmImportarMovCTB*>(window.mdiArea()->subWindowList()[0]->widget());
+    auto* screen =
+        qobject_cast<MovementImportScreen*>(window.mdiArea()->subWindowList()[0]->widget());
     ASSERT_NE(screen, nullptr);
     EXPECT_FALSE(screen->isModal());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 
-    QPointer<FrmImportarMovCTB> gone(screen);
+    QPointer<MovementImportScreen> gone(screen);
     screen->button(QStringLiteral("btSair"))->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(gone.isNull());

@@ -27,8 +27,8 @@ int main(int argc, char* argv[]) {
     for (const demo::Company& company : demo::companies())
         companies << company.name;
     ConsolePrompter prompter(false, stderr);
-    FrmImportarMovCTB screen(pictures.consolidated(), prompter, companies, pictures.demoFolder(),
-                             dialogs);
+    MovementImportScreen screen(pictures.consolidated(), prompter, companies, pictures.demoFolder(),
+                                dialogs);
     screen.resize(1100, 560);
     screen.show();
 

@@ -23,7 +23,7 @@
 namespace agrimor {
 namespace {
 
-class FrmImportarTest : public ::testing::Test {
+class RateImportScreenTest : public ::testing::Test {
 protected:
     void SetUp() override {
         db = test::createDatabase(test::EngineKind::Sqlite, folder.path(), QStringLiteral("c.db"));
@@ -39,7 +39,7 @@ protected:
             opened << path;
             return true;
         };
-        screen = std::make_unique<FrmImportar>(*db, prompter, dialogs);
+        screen = std::make_unique<RateImportScreen>(*db, prompter, dialogs);
         screen->show();
     }
 
@@ -66,14 +66,14 @@ protected:
     test::TempFolder folder;
     std::unique_ptr<DataAccess> db;
     test::ScriptedPrompter prompter;
-    std::unique_ptr<FrmImportar> screen;
+    std::unique_ptr<RateImportScreen> screen;
     QString nextFile;
     QString saveAs;
     QStringList seenFolders;
     QStringList opened;
 };
 
-TEST_F(FrmImportarTest, a_workbook_is_read_reviewed_and_stored_on_confirmation) {
+TEST_F(RateImportScreenTest, a_workbook_is_read_reviewed_and_stored_on_confirmation) {
     EXPECT_EQ(screen->windowTitle(), QStringLiteral("Importar Câmbios"));
     EXPECT_FALSE(button("btConf")->isEnabled());
     EXPECT_TRUE(button("btImp")->isHidden());
@@ -117,7 +117,8 @@ TEST_F(FrmImportarTest, a_workbook_is_read_reviewed_and_stored_on_confirmation) 
     EXPECT_TRUE(button("btFx0")->hasFocus() || !screen->isActiveWindow());
 }
 
-TEST_F(FrmImportarTest, a_file_that_is_not_a_workbook_is_reported_and_the_screen_stays_usable) {
+TEST_F(RateImportScreenTest,
+       a_file_that_is_not_a_workbook_is_reported_and_the_screen_stays_usable) {
     nextFile = folder.file(QStringLiteral("notas.xls"));
     QFile file(nextFile);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -135,7 +136,7 @@ TEST_F(FrmImportarTest, a_file_that_is_not_a_workbook_is_reported_and_the_screen
     EXPECT_EQ(screen->rates().size(), 2);
 }
 
-TEST_F(FrmImportarTest, the_print_preview_takes_the_grids_place_and_gives_it_back) {
+TEST_F(RateImportScreenTest, the_print_preview_takes_the_grids_place_and_gives_it_back) {
     nextFile = rateBook(120);
     screen->chooseFile();
     const QRect gridPlace = screen->grid()->geometry();

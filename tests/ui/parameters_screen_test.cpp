@@ -31,8 +31,8 @@ protected:
         test::createDatabase(EngineKind::Sqlite, folder.path(), QStringLiteral("empresa.db"));
     }
 
-    std::unique_ptr<FrmParametros> open(int bd = 2) {
-        auto screen = std::make_unique<FrmParametros>(*shared, prompter);
+    std::unique_ptr<ParametersScreen> open(int bd = 2) {
+        auto screen = std::make_unique<ParametersScreen>(*shared, prompter);
         screen->setBd(bd);
         screen->setTitle(QStringLiteral("Velmor Holding"));
         screen->readParameters();
@@ -48,19 +48,19 @@ protected:
                         {bd, server, user, password, database});
     }
 
-    static void type(FrmParametros& screen, const QStringList& values) {
-        for (int i = 0; i < FrmParametros::kFields; ++i)
+    static void type(ParametersScreen& screen, const QStringList& values) {
+        for (int i = 0; i < ParametersScreen::kFields; ++i)
             screen.field(i)->setText(values.value(i));
     }
 
-    static QStringList fieldsOf(const FrmParametros& screen) {
+    static QStringList fieldsOf(const ParametersScreen& screen) {
         QStringList values;
-        for (int i = 0; i < FrmParametros::kFields; ++i)
+        for (int i = 0; i < ParametersScreen::kFields; ++i)
             values << screen.field(i)->text();
         return values;
     }
 
-    static void confirm(FrmParametros& screen) {
+    static void confirm(ParametersScreen& screen) {
         QTest::mouseClick(screen.findChild<QPushButton*>(QStringLiteral("btConfirmar")),
                           Qt::LeftButton);
     }
@@ -90,7 +90,7 @@ TEST_F(ParametersScreenTest, shows_its_captions_and_masks_the_password_until_rev
               QStringLiteral("Velmor Holding"));
     const QStringList captions{QStringLiteral("Servidor"), QStringLiteral("Utilizador"),
                                QStringLiteral("Password"), QStringLiteral("Empresa")};
-    for (int i = 0; i < FrmParametros::kFields; ++i) {
+    for (int i = 0; i < ParametersScreen::kFields; ++i) {
         EXPECT_EQ(screen->findChild<QLabel*>(QStringLiteral("titulo%1").arg(i))->text(),
                   captions[i]);
         EXPECT_EQ(screen->findChild<QLineEdit*>(QStringLiteral("campo%1").arg(i)),

@@ -41,7 +41,7 @@ int main(int argc, char* argv[]) {
         return 1;
     }
 
-    agrimor::FrmParametros screen(*shared, prompter);
+    agrimor::ParametersScreen screen(*shared, prompter);
     prompter.setParent(&screen);
     screen.setBd(bd);
     screen.setTitle(title);
