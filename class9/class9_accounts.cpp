@@ -3,7 +3,7 @@
 #include "class9/class9_commands.h"
 #include "class9/class9_error.h"
 #include "core/message_box.h"
-#include "data/data_access.h"
+#include "ledger/chart_of_accounts.h"
 
 namespace agrimor {
 
@@ -22,12 +22,9 @@ int chartYear(const QString& yearText) {
 
 std::vector<Class9Account> listClass9Accounts(DataAccess& company, const QString& yearText) {
     std::vector<Class9Account> accounts;
-    Recordset rows = company.openReadOnly(
-        QStringLiteral(
-            "SELECT Conta, Descr FROM POC WHERE Exercicio=? AND Conta LIKE '9%' ORDER BY Conta"),
-        {chartYear(yearText)});
-    for (; !rows.eof(); rows.moveNext())
-        accounts.push_back({rows.field(0).toText(), rows.field(1).toText()});
+    for (const ChartAccount& account :
+         chartAccountsStartingWith(company, chartYear(yearText), QStringLiteral("9")))
+        accounts.push_back({account.conta, account.descr});
     return accounts;
 }
 
@@ -38,14 +35,12 @@ bool validateClass9Account(DataAccess& company, Prompter& prompter, const QStrin
         mandatoryField(prompter, QStringLiteral("Conta"));
         return false;
     }
-    const Recordset row =
-        company.openReadOnly(QStringLiteral("SELECT * FROM POC where Conta=? and Exercicio=?"),
-                             {typed, chartYear(yearText)});
-    if (row.isEmpty()) {
+    const std::optional<ChartAccount> found = findChartAccount(company, typed, chartYear(yearText));
+    if (!found) {
         inform(prompter, QStringLiteral("Conta não existente!"));
         return false;
     }
-    if (!row.field(QStringLiteral("Conta")).toText().startsWith(QLatin1Char('9'))) {
+    if (!found->conta.startsWith(QLatin1Char('9'))) {
         inform(prompter, QStringLiteral("Conta Inválida!"));
         return false;
     }

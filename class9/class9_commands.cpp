@@ -1,14 +1,14 @@
 #include "class9/class9_commands.h"
 
-#include <limits>
-
 #include "class9/class9_error.h"
 #include "class9/class9_settings.h"
 #include "class9/derivation.h"
 #include "class9/existing_movements.h"
+#include "core/company_job.h"
 #include "core/company_opening.h"
 #include "core/error_text.h"
 #include "core/message_box.h"
+#include "core/year_field.h"
 #include "data/data_access.h"
 #include "data/db_error.h"
 
@@ -50,19 +50,11 @@ auto inDatabase(const DataAccess& db, const QString& action, Step&& step) {
     }
 }
 
-// Shows a failure the way the confirmation does, after rolling back whatever is still open.
+// Shows a failure the way every job does, after rolling back whatever is still open.
 void reportFailure(Class9Environment& environment, const Class9Input& input, Class9State& state,
                    const std::exception& error) {
-    if (state.lastError.isEmpty())
-        state.lastError = errorText(error);
-    try {
-        if (environment.company && environment.company->inTransaction())
-            environment.company->rollback();
-    } catch (const DbError&) {
-        // The rollback's own failure adds nothing the user could act on.
-    }
-    inform(environment.prompter, QStringLiteral("Empresa: ") + input.companyName +
-                                     QStringLiteral("\n\rErro: ") + state.lastError);
+    state.lastError =
+        reportCompanyFailure(environment.prompter, environment.company, input.companyName, error);
 }
 
 // The confirmation writes only the working set of the company, period and document type it was
@@ -81,15 +73,10 @@ bool loadMatches(const Class9State& state, const Class9Input& input) {
 }  // namespace
 
 int parseClass9Year(const QString& yearText) {
-    const QString text = yearText.trimmed();
-    bool ok = !text.isEmpty() && text.size() <= 5;
-    for (const QChar c : text)
-        ok = ok && c >= QLatin1Char('0') && c <= QLatin1Char('9');
-    const int year = ok ? text.toInt(&ok) : 0;
-    if (!ok || year < 1 || year > std::numeric_limits<std::int16_t>::max())
-        throw Class9Error(
-            QStringLiteral("O ano indicado não é um número válido: \"%1\"").arg(yearText));
-    return year;
+    const std::optional<int> year = parseYearField(yearText, 1, 5);
+    if (!year)
+        throw Class9Error(invalidYearMessage(yearText));
+    return *year;
 }
 
 bool isGridComplete(const Class9WorkingSet& set) {

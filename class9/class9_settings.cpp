@@ -1,38 +1,25 @@
 #include "class9/class9_settings.h"
 
-#include "core/null_safe.h"
 #include "data/data_access.h"
+#include "ledger/company_settings_store.h"
 
 namespace agrimor {
 
-namespace {
-
-const QString kTable = QStringLiteral("zeb_CNS_DadosIniciais");
-
-}  // namespace
-
 Class9Settings readClass9Settings(DataAccess& consolidated, int bd) {
-    const Recordset row = consolidated.openReadOnly(
-        QStringLiteral("select * from zeb_CNS_DadosIniciais where BD=?"), {bd});
-    if (row.isEmpty())
+    const std::optional<CompanySettingsRow> row = readCompanySettingsRow(consolidated, bd);
+    if (!row)
         return {};
-    return {nullSafeText(row.field(QStringLiteral("TpDocCL9"))),
-            nullSafeText(row.field(QStringLiteral("SerieCL9"))),
-            nullSafeText(row.field(QStringLiteral("DiarioCL9")))};
+    return {row->tpDocCL9.value_or(QString()), row->serieCL9.value_or(QString()),
+            row->diarioCL9.value_or(QString())};
 }
 
 void storeClass9Settings(DataAccess& consolidated, int bd, const Class9Settings& settings) {
     Transaction transaction(consolidated);
-    UpdatableRecordset row = consolidated.openUpdatable(kTable, QStringLiteral("BD=?"), {bd});
-    if (row.isEmpty()) {
-        row.addNew();
-        row.setField(QStringLiteral("BD"), bd);
-        row.setField(QStringLiteral("Serie"), QString());
-    }
-    row.setField(QStringLiteral("TpDocCL9"), settings.tpDoc);
-    row.setField(QStringLiteral("SerieCL9"), settings.serie);
-    row.setField(QStringLiteral("DiarioCL9"), settings.diario);
-    row.update();
+    CompanySettingsRow row;
+    row.tpDocCL9 = settings.tpDoc;
+    row.serieCL9 = settings.serie;
+    row.diarioCL9 = settings.diario;
+    storeCompanySettingsRow(consolidated, bd, row, SettingsColumns::Class9);
     transaction.commit();
 }
 

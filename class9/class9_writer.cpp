@@ -397,28 +397,10 @@ void updateLine(UpdatableRecordset& lines, const Value& account, Class9UpdateSum
 
 }  // namespace
 
-Class9Numbers readClass9Numbers(DataAccess& company, int year, const QString& tpDoc,
-                                const QString& serie, const QString& diario) {
-    Class9Numbers numbers;
-    const Recordset documents = company.openReadOnly(
-        QStringLiteral("Select coalesce(Max(NumDoc),0) as NumDoc from MovCTB where Ano=? and "
-                       "TpDoc=? and Serie=?"),
-        {year, tpDoc, serie});
-    if (!documents.isEmpty())
-        numbers.numDoc = documents.field(QStringLiteral("NumDoc")).toInt();
-    const Recordset journals = company.openReadOnly(
-        QStringLiteral("Select coalesce(Max(NumDiari),0) as NumDiario from MovCTB where Ano=? "
-                       "and Diario=?"),
-        {year, diario});
-    if (!journals.isEmpty())
-        numbers.numDiario = journals.field(QStringLiteral("NumDiario")).toInt();
-    return numbers;
-}
-
 Class9WriteSummary writeClass9(DataAccess& company, const Class9WorkingSet& set,
                                const Class9Target& target, const Class9Progress& progress) {
     const Class9Numbers last =
-        readClass9Numbers(company, target.year, target.tpDoc, target.serie, target.diario);
+        highestNumbersInUse(company, target.year, target.tpDoc, target.serie, target.diario);
     Writer writer(company, set, target, last, progress);
     return writer.run();
 }

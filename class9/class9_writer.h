@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "ledger/numerators.h"
+
 namespace agrimor {
 
 class Class9WorkingSet;
@@ -26,14 +28,8 @@ struct Class9Target {
 // is set up). Not called for every row.
 using Class9Progress = std::function<void(int value, int maximum)>;
 
-// The highest document number of the type and series in the year, and the highest journal number
-// of the journal in the year, both taken from MovCTB itself; 0 when there is none.
-struct Class9Numbers {
-    std::int64_t numDoc = 0;
-    std::int64_t numDiario = 0;
-};
-Class9Numbers readClass9Numbers(DataAccess& company, int year, const QString& tpDoc,
-                                const QString& serie, const QString& diario);
+// The numbers class-9 documents follow: the highest in use in MovCTB (highestNumbersInUse()).
+using Class9Numbers = NumbersInUse;
 
 struct Class9WriteSummary {
     std::int64_t firstDocument = 0;  // 0 when the grid was empty
@@ -44,7 +40,7 @@ struct Class9WriteSummary {
 
 // Writes the working set, in its current order, as new class-9 documents. Every row is numbered
 // first: a row whose document key (`Doc.` without its line number) differs from the row before
-// opens a new document with the next document and journal numbers after readClass9Numbers(), and
+// opens a new document with the next document and journal numbers after highestNumbersInUse(), and
 // lines count 1, 2, ... within it. Then each row's source line (found by year and the row's
 // hidden type, series, number and line) is copied into a new MovCTB row: Conta the row's class-9
 // account, the target's type, series and journal, the row's numbers, TpTerc 4, Ref the row's

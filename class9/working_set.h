@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "core/memory_table.h"
+#include "ledger/erp_tables.h"
 
 namespace agrimor {
 
@@ -39,9 +40,9 @@ public:
 
     // Widths of the MovCTB columns the key is built from, and of the whole numbers as text
     // (sign included).
-    static constexpr int kTpDocWidth = 3;
-    static constexpr int kSerieWidth = 10;
-    static constexpr int kAccountWidth = 15;
+    static constexpr int kTpDocWidth = erp::columnWidth("MovCTB", "TpDoc");
+    static constexpr int kSerieWidth = erp::columnWidth("MovCTB", "Serie");
+    static constexpr int kAccountWidth = erp::columnWidth("MovCTB", "Conta");
     static constexpr int kSmallintDigits = 6;  // "-32768"
     static constexpr int kIntDigits = 11;      // "-2147483648"
     static constexpr int kDocWidth =

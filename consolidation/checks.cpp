@@ -6,6 +6,8 @@
 #include "consolidation/movement_query.h"
 #include "core/anomaly_list.h"
 #include "data/data_access.h"
+#include "ledger/chart_of_accounts.h"
+#include "ledger/code_tables.h"
 
 namespace agrimor {
 
@@ -60,17 +62,14 @@ void checkSettings(DataAccess& consolidated, const CompanySettings& settings, in
                    AnomalyList& anomalies) {
     if (settings.tpDoc.isEmpty())
         anomalies.append(kDocumentTypeEmpty);
-    else if (!hasRows(consolidated, QStringLiteral("Select Codigo from TpDoc where Codigo=?"),
-                      {settings.tpDoc}))
+    else if (!CodeTables(consolidated).documentType(settings.tpDoc))
         anomalies.append(settings.tpDoc + kDocumentTypeMissing);
 
     if (settings.contaArred.isEmpty()) {
         anomalies.append(kRoundingAccountEmpty);
         return;
     }
-    if (!hasRows(consolidated,
-                 QStringLiteral("Select Conta from POC where Exercicio=? and Conta=? "),
-                 {year, settings.contaArred}))
+    if (!findChartAccount(consolidated, settings.contaArred, year))
         anomalies.append(settings.contaArred + kRoundingAccountMissing);
 }
 
@@ -89,9 +88,8 @@ void checkPeriodFree(DataAccess& consolidated, const CompanySettings& settings,
 CheckedAccounts checkAccounts(DataAccess& consolidated, DataAccess& company, const Period& period,
                               AnomalyList& anomalies) {
     CheckedAccounts checked;
-    TextColumn chartSink([&](const Value& account) { checked.chart.add(account.toText()); });
-    consolidated.queryEach(QStringLiteral("Select Conta from POC where Exercicio=?"), {period.year},
-                           chartSink);
+    eachChartAccount(consolidated, period.year,
+                     [&](const QString& account) { checked.chart.add(account); });
 
     const Params params = movementParams(period);
     AccountChart missing;

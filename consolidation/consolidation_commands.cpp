@@ -10,6 +10,7 @@
 #include "consolidation/month_rate.h"
 #include "consolidation/movement_query.h"
 #include "core/anomaly_list.h"
+#include "core/company_job.h"
 #include "core/company_opening.h"
 #include "core/error_text.h"
 #include "core/message_box.h"
@@ -29,36 +30,15 @@ QString companyMessage(const CompanyTab& company, const QString& text) {
     return QStringLiteral("Empresa:  ") + company.caption.trimmed() + QStringLiteral("\r\n") + text;
 }
 
-QString errorMessage(const CompanyTab& company, const QString& text) {
-    return QStringLiteral("Empresa: ") + company.caption + QStringLiteral("\n\rErro: ") + text;
-}
-
 QString anomaliesMessage(const QString& file) {
     return QStringLiteral("Foram detetadas anomalias \n\rConsulte o ficheiro ") + file;
 }
 
-// Runs `body`; an error is shown as the company's error and reported by returning false. The
-// caller's transaction guards have rolled back by then; an engine left inside one is rolled back
-// here as well.
+// Runs `body` for the company; false when it failed, which has been shown by then.
 template <typename Body>
 bool guarded(ConsolidationEnvironment& environment, const CompanyTab& company, Body&& body) {
-    QString error;
-    try {
-        body();
-        return true;
-    } catch (const Error& e) {
-        error = errorText(e);
-    } catch (const std::exception& e) {
-        error = QString::fromLocal8Bit(e.what());
-    }
-    try {
-        if (environment.consolidated.inTransaction())
-            environment.consolidated.rollback();
-    } catch (const DbError&) {
-        // The rollback's own failure adds nothing the user can act on.
-    }
-    inform(environment.prompter, errorMessage(company, error));
-    return false;
+    return !runForCompany(environment.prompter, &environment.consolidated, company.caption,
+                          std::forward<Body>(body));
 }
 
 // The checks every company passes before it is written, in order: settings and month rate,

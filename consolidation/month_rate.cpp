@@ -8,6 +8,7 @@
 #include "data/currency.h"
 #include "data/data_access.h"
 #include "data/day_month_year.h"
+#include "ledger/rate_table.h"
 
 namespace agrimor {
 
@@ -46,25 +47,18 @@ Money monthRate(DataAccess& db, const QString& currency, int month, int year,
                 AnomalyList& anomalies) {
     if (needsNoRate(currency))
         return Money::fromWhole(1);
-    // Newest first in time order, whatever text form another program stored the date in.
-    Recordset rates = db.openReadOnly(
-        QStringLiteral("Select Moeda,Data,Cambio from zeb_CNS_Cambios where Moeda=? and "
-                       "month(data)=?  and year(data)=?  Order by ") +
-            db.dialect().dateOrder(QStringLiteral("Data")) + QStringLiteral(" Desc"),
-        {currency, month, year});
-    if (rates.isEmpty()) {
+    const std::vector<StoredRate> rates = readMonthRates(db, currency, month, year);
+    if (rates.empty()) {
         anomalies.append(kNoRateForMonth);
         return Money::fromWhole(1);
     }
     std::vector<Money> values;
-    values.reserve(static_cast<std::size_t>(rates.rowCount()));
+    values.reserve(rates.size());
     bool invalid = false;
-    for (rates.moveFirst(); !rates.eof(); rates.moveNext()) {
-        const Value& rate = rates.field(QStringLiteral("Cambio"));
-        const Money value = rate.toMoney();
-        if (rate.isNull() || !isUsableRate(value)) {
-            anomalies.append(invalidRateAnomaly(
-                currency, rates.field(QStringLiteral("Data")).toDate(), value.units() < 0));
+    for (const StoredRate& rate : rates) {
+        const Money value = rate.rate.value_or(Money());
+        if (!rate.rate || !isUsableRate(value)) {
+            anomalies.append(invalidRateAnomaly(currency, rate.date, value.units() < 0));
             invalid = true;
             continue;
         }

@@ -87,3 +87,23 @@ const QList<TableLayout>& ownTablesLayout() {
 }
 
 }  // namespace agrimor
+
+namespace agrimor {
+
+int ownColumnWidth(const QString& table, const QString& column) {
+    for (const TableLayout& layout : ownTablesLayout()) {
+        if (layout.name.compare(table, Qt::CaseInsensitive) != 0)
+            continue;
+        for (const ColumnLayout& c : layout.columns) {
+            if (c.name.compare(column, Qt::CaseInsensitive) != 0)
+                continue;
+            if (!c.type.contains(QLatin1String("char")))
+                return 0;
+            const qsizetype open = c.type.indexOf(QLatin1Char('('));
+            return open < 0 ? 0 : c.type.mid(open + 1).chopped(1).toInt();
+        }
+    }
+    return 0;
+}
+
+}  // namespace agrimor

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/erp_schema.h"
+#include "data/table_layout.h"
 
 namespace agrimor {
 
@@ -15,5 +15,9 @@ void ensureOwnTables(DataAccess& db);
 
 // The program's tables as ensureOwnTables() leaves a new database.
 const QList<TableLayout>& ownTablesLayout();
+
+// The declared length of a text column of the program's tables ("nvarchar(3)": 3); 0 for a column
+// of another type or one they do not have.
+int ownColumnWidth(const QString& table, const QString& column);
 
 }  // namespace agrimor

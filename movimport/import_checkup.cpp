@@ -8,9 +8,9 @@
 #include "core/null_safe.h"
 #include "data/data_access.h"
 #include "data/day_month_year.h"
+#include "ledger/code_tables.h"
 #include "movimport/import_environment.h"
 #include "movimport/import_error.h"
-#include "movimport/import_master_data.h"
 #include "movimport/import_tables.h"
 
 namespace agrimor {
@@ -180,7 +180,7 @@ private:
         }
     }
 
-    ImportMasterData master_;
+    CodeTables master_;
     const Lines& lines_;
     QHash<QString, QDate> dates_;
     std::vector<ImportAnomaly> anomalies_;

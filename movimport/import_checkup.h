@@ -38,7 +38,7 @@ struct ImportAnomaly {
 // need it are not applied to that line; a DataDoc or DataR that is no day-month-year date is one
 // too. Lines without a document key are reported last.
 //
-// Each distinct code is looked up once (ImportMasterData). Reads the database, writes nothing.
+// Each distinct code is looked up once (CodeTables). Reads the database, writes nothing.
 std::vector<ImportAnomaly> checkImportLines(DataAccess& company, const ImportLinesTable& lines,
                                             const ImportProgress& progress = {});
 

@@ -1,6 +1,6 @@
 #include "movimport/import_command.h"
 
-#include "core/error_text.h"
+#include "core/company_job.h"
 #include "core/message_box.h"
 #include "data/data_access.h"
 #include "data/db_error.h"
@@ -18,24 +18,12 @@ const QString kNoLines = QString::fromUtf8(
 template <typename Steps>
 ImportResult guarded(ImportEnvironment& environment, Steps&& steps) {
     ImportResult result;
-    try {
-        steps(result);
-        return result;
-    } catch (const Error& error) {
-        result.error = errorText(error);
-    } catch (const std::exception& error) {
-        result.error = QString::fromLocal8Bit(error.what());
+    if (const std::optional<QString> error =
+            runForCompany(environment.prompter, environment.company, environment.companyName,
+                          [&] { steps(result); })) {
+        result.error = *error;
+        result.outcome = ImportOutcome::Failed;
     }
-    result.outcome = ImportOutcome::Failed;
-    try {
-        if (environment.company != nullptr && environment.company->isConnected() &&
-            environment.company->inTransaction())
-            environment.company->rollback();
-    } catch (const DbError&) {
-        // The rollback's own failure adds nothing the user can act on.
-    }
-    inform(environment.prompter, QStringLiteral("Empresa: ") + environment.companyName +
-                                     QStringLiteral("\n\rErro: ") + result.error);
     return result;
 }
 

@@ -142,7 +142,12 @@ public:
                                  text(first, Lines::Diario)});
         }
         // The numerators first: from here on the transaction holds them.
-        const std::vector<ReservedNumbers> numbers = reserveNumbers(company_, numbering);
+        std::vector<ReservedNumbers> numbers;
+        try {
+            numbers = reserveNumbers(company_, numbering);
+        } catch (const MissingNumeratorError& missing) {
+            throw ImportError(missing.message());
+        }
         readVatAccounts(documents, numbering);
 
         UpdatableRecordset target =

@@ -4,8 +4,8 @@
 #include <QString>
 #include <vector>
 
+#include "ledger/numerators.h"
 #include "movimport/import_documents.h"
-#include "movimport/import_numerators.h"
 
 namespace agrimor {
 

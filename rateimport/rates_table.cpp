@@ -7,7 +7,7 @@
 #include "data/currency.h"
 #include "data/data_access.h"
 #include "data/db_error.h"
-#include "data/text_width.h"
+#include "ledger/rate_table.h"
 #include "workbook/serial_date.h"
 #include "workbook/sheet_width.h"
 #include "workbook/workbook.h"
@@ -15,8 +15,6 @@
 namespace agrimor {
 
 namespace {
-
-constexpr int kCurrencyWidth = 3;
 
 // The sheet's header row and stated range are narrower than three columns: the read starts again
 // once the width is known from the cells themselves.
@@ -169,24 +167,8 @@ void storeRates(DataAccess& db, const RatesTable& rates) {
         if (currency.isEmpty())
             continue;
         try {
-            // Looked up by the currency as it is stored, so a longer text in the sheet
-            // replaces the stored rate instead of colliding with it.
-            const Value code(cutToWidth(currency, kCurrencyWidth));
-            const Value& date = rates.value(row, RatesTable::Data);
-            auto stored = db.openUpdatable(
-                QStringLiteral("zeb_CNS_Cambios"),
-                QStringLiteral("Moeda = ? AND ") + db.dialect().dateEquals(QStringLiteral("Data")),
-                {code, date});
-            if (stored.isEmpty()) {
-                stored.addNew();
-                stored.setField(QStringLiteral("Moeda"), code);
-                stored.setField(QStringLiteral("Data"), date);
-            }
-            stored.setField(QStringLiteral("Cambio"), rates.value(row, RatesTable::Cambio));
-            stored.update();
-            // Each row queries anyway; sending a held-back insert now ties its failure to
-            // its own row.
-            db.engine().flush();
+            storeRateOfDay(db, currency, rates.value(row, RatesTable::Data),
+                           rates.value(row, RatesTable::Cambio));
         } catch (const DbError& error) {
             // The guard rolls back as this leaves; the text says where it failed.
             throw DbError(error.number(), error.message() + QStringLiteral(" em Gravar_Cambios "),

@@ -9,9 +9,9 @@
 
 #include "core/error_text.h"
 #include "core/message_box.h"
-#include "core/server_check.h"
 #include "data/company_connection.h"
 #include "data/error.h"
+#include "ledger/server_check.h"
 #include "ui/controls.h"
 #include "ui/wait_cursor.h"
 

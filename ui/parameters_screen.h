@@ -23,7 +23,7 @@ struct CompanyParameters;
 // Servidor, Utilizador, Password (masked unless "Mostrar" is ticked) and Empresa. Confirm
 // (btConfirmar) tests the connection and stores the four values as typed; the screen stays open.
 // Check (btVerificar) checks, with the values as typed, that the company database opens and holds
-// the ERP tables and columns the program needs (core/server_check.h), one line per check; nothing
+// the ERP tables and columns the program needs (ledger/server_check.h), one line per check; nothing
 // is stored. Leave (btSair) hides it. Every message goes through the prompter.
 class ParametersScreen : public QDialog {
     Q_OBJECT

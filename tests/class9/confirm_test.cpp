@@ -8,9 +8,9 @@
 #include <functional>
 
 #include "class9/class9_writer.h"
-#include "data/erp_schema.h"
 #include "tests/class9/class9_setup.h"
 #include "tests/support/qstring_printer.h"
+#include "tools/seeder/erp_schema.h"
 
 namespace agrimor {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "data/erp_schema.h"
 #include "data/own_tables.h"
+#include "tools/seeder/erp_schema.h"
 
 namespace agrimor::test {
 

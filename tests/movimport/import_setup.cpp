@@ -1,6 +1,6 @@
 #include "tests/movimport/import_setup.h"
 
-#include "data/erp_schema.h"
+#include "tools/seeder/erp_schema.h"
 
 namespace agrimor::test {
 

@@ -1,4 +1,4 @@
-#include "core/server_check.h"
+#include "ledger/server_check.h"
 
 #include <gtest/gtest.h>
 

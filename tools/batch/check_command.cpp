@@ -3,10 +3,10 @@
 #include <cstdio>
 
 #include "core/companies.h"
-#include "core/server_check.h"
 #include "data/consolidated_database.h"
 #include "data/data_access.h"
 #include "data/startup_error.h"
+#include "ledger/server_check.h"
 #include "tools/batch/batch_support.h"
 
 namespace agrimor {

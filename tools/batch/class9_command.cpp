@@ -8,6 +8,7 @@
 #include "core/companies.h"
 #include "core/company_opening.h"
 #include "data/data_access.h"
+#include "ledger/erp_tables.h"
 #include "tools/batch/batch_support.h"
 
 namespace agrimor {
@@ -17,8 +18,6 @@ namespace {
 constexpr int kExitWritten = 0;
 constexpr int kExitError = 1;
 constexpr int kExitAccountsMissing = 2;
-
-constexpr int kDiarioWidth = 3;  // MovCTB's Diario
 
 const QString kReloadQuestion = QStringLiteral("Pretende carregar esses movimentos?");
 
@@ -81,7 +80,7 @@ QString parse(const QStringList& args, Arguments& out) {
         int width;
     } codes[] = {{"--tpdoc", out.input.tpDoc, Class9WorkingSet::kTpDocWidth},
                  {"--serie", out.input.serie, Class9WorkingSet::kSerieWidth},
-                 {"--diario", out.input.diario, kDiarioWidth}};
+                 {"--diario", out.input.diario, erp::columnWidth("MovCTB", "Diario")}};
     for (const auto& code : codes) {
         if (code.value.size() > code.width)
             return QStringLiteral("%1 tem mais de %2 caracteres: %3")

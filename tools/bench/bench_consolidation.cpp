@@ -17,7 +17,6 @@
 #include "consolidation/consolidation_commands.h"
 #include "core/anomaly_list.h"
 #include "data/data_access.h"
-#include "data/erp_schema.h"
 #include "data/own_tables.h"
 #include "tools/bench/bench_support.h"
 #include "tools/seeder/demo_seeder.h"

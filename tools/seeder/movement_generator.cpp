@@ -5,7 +5,7 @@
 #include <span>
 
 #include "data/data_access.h"
-#include "data/erp_schema.h"
+#include "ledger/erp_tables.h"
 #include "tools/seeder/demo_seeder.h"
 #include "tools/seeder/master_data.h"
 #include "tools/seeder/seeding.h"

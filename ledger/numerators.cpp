@@ -1,10 +1,9 @@
-#include "movimport/import_numerators.h"
+#include "ledger/numerators.h"
 
 #include <QMap>
 #include <algorithm>
 
 #include "data/data_access.h"
-#include "movimport/import_error.h"
 
 namespace agrimor {
 
@@ -30,10 +29,10 @@ void advance(DataAccess& company, const QString& update, const QString& select,
              const QString& missing, const Counter& counter, QMap<QString, NumeratorRow>& rows) {
     const int count = static_cast<int>(counter.documents.size());
     if (company.execute(update, Params{count} + counter.key) == 0)
-        throw ImportError(missing);
+        throw MissingNumeratorError(missing);
     const Recordset row = company.openReadOnly(select, counter.key);
     if (row.isEmpty())
-        throw ImportError(missing);
+        throw MissingNumeratorError(missing);
     QString stored;
     const int columns = row.columnCount();
     for (int c = 0; c + 1 < columns; ++c)
@@ -57,6 +56,24 @@ void number(QMap<QString, NumeratorRow>& rows, std::vector<int>& numbers) {
 }
 
 }  // namespace
+
+NumbersInUse highestNumbersInUse(DataAccess& company, int year, const QString& tpDoc,
+                                 const QString& serie, const QString& diario) {
+    NumbersInUse numbers;
+    const Recordset documents = company.openReadOnly(
+        QStringLiteral("Select coalesce(Max(NumDoc),0) as NumDoc from MovCTB where Ano=? and "
+                       "TpDoc=? and Serie=?"),
+        {year, tpDoc, serie});
+    if (!documents.isEmpty())
+        numbers.numDoc = documents.field(QStringLiteral("NumDoc")).toInt();
+    const Recordset journals = company.openReadOnly(
+        QStringLiteral("Select coalesce(Max(NumDiari),0) as NumDiario from MovCTB where Ano=? "
+                       "and Diario=?"),
+        {year, diario});
+    if (!journals.isEmpty())
+        numbers.numDiario = journals.field(QStringLiteral("NumDiario")).toInt();
+    return numbers;
+}
 
 std::vector<ReservedNumbers> reserveNumbers(DataAccess& company,
                                             const std::vector<DocumentNumbering>& documents) {

@@ -1,11 +1,33 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 #include <vector>
+
+#include "data/error.h"
 
 namespace agrimor {
 
 class DataAccess;
+
+// The numbers of a company's documents: the highest ones in use in MovCTB, and the numerators
+// NumDoc and NumDiar that hand out the next ones.
+
+// A numerator row that a reservation needs and the database does not hold. The job that reserves
+// words it as its own failure.
+class MissingNumeratorError : public Error {
+public:
+    explicit MissingNumeratorError(QString message) : Error(std::move(message), 0) {}
+};
+
+// The highest document number of the type and series in the year, and the highest journal number
+// of the journal in the year, both taken from MovCTB itself; 0 when there is none.
+struct NumbersInUse {
+    std::int64_t numDoc = 0;
+    std::int64_t numDiario = 0;
+};
+NumbersInUse highestNumbersInUse(DataAccess& company, int year, const QString& tpDoc,
+                                 const QString& serie, const QString& diario);
 
 // The numerators a document is numbered from: its year with its document type and series
 // (NumDoc), and its year with its journal (NumDiar, the yearly row Mes 0).
@@ -31,9 +53,9 @@ struct ReservedNumbers {
 // counts as 0. The UPDATEs go in a fixed order (by numerator), so two imports never wait on each
 // other's rows crosswise.
 //
-// A numerator row that does not exist is an error (ImportError): numbering from 1 again would
-// repeat numbers already used. The check-up refuses such documents; the row can only have gone, or
-// the document been edited, since.
+// A numerator row that does not exist is an error (MissingNumeratorError): numbering from 1 again
+// would repeat numbers already used. The check-up refuses such documents; the row can only have
+// gone, or the document been edited, since.
 std::vector<ReservedNumbers> reserveNumbers(DataAccess& company,
                                             const std::vector<DocumentNumbering>& documents);
 

@@ -10,19 +10,19 @@ namespace agrimor {
 
 class DataAccess;
 
-// The master-data tests of the import check-up on one company database. Each test answers whether
-// its query finds a row; the answer is kept per distinct code (and year), so a sheet of many lines
-// that repeats few codes sends one statement per distinct code and test. Codes are bound as
-// parameters: a quote in a code is data and finds the same rows as the code itself would.
-class ImportMasterData {
+// The code tables of one database that the checks read: whether a code is there. Each test answers
+// whether its query finds a row; the answer is kept per distinct code (and year), so a sheet of
+// many lines that repeats few codes sends one statement per distinct code and test. Codes are bound
+// as parameters: a quote in a code is data and finds the same rows as the code itself would.
+class CodeTables {
 public:
-    explicit ImportMasterData(DataAccess& company) : company_(company) {}
+    explicit CodeTables(DataAccess& company) : company_(company) {}
 
     bool journalNumerator(const QString& journal, int year);                       // NumDiar, Mes 0
     bool documentNumerator(const QString& type, int year, const QString& series);  // NumDoc
     // The account exists in the year's chart and takes movements (NivInt 0 or null).
     bool account(const QString& account, int year);
-    bool documentType(const QString& code);        // TPDOC
+    bool documentType(const QString& code);        // TpDoc
     bool sector(const QString& code);              // Sectores
     bool journal(const QString& code);             // DIARIO
     bool budgetHeading(const QString& code);       // RUBRORC
@@ -52,7 +52,7 @@ private:
     };
 
     // The kept answer of `test` for `key`, or the answer of its query (`sql` with `params`): a row
-    // found, and for the chart of accounts a row that takes movements.
+    // found.
     bool answer(Test test, const QString& key, const QString& sql, const Params& params);
 
     DataAccess& company_;

@@ -1,4 +1,4 @@
-#include "core/server_check.h"
+#include "ledger/server_check.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -9,9 +9,9 @@
 #include "core/error_text.h"
 #include "data/company_connection.h"
 #include "data/data_access.h"
-#include "data/erp_schema.h"
 #include "data/error.h"
 #include "data/own_tables.h"
+#include "ledger/erp_tables.h"
 
 namespace agrimor {
 

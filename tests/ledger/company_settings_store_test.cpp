@@ -1,0 +1,67 @@
+#include "ledger/company_settings_store.h"
+
+#include <gtest/gtest.h>
+
+#include "data/own_tables.h"
+#include "tests/support/qstring_printer.h"
+#include "tests/support/test_databases.h"
+
+namespace agrimor {
+namespace {
+
+class CompanySettingsStore : public ::testing::TestWithParam<test::EngineKind> {
+protected:
+    void SetUp() override {
+        db = test::createDatabase(GetParam(), folder.path(), QStringLiteral("consolidado.db"));
+        ensureOwnTables(*db);
+    }
+
+    test::TempFolder folder;
+    std::unique_ptr<DataAccess> db;
+};
+
+// Whichever screen creates a company's row, the upgraded table's NOT NULL series columns are
+// filled, and the other screen's later store keeps what the first one wrote.
+TEST_P(CompanySettingsStore, either_screen_creates_the_row_and_the_other_completes_it) {
+    CompanySettingsRow class9;
+    class9.tpDocCL9 = QStringLiteral("CL9");
+    class9.serieCL9 = QStringLiteral("1");
+    class9.diarioCL9 = QStringLiteral("09");
+    storeCompanySettingsRow(*db, 1, class9, SettingsColumns::Class9);
+
+    CompanySettingsRow consolidation;
+    consolidation.setor = QStringLiteral("01");
+    consolidation.tpDoc = QStringLiteral("CNS");
+    consolidation.serie = QStringLiteral("7");
+    consolidation.moeda = QStringLiteral("USD");
+    consolidation.ateMes = 1;
+    storeCompanySettingsRow(*db, 2, consolidation, SettingsColumns::Consolidation);
+
+    std::optional<CompanySettingsRow> first = readCompanySettingsRow(*db, 1);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->serie, QString());  // filled, not null
+    EXPECT_EQ(first->diarioCL9, QStringLiteral("09"));
+    EXPECT_FALSE(first->setor);  // a null column reads as nothing
+    EXPECT_FALSE(first->dataMov);
+    EXPECT_FALSE(first->ateMes);
+
+    std::optional<CompanySettingsRow> second = readCompanySettingsRow(*db, 2);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->serieCL9, QString());
+    EXPECT_FALSE(second->tpDocCL9);
+
+    storeCompanySettingsRow(*db, 2, class9, SettingsColumns::Class9);
+    second = readCompanySettingsRow(*db, 2);
+    EXPECT_EQ(second->serie, QStringLiteral("7"));
+    EXPECT_EQ(second->moeda, QStringLiteral("USD"));
+    EXPECT_EQ(second->ateMes, 1);
+    EXPECT_EQ(second->serieCL9, QStringLiteral("1"));
+    EXPECT_EQ(test::countRows(*db, QStringLiteral("zeb_CNS_DadosIniciais")), 2);
+    EXPECT_FALSE(readCompanySettingsRow(*db, 3));
+}
+
+INSTANTIATE_TEST_SUITE_P(BothEngines, CompanySettingsStore,
+                         ::testing::Values(test::EngineKind::Sqlite, test::EngineKind::OdbcSqlite));
+
+}  // namespace
+}  // namespace agrimor
