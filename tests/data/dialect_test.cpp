@@ -118,58 +118,6 @@ QStringList ensureOnServer(bool tablesMissing, const QString& seriesType, Params
     return server->statements;
 }
 
-TEST(SqlServerDialect, a_new_database_gets_the_installed_bases_statements_word_for_word) {
-    Params typeParams;
-    const QStringList sent = ensureOnServer(true, QStringLiteral("smallint"), &typeParams);
-    const char* const expected[] = {
-        "select BD from  zeb_CNS_DadosIniciais",
-        " CREATE TABLE [dbo].[zeb_CNS_Cambios]("
-        " [Moeda] [nvarchar](3) NOT NULL,"
-        " [Data] [datetime] NOT NULL,"
-        " [Cambio] [money] NULL,"
-        " [Id] [int] IDENTITY(1,1) NOT NULL,"
-        " CONSTRAINT [PK_zeb_CNS_Cambios] PRIMARY KEY CLUSTERED"
-        " ("
-        " [Moeda] ASC,"
-        " [Data] Asc"
-        " )WITH (PAD_INDEX = OFF, STATISTICS_NORECOMPUTE = OFF, IGNORE_DUP_KEY = OFF, "
-        "ALLOW_ROW_LOCKS = ON, ALLOW_PAGE_LOCKS = ON) ON [PRIMARY]"
-        " ) ON [PRIMARY]",
-        " CREATE TABLE [dbo].[zeb_CNS_DadosIniciais]("
-        " [BD] [smallint] NULL,    [Setor] [nvarchar](3) NULL,    [TpDoc] [nvarchar](3) NULL,"
-        " [Serie] [smallint] NULL,    [DataMov] [datetime] NULL,    [UltimoMes] [nvarchar](20) "
-        "NULL,"
-        " [Moeda] [nvarchar](3) NULL,"
-        " [ContaArred] [nvarchar](15) NULL"
-        " ) ON [PRIMARY]",
-        " CREATE TABLE [dbo].[zeb_CNS_Parametros]("
-        " [BD] [smallint] NULL,"
-        " [Servidor] [nvarchar](30) NULL,"
-        " [Utilizador] [nvarchar](30) NULL,"
-        " [Password] [nvarchar](30) NULL,"
-        " [Empresa] [nvarchar](30) NULL"
-        " ) ON [PRIMARY]",
-        "select TpDocCL9 from  zeb_CNS_DadosIniciais",
-        "ALTER TABLE  zeb_CNS_DadosIniciais ADD"
-        " TpDocCL9 nvarchar(3) null, SerieCL9 smallint null, DiarioCL9 nvarchar(3) null",
-        "select AteMes from  zeb_CNS_DadosIniciais",
-        "ALTER TABLE  zeb_CNS_DadosIniciais ADD"
-        " AteMes smallint null",
-        "Update zeb_CNS_DadosIniciais set AteMes=0",
-        kTypeQuery,
-        " ALTER TABLE  zeb_CNS_DadosIniciais ALTER COLUMN"
-        " Serie nvarchar(10) Not NULL",
-        " ALTER TABLE  zeb_CNS_DadosIniciais ALTER COLUMN"
-        " SerieCl9 nvarchar(10) Not NULL",
-    };
-    ASSERT_EQ(static_cast<std::size_t>(sent.size()), std::size(expected))
-        << sent.join(u'\n').toStdString();
-    for (qsizetype i = 0; i < sent.size(); ++i)
-        EXPECT_EQ(sent.at(i), QLatin1String(expected[i])) << i;
-    EXPECT_EQ(typeParams,
-              (Params{QStringLiteral("zeb_CNS_DadosIniciais"), QStringLiteral("Serie")}));
-}
-
 TEST(SqlServerDialect, tables_of_the_current_layout_only_get_the_probes_and_the_type_query) {
     for (const QString& type : {QStringLiteral("nvarchar"), QStringLiteral("NVARCHAR")}) {
         SCOPED_TRACE(type.toStdString());
