@@ -432,22 +432,6 @@ TEST_P(Class9Confirm, on_a_database_comparing_codes_exactly_every_source_line_is
                            QStringLiteral("ft/2024/1/3/1"), QStringLiteral("ft/2024/1/3/2")}));
 }
 
-TEST_P(Class9Confirm, the_whole_confirmation_sends_few_statements) {
-    std::vector<demo::Movement> lines;
-    for (int doc = 1; doc <= 300; ++doc)
-        for (int line = 1; line <= 4; ++line)
-            lines.push_back(generalLine(QStringLiteral("FT"), doc, line, QStringLiteral("221"),
-                                        line % 2 + 1, QStringLiteral("2.5"), 1 + doc % 28));
-    setup.addLines(lines);
-    ASSERT_EQ(load(), Class9Outcome::Done);
-    const std::int64_t before = setup.company().roundTrips();
-    ASSERT_EQ(confirm().outcome, Class9Outcome::Done);
-    const std::int64_t statements = setup.company().roundTrips() - before;
-    // 1,200 lines: the numbers, one read of the month, the insert batches, the transaction.
-    EXPECT_LE(statements, GetParam() == EngineKind::OdbcSqlite ? 12 : 1210) << statements;
-    EXPECT_EQ(written().size(), lines.size());
-}
-
 INSTANTIATE_TEST_SUITE_P(Engines, Class9Confirm,
                          ::testing::Values(EngineKind::Sqlite, EngineKind::OdbcSqlite),
                          ::testing::PrintToStringParamName());

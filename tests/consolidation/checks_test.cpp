@@ -263,21 +263,6 @@ TEST_P(Checks, movements_read_in_ranges_of_documents_come_whole_in_query_order) 
     }
 }
 
-TEST_P(Checks, accounts_all_present_cost_two_statements_whatever_the_number_of_lines) {
-    setup.addAccounts({QStringLiteral("9111"), QStringLiteral("9112")}, 2024);
-    DataAccess& company = setup.addCompany(1);
-    std::vector<demo::Movement> lines;
-    for (int i = 1; i <= 300; ++i)
-        lines.push_back(line(QStringLiteral("m%1").arg(i), QStringLiteral("FT"), i, 1,
-                             i % 2 ? QStringLiteral("9111") : QStringLiteral("9112"), 1,
-                             QStringLiteral("1")));
-    setup.addMovements(1, lines);
-    const auto trips = company.roundTrips() + setup.consolidated().roundTrips();
-    EXPECT_EQ(checkAccounts(setup.consolidated(), company, {2024, 3, false}, anomalies).lines, 300);
-    EXPECT_TRUE(anomalies.isEmpty());
-    EXPECT_EQ(company.roundTrips() + setup.consolidated().roundTrips() - trips, 2);
-}
-
 TEST_P(Checks, settings_with_a_null_or_no_row_are_errors) {
     setup.addCompany(1);
     EXPECT_NO_THROW(readCompanySettings(setup.consolidated(), 1));

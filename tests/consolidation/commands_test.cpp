@@ -476,6 +476,27 @@ TEST(BatchCheckUp, prints_the_anomalies_only_when_asked_to) {
     EXPECT_TRUE(QFileInfo::exists(record));
 }
 
+// The demo's month shows the rounding lines to whoever tries it: the company that keeps its books
+// in dollars has documents a cent off once converted.
+TEST(DemoMonth, the_foreign_currency_company_gets_rounding_lines_of_a_cent) {
+    test::TempFolder folder;
+    demo::seedDemo(folder.path());
+    auto consolidated = demo::openDatabase(folder.file(demo::consolidatedFileName()));
+    const demo::Company& dollars = demo::companies().last();
+    ASSERT_NE(dollars.currency, QStringLiteral("EUR"));
+    test::ScriptedPrompter prompter;
+    prompter.answer(Answer::Ok);
+    prompter.answer(Answer::Ok);
+    ConsolidationEnvironment environment{*consolidated, prompter, folder.path()};
+    const CommandResult result = runConsolidation(
+        environment, {QString::number(demo::kDemoYear), 10, {{dollars.bd, dollars.name}}});
+    ASSERT_EQ(result.outcome, CommandOutcome::Done) << prompter.lastText().toStdString();
+    const WriteSummary& summary = result.written.front().second;
+    EXPECT_GE(summary.roundingLines, 3);
+    for (const RoundingLine& rounding : summary.firstRoundingLines)
+        EXPECT_EQ(rounding.amount, *Money::parse(u"0.01"));
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, Commands,
                          ::testing::Values(EngineKind::Sqlite, EngineKind::OdbcSqlite),
                          ::testing::PrintToStringParamName());

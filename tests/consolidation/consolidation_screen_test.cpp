@@ -70,29 +70,17 @@ protected:
 
 TEST_F(ConsolidationScreenTest, opens_on_the_processing_tab_with_this_month_and_no_company_ticked) {
     open();
-    EXPECT_EQ(screen->windowTitle(), QStringLiteral("Agrimor"));
-    EXPECT_EQ(screen->tabs()->objectName(), QStringLiteral("BasesTab"));
-    ASSERT_EQ(screen->tabs()->count(), 7);
-    EXPECT_EQ(screen->tabs()->tabText(0), QStringLiteral("Processamento"));
-    EXPECT_EQ(screen->tabs()->tabText(3), QStringLiteral("Velmor Mediação"));
     EXPECT_EQ(screen->tabs()->currentIndex(), 0);
     EXPECT_EQ(screen->yearField()->text(), QStringLiteral("2025"));
-    EXPECT_EQ(screen->monthList()->count(), 12);
     EXPECT_EQ(screen->monthList()->currentText(), QStringLiteral("Julho"));
-    for (int bd = 1; bd <= 6; ++bd) {
-        SCOPED_TRACE(bd);
-        EXPECT_FALSE(screen->companyCheck(bd)->isChecked());
-        EXPECT_EQ(screen->companyCheck(bd)->toolTip(), QStringLiteral("Empresa selecionada."));
-    }
+    for (int bd = 1; bd <= 6; ++bd)
+        EXPECT_FALSE(screen->companyCheck(bd)->isChecked()) << bd;
     // The padded caption of the first tab is trimmed for its check box.
-    EXPECT_NE(screen->tabs()->tabText(1), QStringLiteral("Velmor"));
     EXPECT_EQ(screen->companyCheck(1)->text(), QStringLiteral("Velmor"));
     // No settings rows: company 1 was read and its fields stay empty, without a message.
     EXPECT_TRUE(screen->field(1, ConsolidationScreen::Setor)->text().isEmpty());
     EXPECT_TRUE(screen->rateGrid(1)->isHidden());
     EXPECT_TRUE(prompter.prompts().empty());
-    EXPECT_EQ(button(QStringLiteral("btProcessar"))->toolTip(),
-              QStringLiteral("Integração de movimentos."));
 }
 
 TEST_F(ConsolidationScreenTest, confirm_creates_the_missing_row_with_the_tabs_number_and_series_0) {

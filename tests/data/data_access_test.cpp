@@ -216,12 +216,6 @@ TEST_P(DataAccessTest, rollback_discards_everything_and_the_guard_rolls_back_on_
     EXPECT_EQ(count(QStringLiteral("Terceiros")), 1);
 }
 
-TEST_P(DataAccessTest, round_trips_are_counted) {
-    const auto before = db->roundTrips();
-    db->openReadOnly(QStringLiteral("SELECT * FROM Terceiros"));
-    EXPECT_EQ(db->roundTrips() - before, 1);
-}
-
 TEST_P(DataAccessTest, a_missing_database_file_is_an_error_and_is_not_created) {
     DataAccess other;
     EXPECT_THROW(

@@ -34,13 +34,6 @@ TEST(Money, rounds_to_cents_half_to_even_in_both_signs) {
     EXPECT_EQ(m("-0.05").toString(2), QStringLiteral("-0.05"));
 }
 
-TEST(Money, a_mean_of_rates_rounds_to_four_decimals) {
-    const Money sum = m("1.0812") + m("1.0907") + m("1.0855");
-    EXPECT_EQ(Money::fromDouble(roundHalfEven(sum.toDouble() / 3, 4)), m("1.0858"));
-    EXPECT_DOUBLE_EQ(roundHalfEven(2.5, 0), 2.0);
-    EXPECT_DOUBLE_EQ(roundHalfEven(3.5, 0), 4.0);
-}
-
 TEST(Value, converts_leniently_between_kinds) {
     EXPECT_EQ(Value(QStringLiteral("12.5")).toMoney(), m("12.5"));
     EXPECT_EQ(Value(QStringLiteral("2024-03-05 10:11:12")).toDate(), QDate(2024, 3, 5));

@@ -220,17 +220,6 @@ TEST_P(CheckUpTest, optional_codes_and_other_third_party_kinds_are_skipped_when_
     EXPECT_TRUE(check().empty());
 }
 
-TEST_P(CheckUpTest, each_distinct_code_is_looked_up_once) {
-    for (int doc = 0; doc < 100; ++doc)
-        purchase(lines, QStringLiteral("D%1").arg(doc),
-                 {{L::CodIva, text("IVA23")}, {L::RubOrc, text("R01")}},
-                 {{L::TpTerc, 1}, {L::Terc, text("F1")}});
-    const std::int64_t before = company.db().roundTrips();
-    EXPECT_TRUE(check().empty());
-    // Numerators of journal and type, two accounts, type, sector, journal, heading, VAT, supplier.
-    EXPECT_EQ(company.db().roundTrips() - before, 10);
-}
-
 TEST_P(CheckUpTest, tells_the_outcome_and_writes_the_anomalies_file_only_with_anomalies) {
     test::ScriptedPrompter prompter;
     ImportEnvironment environment(&company.db(), prompter, QStringLiteral("Velmor"),

@@ -55,14 +55,6 @@ private:
     QTemporaryDir dir_;
 };
 
-TEST_F(MainWindowTest, first_run_opens_at_the_default_place_in_twips) {
-    MainWindow window(settings());
-    EXPECT_NEAR(twipsX(window, window.x()), 1000, 15);
-    EXPECT_NEAR(twipsY(window, window.y()), 1000, 15);
-    EXPECT_NEAR(twipsX(window, window.width()), 6500, 15);
-    EXPECT_NEAR(twipsY(window, window.height()), 6500, 15);
-}
-
 TEST_F(MainWindowTest, close_stores_the_placement_and_the_next_run_restores_it) {
     QRect geometry;
     {
@@ -119,15 +111,6 @@ TEST_F(MainWindowTest, a_stored_value_that_is_not_a_number_falls_back_to_its_def
     EXPECT_NEAR(twipsY(window, window.y()), 1500, 15);
     EXPECT_NEAR(twipsX(window, window.width()), 6500, 15);
     EXPECT_NEAR(twipsY(window, window.height()), 6500, 15);
-}
-
-TEST_F(MainWindowTest, status_bar_has_six_panels_and_the_sixth_shows_the_version) {
-    MainWindow window(settings());
-    window.setVersionText(text("26.12.1"));
-    EXPECT_EQ(window.statusBar()->findChildren<QLabel*>(Qt::FindDirectChildrenOnly).size(), 6);
-    ASSERT_NE(window.statusPanel(6), nullptr);
-    EXPECT_EQ(window.statusPanel(6)->text(), text("Versão: 26.12.1"));
-    EXPECT_EQ(window.statusPanel(7), nullptr);
 }
 
 TEST_F(MainWindowTest, sair_closes_the_window_and_screens_are_added_after_it) {
