@@ -25,21 +25,11 @@ MovementWriter::MovementWriter(DataAccess& company)
     : table_(company.openUpdatable(QStringLiteral("MovCTB"), QStringLiteral("Ano=?"), {-1})) {
     for (const ColumnInfo& column : table_.columns())
         roles_.push_back(movementRole(column.name));
-    line_ = MovementLine(roles_.size());
 }
 
 void MovementWriter::noSuchColumn(const QString& name) {
     throw DbError(DbError::kInvalidColumn,
                   QStringLiteral("O campo '%1' não existe no conjunto de registos").arg(name));
-}
-
-void MovementWriter::write() {
-    table_.addNew();
-    for (std::size_t c = 0; c < line_.size(); ++c) {
-        if (const Value* value = line_.value(static_cast<int>(c)))
-            table_.setField(table_.columns().at(static_cast<qsizetype>(c)).name, *value);
-    }
-    table_.update();
 }
 
 }  // namespace agrimor

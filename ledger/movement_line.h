@@ -2,7 +2,6 @@
 
 #include <QList>
 #include <QString>
-#include <algorithm>
 #include <cstddef>
 #include <string_view>
 #include <vector>
@@ -82,28 +81,19 @@ constexpr MovementRole roleOf(int column) {
 // not hold (a server's own addition) is copied.
 MovementRole movementRole(const QString& column);
 
-// One line to write: a value for each column of the table as the writer found it, or none. A
-// column given no value is left out of the INSERT and keeps the database's default, which a null
-// value does not.
+// The line being written: a value for each column of the table as the writer found it, or none.
+// A column given no value is left out of the INSERT and keeps the database's default, which a
+// null value does not. The values go straight into the writer's pending row, copied once.
 class MovementLine {
 public:
-    explicit MovementLine(std::size_t columns = 0) : values_(columns), given_(columns, false) {}
+    explicit MovementLine(UpdatableRecordset& table) : table_(table) {}
 
     void set(int column, const Value& value) {
-        values_[static_cast<std::size_t>(column)] = value;
-        given_[static_cast<std::size_t>(column)] = true;
+        table_.setField(table_.columns().at(column).name, value);
     }
-    // The column's value; none when it was not given one.
-    const Value* value(int column) const {
-        return given_[static_cast<std::size_t>(column)] ? &values_[static_cast<std::size_t>(column)]
-                                                        : nullptr;
-    }
-    std::size_t size() const { return values_.size(); }
-    void clear() { std::fill(given_.begin(), given_.end(), false); }
 
 private:
-    std::vector<Value> values_;
-    std::vector<bool> given_;
+    UpdatableRecordset& table_;
 };
 
 // The one writer of MovCTB lines: one updatable result set on the table for the whole job, the
@@ -121,18 +111,18 @@ public:
     // The refusal of a value for a column the table does not have.
     [[noreturn]] static void noSuchColumn(const QString& name);
 
-    // An empty line to fill and write(); the same line each time.
+    // A new line with no column given, to fill and write().
     MovementLine& newLine() {
-        line_.clear();
+        table_.addNew();
         return line_;
     }
     // Writes the line newLine() gave, with the columns given a value.
-    void write();
+    void write() { table_.update(); }
 
 private:
     UpdatableRecordset table_;
     std::vector<MovementRole> roles_;
-    MovementLine line_;
+    MovementLine line_{table_};
 };
 
 }  // namespace agrimor
