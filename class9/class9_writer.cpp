@@ -10,6 +10,7 @@
 #include "class9/working_set.h"
 #include "data/data_access.h"
 #include "data/db_error.h"
+#include "ledger/movement_line.h"
 
 namespace agrimor {
 
@@ -172,41 +173,21 @@ std::vector<Numbered> numberRows(const Class9WorkingSet& set, const Class9Number
     return numbers;
 }
 
-// How each source column is written.
-enum class Role {
-    Copy,
-    Account,
-    DocumentType,
-    DocumentNumber,
-    ThirdPartyKind,
-    Series,
-    Journal,
-    JournalNumber,
-    Line,
-    Reference,
-    Skip
-};
-
-Role roleOf(const QString& column) {
-    static const QHash<QString, Role> roles{
-        {QStringLiteral("CONTA"), Role::Account},
-        {QStringLiteral("TPDOC"), Role::DocumentType},
-        {QStringLiteral("NUMDOC"), Role::DocumentNumber},
-        {QStringLiteral("TPTERC"), Role::ThirdPartyKind},
-        {QStringLiteral("SERIE"), Role::Series},
-        {QStringLiteral("DIARIO"), Role::Journal},
-        {QStringLiteral("NUMDIARI"), Role::JournalNumber},
-        {QStringLiteral("NUMLINHA"), Role::Line},
-        {QStringLiteral("REF"), Role::Reference},
-        {QStringLiteral("DBTS"), Role::Skip},
-    };
-    return roles.value(column.toUpper(), Role::Copy);
-}
-
-// A source column the writing needs: copied, or part of the key the rows are matched on.
-bool readsSource(Role role) {
-    return role == Role::Copy || role == Role::DocumentType || role == Role::Series ||
-           role == Role::DocumentNumber || role == Role::Line;
+// A column the writing reads from the source line: copied, or part of the key the rows are
+// matched on (type, series, document and line numbers). Class-9 sets the account, the journal and
+// its number, the third party's kind and the reference itself.
+bool readsSource(MovementRole role) {
+    switch (role) {
+        case MovementRole::Account:
+        case MovementRole::ThirdPartyKind:
+        case MovementRole::Journal:
+        case MovementRole::JournalNumber:
+        case MovementRole::Reference:
+        case MovementRole::Skip:
+            return false;
+        default:
+            return true;
+    }
 }
 
 class Writer {
@@ -220,16 +201,17 @@ public:
           numbers_(numberRows(set, last)),
           rows_(rowsByKey(set)),
           progress_(progress, set.size()),
-          table_(company.openUpdatable(QStringLiteral("MovCTB"), QStringLiteral("Ano=?"), {-1})) {
-        // Only what is copied or matched on is read; the template gives the table's columns.
+          table_(company) {
+        // Only what is copied or matched on is read; the writer gives the table's columns.
         QStringList read;
-        for (const ColumnInfo& column : table_.columns()) {
-            const Role role = roleOf(column.name);
-            if (role == Role::Skip)
+        for (qsizetype c = 0; c < table_.columns().size(); ++c) {
+            const QString& name = table_.columns().at(c).name;
+            const MovementRole role = table_.role(static_cast<int>(c));
+            if (role == MovementRole::Skip)
                 continue;
-            plan_.push_back({column.name, role, -1});
+            plan_.push_back({name, static_cast<int>(c), role, -1});
             if (readsSource(role))
-                read << QLatin1Char('[') + column.name + QLatin1Char(']');
+                read << QLatin1Char('[') + name + QLatin1Char(']');
         }
         select_ =
             QStringLiteral("Select %1 from MovCTB where ").arg(read.join(QStringLiteral(", "))) +
@@ -292,7 +274,7 @@ private:
                           QStringLiteral("O campo '%1' não existe em MovCTB").arg(name));
         };
         for (Planned& column : plan_) {
-            if (column.role == Role::Copy)
+            if (readsSource(column.role))
                 column.source = find(column.name);
         }
         tpDocColumn_ = find(QStringLiteral("TpDoc"));
@@ -319,45 +301,45 @@ private:
 
     void write(int row, const std::vector<Value>& source, Class9WriteSummary& summary) {
         const Numbered& numbers = numbers_[static_cast<std::size_t>(row)];
-        table_.addNew();
+        MovementLine& line = table_.newLine();
         for (const Planned& column : plan_) {
-            const QString& name = column.name;
+            const int target = column.target;
             switch (column.role) {
-                case Role::Copy:
-                    table_.setField(name, source[static_cast<std::size_t>(column.source)]);
+                case MovementRole::Account:
+                    line.set(target, set_.value(row, W::Classe9));
                     break;
-                case Role::Account:
-                    table_.setField(name, set_.value(row, W::Classe9));
+                case MovementRole::DocumentType:
+                    line.set(target, target_.tpDoc);
                     break;
-                case Role::DocumentType:
-                    table_.setField(name, target_.tpDoc);
+                case MovementRole::DocumentNumber:
+                    line.set(target, numbers.numDoc);
                     break;
-                case Role::DocumentNumber:
-                    table_.setField(name, numbers.numDoc);
+                case MovementRole::ThirdPartyKind:
+                    line.set(target, 4);
                     break;
-                case Role::ThirdPartyKind:
-                    table_.setField(name, 4);
+                case MovementRole::Series:
+                    line.set(target, target_.serie);
                     break;
-                case Role::Series:
-                    table_.setField(name, target_.serie);
+                case MovementRole::Journal:
+                    line.set(target, target_.diario);
                     break;
-                case Role::Journal:
-                    table_.setField(name, target_.diario);
+                case MovementRole::JournalNumber:
+                    line.set(target, numbers.numDiario);
                     break;
-                case Role::JournalNumber:
-                    table_.setField(name, numbers.numDiario);
+                case MovementRole::Line:
+                    line.set(target, numbers.numLinha);
                     break;
-                case Role::Line:
-                    table_.setField(name, numbers.numLinha);
+                case MovementRole::Reference:
+                    line.set(target, set_.value(row, W::Doc));
                     break;
-                case Role::Reference:
-                    table_.setField(name, set_.value(row, W::Doc));
+                case MovementRole::Skip:
                     break;
-                case Role::Skip:
+                default:
+                    line.set(target, source[static_cast<std::size_t>(column.source)]);
                     break;
             }
         }
-        table_.update();
+        table_.write();
         ++summary.lines;
         progress_.advance();
     }
@@ -369,12 +351,13 @@ private:
     std::vector<Numbered> numbers_;
     QHash<LineKey, int> rows_;
     ProgressSteps progress_;
-    UpdatableRecordset table_;
+    MovementWriter table_;
 
     // The table's columns as written: the role of each, and where a copied one is in a read.
     struct Planned {
         QString name;
-        Role role;
+        int target;
+        MovementRole role;
         int source;
     };
     std::vector<Planned> plan_;

@@ -11,6 +11,7 @@
 #include "consolidation/movement_query.h"
 #include "data/data_access.h"
 #include "data/db_error.h"
+#include "ledger/movement_line.h"
 
 namespace agrimor {
 
@@ -18,36 +19,6 @@ namespace {
 
 constexpr int kDebit = 1;
 constexpr int kCredit = 2;
-
-// How each source column is written: the columns the consolidation decides, the row version
-// left to the database, and every other column copied.
-enum class Role {
-    Copy,
-    Account,
-    DocumentType,
-    DocumentNumber,
-    Amount,
-    Side,
-    Series,
-    Line,
-    MvDes,
-    Skip
-};
-
-Role roleOf(const QString& column) {
-    static const QHash<QString, Role> roles{
-        {QStringLiteral("CONTA"), Role::Account},
-        {QStringLiteral("TPDOC"), Role::DocumentType},
-        {QStringLiteral("NUMDOC"), Role::DocumentNumber},
-        {QStringLiteral("VALOR"), Role::Amount},
-        {QStringLiteral("DBCR"), Role::Side},
-        {QStringLiteral("SERIE"), Role::Series},
-        {QStringLiteral("NUMLINHA"), Role::Line},
-        {QStringLiteral("MVDES"), Role::MvDes},
-        {QStringLiteral("DBTS"), Role::Skip},
-    };
-    return roles.value(column.toUpper(), Role::Copy);
-}
 
 class Writer : public RowSink {
 public:
@@ -58,15 +29,14 @@ public:
           period_(period),
           rate_(rate),
           chart_(chart),
-          target_(consolidated.openUpdatable(QStringLiteral("MovCtb"), QStringLiteral("conta=?"),
-                                             {QStringLiteral("-1")})) {}
+          target_(consolidated) {}
 
     void columns(const QList<ColumnInfo>& columns) override {
         names_.clear();
-        roles_.clear();
+        plan_.clear();
         for (const ColumnInfo& column : columns) {
             names_ << column.name;
-            roles_.push_back(roleOf(column.name));
+            plan_.push_back({target_.column(column.name), movementRole(column.name)});
         }
         tpDocColumn_ = requireColumn(QStringLiteral("TPDOC"));
         numDocColumn_ = requireColumn(QStringLiteral("NUMDOC"));
@@ -196,42 +166,44 @@ private:
 
     void writeLine(const std::vector<Value>& source, const Value& account, Money amount, int side,
                    int line) {
-        target_.addNew();
+        MovementLine& movement = target_.newLine();
         for (std::size_t c = 0; c < source.size(); ++c) {
-            const QString& name = names_.at(static_cast<qsizetype>(c));
-            switch (roles_[c]) {
-                case Role::Copy:
-                    target_.setField(name, source[c]);
+            const Planned& column = plan_[c];
+            if (column.role == MovementRole::Skip)
+                continue;
+            if (column.target < 0)
+                target_.noSuchColumn(names_.at(static_cast<qsizetype>(c)));
+            switch (column.role) {
+                case MovementRole::Account:
+                    movement.set(column.target, account);
                     break;
-                case Role::Account:
-                    target_.setField(name, account);
+                case MovementRole::DocumentType:
+                    movement.set(column.target, settings_.tpDoc);
                     break;
-                case Role::DocumentType:
-                    target_.setField(name, settings_.tpDoc);
+                case MovementRole::DocumentNumber:
+                    movement.set(column.target, documentNumber_);
                     break;
-                case Role::DocumentNumber:
-                    target_.setField(name, documentNumber_);
+                case MovementRole::Amount:
+                    movement.set(column.target, amount);
                     break;
-                case Role::Amount:
-                    target_.setField(name, amount);
+                case MovementRole::Side:
+                    movement.set(column.target, side);
                     break;
-                case Role::Side:
-                    target_.setField(name, side);
+                case MovementRole::Series:
+                    movement.set(column.target, settings_.serie);
                     break;
-                case Role::Series:
-                    target_.setField(name, settings_.serie);
+                case MovementRole::Line:
+                    movement.set(column.target, line);
                     break;
-                case Role::Line:
-                    target_.setField(name, line);
+                case MovementRole::MvDes:
+                    movement.set(column.target, 0);
                     break;
-                case Role::MvDes:
-                    target_.setField(name, 0);
-                    break;
-                case Role::Skip:
+                default:
+                    movement.set(column.target, source[c]);
                     break;
             }
         }
-        target_.update();
+        target_.write();
         ++summary_.lines;
     }
 
@@ -241,10 +213,15 @@ private:
     Money rate_;
     const AccountChart& chart_;
     QSet<QString> accountsFound_;
-    UpdatableRecordset target_;
+    MovementWriter target_;
 
+    // The source's columns: where each is written and its role.
+    struct Planned {
+        int target;  // -1: the table has no such column
+        MovementRole role;
+    };
     QStringList names_;
-    std::vector<Role> roles_;
+    std::vector<Planned> plan_;
     int tpDocColumn_ = -1, numDocColumn_ = -1, valorColumn_ = -1, dbCrColumn_ = -1,
         contaColumn_ = -1;
 

@@ -7,6 +7,7 @@
 #include "core/null_safe.h"
 #include "data/data_access.h"
 #include "data/day_month_year.h"
+#include "ledger/movement_line.h"
 #include "movimport/import_error.h"
 #include "movimport/import_tables.h"
 
@@ -112,7 +113,7 @@ std::optional<Source> sourceOf(const QString& column) {
 }
 
 struct TargetColumn {
-    QString name;
+    int column;
     Source source;
 };
 
@@ -150,12 +151,13 @@ public:
         }
         readVatAccounts(documents, numbering);
 
-        UpdatableRecordset target =
-            company_.openUpdatable(QStringLiteral("MovCTB"), QStringLiteral("Ano=?"), {-1});
+        MovementWriter target(company_);
         std::vector<TargetColumn> columns;
-        for (const ColumnInfo& column : target.columns()) {
-            if (const auto source = sourceOf(column.name))
-                columns.push_back({column.name, *source});
+        for (qsizetype c = 0; c < target.columns().size(); ++c) {
+            if (target.role(static_cast<int>(c)) == MovementRole::Skip)
+                continue;
+            if (const auto source = sourceOf(target.columns().at(c).name))
+                columns.push_back({static_cast<int>(c), *source});
         }
 
         const int total = lines_.size();
@@ -179,10 +181,10 @@ public:
                 if (conta.at(0) < QLatin1Char('9'))
                     lastGeneralLine = lineNumber;
                 Line line{row, written, lineNumber, conta, lastGeneralLine};
-                target.addNew();
+                MovementLine& movement = target.newLine();
                 for (const TargetColumn& column : columns)
-                    target.setField(column.name, valueOf(column.source, line));
-                target.update();
+                    movement.set(column.column, valueOf(column.source, line));
+                target.write();
                 ++written.lines;
             }
             summary.lines += written.lines;
