@@ -21,9 +21,7 @@ public:
     std::int64_t nativeCode() const { return native_; }
 
     // A missing table or column.
-    bool isMissingObject() const {
-        return number() == kMissingTable || number() == kInvalidColumn;
-    }
+    bool isMissingObject() const { return number() == kMissingTable || number() == kInvalidColumn; }
 
 private:
     QString sqlState_;
