@@ -60,8 +60,6 @@ TEST_F(StartupTest, opens_the_consolidated_database_and_shows_the_version) {
     ASSERT_TRUE(program) << prompter.lastText().toStdString();
     EXPECT_TRUE(prompter.prompts().empty());
     EXPECT_EQ(program->files.dataFolder, dataFolder());
-    EXPECT_EQ(program->window->statusPanel(6)->text(),
-              QStringLiteral("Versão: ") + programVersionText());
     EXPECT_EQ(
         program->db->openReadOnly(QStringLiteral("select * from zeb_CNS_Parametros")).rowCount(),
         0);

@@ -68,21 +68,6 @@ protected:
     QStringList opened;  // class names of the screens opened, with the company for parameters
 };
 
-TEST_F(ConsolidationScreenTest, opens_on_the_processing_tab_with_this_month_and_no_company_ticked) {
-    open();
-    EXPECT_EQ(screen->tabs()->currentIndex(), 0);
-    EXPECT_EQ(screen->yearField()->text(), QStringLiteral("2025"));
-    EXPECT_EQ(screen->monthList()->currentText(), QStringLiteral("Julho"));
-    for (int bd = 1; bd <= 6; ++bd)
-        EXPECT_FALSE(screen->companyCheck(bd)->isChecked()) << bd;
-    // The padded caption of the first tab is trimmed for its check box.
-    EXPECT_EQ(screen->companyCheck(1)->text(), QStringLiteral("Velmor"));
-    // No settings rows: company 1 was read and its fields stay empty, without a message.
-    EXPECT_TRUE(screen->field(1, ConsolidationScreen::Setor)->text().isEmpty());
-    EXPECT_TRUE(screen->rateGrid(1)->isHidden());
-    EXPECT_TRUE(prompter.prompts().empty());
-}
-
 TEST_F(ConsolidationScreenTest, confirm_creates_the_missing_row_with_the_tabs_number_and_series_0) {
     open();
     screen->tabs()->setCurrentIndex(3);
