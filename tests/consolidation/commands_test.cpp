@@ -31,6 +31,15 @@ std::vector<demo::Movement> balancedDocument(int numDoc,
                  QStringLiteral("9112"), 2, QStringLiteral("10"), month)};
 }
 
+// A print command of our own at `path`, which records its arguments in `record`.
+void writePrintCommand(const QString& path, const QString& record) {
+    QFile script(path);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write(QStringLiteral("#!/bin/sh\necho \"$@\" >> '%1'\n").arg(record).toUtf8());
+    script.close();
+    script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
 class Commands : public ::testing::TestWithParam<EngineKind> {
 protected:
     Commands() {
@@ -117,14 +126,7 @@ TEST_P(Commands, check_up_prints_through_the_print_command_or_says_there_is_no_p
     setup.addMovements(1, balancedDocument(1, QStringLiteral("9555")));
     const QString record = setup.folder() + QStringLiteral("/printed.txt");
     const QString fakeLp = setup.folder() + QStringLiteral("/lp");
-    {
-        QFile script(fakeLp);
-        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-        script.write(QStringLiteral("#!/bin/sh\necho \"$@\" > '%1'\n").arg(record).toUtf8());
-        script.close();
-        script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                              QFileDevice::ExeOwner);
-    }
+    writePrintCommand(fakeLp, record);
     environment.print.program = fakeLp;
     for (int i = 0; i < 3; ++i)
         prompter.answer(Answer::Ok);
@@ -439,14 +441,7 @@ TEST(BatchCheckUp, prints_the_anomalies_only_when_asked_to) {
     const QString bin = setup.folder() + QStringLiteral("/bin");
     const QString record = setup.folder() + QStringLiteral("/printed.txt");
     ASSERT_TRUE(QDir().mkpath(bin));
-    {
-        QFile script(bin + QStringLiteral("/lp"));
-        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-        script.write(QStringLiteral("#!/bin/sh\necho \"$@\" >> '%1'\n").arg(record).toUtf8());
-        script.close();
-        script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                              QFileDevice::ExeOwner);
-    }
+    writePrintCommand(bin + QStringLiteral("/lp"), record);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("PATH"),
                        bin + QLatin1Char(':') + environment.value(QStringLiteral("PATH")));
@@ -474,27 +469,6 @@ TEST(BatchCheckUp, prints_the_anomalies_only_when_asked_to) {
     const QString asked = checkUp({QStringLiteral("--yes"), QStringLiteral("--print")});
     EXPECT_TRUE(asked.endsWith(QStringLiteral(".txt [OK]"))) << asked.toStdString();
     EXPECT_TRUE(QFileInfo::exists(record));
-}
-
-// The demo's month shows the rounding lines to whoever tries it: the company that keeps its books
-// in dollars has documents a cent off once converted.
-TEST(DemoMonth, the_foreign_currency_company_gets_rounding_lines_of_a_cent) {
-    test::TempFolder folder;
-    demo::seedDemo(folder.path());
-    auto consolidated = demo::openDatabase(folder.file(demo::consolidatedFileName()));
-    const demo::Company& dollars = demo::companies().last();
-    ASSERT_NE(dollars.currency, QStringLiteral("EUR"));
-    test::ScriptedPrompter prompter;
-    prompter.answer(Answer::Ok);
-    prompter.answer(Answer::Ok);
-    ConsolidationEnvironment environment{*consolidated, prompter, folder.path()};
-    const CommandResult result = runConsolidation(
-        environment, {QString::number(demo::kDemoYear), 10, {{dollars.bd, dollars.name}}});
-    ASSERT_EQ(result.outcome, CommandOutcome::Done) << prompter.lastText().toStdString();
-    const WriteSummary& summary = result.written.front().second;
-    EXPECT_GE(summary.roundingLines, 3);
-    for (const RoundingLine& rounding : summary.firstRoundingLines)
-        EXPECT_EQ(rounding.amount, *Money::parse(u"0.01"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, Commands,

@@ -9,7 +9,6 @@
 #include "movimport/import_checkup.h"
 #include "movimport/import_tables.h"
 #include "movimport/movement_sheet_reader.h"
-#include "rateimport/rates_table.h"
 #include "tests/support/qstring_printer.h"
 #include "tests/support/test_databases.h"
 #include "workbook/workbook.h"
@@ -87,21 +86,6 @@ protected:
 
 test::TempFolder* SampleWorkbooks::folder_ = nullptr;
 DataAccess* SampleWorkbooks::company_ = nullptr;
-
-TEST_P(SampleWorkbooks, the_rate_workbook_holds_the_rates_the_demo_stores) {
-    RatesTable rates;
-    readRatesWorkbook(*open(demo::kRateSample, GetParam()), rates);
-    const auto expected = demo::demoRates(QStringLiteral("USD"), {});
-    ASSERT_EQ(rates.size(), static_cast<int>(expected.size()));
-    for (int row = 0; row < rates.size(); ++row) {
-        EXPECT_EQ(rates.value(row, RatesTable::Moeda).toText(), QStringLiteral("USD"));
-        EXPECT_EQ(rates.value(row, RatesTable::Data).toDate(), expected[row].date) << row;
-        EXPECT_EQ(rates.value(row, RatesTable::Cambio).toMoney(), expected[row].rate) << row;
-    }
-    EXPECT_EQ(test::countRows(*demo::openDatabase(folder_->file(demo::consolidatedFileName())),
-                              QStringLiteral("zeb_CNS_Cambios"), QStringLiteral("Moeda = 'USD'")),
-              rates.size());
-}
 
 TEST_P(SampleWorkbooks, each_anomaly_document_shows_an_anomaly_and_every_kind_is_there) {
     Lines lines;
