@@ -289,23 +289,6 @@ INSTANTIATE_TEST_SUITE_P(Engines, Class9Derivation,
                          ::testing::Values(EngineKind::Sqlite, EngineKind::OdbcSqlite),
                          ::testing::PrintToStringParamName());
 
-TEST(Class9WorkingSetModel, only_the_class9_column_is_editable_and_numbers_take_32_bits) {
-    Class9WorkingSet set;
-    set.setEditable(true);
-    const int row = set.appendRow();
-    EXPECT_NO_THROW(set.setValue(row, W::NumDoc, Value(2147483647)));
-    EXPECT_THROW(set.setValue(row, W::NumDoc, Value(std::int64_t{2147483648})), ValueError);
-    EXPECT_THROW(set.setValue(row, W::NumLinha, Value(40000)), ValueError);
-    EXPECT_THROW(set.setValue(row, W::Classe9, Value(QStringLiteral("9123456789012345"))),
-                 ValueError);
-    for (int column = 0; column < W::ColumnCount; ++column)
-        EXPECT_EQ(set.flags(set.index(row, column)).testFlag(Qt::ItemIsEditable),
-                  column == W::Classe9)
-            << column;
-    EXPECT_EQ(set.headerData(W::Referencia, Qt::Horizontal).toString(),
-              QStringLiteral("Referência"));
-}
-
 TEST(Class9WorkingSetModel, sorts_for_writing_by_date_type_series_number_and_line) {
     Class9WorkingSet set;
     const auto add = [&](const char* data, const char* type, const char* serie, int doc, int line) {

@@ -233,12 +233,5 @@ TEST_F(Class9Load, a_company_database_that_could_not_be_opened_ends_the_load_wit
     EXPECT_EQ(confirmClass9(environment, setup.input, state).outcome, Class9Outcome::NothingToDo);
 }
 
-TEST_F(Class9Load, a_month_without_lines_loads_nothing) {
-    setup.input.month = 7;
-    EXPECT_EQ(load(), Class9Outcome::NothingToDo);
-    EXPECT_EQ(setup.prompter.texts(), (QStringList{kWillDerive, kNoMovementsToIntegrate}));
-    EXPECT_FALSE(state.loaded);
-}
-
 }  // namespace
 }  // namespace agrimor

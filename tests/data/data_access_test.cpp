@@ -98,13 +98,6 @@ TEST_P(DataAccessTest, missing_table_and_column_carry_the_provider_numbers) {
     EXPECT_THROW(rs.setField(QStringLiteral("NaoExiste"), 1), DbError);
 }
 
-TEST_P(DataAccessTest, new_row_sets_only_given_columns_and_keeps_defaults) {
-    addTerceiro(QStringLiteral("A"), QStringLiteral("Alfa"));
-    const Recordset rs = db->openReadOnly(QStringLiteral("SELECT Tipo, Desde FROM Terceiros"));
-    EXPECT_EQ(rs.field(QStringLiteral("Tipo")).toInt(), 7);
-    EXPECT_TRUE(rs.isNull(QStringLiteral("Desde")));
-}
-
 TEST_P(DataAccessTest, change_and_delete_touch_exactly_the_row_read_in_a_keyless_table) {
     for (const QString& server : {QStringLiteral("s1"), QStringLiteral("s2")}) {
         auto rs = db->openUpdatable(QStringLiteral("zeb_CNS_Parametros"), QStringLiteral("1 = 0"));

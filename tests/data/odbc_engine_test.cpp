@@ -10,7 +10,6 @@
 #include <functional>
 
 #include "data/db_error.h"
-#include "data/dialect.h"
 
 namespace agrimor {
 namespace {
@@ -66,24 +65,19 @@ protected:
     std::unique_ptr<OdbcEngine> engine_;
 };
 
-TEST_F(OdbcEngineTest, quotes_and_sql_in_values_are_data) {
-    const QStringList texts = {QStringLiteral("O'Brien"), QStringLiteral("x'); DROP TABLE Mov; --"),
-                               QStringLiteral("' OR '1'='1"),
-                               QStringLiteral("Ação, câmbio € 日本 ?"), QString()};
-    for (int i = 0; i < texts.size(); ++i) {
-        EXPECT_EQ(engine_->execute(QStringLiteral("INSERT INTO Mov (Id, Descr) VALUES (?, ?)"),
-                                   {i, texts[i]}),
-                  1);
-    }
+// Quotes and SQL in values are data on both engines (DataAccessTest); here what only the ODBC
+// path converts: texts out of ASCII in values, statements and names, and an empty text.
+TEST_F(OdbcEngineTest, texts_out_of_ascii_and_empty_ones_are_kept) {
+    const QStringList texts = {QStringLiteral("Ação, câmbio € 日本 ?"), QString()};
+    for (int i = 0; i < texts.size(); ++i)
+        engine_->execute(QStringLiteral("INSERT INTO Mov (Id, Descr) VALUES (?, ?)"),
+                         {i, texts[i]});
     for (int i = 0; i < texts.size(); ++i) {
         const RowSet found =
             engine_->query(QStringLiteral("SELECT Id, Descr FROM Mov WHERE Descr = ?"), {texts[i]});
         ASSERT_EQ(found.rows.size(), 1u) << texts[i].toStdString();
-        EXPECT_EQ(found.rows[0][0], Value(i));
-        // An empty text is a text, not a null.
-        EXPECT_EQ(found.rows[0][1], Value(texts[i]));
+        EXPECT_EQ(found.rows[0][1], Value(texts[i]));  // an empty text is a text, not a null
     }
-    EXPECT_EQ(count(QStringLiteral("Mov")), texts.size());
 
     // Statement texts and names are not limited to ASCII, whatever the process locale.
     const RowSet literal = engine_->query(
@@ -421,7 +415,6 @@ TEST_F(OdbcEngineTest, transactions) {
 }
 
 TEST_F(OdbcEngineTest, connects_to_existing_files_only) {
-    EXPECT_EQ(engine_->dialect().name(), makeSqliteDialect()->name());
     const QString missing = dir_.filePath(QStringLiteral("nada.db"));
     EXPECT_THROW(OdbcEngine::connect(connectionString(missing), 5, 30), DbError);
     EXPECT_FALSE(QFileInfo::exists(missing));
