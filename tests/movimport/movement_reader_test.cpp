@@ -255,20 +255,35 @@ TEST(MovementSheets, an_ambiguous_amount_text_from_other_programs_is_refused_at_
     }
 }
 
-TEST(MovementCells, error_cells_are_refused_and_booleans_and_date_times_read_as_shown) {
-    std::vector<Cell> header;
-    for (int c = 0; c < L::MaxColumns; ++c)
-        header.push_back(Cell::ofText(QStringLiteral("C%1").arg(c)));
+// Reads the rows after a header `headerWidth` cells wide from a workbook in memory: the refusal's
+// text, empty when the whole sheet was read into `lines` and `documents`.
+class MovementCells : public ::testing::Test {
+protected:
+    QString read(const std::vector<std::vector<Cell>>& rows, int headerWidth = L::MaxColumns) {
+        std::vector<std::vector<Cell>> sheet{{}};
+        for (int c = 0; c < headerWidth; ++c)
+            sheet.front().push_back(Cell::ofText(QStringLiteral("C%1").arg(c)));
+        sheet.insert(sheet.end(), rows.begin(), rows.end());
+        try {
+            readMovementSheet(test::MemoryWorkbook({{QStringLiteral("Mov"), sheet}}),
+                              QStringLiteral("Mov"), lines, documents);
+        } catch (const WorkbookError& error) {
+            return error.message();
+        }
+        return {};
+    }
+    ImportLinesTable lines;
+    ImportDocumentsTable documents;
+};
+
+TEST_F(MovementCells, error_cells_are_refused_and_booleans_and_date_times_read_as_shown) {
     std::vector<Cell> row(L::MaxColumns);
     row[L::TpTerc] = Cell::ofBoolean(true);
     row[L::DataDoc] = Cell::ofDate(QDate(2024, 1, 31), QTime(23, 59, 59));
     row[L::Valor] = Cell::ofBoolean(false);
     row[L::Descr] = Cell::ofBoolean(true);
     row[L::Doc] = Cell::ofText(QStringLiteral("D1"));
-    ImportLinesTable lines;
-    ImportDocumentsTable documents;
-    readMovementSheet(test::MemoryWorkbook({{QStringLiteral("Mov"), {header, row}}}),
-                      QStringLiteral("Mov"), lines, documents);
+    EXPECT_EQ(read({row}), QString());
     ASSERT_EQ(lines.size(), 1);
     EXPECT_EQ(lines.value(0, L::TpTerc), Value(1));
     EXPECT_EQ(lines.value(0, L::DataDoc), Value(QStringLiteral("31-01-2024")));
@@ -276,32 +291,20 @@ TEST(MovementCells, error_cells_are_refused_and_booleans_and_date_times_read_as_
     EXPECT_EQ(lines.value(0, L::Descr), Value(QStringLiteral("VERDADEIRO")));
 
     row[L::Valor] = Cell::ofError(QStringLiteral("#DIV/0!"));
-    try {
-        readMovementSheet(test::MemoryWorkbook({{QStringLiteral("Mov"), {header, row, row}}}),
-                          QStringLiteral("Mov"), lines, documents);
-        ADD_FAILURE();
-    } catch (const WorkbookError& error) {
-        EXPECT_EQ(error.message(), QStringLiteral("Linha 2 da folha 'Mov', coluna F (Valor): a "
-                                                  "célula tem o erro #DIV/0!."));
-    }
+    EXPECT_EQ(read({row, row}), QStringLiteral("Linha 2 da folha 'Mov', coluna F (Valor): a "
+                                               "célula tem o erro #DIV/0!."));
     EXPECT_EQ(lines.size(), 1);  // as with any bad cell, the read stops in the row
 }
 
 // A cut that would fall inside a surrogate pair drops the whole character: half of one is no
 // text at all, and would reach the database as a replacement sign.
-TEST(MovementCells, a_cut_never_splits_a_character) {
-    std::vector<Cell> header;
-    for (int c = 0; c < L::MaxColumns; ++c)
-        header.push_back(Cell::ofText(QStringLiteral("C%1").arg(c)));
+TEST_F(MovementCells, a_cut_never_splits_a_character) {
     const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80");  // two UTF-16 units
     std::vector<Cell> row(L::MaxColumns);
     row[L::Conta] = Cell::ofText(QStringLiteral("12345678901234") + smile + QStringLiteral("x"));
     row[L::Descr] = Cell::ofText(QStringLiteral("Caf") + smile);
     row[L::Doc] = Cell::ofText(QStringLiteral("ABCDEFGH") + smile + QStringLiteral("I"));
-    ImportLinesTable lines;
-    ImportDocumentsTable documents;
-    readMovementSheet(test::MemoryWorkbook({{QStringLiteral("Mov"), {header, row}}}),
-                      QStringLiteral("Mov"), lines, documents);
+    EXPECT_EQ(read({row}), QString());
     ASSERT_EQ(lines.size(), 1);
     EXPECT_EQ(lines.value(0, L::Conta), Value(QStringLiteral("12345678901234")));
     EXPECT_EQ(lines.value(0, L::Descr), Value(QStringLiteral("Caf") + smile));  // fits whole
@@ -313,31 +316,19 @@ TEST(MovementCells, a_cut_never_splits_a_character) {
 
 // A file need not state its used range: the sheet is then as wide as its widest row, even when
 // only the data rows reach column W.
-TEST(MovementCells, a_sheet_is_as_wide_as_its_cells_when_the_file_states_no_range) {
-    std::vector<Cell> header;
-    for (int c = 0; c < 20; ++c)
-        header.push_back(Cell::ofText(QStringLiteral("C%1").arg(c)));
+TEST_F(MovementCells, a_sheet_is_as_wide_as_its_cells_when_the_file_states_no_range) {
     std::vector<Cell> row(L::MaxColumns);
     row[L::Conta] = Cell::ofText(QStringLiteral("6221"));
     row[L::Doc] = Cell::ofText(QStringLiteral("D1"));
-    ImportLinesTable lines;
-    ImportDocumentsTable documents;
-    readMovementSheet(test::MemoryWorkbook({{QStringLiteral("Mov"), {header, row, row}}}),
-                      QStringLiteral("Mov"), lines, documents);
+    EXPECT_EQ(read({row, row}, 20), QString());
     EXPECT_EQ(lines.size(), 2);
     EXPECT_EQ(lines.value(1, L::Doc), Value(QStringLiteral("D1")));
 
     row[L::ValorBase] = Cell::ofNumber(1);
     row.resize(L::MaxColumns - 1);  // no row reaches column W
-    try {
-        readMovementSheet(test::MemoryWorkbook({{QStringLiteral("Mov"), {header, row}}}),
-                          QStringLiteral("Mov"), lines, documents);
-        ADD_FAILURE();
-    } catch (const WorkbookError& error) {
-        EXPECT_EQ(error.message(),
-                  QStringLiteral("A folha 'Mov' tem 22 colunas e uma folha de movimentos tem 23: "
-                                 "falta a coluna W (Doc) na linha 1."));
-    }
+    EXPECT_EQ(read({row}, 20),
+              QStringLiteral("A folha 'Mov' tem 22 colunas e uma folha de movimentos tem 23: "
+                             "falta a coluna W (Doc) na linha 1."));
     EXPECT_EQ(lines.size(), 0);
 }
 

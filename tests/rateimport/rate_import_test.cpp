@@ -124,49 +124,52 @@ TEST_F(RateReadTest, rate_workbooks_written_by_another_program_read_alike_in_bot
     }
 }
 
-TEST(RateCells, date_times_serials_booleans_and_error_cells) {
-    const auto header =
-        rateRow(Cell::ofText(QStringLiteral("Moeda")), Cell::ofText(QStringLiteral("Data")),
-                Cell::ofText(QStringLiteral("Câmbio")));
-    const auto usd = Cell::ofText(QStringLiteral("USD"));
+// Reads rate rows under a header from a workbook in memory: the refusal's text, empty when every
+// row was read into `rates`.
+class RateCells : public ::testing::Test {
+protected:
+    QString read(std::vector<std::vector<Cell>> rows, DateSystem dates = DateSystem::From1900) {
+        rows.insert(rows.begin(), header);
+        try {
+            readRatesWorkbook(test::MemoryWorkbook({{QStringLiteral("C"), rows}}, dates), rates);
+        } catch (const WorkbookError& error) {
+            EXPECT_EQ(rates.size(), 0);
+            return error.message();
+        }
+        return {};
+    }
+    std::vector<Cell> header{Cell::ofText(QStringLiteral("Moeda")),
+                             Cell::ofText(QStringLiteral("Data")),
+                             Cell::ofText(QStringLiteral("Câmbio"))};
+    const Cell usd = Cell::ofText(QStringLiteral("USD"));
     RatesTable rates;
+};
+
+TEST_F(RateCells, date_times_serials_booleans_and_error_cells) {
     // A date-time gives its day; a serial counts in the workbook's date system; a text date may
-    // be written year first. A row without a currency is skipped whatever else
-    // it holds.
-    readRatesWorkbook(
-        test::MemoryWorkbook(
-            {{QStringLiteral("C"),
-              {header,
-               rateRow(usd, Cell::ofDate(QDate(2024, 1, 31), QTime(18, 0)), Cell::ofNumber(1.1)),
-               rateRow(usd, Cell::ofNumber(43860), Cell::ofNumber(1)),
-               rateRow(usd, Cell::ofText(QStringLiteral(" 2024-02-29 ")), Cell::ofNumber(1.2)),
-               rateRow(Cell(), Cell::ofError(QStringLiteral("#REF!")),
-                       Cell::ofError(QStringLiteral("#N/A")))}}},
-            DateSystem::From1904),
-        rates);
+    // be written year first. A row without a currency is skipped whatever else it holds.
+    EXPECT_EQ(
+        read({rateRow(usd, Cell::ofDate(QDate(2024, 1, 31), QTime(18, 0)), Cell::ofNumber(1.1)),
+              rateRow(usd, Cell::ofNumber(43860), Cell::ofNumber(1)),
+              rateRow(usd, Cell::ofText(QStringLiteral(" 2024-02-29 ")), Cell::ofNumber(1.2)),
+              rateRow(Cell(), Cell::ofError(QStringLiteral("#REF!")),
+                      Cell::ofError(QStringLiteral("#N/A")))},
+             DateSystem::From1904),
+        QString());
     ASSERT_EQ(rates.size(), 3);
     EXPECT_EQ(rates.value(0, RatesTable::Data), Value(QDate(2024, 1, 31)));
     EXPECT_EQ(rates.value(1, RatesTable::Data), Value(QDate(2024, 1, 31)));
     EXPECT_EQ(rates.value(1, RatesTable::Cambio), Value(Money::fromWhole(1)));
     EXPECT_EQ(rates.value(2, RatesTable::Data), Value(QDate(2024, 2, 29)));
 
-    const auto refusal = [&](std::vector<Cell> row) {
-        try {
-            readRatesWorkbook(test::MemoryWorkbook({{QStringLiteral("C"), {header, row}}}), rates);
-        } catch (const WorkbookError& error) {
-            EXPECT_EQ(rates.size(), 0);
-            return error.message();
-        }
-        return QString();
-    };
-    EXPECT_EQ(refusal(rateRow(usd, Cell::ofDate(QDate(2024, 1, 31)),
-                              Cell::ofError(QStringLiteral("#N/A")))),
+    const QDate day(2024, 1, 31);
+    EXPECT_EQ(read({rateRow(usd, Cell::ofDate(day), Cell::ofError(QStringLiteral("#N/A")))}),
               QStringLiteral("Linha 2 da folha 'C', coluna C (Câmbio): a célula tem o erro #N/A."));
-    EXPECT_EQ(refusal(rateRow(Cell::ofError(QStringLiteral("#DIV/0!")),
-                              Cell::ofDate(QDate(2024, 1, 31)), Cell::ofNumber(1))),
-              QStringLiteral("Linha 2 da folha 'C', coluna A (Moeda): a célula tem o erro "
-                             "#DIV/0!."));
-    EXPECT_EQ(refusal(rateRow(usd, Cell::ofBoolean(false), Cell::ofNumber(1))),
+    EXPECT_EQ(
+        read({rateRow(Cell::ofError(QStringLiteral("#DIV/0!")), Cell::ofDate(day),
+                      Cell::ofNumber(1))}),
+        QStringLiteral("Linha 2 da folha 'C', coluna A (Moeda): a célula tem o erro #DIV/0!."));
+    EXPECT_EQ(read({rateRow(usd, Cell::ofBoolean(false), Cell::ofNumber(1))}),
               QStringLiteral("Linha 2 da folha 'C', coluna B (Data): 'FALSO' não é uma data "
                              "(dd-mm-aaaa)."));
     // The rate grid's rule: a boolean is no rate, and one of zero or less (once rounded to four
@@ -174,42 +177,29 @@ TEST(RateCells, date_times_serials_booleans_and_error_cells) {
     for (const Cell& rate :
          {Cell::ofBoolean(false), Cell::ofBoolean(true), Cell::ofNumber(0), Cell::ofNumber(-1.08),
           Cell::ofNumber(0.00004), Cell::ofText(QStringLiteral("-1,5"))}) {
-        EXPECT_EQ(refusal(rateRow(usd, Cell::ofDate(QDate(2024, 1, 31)), rate)),
+        EXPECT_EQ(read({rateRow(usd, Cell::ofDate(day), rate)}),
                   QStringLiteral("Linha 2 da folha 'C', coluna C (Câmbio): '%1' - Valor inválido! "
                                  "Um câmbio é um número maior que zero.")
                       .arg(rate.toText()));
     }
     // A two-digit year would need a guess at the century: refused.
-    EXPECT_EQ(refusal(rateRow(usd, Cell::ofText(QStringLiteral("31-01-24")), Cell::ofNumber(1))),
+    EXPECT_EQ(read({rateRow(usd, Cell::ofText(QStringLiteral("31-01-24")), Cell::ofNumber(1))}),
               QStringLiteral("Linha 2 da folha 'C', coluna B (Data): '31-01-24' não é uma data "
                              "(dd-mm-aaaa)."));
 }
 
 // A file need not state its used range: the sheet is then as wide as its widest row, even when
 // the header row names only two columns.
-TEST(RateCells, a_sheet_is_as_wide_as_its_cells_when_the_file_states_no_range) {
-    const std::vector<Cell> header{Cell::ofText(QStringLiteral("Moeda")),
-                                   Cell::ofText(QStringLiteral("Data"))};
-    const auto usd = Cell::ofText(QStringLiteral("USD"));
+TEST_F(RateCells, a_sheet_is_as_wide_as_its_cells_when_the_file_states_no_range) {
+    header.pop_back();
     const std::vector<Cell> full{usd, Cell::ofDate(QDate(2024, 1, 31)), Cell::ofNumber(1.1)};
     const std::vector<Cell> noRate{usd, Cell::ofDate(QDate(2024, 2, 1))};
-    RatesTable rates;
-    readRatesWorkbook(test::MemoryWorkbook({{QStringLiteral("C"), {header, full}}}), rates);
+    EXPECT_EQ(read({full}), QString());
     ASSERT_EQ(rates.size(), 1);
     EXPECT_EQ(rates.value(0, RatesTable::Cambio), Value(Money::fromUnits(11000)));
-
-    const auto refusal = [&](std::vector<std::vector<Cell>> rows) {
-        try {
-            readRatesWorkbook(test::MemoryWorkbook({{QStringLiteral("C"), std::move(rows)}}),
-                              rates);
-        } catch (const WorkbookError& error) {
-            return error.message();
-        }
-        return QString();
-    };
-    EXPECT_EQ(refusal({header, full, noRate}),
+    EXPECT_EQ(read({full, noRate}),
               QStringLiteral("Linha 3 da folha 'C', coluna C (Câmbio): falta o câmbio."));
-    EXPECT_EQ(refusal({header, noRate}),
+    EXPECT_EQ(read({noRate}),
               QStringLiteral("A folha 'C' tem 2 colunas; os câmbios ocupam 3: moeda, data e "
                              "câmbio."));
 }
