@@ -9,6 +9,8 @@
 #include "tests/support/test_databases.h"
 
 namespace agrimor {
+
+using namespace Qt::StringLiterals;
 namespace {
 
 using demo::Company;
@@ -19,17 +21,15 @@ TEST(SeededDemo, DocumentsBalanceInWholeCents) {
     test::TempFolder folder;
     demo::seedDemo(folder.path());
     for (const Company& company : demo::companies()) {
-        Recordset lines = demo::openDatabase(folder.file(company.file))
-                              ->openReadOnly(QStringLiteral("SELECT * FROM MovCTB"));
+        Recordset lines =
+            demo::openDatabase(folder.file(company.file))->openReadOnly(u"SELECT * FROM MovCTB"_s);
         QHash<QString, Money> balance;
         for (; !lines.eof(); lines.moveNext()) {
-            const QString document = QStringLiteral("%1/%2/%3/%4")
-                                         .arg(lines.field(QStringLiteral("TpDoc")).toText(),
-                                              lines.field(QStringLiteral("Ano")).toText(),
-                                              lines.field(QStringLiteral("Serie")).toText(),
-                                              lines.field(QStringLiteral("NumDoc")).toText());
-            const int dbCr = static_cast<int>(lines.field(QStringLiteral("DbCr")).toInt());
-            const Money value = lines.field(QStringLiteral("Valor")).toMoney();
+            const QString document = u"%1/%2/%3/%4"_s.arg(
+                lines.field(u"TpDoc"_s).toText(), lines.field(u"Ano"_s).toText(),
+                lines.field(u"Serie"_s).toText(), lines.field(u"NumDoc"_s).toText());
+            const int dbCr = static_cast<int>(lines.field(u"DbCr"_s).toInt());
+            const Money value = lines.field(u"Valor"_s).toMoney();
             ASSERT_TRUE(dbCr == 1 || dbCr == 2) << document.toStdString();
             EXPECT_EQ(value, value.roundedTo(2)) << document.toStdString();
             balance[document] += dbCr == 1 ? value : -value;
@@ -44,20 +44,20 @@ TEST(SeededDemo, DocumentsBalanceInWholeCents) {
 // What tests build their own small company databases with.
 TEST(DemoSeeder, InsertedMovementsTakeTheirDefaultsFromTheDocumentDate) {
     test::TempFolder folder;
-    const QString file = folder.file(QStringLiteral("Empresa.db"));
+    const QString file = folder.file(u"Empresa.db"_s);
     {
         auto db = demo::createCompanyDatabase(file);
         demo::seedMasterData(*db, {2024});
         demo::Movement line;
-        line.tpDoc = QStringLiteral("FC");
+        line.tpDoc = u"FC"_s;
         line.numDoc = 7;
         line.numLinha = 1;
-        line.conta = QStringLiteral("6221");
+        line.conta = u"6221"_s;
         line.valor = Money::fromUnits(1000) + Money::fromUnits(2000);
         line.dataDoc = QDate(2024, 3, 5);
         demo::Movement credit = line;
         credit.numLinha = 2;
-        credit.conta = QStringLiteral("221");
+        credit.conta = u"221"_s;
         credit.dbCr = 2;
         credit.dataR = QDate(2024, 3, 8);
         demo::insertMovements(*db, {line, credit});
@@ -66,24 +66,21 @@ TEST(DemoSeeder, InsertedMovementsTakeTheirDefaultsFromTheDocumentDate) {
 
     auto db = demo::openDatabase(file);
     // Text columns compare as the server's default collation does.
-    Recordset rows = db->openReadOnly(
-        QStringLiteral("SELECT * FROM MovCTB WHERE TpDoc = 'fc  ' ORDER BY NumLinha"));
+    Recordset rows =
+        db->openReadOnly(u"SELECT * FROM MovCTB WHERE TpDoc = 'fc  ' ORDER BY NumLinha"_s);
     ASSERT_EQ(rows.rowCount(), 2);
-    EXPECT_EQ(rows.field(QStringLiteral("Ano")).toInt(), 2024);
-    EXPECT_EQ(rows.field(QStringLiteral("Exercicio")).toInt(), 2024);
-    EXPECT_EQ(rows.field(QStringLiteral("Mes")).toInt(), 3);
-    EXPECT_EQ(rows.field(QStringLiteral("Valor")).toMoney(), Money::fromUnits(3000));
-    EXPECT_EQ(rows.field(QStringLiteral("DataR")).toDate(), QDate(2024, 3, 5));
+    EXPECT_EQ(rows.field(u"Ano"_s).toInt(), 2024);
+    EXPECT_EQ(rows.field(u"Exercicio"_s).toInt(), 2024);
+    EXPECT_EQ(rows.field(u"Mes"_s).toInt(), 3);
+    EXPECT_EQ(rows.field(u"Valor"_s).toMoney(), Money::fromUnits(3000));
+    EXPECT_EQ(rows.field(u"DataR"_s).toDate(), QDate(2024, 3, 5));
     rows.moveNext();
-    EXPECT_EQ(rows.field(QStringLiteral("DataAl")).toDate(), QDate(2024, 3, 8));
-    EXPECT_EQ(rows.field(QStringLiteral("SystemEntryDate")).toDateTime(),
+    EXPECT_EQ(rows.field(u"DataAl"_s).toDate(), QDate(2024, 3, 8));
+    EXPECT_EQ(rows.field(u"SystemEntryDate"_s).toDateTime(),
               naiveDateTime(QDate(2024, 3, 8), QTime(18, 0)));
-    EXPECT_FALSE(
-        db->openReadOnly(
-              QStringLiteral("SELECT * FROM POC WHERE Conta = '9999 ' AND Exercicio = 2024"))
-            .isEmpty());
-    EXPECT_TRUE(
-        db->openReadOnly(QStringLiteral("SELECT * FROM POC WHERE Exercicio = 2025")).isEmpty());
+    EXPECT_FALSE(db->openReadOnly(u"SELECT * FROM POC WHERE Conta = '9999 ' AND Exercicio = 2024"_s)
+                     .isEmpty());
+    EXPECT_TRUE(db->openReadOnly(u"SELECT * FROM POC WHERE Exercicio = 2025"_s).isEmpty());
 }
 
 TEST(DemoSeeder, SameOptionsGiveTheSameRowsAndExistingFilesNeedForce) {
@@ -94,8 +91,7 @@ TEST(DemoSeeder, SameOptionsGiveTheSameRowsAndExistingFilesNeedForce) {
     demo::seedDemo(first.path(), options);
     demo::seedDemo(second.path(), options);
     const Company& company = demo::companies().last();
-    const QString sql =
-        QStringLiteral("SELECT * FROM MovCTB ORDER BY Ano, TpDoc, Serie, NumDoc, NumLinha");
+    const QString sql = u"SELECT * FROM MovCTB ORDER BY Ano, TpDoc, Serie, NumDoc, NumLinha"_s;
     Recordset a = demo::openDatabase(first.file(company.file))->openReadOnly(sql);
     Recordset b = demo::openDatabase(second.file(company.file))->openReadOnly(sql);
     ASSERT_EQ(a.rowCount(), b.rowCount());
