@@ -110,31 +110,7 @@ TEST_F(Class9Demo, the_batch_command_writes_the_month_and_stops_on_missing_accou
                   .toInt(),
               lastDocument + 1);
 
-    // --reload without --yes reloads the integration and stops at the confirmation: the
-    // integrated lines are neither deleted nor derived again.
-    const auto integrated = [&] {
-        QStringList keys;
-        Recordset lines = db->openReadOnly(
-            QStringLiteral("select NumDoc, NumLinha, Conta from MovCTB where TpDoc='CL9' and "
-                           "Mes=? order by NumDoc, NumLinha"),
-            {kMonth});
-        for (; !lines.eof(); lines.moveNext())
-            keys << lines.field(0).toText() + QLatin1Char('/') + lines.field(1).toText() +
-                        QLatin1Char(' ') + lines.field(2).toText();
-        return keys;
-    };
-    const QStringList before = integrated();
-    run = batch(3, kMonth, {u"--reload"_s});
-    EXPECT_EQ(run.exitCode, 1) << run.output.toStdString();
-    EXPECT_TRUE(run.output.contains(u"Pretende carregar esses movimentos? [OK]"_s))
-        << run.output.toStdString();
-    EXPECT_TRUE(run.output.contains(u"Vão ser carregados os movimentos já integrados!"_s))
-        << run.output.toStdString();
-    EXPECT_TRUE(run.output.contains(u"Pretende continuar? [Cancelar]"_s))
-        << run.output.toStdString();
-    EXPECT_EQ(integrated(), before);
-
-    // Run again with --reload: the integration is reloaded and nothing needs changing.
+    // --reload: the integration is reloaded and nothing needs changing.
     run = batch(3, kMonth, {u"--yes"_s, u"--reload"_s});
     EXPECT_EQ(run.exitCode, 0) << run.output.toStdString();
     EXPECT_TRUE(run.output.contains(u"0 contas alteradas"_s)) << run.output.toStdString();

@@ -122,11 +122,7 @@ TEST_P(Reliability, a_streamed_query_can_stop_early_or_fail_and_leaves_the_conne
         int rows = 0;
         int stopAfter = 0;
         bool throwInstead = false;
-        QStringList columnNames;
-        void columns(const QList<ColumnInfo>& columns) override {
-            for (const ColumnInfo& column : columns)
-                columnNames << column.name;
-        }
+        void columns(const QList<ColumnInfo>&) override {}
         bool row(std::vector<Value>& values) override {
             EXPECT_EQ(values.size(), 2u);
             ++rows;
@@ -139,7 +135,6 @@ TEST_P(Reliability, a_streamed_query_can_stop_early_or_fail_and_leaves_the_conne
     Counting all;
     db.queryEach(sql, {}, all);
     EXPECT_EQ(all.rows, 1200);
-    EXPECT_EQ(all.columnNames, (QStringList{u"NumDoc"_s, u"Ref"_s}));
 
     Counting early;
     early.stopAfter = 10;

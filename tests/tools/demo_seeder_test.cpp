@@ -41,48 +41,6 @@ TEST(SeededDemo, DocumentsBalanceInWholeCents) {
     }
 }
 
-// What tests build their own small company databases with.
-TEST(DemoSeeder, InsertedMovementsTakeTheirDefaultsFromTheDocumentDate) {
-    test::TempFolder folder;
-    const QString file = folder.file(u"Empresa.db"_s);
-    {
-        auto db = demo::createCompanyDatabase(file);
-        demo::seedMasterData(*db, {2024});
-        demo::Movement line;
-        line.tpDoc = u"FC"_s;
-        line.numDoc = 7;
-        line.numLinha = 1;
-        line.conta = u"6221"_s;
-        line.valor = Money::fromUnits(1000) + Money::fromUnits(2000);
-        line.dataDoc = QDate(2024, 3, 5);
-        demo::Movement credit = line;
-        credit.numLinha = 2;
-        credit.conta = u"221"_s;
-        credit.dbCr = 2;
-        credit.dataR = QDate(2024, 3, 8);
-        demo::insertMovements(*db, {line, credit});
-    }
-    EXPECT_THROW(demo::createCompanyDatabase(file), demo::ExistingFileError);
-
-    auto db = demo::openDatabase(file);
-    // Text columns compare as the server's default collation does.
-    Recordset rows =
-        db->openReadOnly(u"SELECT * FROM MovCTB WHERE TpDoc = 'fc  ' ORDER BY NumLinha"_s);
-    ASSERT_EQ(rows.rowCount(), 2);
-    EXPECT_EQ(rows.field(u"Ano"_s).toInt(), 2024);
-    EXPECT_EQ(rows.field(u"Exercicio"_s).toInt(), 2024);
-    EXPECT_EQ(rows.field(u"Mes"_s).toInt(), 3);
-    EXPECT_EQ(rows.field(u"Valor"_s).toMoney(), Money::fromUnits(3000));
-    EXPECT_EQ(rows.field(u"DataR"_s).toDate(), QDate(2024, 3, 5));
-    rows.moveNext();
-    EXPECT_EQ(rows.field(u"DataAl"_s).toDate(), QDate(2024, 3, 8));
-    EXPECT_EQ(rows.field(u"SystemEntryDate"_s).toDateTime(),
-              naiveDateTime(QDate(2024, 3, 8), QTime(18, 0)));
-    EXPECT_FALSE(db->openReadOnly(u"SELECT * FROM POC WHERE Conta = '9999 ' AND Exercicio = 2024"_s)
-                     .isEmpty());
-    EXPECT_TRUE(db->openReadOnly(u"SELECT * FROM POC WHERE Exercicio = 2025"_s).isEmpty());
-}
-
 TEST(DemoSeeder, SameOptionsGiveTheSameRowsAndExistingFilesNeedForce) {
     test::TempFolder first;
     test::TempFolder second;
