@@ -156,24 +156,5 @@ TEST_F(RateImportScreenTest, the_print_preview_takes_the_grids_place_and_gives_i
     EXPECT_TRUE(button("btSair")->isEnabled());
 }
 
-TEST(GridReport, pages_carry_every_row_under_the_title) {
-    test::TempFolder folder;
-    RatesTable rates;
-    for (int i = 0; i < 200; ++i) {
-        const int row = rates.appendRow();
-        rates.setValue(row, RatesTable::Moeda, Value(u"EUR"_s));
-        rates.setValue(row, RatesTable::Data, Value(QDate(2024, 1, 1)));
-    }
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(folder.file(u"r.pdf"_s));
-    int perPage = 0;
-    const int pages =
-        printGrid(printer, rates, u"Registos a Importar"_s, {163, 193, 230}, &perPage);
-    EXPECT_EQ(pages, (200 + perPage - 1) / perPage);
-    EXPECT_GT(pages, 1);
-    EXPECT_GT(QFileInfo(folder.file(u"r.pdf"_s)).size(), 0);
-}
-
 }  // namespace
 }  // namespace agrimor
