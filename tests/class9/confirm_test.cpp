@@ -221,8 +221,8 @@ TEST_P(Class9Confirm, a_replaced_integration_and_erp_lines_are_deleted_and_numbe
     lastYear.exercicio = 2023;
     lastYear.dataDoc = QDate(2023, 3, 10);
     setup.addLines({lastYear});
-    setup.prompter.answer(Answer::Ok);      // delete the ERP's lines
-    setup.prompter.answer(Answer::Cancel);  // do not reload: replace the integration
+    // Delete the ERP's lines, do not reload: replace the integration.
+    setup.prompter.answer({Answer::Ok, Answer::Cancel});
     ASSERT_EQ(load(), Class9Outcome::Done);
     ASSERT_TRUE(state.cancelErp && state.cancelIntegrated);
 

@@ -81,9 +81,8 @@ TEST_P(Commands, check_up_reports_each_company_and_writes_one_file_for_all) {
         setup.addMovements(bd, balancedDocument(bd, bd == 2 ? u"9555"_s : u"9111"_s));
     }
     setup.consolidated().execute(u"UPDATE zeb_CNS_DadosIniciais SET TpDoc = '' WHERE BD = 2"_s);
-    prompter.answer(Answer::Ok);      // start
-    prompter.answer(Answer::Ok);      // anomalies found
-    prompter.answer(Answer::Cancel);  // do not print
+    // Start, anomalies found, do not print.
+    prompter.answer({Answer::Ok, Answer::Ok, Answer::Cancel});
     const CommandResult result = runCheckUp(environment, input({1, 2, 3}));
     EXPECT_EQ(result.outcome, CommandOutcome::AnomaliesFound);
     EXPECT_EQ(result.anomaliesFile, expectedFile());
@@ -117,8 +116,7 @@ TEST_P(Commands, check_up_prints_through_the_print_command_or_says_there_is_no_p
     const QString fakeLp = setup.folder() + u"/lp"_s;
     writePrintCommand(fakeLp, record);
     environment.print.program = fakeLp;
-    for (int i = 0; i < 3; ++i)
-        prompter.answer(Answer::Ok);
+    prompter.answer({Answer::Ok, Answer::Ok, Answer::Ok});
     runCheckUp(environment, input({1}));
     EXPECT_EQ(prompter.texts().size(), 4);  // nothing after the print question
     QFile printed(record);
@@ -127,8 +125,7 @@ TEST_P(Commands, check_up_prints_through_the_print_command_or_says_there_is_no_p
 
     prompter.clear();
     environment.print.program = setup.folder() + u"/no-such-lp"_s;
-    for (int i = 0; i < 3; ++i)
-        prompter.answer(Answer::Ok);
+    prompter.answer({Answer::Ok, Answer::Ok, Answer::Ok});
     runCheckUp(environment, input({1}));
     ASSERT_EQ(prompter.texts().size(), 5);
     EXPECT_TRUE(prompter.lastText().startsWith(
@@ -146,9 +143,8 @@ TEST_P(Commands, a_company_file_that_is_no_database_is_that_companys_anomaly_and
     notADatabase.close();
     setup.consolidated().execute(
         u"UPDATE zeb_CNS_Parametros SET Empresa = 'Agrimor.zeb' WHERE BD = 2"_s);
-    prompter.answer(Answer::Ok);      // start
-    prompter.answer(Answer::Ok);      // anomalies found
-    prompter.answer(Answer::Cancel);  // do not print
+    // Start, anomalies found, do not print.
+    prompter.answer({Answer::Ok, Answer::Ok, Answer::Cancel});
     EXPECT_EQ(runCheckUp(environment, input({1, 2, 3})).outcome, CommandOutcome::AnomaliesFound);
     EXPECT_EQ(prompter.texts().mid(1, 3),
               (QStringList{u"Empresa:  Empresa 1\r\nCheckUp efetuado com sucesso!"_s,
@@ -175,8 +171,7 @@ TEST_P(Commands, run_stops_at_the_first_company_with_anomalies_after_writing_the
     }
     setup.consolidated().execute(
         u"UPDATE zeb_CNS_Parametros SET Empresa = 'gone.db' WHERE BD = 2"_s);
-    prompter.answer(Answer::Ok);
-    prompter.answer(Answer::Ok);
+    prompter.answer({Answer::Ok, Answer::Ok});
     const CommandResult result = runConsolidation(environment, input({1, 2, 3}));
     EXPECT_EQ(result.outcome, CommandOutcome::AnomaliesFound);
     EXPECT_EQ(
@@ -213,9 +208,7 @@ TEST_P(Commands, a_rate_row_without_a_rate_stops_the_run_before_writing_and_show
     EXPECT_EQ(setup.ultimoMes(1), QString());
 
     prompter.clear();
-    prompter.answer(Answer::Ok);
-    prompter.answer(Answer::Ok);
-    prompter.answer(Answer::Cancel);
+    prompter.answer({Answer::Ok, Answer::Ok, Answer::Cancel});
     EXPECT_EQ(runCheckUp(environment, input({1})).outcome, CommandOutcome::AnomaliesFound);
     EXPECT_EQ(prompter.texts().at(1), u"Empresa:  Empresa 1\r\nAnomalias detetadas!"_s);
     EXPECT_EQ(fileBytes(), expectedBytes);
@@ -255,8 +248,7 @@ TEST_P(Commands, lines_changed_after_the_account_check_stop_the_company_unwritte
         setup.company(1).execute(u"DELETE FROM MovCTB"_s);
         setup.addMovements(1, balancedDocument(1));
         prompter.clear();
-        prompter.answer(Answer::Ok);
-        prompter.answer(Answer::Ok);
+        prompter.answer({Answer::Ok, Answer::Ok});
         PostingWhileAsked posting(prompter, [&, &change = change] { change(setup.company(1)); });
         ConsolidationEnvironment posted{setup.consolidated(), posting, setup.folder()};
         EXPECT_EQ(runConsolidation(posted, input({1})).outcome, CommandOutcome::Failed);
@@ -283,8 +275,7 @@ TEST_P(Commands, an_amount_or_a_balance_beyond_the_largest_amount_stops_the_comp
     for (int bd : {1, 2}) {
         SCOPED_TRACE(bd);
         prompter.clear();
-        prompter.answer(Answer::Ok);
-        prompter.answer(Answer::Ok);
+        prompter.answer({Answer::Ok, Answer::Ok});
         EXPECT_EQ(runConsolidation(environment, input({bd})).outcome, CommandOutcome::Failed);
         EXPECT_TRUE(prompter.lastText().contains(u"excede o montante máximo"_s))
             << prompter.lastText().toStdString();
@@ -298,9 +289,7 @@ TEST_P(Commands, cancel_on_one_company_skips_only_that_company) {
         setup.addCompany(bd);
         setup.addMovements(bd, balancedDocument(bd));
     }
-    prompter.answer(Answer::Ok);
-    prompter.answer(Answer::Cancel);
-    prompter.answer(Answer::Ok);
+    prompter.answer({Answer::Ok, Answer::Cancel, Answer::Ok});
     EXPECT_EQ(runConsolidation(environment, input({1, 2})).outcome, CommandOutcome::Done);
     EXPECT_EQ(setup.countWritten(u"CNS"_s, u"1"_s), 0);
     EXPECT_EQ(setup.countWritten(u"CNS"_s, u"2"_s), 2);
@@ -346,16 +335,14 @@ TEST_P(Commands, quotes_in_type_series_and_currency_are_data) {
     config.currency = u"U'S"_s;
     setup.addCompany(1, config);
     setup.addMovements(1, balancedDocument(1));
-    prompter.answer(Answer::Ok);
-    prompter.answer(Answer::Ok);
+    prompter.answer({Answer::Ok, Answer::Ok});
     EXPECT_EQ(runConsolidation(environment, input({1})).outcome, CommandOutcome::Done);
     Recordset rows = setup.written(config.tpDoc, config.serie);
     ASSERT_EQ(rows.rowCount(), 2);
     EXPECT_EQ(rows.field(u"Valor"_s).toMoney(), Money::fromWhole(5));
 
     // Integrated now: the check finds it, and the cancellation removes it.
-    prompter.answer(Answer::Ok);
-    prompter.answer(Answer::Cancel);
+    prompter.answer({Answer::Ok, Answer::Cancel});
     EXPECT_EQ(runCheckUp(environment, input({1})).outcome, CommandOutcome::AnomaliesFound);
     prompter.clear();
     prompter.answer(Answer::Ok);

@@ -389,8 +389,7 @@ TEST_F(ConsolidationScreenTest, a_company_set_up_on_the_screen_is_consolidated_f
     screen->yearField()->setText(u"2024"_s);
     screen->monthList()->setCurrentIndex(2);
     screen->companyCheck(2)->setChecked(true);
-    prompter.answer(Answer::Ok);
-    prompter.answer(Answer::Ok);
+    prompter.answer({Answer::Ok, Answer::Ok});
     button(u"btProcessar"_s)->click();
 
     EXPECT_EQ(prompter.lastText(),

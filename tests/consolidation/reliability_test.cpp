@@ -63,8 +63,7 @@ FaultRun runWithFault(test::ConsolidationSetup& setup, int failAt) {
     DataAccess shared;
     shared.adopt(engine);
     test::ScriptedPrompter prompter;
-    for (int i = 0; i < 3; ++i)
-        prompter.answer(Answer::Ok);
+    prompter.answer({Answer::Ok, Answer::Ok, Answer::Ok});
     ConsolidationEnvironment environment{shared, prompter, setup.folder()};
     FaultRun run;
     run.result =

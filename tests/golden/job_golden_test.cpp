@@ -178,8 +178,7 @@ TEST_P(ConsolidationGolden, writes_the_expected_rows) {
     const int before = setup.countWritten(u"CNS"_s, u"1"_s);
 
     test::ScriptedPrompter prompter;
-    prompter.answer(Answer::Ok);
-    prompter.answer(Answer::Ok);
+    prompter.answer({Answer::Ok, Answer::Ok});
     ConsolidationEnvironment environment{setup.consolidated(), prompter, setup.folder()};
     const CommandResult result = runConsolidation(
         environment, {u"2024"_s, config.value(u"mes"_s).toInt(), {{1, u" Velmor "_s}}});
