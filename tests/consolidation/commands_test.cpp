@@ -188,9 +188,7 @@ TEST_P(Commands, run_stops_at_the_first_company_with_anomalies_after_writing_the
 }
 
 TEST_P(Commands, a_rate_row_without_a_rate_stops_the_run_before_writing_and_shows_in_the_check_up) {
-    test::CompanyConfig dollars;
-    dollars.currency = u"USD"_s;
-    setup.addCompany(1, dollars);
+    setup.addCompany(1, {.currency = u"USD"_s});
     setup.addMovements(1, balancedDocument(1));
     setup.addRate(u"USD"_s, QDate(2024, 3, 1), u"1.0813"_s);
     setup.consolidated().execute(
@@ -264,9 +262,7 @@ TEST_P(Commands, lines_changed_after_the_account_check_stop_the_company_unwritte
 TEST_P(Commands, an_amount_or_a_balance_beyond_the_largest_amount_stops_the_company_unwritten) {
     // 900,000,000,000 dollars at 0.0001 would be 9e15 euros; two debits of 5e14 euros make a
     // balance of 1e15. Neither fits an amount: each must fail the company, not wrap around.
-    test::CompanyConfig dollars;
-    dollars.currency = u"USD"_s;
-    setup.addCompany(1, dollars);
+    setup.addCompany(1, {.currency = u"USD"_s});
     setup.addRate(u"USD"_s, QDate(2024, 3, 1), u"0.0001"_s);
     setup.addMovements(1, {line(u"a"_s, u"FT"_s, 1, 1, u"9111"_s, 1, u"900000000000"_s)});
     setup.addCompany(2);
@@ -352,9 +348,7 @@ TEST_P(Commands, quotes_in_type_series_and_currency_are_data) {
 }
 
 TEST_P(Commands, cancellation_deletes_the_period_of_each_company_whoever_wrote_it) {
-    test::CompanyConfig cumulative;
-    cumulative.ateMes = 1;
-    setup.addCompany(1, cumulative);
+    setup.addCompany(1, {.ateMes = 1});
     setup.addCompany(2);
     setup.addCompany(3);
     std::vector<demo::Movement> lines;

@@ -102,9 +102,7 @@ TEST_F(ConsolidationScreenTest, confirm_creates_the_missing_row_with_the_tabs_nu
 
 TEST_F(ConsolidationScreenTest, a_euro_company_loads_no_grid_and_another_currency_its_rates) {
     setup.addCompany(1, {});
-    test::CompanyConfig dollars;
-    dollars.currency = u"USD"_s;
-    setup.addCompany(6, dollars);
+    setup.addCompany(6, {.currency = u"USD"_s});
     setup.addRate(u"USD"_s, QDate(2024, 3, 1), u"1.0812"_s);
     setup.addRate(u"USD"_s, QDate(2024, 3, 15), u"1234.5"_s);
     open();
@@ -135,9 +133,7 @@ TEST_F(ConsolidationScreenTest, a_euro_company_loads_no_grid_and_another_currenc
 }
 
 TEST_F(ConsolidationScreenTest, grid_cells_are_validated_with_the_programs_messages) {
-    test::CompanyConfig dollars;
-    dollars.currency = u"USD"_s;
-    setup.addCompany(2, dollars);
+    setup.addCompany(2, {.currency = u"USD"_s});
     open();
     screen->tabs()->setCurrentIndex(2);
     RateGridView* grid = screen->rateGrid(2);
@@ -184,9 +180,7 @@ TEST_F(ConsolidationScreenTest, grid_cells_are_validated_with_the_programs_messa
 }
 
 TEST_F(ConsolidationScreenTest, rows_are_removed_after_confirmation_and_the_free_row_never) {
-    test::CompanyConfig dollars;
-    dollars.currency = u"USD"_s;
-    setup.addCompany(4, dollars);
+    setup.addCompany(4, {.currency = u"USD"_s});
     setup.addRate(u"USD"_s, QDate(2024, 3, 1), u"1.08"_s);
     setup.addRate(u"USD"_s, QDate(2024, 4, 1), u"1.09"_s);
     open();
@@ -217,9 +211,7 @@ TEST_F(ConsolidationScreenTest, rows_are_removed_after_confirmation_and_the_free
 }
 
 TEST_F(ConsolidationScreenTest, a_dated_row_without_rate_holds_back_the_grid_not_the_settings) {
-    test::CompanyConfig dollars;
-    dollars.currency = u"USD"_s;
-    setup.addCompany(5, dollars);
+    setup.addCompany(5, {.currency = u"USD"_s});
     setup.addRate(u"USD"_s, QDate(2024, 3, 1), u"1.08"_s);
     open();
     screen->tabs()->setCurrentIndex(5);
@@ -250,9 +242,7 @@ TEST_F(ConsolidationScreenTest, a_dated_row_without_rate_holds_back_the_grid_not
 }
 
 TEST_F(ConsolidationScreenTest, the_calendar_puts_the_picked_date_into_the_cell) {
-    test::CompanyConfig dollars;
-    dollars.currency = u"USD"_s;
-    setup.addCompany(2, dollars);
+    setup.addCompany(2, {.currency = u"USD"_s});
     setup.addRate(u"USD"_s, QDate(2024, 3, 1), u"1.08"_s);
     open();
     screen->tabs()->setCurrentIndex(2);

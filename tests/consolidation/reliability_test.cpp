@@ -35,9 +35,7 @@ std::unique_ptr<test::ConsolidationSetup> twoCompanies(EngineKind kind) {
                             line(u"b"_s, u"FT"_s, 1, 2, u"9112"_s, 2, u"10"_s),
                             line(u"c"_s, u"FT"_s, 2, 1, u"9111"_s, 1, u"3"_s),
                             line(u"d"_s, u"FT"_s, 2, 2, u"9112"_s, 2, u"3"_s)});
-    test::CompanyConfig usd;
-    usd.currency = u"USD"_s;
-    setup->addCompany(2, usd);
+    setup->addCompany(2, {.currency = u"USD"_s});
     setup->addMovements(2, {line(u"e"_s, u"FT"_s, 1, 1, u"9111"_s, 1, u"10"_s),
                             line(u"f"_s, u"FT"_s, 1, 2, u"9112"_s, 2, u"5"_s),
                             line(u"g"_s, u"FT"_s, 1, 3, u"9112"_s, 2, u"5"_s),
