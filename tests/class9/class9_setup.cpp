@@ -7,31 +7,33 @@
 
 namespace agrimor::test {
 
+using namespace Qt::StringLiterals;
+
 Class9Setup::Class9Setup(EngineKind kind) : kind_(kind) {
-    consolidated_ = createDatabase(kind, folder_.path(), QStringLiteral("Consolidado.db"));
+    consolidated_ = createDatabase(kind, folder_.path(), u"Consolidado.db"_s);
     ensureOwnTables(*consolidated_);
-    company_ = createDatabase(kind, folder_.path(), QStringLiteral("Empresa.db"));
+    company_ = createDatabase(kind, folder_.path(), u"Empresa.db"_s);
     createErpTables(*company_);
     input.bd = 1;
-    input.companyName = QStringLiteral("Velmor");
-    input.yearText = QStringLiteral("2024");
+    input.companyName = u"Velmor"_s;
+    input.yearText = u"2024"_s;
     input.month = 3;
-    input.tpDoc = QStringLiteral("CL9");
-    input.serie = QStringLiteral("1");
-    input.diario = QStringLiteral("09");
+    input.tpDoc = u"CL9"_s;
+    input.serie = u"1"_s;
+    input.diario = u"09"_s;
 }
 
 void Class9Setup::addChart(const std::vector<ChartRow>& rows) {
     Transaction transaction(*company_);
-    UpdatableRecordset poc = company_->openUpdatable(QStringLiteral("POC"), QStringLiteral("1=0"));
+    UpdatableRecordset poc = company_->openUpdatable(u"POC"_s, u"1=0"_s);
     for (const ChartRow& row : rows) {
         poc.addNew();
-        poc.setField(QStringLiteral("Conta"), row.conta);
-        poc.setField(QStringLiteral("Exercicio"), row.exercicio);
-        poc.setField(QStringLiteral("Descr"), QStringLiteral("Conta ") + row.conta);
-        poc.setField(QStringLiteral("NivInt"), 0);
-        poc.setField(QStringLiteral("cl9dd"), row.cl9dd.isEmpty() ? Value() : Value(row.cl9dd));
-        poc.setField(QStringLiteral("cl9cc"), row.cl9cc.isEmpty() ? Value() : Value(row.cl9cc));
+        poc.setField(u"Conta"_s, row.conta);
+        poc.setField(u"Exercicio"_s, row.exercicio);
+        poc.setField(u"Descr"_s, u"Conta "_s + row.conta);
+        poc.setField(u"NivInt"_s, 0);
+        poc.setField(u"cl9dd"_s, row.cl9dd.isEmpty() ? Value() : Value(row.cl9dd));
+        poc.setField(u"cl9cc"_s, row.cl9cc.isEmpty() ? Value() : Value(row.cl9cc));
         poc.update();
     }
     transaction.commit();
@@ -44,11 +46,11 @@ void Class9Setup::addLines(const std::vector<demo::Movement>& lines) {
 QStringList Class9Setup::snapshot() {
     QStringList rows;
     Recordset all = company_->openReadOnly(
-        QStringLiteral("SELECT * FROM MovCTB ORDER BY Ano, TpDoc, Serie, NumDoc, NumLinha"));
+        u"SELECT * FROM MovCTB ORDER BY Ano, TpDoc, Serie, NumDoc, NumLinha"_s);
     for (; !all.eof(); all.moveNext()) {
         QStringList values;
         for (int c = 0; c < all.columnCount(); ++c)
-            values << (all.field(c).isNull() ? QStringLiteral("<null>") : all.field(c).toText());
+            values << (all.field(c).isNull() ? u"<null>"_s : all.field(c).toText());
         rows << values.join(QLatin1Char('|'));
     }
     return rows;
@@ -71,24 +73,24 @@ demo::Movement generalLine(const QString& tpDoc, int numDoc, int numLinha, const
     line.dbCr = dbCr;
     line.valor = *Money::parse(valor);
     line.dataDoc = QDate(2024, month, day);
-    line.diario = QStringLiteral("01");
+    line.diario = u"01"_s;
     line.numDiari = numDoc;
     line.tpTerc = 1;
-    line.terc = QStringLiteral("F%1").arg(numDoc);
-    line.ref = QStringLiteral("Ref %1/%2").arg(numDoc).arg(numLinha);
-    line.descr = QStringLiteral("Linha %1 de %2 %3").arg(numLinha).arg(tpDoc).arg(numDoc);
-    line.sector = QStringLiteral("S%1").arg(numLinha);
-    line.rubOrc = QStringLiteral("R01");
-    line.cCustOrc = QStringLiteral("C0%1").arg(numDoc % 10);
-    line.nCont = QStringLiteral("500000000");
-    line.codIva = QStringLiteral("NOR");
-    line.codFlu = QStringLiteral("F1");
-    line.custeio = QStringLiteral("P00100");
-    line.operador = QStringLiteral("ana");
-    line.linCC = QStringLiteral("L%1").arg(numLinha);
+    line.terc = u"F%1"_s.arg(numDoc);
+    line.ref = u"Ref %1/%2"_s.arg(numDoc).arg(numLinha);
+    line.descr = u"Linha %1 de %2 %3"_s.arg(numLinha).arg(tpDoc).arg(numDoc);
+    line.sector = u"S%1"_s.arg(numLinha);
+    line.rubOrc = u"R01"_s;
+    line.cCustOrc = u"C0%1"_s.arg(numDoc % 10);
+    line.nCont = u"500000000"_s;
+    line.codIva = u"NOR"_s;
+    line.codFlu = u"F1"_s;
+    line.custeio = u"P00100"_s;
+    line.operador = u"ana"_s;
+    line.linCC = u"L%1"_s.arg(numLinha);
     line.versao = 3;
     line.origem = 2;
-    line.erroCtb = QStringLiteral("nenhum");
+    line.erroCtb = u"nenhum"_s;
     line.mnlAut = 1;
     line.mvDes = 5;
     line.ctResp = 6;
@@ -99,9 +101,9 @@ demo::Movement generalLine(const QString& tpDoc, int numDoc, int numLinha, const
 demo::Movement class9Line(const QString& tpDoc, int numDoc, int numLinha, const QString& conta,
                           int dbCr, const QString& valor, int day, int month) {
     demo::Movement line = generalLine(tpDoc, numDoc, numLinha, conta, dbCr, valor, day, month);
-    line.diario = QStringLiteral("09");
+    line.diario = u"09"_s;
     line.tpTerc = 4;
-    line.ref = QStringLiteral("FT/2024/1/%1/%2").arg(numDoc).arg(numLinha);
+    line.ref = u"FT/2024/1/%1/%2"_s.arg(numDoc).arg(numLinha);
     return line;
 }
 

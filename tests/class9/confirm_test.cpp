@@ -13,6 +13,8 @@
 #include "tools/seeder/erp_schema.h"
 
 namespace agrimor {
+
+using namespace Qt::StringLiterals;
 namespace {
 
 using test::class9Line;
@@ -24,11 +26,8 @@ const QString kQuestion = QStringLiteral(
     "Vai dar início à gravação para o período selecionado!\r\n\r\n\r\nPretende continuar?");
 
 // The columns the confirmation decides; every other one is the source line's.
-const QSet<QString> kDecided{QStringLiteral("CONTA"),    QStringLiteral("TPDOC"),
-                             QStringLiteral("NUMDOC"),   QStringLiteral("TPTERC"),
-                             QStringLiteral("SERIE"),    QStringLiteral("DIARIO"),
-                             QStringLiteral("NUMDIARI"), QStringLiteral("NUMLINHA"),
-                             QStringLiteral("REF"),      QStringLiteral("DBTS")};
+const QSet<QString> kDecided{u"CONTA"_s,  u"TPDOC"_s,    u"NUMDOC"_s,   u"TPTERC"_s, u"SERIE"_s,
+                             u"DIARIO"_s, u"NUMDIARI"_s, u"NUMLINHA"_s, u"REF"_s,    u"DBTS"_s};
 
 struct WrittenLine {
     QString account;
@@ -41,33 +40,26 @@ struct WrittenLine {
 class Class9Confirm : public ::testing::TestWithParam<EngineKind> {
 protected:
     Class9Confirm() {
-        setup.addChart(
-            {{QStringLiteral("6221"), 2024, QStringLiteral("96221"), QStringLiteral("96229")},
-             {QStringLiteral("221"), 2024, QStringLiteral("9122"), QStringLiteral("9123")},
-             {QStringLiteral("111"), 2024, QStringLiteral("9111"), QStringLiteral("9112")},
-             {QStringLiteral("6881"), 2024, {}, {}},
-             {QStringLiteral("9111"), 2024, {}, {}},
-             {QStringLiteral("9112"), 2024, {}, {}},
-             {QStringLiteral("9122"), 2024, {}, {}},
-             {QStringLiteral("9123"), 2024, {}, {}},
-             {QStringLiteral("96221"), 2024, {}, {}}});
+        setup.addChart({{u"6221"_s, 2024, u"96221"_s, u"96229"_s},
+                        {u"221"_s, 2024, u"9122"_s, u"9123"_s},
+                        {u"111"_s, 2024, u"9111"_s, u"9112"_s},
+                        {u"6881"_s, 2024, {}, {}},
+                        {u"9111"_s, 2024, {}, {}},
+                        {u"9112"_s, 2024, {}, {}},
+                        {u"9122"_s, 2024, {}, {}},
+                        {u"9123"_s, 2024, {}, {}},
+                        {u"96221"_s, 2024, {}, {}}});
     }
 
     // Three documents of two, one and three lines, listed out of order.
     void addThreeDocuments() {
         setup.addLines({
-            generalLine(QStringLiteral("FT"), 3, 3, QStringLiteral("221"), 2, QStringLiteral("1"),
-                        12),
-            generalLine(QStringLiteral("FC"), 1, 1, QStringLiteral("6221"), 1,
-                        QStringLiteral("10.25"), 5),
-            generalLine(QStringLiteral("FT"), 3, 1, QStringLiteral("111"), 1, QStringLiteral("3"),
-                        12),
-            generalLine(QStringLiteral("FC"), 1, 2, QStringLiteral("221"), 2,
-                        QStringLiteral("10.25"), 5),
-            generalLine(QStringLiteral("FC"), 2, 1, QStringLiteral("111"), 2, QStringLiteral("4"),
-                        7),
-            generalLine(QStringLiteral("FT"), 3, 2, QStringLiteral("221"), 2, QStringLiteral("2"),
-                        12),
+            generalLine(u"FT"_s, 3, 3, u"221"_s, 2, u"1"_s, 12),
+            generalLine(u"FC"_s, 1, 1, u"6221"_s, 1, u"10.25"_s, 5),
+            generalLine(u"FT"_s, 3, 1, u"111"_s, 1, u"3"_s, 12),
+            generalLine(u"FC"_s, 1, 2, u"221"_s, 2, u"10.25"_s, 5),
+            generalLine(u"FC"_s, 2, 1, u"111"_s, 2, u"4"_s, 7),
+            generalLine(u"FT"_s, 3, 2, u"221"_s, 2, u"2"_s, 12),
         });
     }
 
@@ -85,16 +77,14 @@ protected:
 
     // The written lines of a type and series, checked against their source lines: every column
     // the confirmation does not decide is the source's.
-    std::vector<WrittenLine> written(const QString& tpDoc = QStringLiteral("CL9"),
-                                     const QString& serie = QStringLiteral("1"),
+    std::vector<WrittenLine> written(const QString& tpDoc = u"CL9"_s, const QString& serie = u"1"_s,
                                      std::int64_t after = 0) {
         std::vector<WrittenLine> result;
         Recordset lines = setup.lines(tpDoc, serie);
         for (; !lines.eof(); lines.moveNext()) {
-            if (lines.field(QStringLiteral("NumDoc")).toInt() <= after ||
-                lines.field(QStringLiteral("Ano")).toInt() != 2024)
+            if (lines.field(u"NumDoc"_s).toInt() <= after || lines.field(u"Ano"_s).toInt() != 2024)
                 continue;
-            const QString ref = lines.field(QStringLiteral("Ref")).toText();
+            const QString ref = lines.field(u"Ref"_s).toText();
             const QStringList key = ref.split(QLatin1Char('/'));
             Recordset source = setup.company().openReadOnly(
                 QStringLiteral("SELECT * FROM MovCTB WHERE TpDoc=? AND Ano=? AND Serie=? AND "
@@ -111,13 +101,12 @@ protected:
                         << ref.toStdString() << " " << name.toStdString();
                 }
             }
-            EXPECT_EQ(lines.field(QStringLiteral("TpTerc")).toInt(), 4);
-            EXPECT_EQ(lines.field(QStringLiteral("Diario")).toText(), setup.input.diario);
-            EXPECT_TRUE(lines.isNull(QStringLiteral("DBTS")));
-            result.push_back({lines.field(QStringLiteral("Conta")).toText(),
-                              lines.field(QStringLiteral("NumDoc")).toInt(),
-                              lines.field(QStringLiteral("NumDiari")).toInt(),
-                              lines.field(QStringLiteral("NumLinha")).toInt(), ref});
+            EXPECT_EQ(lines.field(u"TpTerc"_s).toInt(), 4);
+            EXPECT_EQ(lines.field(u"Diario"_s).toText(), setup.input.diario);
+            EXPECT_TRUE(lines.isNull(u"DBTS"_s));
+            result.push_back({lines.field(u"Conta"_s).toText(), lines.field(u"NumDoc"_s).toInt(),
+                              lines.field(u"NumDiari"_s).toInt(),
+                              lines.field(u"NumLinha"_s).toInt(), ref});
         }
         return result;
     }
@@ -130,19 +119,16 @@ protected:
 QStringList numbering(const std::vector<WrittenLine>& lines) {
     QStringList result;
     for (const WrittenLine& line : lines)
-        result
-            << QStringLiteral("%1/%2/%3").arg(line.numDoc).arg(line.numDiario).arg(line.numLinha);
+        result << u"%1/%2/%3"_s.arg(line.numDoc).arg(line.numDiario).arg(line.numLinha);
     return result;
 }
 
 TEST_P(Class9Confirm, numbers_documents_after_the_highest_and_copies_each_source_line) {
     addThreeDocuments();
     // Document 57 of the type and series in another month, journal 09 up to 120 elsewhere.
-    auto earlier = class9Line(QStringLiteral("CL9"), 57, 1, QStringLiteral("9111"), 1,
-                              QStringLiteral("1"), 10, 2);
-    auto journal = generalLine(QStringLiteral("XX"), 1, 1, QStringLiteral("111"), 1,
-                               QStringLiteral("1"), 10, 1);
-    journal.diario = QStringLiteral("09");
+    auto earlier = class9Line(u"CL9"_s, 57, 1, u"9111"_s, 1, u"1"_s, 10, 2);
+    auto journal = generalLine(u"XX"_s, 1, 1, u"111"_s, 1, u"1"_s, 10, 1);
+    journal.diario = u"09"_s;
     journal.numDiari = 120;
     setup.addLines({earlier, journal});
     ASSERT_EQ(load(), Class9Outcome::Done);
@@ -155,51 +141,42 @@ TEST_P(Class9Confirm, numbers_documents_after_the_highest_and_copies_each_source
     EXPECT_EQ(result.written.documents, 3);
     EXPECT_EQ(result.written.lines, 6);
 
-    const std::vector<WrittenLine> lines = written(QStringLiteral("CL9"), QStringLiteral("1"), 57);
-    EXPECT_EQ(numbering(lines),
-              (QStringList{QStringLiteral("58/121/1"), QStringLiteral("58/121/2"),
-                           QStringLiteral("59/122/1"), QStringLiteral("60/123/1"),
-                           QStringLiteral("60/123/2"), QStringLiteral("60/123/3")}));
+    const std::vector<WrittenLine> lines = written(u"CL9"_s, u"1"_s, 57);
+    EXPECT_EQ(numbering(lines), (QStringList{u"58/121/1"_s, u"58/121/2"_s, u"59/122/1"_s,
+                                             u"60/123/1"_s, u"60/123/2"_s, u"60/123/3"_s}));
     QStringList accounts, refs;
     for (const WrittenLine& line : lines) {
         accounts << line.account;
         refs << line.ref;
     }
-    EXPECT_EQ(accounts, (QStringList{QStringLiteral("96221"), QStringLiteral("9123"),
-                                     QStringLiteral("9112"), QStringLiteral("9111"),
-                                     QStringLiteral("9123"), QStringLiteral("9123")}));
-    EXPECT_EQ(refs,
-              (QStringList{QStringLiteral("FC/2024/1/1/1"), QStringLiteral("FC/2024/1/1/2"),
-                           QStringLiteral("FC/2024/1/2/1"), QStringLiteral("FT/2024/1/3/1"),
-                           QStringLiteral("FT/2024/1/3/2"), QStringLiteral("FT/2024/1/3/3")}));
+    EXPECT_EQ(accounts,
+              (QStringList{u"96221"_s, u"9123"_s, u"9112"_s, u"9111"_s, u"9123"_s, u"9123"_s}));
+    EXPECT_EQ(refs, (QStringList{u"FC/2024/1/1/1"_s, u"FC/2024/1/1/2"_s, u"FC/2024/1/2/1"_s,
+                                 u"FT/2024/1/3/1"_s, u"FT/2024/1/3/2"_s, u"FT/2024/1/3/3"_s}));
 }
 
 TEST_P(Class9Confirm, a_source_line_gone_since_the_load_writes_nothing_but_keeps_its_numbers) {
     addThreeDocuments();
-    setup.input.serie = QStringLiteral("NOVA");  // never used: numbering starts at 1
+    setup.input.serie = u"NOVA"_s;  // never used: numbering starts at 1
     ASSERT_EQ(load(), Class9Outcome::Done);
-    setup.company().execute(QStringLiteral("DELETE FROM MovCTB WHERE TpDoc='FC' AND NumDoc=2"));
+    setup.company().execute(u"DELETE FROM MovCTB WHERE TpDoc='FC' AND NumDoc=2"_s);
 
     const Class9ConfirmResult result = confirm();
     EXPECT_EQ(result.outcome, Class9Outcome::Done);
     EXPECT_EQ(result.written.lines, 5);
     EXPECT_EQ(result.written.vanished, 1);
-    EXPECT_EQ(
-        numbering(written(QStringLiteral("CL9"), QStringLiteral("NOVA"))),
-        (QStringList{QStringLiteral("1/1/1"), QStringLiteral("1/1/2"), QStringLiteral("3/3/1"),
-                     QStringLiteral("3/3/2"), QStringLiteral("3/3/3")}));
+    EXPECT_EQ(numbering(written(u"CL9"_s, u"NOVA"_s)),
+              (QStringList{u"1/1/1"_s, u"1/1/2"_s, u"3/3/1"_s, u"3/3/2"_s, u"3/3/3"_s}));
 }
 
 TEST_P(Class9Confirm, empty_class9_accounts_stop_the_confirmation_until_filled) {
     addThreeDocuments();
-    setup.addLines({generalLine(QStringLiteral("FT"), 3, 4, QStringLiteral("6881"), 1,
-                                QStringLiteral("0"), 12)});
+    setup.addLines({generalLine(u"FT"_s, 3, 4, u"6881"_s, 1, u"0"_s, 12)});
     ASSERT_EQ(load(), Class9Outcome::Done);
     setup.prompter.clear();
     Class9Environment environment = setup.environment();
     EXPECT_EQ(confirmClass9(environment, setup.input, state).outcome, Class9Outcome::Refused);
-    EXPECT_EQ(setup.prompter.texts(),
-              QStringList{QStringLiteral("Existem Contas Classe 9 não preenchidas!")});
+    EXPECT_EQ(setup.prompter.texts(), QStringList{u"Existem Contas Classe 9 não preenchidas!"_s});
     EXPECT_TRUE(state.loaded);
     EXPECT_TRUE(written().empty());
 
@@ -207,7 +184,7 @@ TEST_P(Class9Confirm, empty_class9_accounts_stop_the_confirmation_until_filled) 
     Class9WorkingSet& set = state.set();
     for (int row = 0; row < set.size(); ++row) {
         if (set.value(row, W::ContaG).toText() == QLatin1String("6881"))
-            set.setValue(row, W::Classe9, Value(QStringLiteral("96881")));
+            set.setValue(row, W::Classe9, Value(u"96881"_s));
     }
     set.setValue(0, W::ContaG, Value());
     set.setValue(0, W::Classe9, Value());
@@ -231,25 +208,21 @@ TEST_P(Class9Confirm, a_replaced_integration_and_erp_lines_are_deleted_and_numbe
     addThreeDocuments();
     setup.addLines({
         // The month's earlier integration and the ERP's own class-9 lines: deleted.
-        class9Line(QStringLiteral("CL9"), 11, 1, QStringLiteral("9111"), 1, QStringLiteral("1")),
-        class9Line(QStringLiteral("CL9"), 12, 1, QStringLiteral("9122"), 2, QStringLiteral("1")),
-        class9Line(QStringLiteral("ANA"), 1, 1, QStringLiteral("9111"), 1, QStringLiteral("1")),
+        class9Line(u"CL9"_s, 11, 1, u"9111"_s, 1, u"1"_s),
+        class9Line(u"CL9"_s, 12, 1, u"9122"_s, 2, u"1"_s),
+        class9Line(u"ANA"_s, 1, 1, u"9111"_s, 1, u"1"_s),
         // Kept: another month, another year, a general account under the class-9 type.
-        class9Line(QStringLiteral("CL9"), 10, 1, QStringLiteral("9111"), 1, QStringLiteral("1"), 28,
-                   2),
-        class9Line(QStringLiteral("ANA"), 2, 1, QStringLiteral("9111"), 1, QStringLiteral("1"), 2,
-                   4),
-        generalLine(QStringLiteral("CL9"), 13, 1, QStringLiteral("111"), 1, QStringLiteral("1"),
-                    10),
+        class9Line(u"CL9"_s, 10, 1, u"9111"_s, 1, u"1"_s, 28, 2),
+        class9Line(u"ANA"_s, 2, 1, u"9111"_s, 1, u"1"_s, 2, 4),
+        generalLine(u"CL9"_s, 13, 1, u"111"_s, 1, u"1"_s, 10),
     });
-    auto lastYear =
-        class9Line(QStringLiteral("CL9"), 30, 1, QStringLiteral("9111"), 1, QStringLiteral("1"));
+    auto lastYear = class9Line(u"CL9"_s, 30, 1, u"9111"_s, 1, u"1"_s);
     lastYear.ano = 2023;
     lastYear.exercicio = 2023;
     lastYear.dataDoc = QDate(2023, 3, 10);
     setup.addLines({lastYear});
-    setup.prompter.answer(Answer::Ok);      // delete the ERP's lines
-    setup.prompter.answer(Answer::Cancel);  // do not reload: replace the integration
+    // Delete the ERP's lines, do not reload: replace the integration.
+    setup.prompter.answer({Answer::Ok, Answer::Cancel});
     ASSERT_EQ(load(), Class9Outcome::Done);
     ASSERT_TRUE(state.cancelErp && state.cancelIntegrated);
 
@@ -265,14 +238,13 @@ TEST_P(Class9Confirm, a_replaced_integration_and_erp_lines_are_deleted_and_numbe
     QStringList kept;
     for (Recordset r = remaining; !r.eof(); r.moveNext())
         kept << r.field(0).toText() + r.field(1).toText();
-    EXPECT_EQ(kept, (QStringList{QStringLiteral("ANA2"), QStringLiteral("CL910"),
-                                 QStringLiteral("CL913"), QStringLiteral("CL930")}));
+    EXPECT_EQ(kept, (QStringList{u"ANA2"_s, u"CL910"_s, u"CL913"_s, u"CL930"_s}));
     // Numbered from what the deletion left: document 13 of the type and series, journal 09 at
     // 10. The general line under the class-9 type is a source like any other.
-    const std::vector<WrittenLine> lines = written(QStringLiteral("CL9"), QStringLiteral("1"), 13);
+    const std::vector<WrittenLine> lines = written(u"CL9"_s, u"1"_s, 13);
     ASSERT_EQ(lines.size(), 7u);
-    EXPECT_EQ(numbering(lines).first(), QStringLiteral("14/11/1"));
-    EXPECT_EQ(numbering(lines).last(), QStringLiteral("17/14/3"));
+    EXPECT_EQ(numbering(lines).first(), u"14/11/1"_s);
+    EXPECT_EQ(numbering(lines).last(), u"17/14/3"_s);
 }
 
 TEST_P(Class9Confirm, reload_and_correct_changes_only_the_corrected_account) {
@@ -286,8 +258,8 @@ TEST_P(Class9Confirm, reload_and_correct_changes_only_the_corrected_account) {
     ASSERT_EQ(load(), Class9Outcome::Done);
     ASSERT_EQ(state.mode, Class9LoadMode::Reloaded);
     ASSERT_EQ(state.set().size(), 6);
-    EXPECT_EQ(state.set().value(2, W::Doc).toText(), QStringLiteral("CL9/2024/1/2/1"));
-    state.set().setValue(2, W::Classe9, Value(QStringLiteral("9122")));
+    EXPECT_EQ(state.set().value(2, W::Doc).toText(), u"CL9/2024/1/2/1"_s);
+    state.set().setValue(2, W::Classe9, Value(u"9122"_s));
 
     const Class9ConfirmResult result = confirm();
     EXPECT_EQ(result.outcome, Class9Outcome::Done);
@@ -301,38 +273,36 @@ TEST_P(Class9Confirm, reload_and_correct_changes_only_the_corrected_account) {
             continue;
         ++differences;
         QString expected = integrated[i];
-        expected.replace(QStringLiteral("|9112|"), QStringLiteral("|9122|"));
+        expected.replace(u"|9112|"_s, u"|9122|"_s);
         EXPECT_EQ(after[i], expected);
     }
     EXPECT_EQ(differences, 1);
 }
 
 TEST_P(Class9Confirm, quotes_and_slashes_in_codes_are_data_on_the_way_there_and_back) {
-    setup.addLines({generalLine(QStringLiteral("F'T"), 40000, 1, QStringLiteral("6221"), 1,
-                                QStringLiteral("5"), 12),
-                    generalLine(QStringLiteral("F'T"), 40000, 2, QStringLiteral("221"), 2,
-                                QStringLiteral("5"), 12)});
-    setup.company().execute(QStringLiteral("UPDATE MovCTB SET Serie='A/B''1'"));
-    setup.input.tpDoc = QStringLiteral("C'9");
-    setup.input.serie = QStringLiteral("S/1'");
-    setup.input.diario = QStringLiteral("9'");
+    setup.addLines({generalLine(u"F'T"_s, 40000, 1, u"6221"_s, 1, u"5"_s, 12),
+                    generalLine(u"F'T"_s, 40000, 2, u"221"_s, 2, u"5"_s, 12)});
+    setup.company().execute(u"UPDATE MovCTB SET Serie='A/B''1'"_s);
+    setup.input.tpDoc = u"C'9"_s;
+    setup.input.serie = u"S/1'"_s;
+    setup.input.diario = u"9'"_s;
     ASSERT_EQ(load(), Class9Outcome::Done);
     ASSERT_EQ(confirm().outcome, Class9Outcome::Done);
     std::vector<WrittenLine> lines = written(setup.input.tpDoc, setup.input.serie);
     ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[1].ref, QStringLiteral("F'T/2024/A/B'1/40000/2"));
-    EXPECT_EQ(numbering(lines), (QStringList{QStringLiteral("1/1/1"), QStringLiteral("1/1/2")}));
+    EXPECT_EQ(lines[1].ref, u"F'T/2024/A/B'1/40000/2"_s);
+    EXPECT_EQ(numbering(lines), (QStringList{u"1/1/1"_s, u"1/1/2"_s}));
 
     // Reloaded and corrected: the line is found by its hidden columns, not by cutting "Doc.".
     setup.prompter.clear();
     setup.prompter.answer(Answer::Ok);
     ASSERT_EQ(load(), Class9Outcome::Done);
     ASSERT_EQ(state.set().size(), 2);
-    EXPECT_EQ(state.set().value(1, W::Doc).toText(), QStringLiteral("C'9/2024/S/1'/1/2"));
-    state.set().setValue(1, W::Classe9, Value(QStringLiteral("96221")));
+    EXPECT_EQ(state.set().value(1, W::Doc).toText(), u"C'9/2024/S/1'/1/2"_s);
+    state.set().setValue(1, W::Classe9, Value(u"96221"_s));
     const Class9ConfirmResult result = confirm();
     EXPECT_EQ(result.updated.changed, 1);
-    EXPECT_EQ(written(setup.input.tpDoc, setup.input.serie)[1].account, QStringLiteral("96221"));
+    EXPECT_EQ(written(setup.input.tpDoc, setup.input.serie)[1].account, u"96221"_s);
 }
 
 TEST_P(Class9Confirm, a_load_for_another_company_or_period_is_not_written) {
@@ -340,41 +310,39 @@ TEST_P(Class9Confirm, a_load_for_another_company_or_period_is_not_written) {
     ASSERT_EQ(load(), Class9Outcome::Done);
     for (const auto& change : std::vector<std::function<void(Class9Input&)>>{
              [](Class9Input& in) { in.month = 4; }, [](Class9Input& in) { in.bd = 2; },
-             [](Class9Input& in) { in.yearText = QStringLiteral("2025"); },
-             [](Class9Input& in) { in.tpDoc = QStringLiteral("CL8"); }}) {
+             [](Class9Input& in) { in.yearText = u"2025"_s; },
+             [](Class9Input& in) { in.tpDoc = u"CL8"_s; }}) {
         const Class9Input loaded = setup.input;
         change(setup.input);
         setup.prompter.clear();
         Class9Environment environment = setup.environment();
         EXPECT_EQ(confirmClass9(environment, setup.input, state).outcome, Class9Outcome::Refused);
-        EXPECT_TRUE(setup.prompter.lastText().startsWith(
-            QStringLiteral("A informação carregada não corresponde")));
+        EXPECT_TRUE(
+            setup.prompter.lastText().startsWith(u"A informação carregada não corresponde"_s));
         setup.input = loaded;
     }
     EXPECT_TRUE(written().empty());
     // Series and journal may still change between load and confirmation.
-    setup.input.serie = QStringLiteral("2");
+    setup.input.serie = u"2"_s;
     EXPECT_EQ(confirm().outcome, Class9Outcome::Done);
-    EXPECT_EQ(written(QStringLiteral("CL9"), QStringLiteral("2")).size(), 6u);
+    EXPECT_EQ(written(u"CL9"_s, u"2"_s).size(), 6u);
 }
 
 TEST_P(Class9Confirm, source_lines_are_read_by_ranges_of_documents_and_all_found) {
     std::vector<demo::Movement> lines;
     for (int doc = 1; doc <= 40; ++doc) {
         for (int line = 1; line <= 1 + doc % 3; ++line) {
-            lines.push_back(generalLine(doc % 4 ? QStringLiteral("FT") : QStringLiteral("fc"), doc,
-                                        line, QStringLiteral("6221"), 1, QStringLiteral("1"),
-                                        1 + doc % 20));
-            lines.back().serie = doc % 5 ? QStringLiteral("1") : QStringLiteral("B ");
+            lines.push_back(generalLine(doc % 4 ? u"FT"_s : u"fc"_s, doc, line, u"6221"_s, 1,
+                                        u"1"_s, 1 + doc % 20));
+            lines.back().serie = doc % 5 ? u"1"_s : u"B "_s;
         }
     }
     setup.addLines(lines);
     ASSERT_EQ(load(), Class9Outcome::Done);
     // A line whose date left the month since the load is still found, by its key.
-    setup.company().execute(
-        QStringLiteral("UPDATE MovCTB SET DataDoc='2024-04-01 00:00:00' WHERE NumDoc=7"));
+    setup.company().execute(u"UPDATE MovCTB SET DataDoc='2024-04-01 00:00:00' WHERE NumDoc=7"_s);
     state.set().sortForWriting();
-    Class9Target target{2024, 3, QStringLiteral("CL9"), QStringLiteral("1"), QStringLiteral("09")};
+    Class9Target target{2024, 3, u"CL9"_s, u"1"_s, u"09"_s};
     target.sliceRows = 7;
     int lastValue = 0;
     int maximum = 0;
@@ -402,16 +370,14 @@ TEST_P(Class9Confirm, source_lines_are_read_by_ranges_of_documents_and_all_found
 TEST_P(Class9Confirm, on_a_database_comparing_codes_exactly_every_source_line_is_found) {
     // MovCTB without the case-insensitive collation, as a server with a case-sensitive one
     // keeps it: "FT" and "ft" are two documents, both to be written.
-    setup.company().execute(QStringLiteral("DROP TABLE MovCTB"));
+    setup.company().execute(u"DROP TABLE MovCTB"_s);
     QString create = erpSchemaStatements().first();
-    setup.company().execute(create.remove(QStringLiteral(" COLLATE ci_rtrim")));
+    setup.company().execute(create.remove(u" COLLATE ci_rtrim"_s));
     std::vector<demo::Movement> lines;
-    for (const QString& type : {QStringLiteral("FT"), QStringLiteral("ft")}) {
+    for (const QString& type : {u"FT"_s, u"ft"_s}) {
         const int day = type == QLatin1String("FT") ? 12 : 13;
-        lines.push_back(
-            generalLine(type, 3, 1, QStringLiteral("111"), 1, QStringLiteral("2"), day));
-        lines.push_back(
-            generalLine(type, 3, 2, QStringLiteral("221"), 2, QStringLiteral("2"), day));
+        lines.push_back(generalLine(type, 3, 1, u"111"_s, 1, u"2"_s, day));
+        lines.push_back(generalLine(type, 3, 2, u"221"_s, 2, u"2"_s, day));
     }
     setup.addLines(lines);
     ASSERT_EQ(load(), Class9Outcome::Done);
@@ -422,14 +388,12 @@ TEST_P(Class9Confirm, on_a_database_comparing_codes_exactly_every_source_line_is
     EXPECT_EQ(result.written.lines, 4);
     EXPECT_EQ(result.written.vanished, 0);
     const std::vector<WrittenLine> written = this->written();
-    EXPECT_EQ(numbering(written), (QStringList{QStringLiteral("1/1/1"), QStringLiteral("1/1/2"),
-                                               QStringLiteral("2/2/1"), QStringLiteral("2/2/2")}));
+    EXPECT_EQ(numbering(written), (QStringList{u"1/1/1"_s, u"1/1/2"_s, u"2/2/1"_s, u"2/2/2"_s}));
     QStringList refs;
     for (const WrittenLine& line : written)
         refs << line.ref;
-    EXPECT_EQ(refs,
-              (QStringList{QStringLiteral("FT/2024/1/3/1"), QStringLiteral("FT/2024/1/3/2"),
-                           QStringLiteral("ft/2024/1/3/1"), QStringLiteral("ft/2024/1/3/2")}));
+    EXPECT_EQ(refs, (QStringList{u"FT/2024/1/3/1"_s, u"FT/2024/1/3/2"_s, u"ft/2024/1/3/1"_s,
+                                 u"ft/2024/1/3/2"_s}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, Class9Confirm,

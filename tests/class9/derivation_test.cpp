@@ -12,6 +12,8 @@
 #include "tests/class9/class9_setup.h"
 
 namespace agrimor {
+
+using namespace Qt::StringLiterals;
 namespace {
 
 using test::ChartRow;
@@ -21,15 +23,15 @@ using test::generalLine;
 using W = Class9WorkingSet;
 
 const std::vector<ChartRow> kChart{
-    {QStringLiteral("6221"), 2024, QStringLiteral("96221"), QStringLiteral("96229")},
-    {QStringLiteral("221"), 2024, QStringLiteral("9122"), QStringLiteral("9123")},
-    {QStringLiteral("111"), 2024, QStringLiteral("9111"), QStringLiteral("9112")},
-    {QStringLiteral("6881"), 2024, {}, {}},
+    {u"6221"_s, 2024, u"96221"_s, u"96229"_s},
+    {u"221"_s, 2024, u"9122"_s, u"9123"_s},
+    {u"111"_s, 2024, u"9111"_s, u"9112"_s},
+    {u"6881"_s, 2024, {}, {}},
     // 711 is only in the chart of 2023: a line of 2024 must carry Exercicio 2023 to use it.
-    {QStringLiteral("711"), 2023, QStringLiteral("9711"), QStringLiteral("9712")},
-    {QStringLiteral("96221"), 2024, {}, {}},
-    {QStringLiteral("9122"), 2024, {}, {}},
-    {QStringLiteral("9111"), 2024, {}, {}},
+    {u"711"_s, 2023, u"9711"_s, u"9712"_s},
+    {u"96221"_s, 2024, {}, {}},
+    {u"9122"_s, 2024, {}, {}},
+    {u"9111"_s, 2024, {}, {}},
 };
 
 // One expected working-set row, as the rules say it should be.
@@ -62,7 +64,7 @@ std::vector<Expected> derive(const std::vector<demo::Movement>& lines, int year,
         QString classe9 = reload ? line.conta : mapped(line, *chart);
         if (!reload &&
             (line.custeio == QLatin1String("P00631") || line.custeio == QLatin1String("P00763")))
-            classe9 = QStringLiteral("96112");
+            classe9 = u"96112"_s;
         rows.push_back({line.dataDoc, line, classe9});
     }
     std::stable_sort(rows.begin(), rows.end(), [](const Expected& a, const Expected& b) {
@@ -86,17 +88,14 @@ void expectSet(const Class9WorkingSet& set, const std::vector<Expected>& expecte
         };
         EXPECT_EQ(text(W::ContaG), line.conta);
         EXPECT_EQ(text(W::Classe9), expected[static_cast<std::size_t>(row)].classe9);
-        EXPECT_EQ(text(W::Doc), QStringLiteral("%1/%2/%3/%4/%5")
-                                    .arg(line.tpDoc)
+        EXPECT_EQ(text(W::Doc), u"%1/%2/%3/%4/%5"_s.arg(line.tpDoc)
                                     .arg(line.ano)
                                     .arg(line.serie)
                                     .arg(line.numDoc)
                                     .arg(line.numLinha));
-        EXPECT_EQ(text(W::Data), line.dataDoc.toString(QStringLiteral("dd-MM-yyyy")));
+        EXPECT_EQ(text(W::Data), line.dataDoc.toString(u"dd-MM-yyyy"_s));
         EXPECT_EQ(set.value(row, W::Valor).toMoney(), line.valor);
-        EXPECT_EQ(text(W::Sinal), line.dbCr == 1   ? QStringLiteral("D")
-                                  : line.dbCr == 2 ? QStringLiteral("C")
-                                                   : QString());
+        EXPECT_EQ(text(W::Sinal), line.dbCr == 1 ? u"D"_s : line.dbCr == 2 ? u"C"_s : QString());
         EXPECT_EQ(text(W::Descritivo), line.descr);
         EXPECT_EQ(text(W::Referencia), line.ref);
         EXPECT_EQ(text(W::Setor), line.sector);
@@ -120,42 +119,36 @@ std::vector<demo::Movement> monthLines() {
     const auto custeio = [](const char* code) {
         return [code](demo::Movement& line) { line.custeio = QString::fromLatin1(code); };
     };
-    add(generalLine(QStringLiteral("FT"), 5, 1, QStringLiteral("111"), 1, QStringLiteral("121.5"),
-                    12));
-    add(generalLine(QStringLiteral("FT"), 5, 2, QStringLiteral("711"), 2, QStringLiteral("121.5"),
+    add(generalLine(u"FT"_s, 5, 1, u"111"_s, 1, u"121.5"_s, 12));
+    add(generalLine(u"FT"_s, 5, 2, u"711"_s, 2, u"121.5"_s,
                     12));  // not in the chart of 2024
-    add(generalLine(QStringLiteral("FC"), 7, 3, QStringLiteral("6881"), 1, QStringLiteral("3"), 5),
+    add(generalLine(u"FC"_s, 7, 3, u"6881"_s, 1, u"3"_s, 5),
         custeio(""));  // unmapped
-    add(generalLine(QStringLiteral("FC"), 7, 2, QStringLiteral("221"), 2, QStringLiteral("13"), 5),
+    add(generalLine(u"FC"_s, 7, 2, u"221"_s, 2, u"13"_s, 5),
         custeio("p00763"));  // not the costing code: case counts
-    add(generalLine(QStringLiteral("FC"), 7, 1, QStringLiteral("6221"), 1, QStringLiteral("10"), 5),
-        custeio("P00631"));
-    add(generalLine(QStringLiteral("FC"), 2, 1, QStringLiteral("221"), 2, QStringLiteral("8"), 5),
+    add(generalLine(u"FC"_s, 7, 1, u"6221"_s, 1, u"10"_s, 5), custeio("P00631"));
+    add(generalLine(u"FC"_s, 2, 1, u"221"_s, 2, u"8"_s, 5),
         custeio("P00763"));  // the costing code wins over the credit mapping
-    add(generalLine(QStringLiteral("FC"), 2, 2, QStringLiteral("6221"), 1, QStringLiteral("8"), 5));
-    add(generalLine(QStringLiteral("ab"), 1, 1, QStringLiteral("6221"), 2, QStringLiteral("4"), 5));
-    add(generalLine(QStringLiteral("CX"), 1, 1, QStringLiteral("111"), 3, QStringLiteral("1"), 20));
-    add(generalLine(QStringLiteral("CX"), 2, 1, QStringLiteral("711"), 2, QStringLiteral("2"), 20),
+    add(generalLine(u"FC"_s, 2, 2, u"6221"_s, 1, u"8"_s, 5));
+    add(generalLine(u"ab"_s, 1, 1, u"6221"_s, 2, u"4"_s, 5));
+    add(generalLine(u"CX"_s, 1, 1, u"111"_s, 3, u"1"_s, 20));
+    add(generalLine(u"CX"_s, 2, 1, u"711"_s, 2, u"2"_s, 20),
         [](demo::Movement& line) { line.exercicio = 2023; });
     // A series with "/" and quotes, a number beyond 16 bits.
-    add(generalLine(QStringLiteral("F'T"), 40000, 2, QStringLiteral("221"), 1,
-                    QStringLiteral("0.5"), 12),
-        [](demo::Movement& line) { line.serie = QStringLiteral("A/B'1"); });
+    add(generalLine(u"F'T"_s, 40000, 2, u"221"_s, 1, u"0.5"_s, 12),
+        [](demo::Movement& line) { line.serie = u"A/B'1"_s; });
     // Left out: Nat 3, Statac 1, a class-9 account, another month, another year.
-    add(generalLine(QStringLiteral("FT"), 6, 1, QStringLiteral("111"), 1, QStringLiteral("1"), 12),
+    add(generalLine(u"FT"_s, 6, 1, u"111"_s, 1, u"1"_s, 12),
         [](demo::Movement& line) { line.nat = 3; });
-    add(generalLine(QStringLiteral("FT"), 6, 2, QStringLiteral("111"), 1, QStringLiteral("1"), 12),
+    add(generalLine(u"FT"_s, 6, 2, u"111"_s, 1, u"1"_s, 12),
         [](demo::Movement& line) { line.statac = 1; });
-    add(generalLine(QStringLiteral("FT"), 6, 3, QStringLiteral("96221"), 1, QStringLiteral("1"),
-                    12));
-    add(generalLine(QStringLiteral("FT"), 8, 1, QStringLiteral("111"), 1, QStringLiteral("1"), 2,
-                    4));
-    add(generalLine(QStringLiteral("FT"), 9, 1, QStringLiteral("111"), 1, QStringLiteral("1"), 12),
-        [](demo::Movement& line) {
-            line.ano = 2023;
-            line.exercicio = 2023;
-            line.dataDoc = QDate(2023, 3, 12);
-        });
+    add(generalLine(u"FT"_s, 6, 3, u"96221"_s, 1, u"1"_s, 12));
+    add(generalLine(u"FT"_s, 8, 1, u"111"_s, 1, u"1"_s, 2, 4));
+    add(generalLine(u"FT"_s, 9, 1, u"111"_s, 1, u"1"_s, 12), [](demo::Movement& line) {
+        line.ano = 2023;
+        line.exercicio = 2023;
+        line.dataDoc = QDate(2023, 3, 12);
+    });
     return lines;
 }
 
@@ -182,28 +175,21 @@ TEST_P(Class9Derivation, derives_one_row_per_general_line_of_the_month_as_the_ru
 TEST_P(Class9Derivation, reloads_the_class9_lines_of_the_type_whatever_their_nat_and_statac) {
     setup.addChart(kChart);
     std::vector<demo::Movement> lines = monthLines();
-    auto reloaded = class9Line(QStringLiteral("CL9"), 3, 1, QStringLiteral("96221"), 1,
-                               QStringLiteral("10"), 5);
+    auto reloaded = class9Line(u"CL9"_s, 3, 1, u"96221"_s, 1, u"10"_s, 5);
     reloaded.nat = 7;
     reloaded.statac = 0;
-    reloaded.custeio = QStringLiteral("P00631");  // no override on reload
+    reloaded.custeio = u"P00631"_s;  // no override on reload
     lines.push_back(reloaded);
-    lines.push_back(class9Line(QStringLiteral("CL9"), 3, 2, QStringLiteral("9122"), 2,
-                               QStringLiteral("10"), 5));
-    lines.push_back(
-        class9Line(QStringLiteral("CL9"), 1, 1, QStringLiteral("9111"), 1, QStringLiteral("4"), 2));
+    lines.push_back(class9Line(u"CL9"_s, 3, 2, u"9122"_s, 2, u"10"_s, 5));
+    lines.push_back(class9Line(u"CL9"_s, 1, 1, u"9111"_s, 1, u"4"_s, 2));
     // Left out: an account missing from the chart, another type, another month.
-    lines.push_back(
-        class9Line(QStringLiteral("CL9"), 1, 2, QStringLiteral("9999"), 2, QStringLiteral("4"), 2));
-    lines.push_back(
-        class9Line(QStringLiteral("ANA"), 1, 1, QStringLiteral("9111"), 1, QStringLiteral("4"), 2));
-    lines.push_back(class9Line(QStringLiteral("CL9"), 9, 1, QStringLiteral("9111"), 1,
-                               QStringLiteral("4"), 2, 4));
+    lines.push_back(class9Line(u"CL9"_s, 1, 2, u"9999"_s, 2, u"4"_s, 2));
+    lines.push_back(class9Line(u"ANA"_s, 1, 1, u"9111"_s, 1, u"4"_s, 2));
+    lines.push_back(class9Line(u"CL9"_s, 9, 1, u"9111"_s, 1, u"4"_s, 2, 4));
     setup.addLines(lines);
 
-    const int rows =
-        reloadClass9Lines(setup.company(), setup.prompter, 2024, 3, QStringLiteral("CL9"), set);
-    const std::vector<Expected> expected = derive(lines, 2024, 3, true, QStringLiteral("CL9"));
+    const int rows = reloadClass9Lines(setup.company(), setup.prompter, 2024, 3, u"CL9"_s, set);
+    const std::vector<Expected> expected = derive(lines, 2024, 3, true, u"CL9"_s);
     EXPECT_EQ(rows, 3);
     expectSet(set, expected);
     EXPECT_TRUE(setup.prompter.prompts().empty());
@@ -211,10 +197,8 @@ TEST_P(Class9Derivation, reloads_the_class9_lines_of_the_type_whatever_their_nat
 
 TEST_P(Class9Derivation, an_empty_month_shows_its_message_and_leaves_the_set_empty) {
     setup.addChart(kChart);
-    auto onlyClass9 =
-        generalLine(QStringLiteral("FT"), 1, 1, QStringLiteral("9111"), 1, QStringLiteral("1"));
-    auto notPosted =
-        generalLine(QStringLiteral("FT"), 1, 2, QStringLiteral("111"), 2, QStringLiteral("1"));
+    auto onlyClass9 = generalLine(u"FT"_s, 1, 1, u"9111"_s, 1, u"1"_s);
+    auto notPosted = generalLine(u"FT"_s, 1, 2, u"111"_s, 2, u"1"_s);
     notPosted.statac = 1;
     setup.addLines({onlyClass9, notPosted});
     set.appendRow();  // what an earlier load left
@@ -224,22 +208,20 @@ TEST_P(Class9Derivation, an_empty_month_shows_its_message_and_leaves_the_set_emp
     EXPECT_EQ(setup.prompter.texts(), QStringList{kNoMovementsToIntegrate});
 
     setup.prompter.clear();
-    EXPECT_EQ(
-        reloadClass9Lines(setup.company(), setup.prompter, 2024, 3, QStringLiteral("CL9"), set), 0);
+    EXPECT_EQ(reloadClass9Lines(setup.company(), setup.prompter, 2024, 3, u"CL9"_s, set), 0);
     EXPECT_EQ(setup.prompter.texts(), QStringList{kNoClass9Movements});
 }
 
 TEST_P(Class9Derivation, the_widest_key_the_columns_allow_is_kept_whole) {
     setup.addChart(kChart);
-    auto wide = generalLine(QStringLiteral("ABC"), -2147483647 - 1, -32768, QStringLiteral("111"),
-                            1, QStringLiteral("1"));
-    wide.serie = QStringLiteral("1234567/90");
+    auto wide = generalLine(u"ABC"_s, -2147483647 - 1, -32768, u"111"_s, 1, u"1"_s);
+    wide.serie = u"1234567/90"_s;
     setup.addLines({wide});
     ASSERT_EQ(deriveClass9Lines(setup.company(), setup.prompter, 2024, 3, set), 1);
-    const QString key = QStringLiteral("ABC/2024/1234567/90/-2147483648/-32768");
+    const QString key = u"ABC/2024/1234567/90/-2147483648/-32768"_s;
     EXPECT_EQ(set.value(0, W::Doc).toText(), key);
-    EXPECT_EQ(documentKey(key), QStringLiteral("ABC/2024/1234567/90/-2147483648"));
-    EXPECT_LE(QStringLiteral("ABC/-32768/1234567890/-2147483648/-32768").size(), W::kDocWidth);
+    EXPECT_EQ(documentKey(key), u"ABC/2024/1234567/90/-2147483648"_s);
+    EXPECT_LE(u"ABC/-32768/1234567890/-2147483648/-32768"_s.size(), W::kDocWidth);
 }
 
 // Another program stores the same day in other text forms; the rows still come in time order
@@ -248,25 +230,21 @@ TEST_P(Class9Derivation, dates_stored_in_other_forms_keep_time_order_and_ties_go
     setup.addChart(kChart);
     std::vector<demo::Movement> lines;
     for (int line = 1; line <= 5; ++line)
-        lines.push_back(generalLine(QStringLiteral("FT"), 1, line, QStringLiteral("111"), 1,
-                                    QStringLiteral("1"), 10));
-    lines.push_back(
-        generalLine(QStringLiteral("FC"), 1, 1, QStringLiteral("111"), 1, QStringLiteral("1"), 11));
-    lines.push_back(
-        generalLine(QStringLiteral("FA"), 1, 1, QStringLiteral("111"), 1, QStringLiteral("1"), 11));
+        lines.push_back(generalLine(u"FT"_s, 1, line, u"111"_s, 1, u"1"_s, 10));
+    lines.push_back(generalLine(u"FC"_s, 1, 1, u"111"_s, 1, u"1"_s, 11));
+    lines.push_back(generalLine(u"FA"_s, 1, 1, u"111"_s, 1, u"1"_s, 11));
     setup.addLines(lines);
     const auto store = [&](const QString& tpDoc, int numLinha, const QString& text) {
-        setup.company().execute(
-            QStringLiteral("UPDATE MovCTB SET DataDoc = ? WHERE TpDoc = ? AND NumLinha = ?"),
-            {text, tpDoc, numLinha});
+        setup.company().execute(u"UPDATE MovCTB SET DataDoc = ? WHERE TpDoc = ? AND NumLinha = ?"_s,
+                                {text, tpDoc, numLinha});
     };
-    store(QStringLiteral("FT"), 1, QStringLiteral("2024-03-10T00:00:00"));
-    store(QStringLiteral("FT"), 2, QStringLiteral("2024-03-10 00:00:00.000"));
-    store(QStringLiteral("FT"), 3, QStringLiteral("2024-03-10"));
-    store(QStringLiteral("FT"), 4, QStringLiteral("2024-03-10T00:00:00.000000"));
+    store(u"FT"_s, 1, u"2024-03-10T00:00:00"_s);
+    store(u"FT"_s, 2, u"2024-03-10 00:00:00.000"_s);
+    store(u"FT"_s, 3, u"2024-03-10"_s);
+    store(u"FT"_s, 4, u"2024-03-10T00:00:00.000000"_s);
     // 11 March: 08:00 comes before 13:00 although " 13" sorts before "T08" as text.
-    store(QStringLiteral("FC"), 1, QStringLiteral("2024-03-11T08:00:00"));
-    store(QStringLiteral("FA"), 1, QStringLiteral("2024-03-11 13:00:00"));
+    store(u"FC"_s, 1, u"2024-03-11T08:00:00"_s);
+    store(u"FA"_s, 1, u"2024-03-11 13:00:00"_s);
 
     ASSERT_EQ(deriveClass9Lines(setup.company(), setup.prompter, 2024, 3, set), 7);
     QStringList keys;
@@ -279,7 +257,7 @@ TEST_P(Class9Derivation, dates_stored_in_other_forms_keep_time_order_and_ties_go
 }
 
 TEST_P(Class9Derivation, a_database_failure_leaves_the_set_empty_and_propagates) {
-    setup.company().execute(QStringLiteral("DROP TABLE POC"));
+    setup.company().execute(u"DROP TABLE POC"_s);
     set.appendRow();
     EXPECT_THROW(deriveClass9Lines(setup.company(), setup.prompter, 2024, 3, set), DbError);
     EXPECT_EQ(set.size(), 0);
@@ -288,23 +266,6 @@ TEST_P(Class9Derivation, a_database_failure_leaves_the_set_empty_and_propagates)
 INSTANTIATE_TEST_SUITE_P(Engines, Class9Derivation,
                          ::testing::Values(EngineKind::Sqlite, EngineKind::OdbcSqlite),
                          ::testing::PrintToStringParamName());
-
-TEST(Class9WorkingSetModel, only_the_class9_column_is_editable_and_numbers_take_32_bits) {
-    Class9WorkingSet set;
-    set.setEditable(true);
-    const int row = set.appendRow();
-    EXPECT_NO_THROW(set.setValue(row, W::NumDoc, Value(2147483647)));
-    EXPECT_THROW(set.setValue(row, W::NumDoc, Value(std::int64_t{2147483648})), ValueError);
-    EXPECT_THROW(set.setValue(row, W::NumLinha, Value(40000)), ValueError);
-    EXPECT_THROW(set.setValue(row, W::Classe9, Value(QStringLiteral("9123456789012345"))),
-                 ValueError);
-    for (int column = 0; column < W::ColumnCount; ++column)
-        EXPECT_EQ(set.flags(set.index(row, column)).testFlag(Qt::ItemIsEditable),
-                  column == W::Classe9)
-            << column;
-    EXPECT_EQ(set.headerData(W::Referencia, Qt::Horizontal).toString(),
-              QStringLiteral("Referência"));
-}
 
 TEST(Class9WorkingSetModel, sorts_for_writing_by_date_type_series_number_and_line) {
     Class9WorkingSet set;
@@ -315,7 +276,7 @@ TEST(Class9WorkingSetModel, sorts_for_writing_by_date_type_series_number_and_lin
         set.setValue(row, W::Serie, Value(QString::fromLatin1(serie)));
         set.setValue(row, W::NumDoc, Value(doc));
         set.setValue(row, W::NumLinha, Value(line));
-        set.setValue(row, W::Doc, Value(QStringLiteral("%1").arg(row)));
+        set.setValue(row, W::Doc, Value(u"%1"_s.arg(row)));
     };
     add("12-03-2024", "FT", "1", 5, 2);
     add("05-03-2024", "fc", "1", 10, 1);
@@ -327,7 +288,7 @@ TEST(Class9WorkingSetModel, sorts_for_writing_by_date_type_series_number_and_lin
     QStringList order;
     for (int row = 0; row < set.size(); ++row)
         order << set.value(row, W::Doc).toText();
-    EXPECT_EQ(order.join(QLatin1Char(' ')), QStringLiteral("5 4 2 1 3 0"));
+    EXPECT_EQ(order.join(QLatin1Char(' ')), u"5 4 2 1 3 0"_s);
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include "tests/support/failing_engine.h"
 
 namespace agrimor {
+
+using namespace Qt::StringLiterals;
 namespace {
 
 using test::class9Line;
@@ -18,27 +20,22 @@ using test::generalLine;
 class Class9Reliability : public ::testing::TestWithParam<EngineKind> {
 protected:
     Class9Reliability() {
-        setup.addChart(
-            {{QStringLiteral("6221"), 2024, QStringLiteral("96221"), QStringLiteral("96221")},
-             {QStringLiteral("221"), 2024, QStringLiteral("9122"), QStringLiteral("9122")},
-             {QStringLiteral("9111"), 2024, {}, {}},
-             {QStringLiteral("9122"), 2024, {}, {}},
-             {QStringLiteral("96221"), 2024, {}, {}}});
+        setup.addChart({{u"6221"_s, 2024, u"96221"_s, u"96221"_s},
+                        {u"221"_s, 2024, u"9122"_s, u"9122"_s},
+                        {u"9111"_s, 2024, {}, {}},
+                        {u"9122"_s, 2024, {}, {}},
+                        {u"96221"_s, 2024, {}, {}}});
         setup.addLines({
-            generalLine(QStringLiteral("FC"), 1, 1, QStringLiteral("6221"), 1, QStringLiteral("5")),
-            generalLine(QStringLiteral("FC"), 1, 2, QStringLiteral("221"), 2, QStringLiteral("5")),
-            generalLine(QStringLiteral("FT"), 2, 1, QStringLiteral("221"), 1, QStringLiteral("7"),
-                        11),
-            generalLine(QStringLiteral("FT"), 3, 1, QStringLiteral("6221"), 1, QStringLiteral("2"),
-                        12),
-            generalLine(QStringLiteral("FT"), 3, 2, QStringLiteral("6221"), 1, QStringLiteral("2"),
-                        12),
-            generalLine(QStringLiteral("FT"), 3, 3, QStringLiteral("221"), 2, QStringLiteral("4"),
-                        12),
-            class9Line(QStringLiteral("ANA"), 1, 1, QStringLiteral("9111"), 1, QStringLiteral("3")),
-            class9Line(QStringLiteral("ANA"), 1, 2, QStringLiteral("9122"), 2, QStringLiteral("3")),
-            class9Line(QStringLiteral("CL9"), 8, 1, QStringLiteral("9111"), 1, QStringLiteral("9")),
-            class9Line(QStringLiteral("CL9"), 8, 2, QStringLiteral("9122"), 2, QStringLiteral("9")),
+            generalLine(u"FC"_s, 1, 1, u"6221"_s, 1, u"5"_s),
+            generalLine(u"FC"_s, 1, 2, u"221"_s, 2, u"5"_s),
+            generalLine(u"FT"_s, 2, 1, u"221"_s, 1, u"7"_s, 11),
+            generalLine(u"FT"_s, 3, 1, u"6221"_s, 1, u"2"_s, 12),
+            generalLine(u"FT"_s, 3, 2, u"6221"_s, 1, u"2"_s, 12),
+            generalLine(u"FT"_s, 3, 3, u"221"_s, 2, u"4"_s, 12),
+            class9Line(u"ANA"_s, 1, 1, u"9111"_s, 1, u"3"_s),
+            class9Line(u"ANA"_s, 1, 2, u"9122"_s, 2, u"3"_s),
+            class9Line(u"CL9"_s, 8, 1, u"9111"_s, 1, u"9"_s),
+            class9Line(u"CL9"_s, 8, 2, u"9122"_s, 2, u"9"_s),
         });
         engine = std::make_shared<FailingEngine>(setup.company().engine(), 0);
         company.adopt(engine);
@@ -79,8 +76,7 @@ protected:
             engine->failAt(failAt);
             const QString last = loadAndConfirm(loadAnswers, correct);
             EXPECT_EQ(outcome, Class9Outcome::Failed);
-            EXPECT_EQ(last, QStringLiteral("Empresa: Velmor\n\rErro: falha simulada na escrita %1")
-                                .arg(failAt));
+            EXPECT_EQ(last, u"Empresa: Velmor\n\rErro: falha simulada na escrita %1"_s.arg(failAt));
             EXPECT_FALSE(state.loaded);
             EXPECT_FALSE(setup.company().inTransaction());
             EXPECT_EQ(setup.snapshot(), before);
@@ -91,14 +87,13 @@ protected:
     void restore(const QStringList& rows) {
         DataAccess& db = setup.company();
         Transaction transaction(db);
-        db.execute(QStringLiteral("DELETE FROM MovCTB"));
-        const Recordset shape = db.openReadOnly(QStringLiteral("SELECT * FROM MovCTB WHERE 1=0"));
+        db.execute(u"DELETE FROM MovCTB"_s);
+        const Recordset shape = db.openReadOnly(u"SELECT * FROM MovCTB WHERE 1=0"_s);
         QStringList names;
         for (int c = 0; c < shape.columnCount(); ++c)
             names << shape.columnName(c);
-        const QString sql = QStringLiteral("INSERT INTO MovCTB (%1) VALUES (%2)")
-                                .arg(names.join(QStringLiteral(", ")),
-                                     QStringLiteral("?, ").repeated(names.size()).chopped(2));
+        const QString sql = u"INSERT INTO MovCTB (%1) VALUES (%2)"_s.arg(
+            names.join(u", "_s), u"?, "_s.repeated(names.size()).chopped(2));
         for (const QString& row : rows) {
             Params values;
             for (const QString& value : row.split(QLatin1Char('|')))
@@ -126,8 +121,8 @@ TEST_P(Class9Reliability, a_failure_at_any_write_of_a_corrected_reload_changes_n
     everyWriteFailsCleanly(
         {Answer::Ok, Answer::Ok},
         [](Class9State& state) {
-            state.set().setValue(0, Class9WorkingSet::Classe9, Value(QStringLiteral("96221")));
-            state.set().setValue(1, Class9WorkingSet::Classe9, Value(QStringLiteral("9111")));
+            state.set().setValue(0, Class9WorkingSet::Classe9, Value(u"96221"_s));
+            state.set().setValue(1, Class9WorkingSet::Classe9, Value(u"9111"_s));
         },
         1 + 2 + 1);
 }

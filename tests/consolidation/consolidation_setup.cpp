@@ -7,75 +7,71 @@
 
 namespace agrimor::test {
 
+using namespace Qt::StringLiterals;
+
 ConsolidationSetup::ConsolidationSetup(EngineKind kind, int year) : kind_(kind), year_(year) {
-    consolidated_ = createDatabase(kind, folder_.path(), QStringLiteral("Consolidado.db"));
+    consolidated_ = createDatabase(kind, folder_.path(), u"Consolidado.db"_s);
     createErpTables(*consolidated_);
     ensureOwnTables(*consolidated_);
-    addDocumentType(QStringLiteral("CNS"));
-    addAccounts({QStringLiteral("9999")}, year);
+    addDocumentType(u"CNS"_s);
+    addAccounts({u"9999"_s}, year);
 }
 
 void ConsolidationSetup::addAccounts(const QStringList& accounts, int year) {
-    UpdatableRecordset poc =
-        consolidated_->openUpdatable(QStringLiteral("POC"), QStringLiteral("1=0"));
+    UpdatableRecordset poc = consolidated_->openUpdatable(u"POC"_s, u"1=0"_s);
     for (const QString& account : accounts) {
         poc.addNew();
-        poc.setField(QStringLiteral("Conta"), account);
-        poc.setField(QStringLiteral("Exercicio"), year);
+        poc.setField(u"Conta"_s, account);
+        poc.setField(u"Exercicio"_s, year);
         poc.update();
     }
 }
 
 void ConsolidationSetup::addDocumentType(const QString& code) {
-    UpdatableRecordset types =
-        consolidated_->openUpdatable(QStringLiteral("TpDoc"), QStringLiteral("1=0"));
+    UpdatableRecordset types = consolidated_->openUpdatable(u"TpDoc"_s, u"1=0"_s);
     types.addNew();
-    types.setField(QStringLiteral("Codigo"), code);
+    types.setField(u"Codigo"_s, code);
     types.update();
 }
 
 void ConsolidationSetup::addRate(const QString& currency, QDate date, const QString& rate) {
-    UpdatableRecordset rates =
-        consolidated_->openUpdatable(QStringLiteral("zeb_CNS_Cambios"), QStringLiteral("1=0"));
+    UpdatableRecordset rates = consolidated_->openUpdatable(u"zeb_CNS_Cambios"_s, u"1=0"_s);
     rates.addNew();
-    rates.setField(QStringLiteral("Moeda"), currency);
-    rates.setField(QStringLiteral("Data"), date);
-    rates.setField(QStringLiteral("Cambio"), *Money::parse(rate));
+    rates.setField(u"Moeda"_s, currency);
+    rates.setField(u"Data"_s, date);
+    rates.setField(u"Cambio"_s, *Money::parse(rate));
     rates.update();
 }
 
 DataAccess& ConsolidationSetup::addCompany(int bd, const CompanyConfig& config) {
-    const QString file = QStringLiteral("company%1.db").arg(bd);
+    const QString file = u"company%1.db"_s.arg(bd);
     auto company = createDatabase(kind_, folder_.path(), file);
     createErpTables(*company);
     {
-        UpdatableRecordset settings = consolidated_->openUpdatable(
-            QStringLiteral("zeb_CNS_DadosIniciais"), QStringLiteral("1=0"));
+        UpdatableRecordset settings =
+            consolidated_->openUpdatable(u"zeb_CNS_DadosIniciais"_s, u"1=0"_s);
         settings.addNew();
-        settings.setField(QStringLiteral("BD"), bd);
-        settings.setField(QStringLiteral("Setor"), QStringLiteral("01"));
-        settings.setField(QStringLiteral("TpDoc"), config.tpDoc);
-        settings.setField(QStringLiteral("Serie"),
-                          config.serie.isEmpty() ? QString::number(bd) : config.serie);
-        settings.setField(QStringLiteral("DataMov"), QDate(year_, 1, 1));
-        settings.setField(QStringLiteral("UltimoMes"), QString());
-        settings.setField(QStringLiteral("Moeda"), config.currency);
-        settings.setField(QStringLiteral("ContaArred"), config.contaArred);
-        settings.setField(QStringLiteral("AteMes"), config.ateMes);
-        settings.setField(QStringLiteral("TpDocCL9"), QStringLiteral("CL9"));
-        settings.setField(QStringLiteral("SerieCL9"), QStringLiteral("1"));
-        settings.setField(QStringLiteral("DiarioCL9"), QStringLiteral("09"));
+        settings.setField(u"BD"_s, bd);
+        settings.setField(u"Setor"_s, u"01"_s);
+        settings.setField(u"TpDoc"_s, config.tpDoc);
+        settings.setField(u"Serie"_s, config.serie.isEmpty() ? QString::number(bd) : config.serie);
+        settings.setField(u"DataMov"_s, QDate(year_, 1, 1));
+        settings.setField(u"UltimoMes"_s, QString());
+        settings.setField(u"Moeda"_s, config.currency);
+        settings.setField(u"ContaArred"_s, config.contaArred);
+        settings.setField(u"AteMes"_s, config.ateMes);
+        settings.setField(u"TpDocCL9"_s, u"CL9"_s);
+        settings.setField(u"SerieCL9"_s, u"1"_s);
+        settings.setField(u"DiarioCL9"_s, u"09"_s);
         settings.update();
-        UpdatableRecordset parameters = consolidated_->openUpdatable(
-            QStringLiteral("zeb_CNS_Parametros"), QStringLiteral("1=0"));
+        UpdatableRecordset parameters =
+            consolidated_->openUpdatable(u"zeb_CNS_Parametros"_s, u"1=0"_s);
         parameters.addNew();
-        parameters.setField(QStringLiteral("BD"), bd);
-        parameters.setField(QStringLiteral("Servidor"), kind_ == EngineKind::Sqlite
-                                                            ? QStringLiteral("sqlite")
-                                                            : QStringLiteral("odbc"));
-        parameters.setField(QStringLiteral("Utilizador"), QStringLiteral("test"));
-        parameters.setField(QStringLiteral("Password"), QString());
-        parameters.setField(QStringLiteral("Empresa"), file);
+        parameters.setField(u"BD"_s, bd);
+        parameters.setField(u"Servidor"_s, kind_ == EngineKind::Sqlite ? u"sqlite"_s : u"odbc"_s);
+        parameters.setField(u"Utilizador"_s, u"test"_s);
+        parameters.setField(u"Password"_s, QString());
+        parameters.setField(u"Empresa"_s, file);
         parameters.update();
     }
     DataAccess& result = *company;
@@ -96,14 +92,13 @@ Recordset ConsolidationSetup::written(const QString& tpDoc, const QString& serie
 }
 
 int ConsolidationSetup::countWritten(const QString& tpDoc, const QString& serie) {
-    return countRows(*consolidated_, QStringLiteral("MovCTB"),
-                     QStringLiteral("TpDoc = ? AND Serie = ?"), {tpDoc, serie});
+    return countRows(*consolidated_, u"MovCTB"_s, u"TpDoc = ? AND Serie = ?"_s, {tpDoc, serie});
 }
 
 QString ConsolidationSetup::ultimoMes(int bd) {
     const Recordset row = consolidated_->openReadOnly(
-        QStringLiteral("SELECT UltimoMes FROM zeb_CNS_DadosIniciais WHERE BD = ?"), {bd});
-    return row.field(QStringLiteral("UltimoMes")).toText();
+        u"SELECT UltimoMes FROM zeb_CNS_DadosIniciais WHERE BD = ?"_s, {bd});
+    return row.field(u"UltimoMes"_s).toText();
 }
 
 demo::Movement line(const QString& ref, const QString& tpDoc, int numDoc, int numLinha,
@@ -121,11 +116,11 @@ demo::Movement line(const QString& ref, const QString& tpDoc, int numDoc, int nu
     movement.valor = *Money::parse(valor);
     movement.dataDoc = QDate(year, month, 10);
     movement.exercicio = year;
-    movement.diario = QStringLiteral("09");
+    movement.diario = u"09"_s;
     movement.ref = ref;
-    movement.descr = QStringLiteral("Linha ") + ref;
-    movement.sector = QStringLiteral("S") + ref.right(1);
-    movement.operador = QStringLiteral("op");
+    movement.descr = u"Linha "_s + ref;
+    movement.sector = u"S"_s + ref.right(1);
+    movement.operador = u"op"_s;
     movement.mvDes = 7;  // the consolidation writes 0
     return movement;
 }

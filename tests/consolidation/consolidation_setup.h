@@ -17,7 +17,7 @@ namespace agrimor::test {
 struct CompanyConfig {
     QString currency = QStringLiteral("EUR");
     QString tpDoc = QStringLiteral("CNS");
-    QString serie;  // the company's number when empty
+    QString serie = {};  // the company's number when empty
     QString contaArred = QStringLiteral("9999");
     int ateMes = 0;
 };

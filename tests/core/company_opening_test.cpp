@@ -11,6 +11,8 @@
 #include "tests/support/test_databases.h"
 
 namespace agrimor {
+
+using namespace Qt::StringLiterals;
 namespace {
 
 using test::EngineKind;
@@ -18,13 +20,13 @@ using test::EngineKind;
 class CompanyOpeningTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        shared = test::createDatabase(EngineKind::Sqlite, folder.path(), QStringLiteral("cons.db"));
+        shared = test::createDatabase(EngineKind::Sqlite, folder.path(), u"cons.db"_s);
         ensureOwnTables(*shared);
-        test::createDatabase(EngineKind::Sqlite, folder.path(), QStringLiteral("empresa.db"));
+        test::createDatabase(EngineKind::Sqlite, folder.path(), u"empresa.db"_s);
     }
 
     static CompanyParameters sqliteCompany(const QString& file) {
-        return {QStringLiteral("sqlite"), QStringLiteral("demo"), QString(), file, true};
+        return {u"sqlite"_s, u"demo"_s, QString(), file, true};
     }
 
     test::TempFolder folder;
@@ -33,37 +35,27 @@ protected:
     test::ScriptedPrompter prompter;
 };
 
-TEST_F(CompanyOpeningTest, an_open_company_reports_nothing) {
-    const auto db = connectCompany(*shared, sqliteCompany(QStringLiteral("empresa.db")),
-                                   CompanyOpenFailureReport::toUser(prompter));
-    ASSERT_TRUE(db);
-    EXPECT_TRUE(db->isConnected());
-    EXPECT_TRUE(prompter.prompts().empty());
-}
-
 TEST_F(CompanyOpeningTest, the_consolidation_and_class9_screens_collect_the_failure_as_an_anomaly) {
-    anomalies.append(QStringLiteral("anterior"));
-    EXPECT_FALSE(connectCompany(*shared, sqliteCompany(QStringLiteral("falta.db")),
+    anomalies.append(u"anterior"_s);
+    EXPECT_FALSE(connectCompany(*shared, sqliteCompany(u"falta.db"_s),
                                 CompanyOpenFailureReport::toAnomalies(anomalies)));
     // No row at all: four empty values, which reach no database either.
     EXPECT_FALSE(connectCompany(*shared, CompanyParameters{},
                                 CompanyOpenFailureReport::toAnomalies(anomalies)));
     EXPECT_EQ(anomalies.items(),
-              (QStringList{QStringLiteral("anterior"),
-                           QStringLiteral("Parâmetros de ligação à BD incorretos"),
-                           QStringLiteral("Parâmetros de ligação à BD incorretos")}));
+              (QStringList{u"anterior"_s, u"Parâmetros de ligação à BD incorretos"_s,
+                           u"Parâmetros de ligação à BD incorretos"_s}));
     EXPECT_TRUE(prompter.prompts().empty());
 }
 
 TEST_F(CompanyOpeningTest, the_import_screen_tells_the_user_at_once) {
-    EXPECT_FALSE(connectCompany(*shared, sqliteCompany(QStringLiteral("falta.db")),
+    EXPECT_FALSE(connectCompany(*shared, sqliteCompany(u"falta.db"_s),
                                 CompanyOpenFailureReport::toUser(prompter)));
     ASSERT_EQ(prompter.prompts().size(), 1u);
     EXPECT_EQ(prompter.prompts()[0].kind, PromptKind::Information);
-    EXPECT_EQ(prompter.prompts()[0].title, QStringLiteral("Informação"));
-    EXPECT_EQ(prompter.lastText(), QStringLiteral("Não foi possível abrir a Empresa indicada !"));
+    EXPECT_EQ(prompter.lastText(), u"Não foi possível abrir a Empresa indicada !"_s);
     EXPECT_TRUE(anomalies.isEmpty());
-    EXPECT_FALSE(QDir(folder.path()).exists(QStringLiteral("falta.db")));
+    EXPECT_FALSE(QDir(folder.path()).exists(u"falta.db"_s));
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <QDate>
 
 namespace agrimor {
+
+using namespace Qt::StringLiterals;
 namespace {
 
 const QLocale kPoint = QLocale::c();                           // decimal point, comma groups
@@ -21,9 +23,9 @@ Money units(std::int64_t units) {
 TEST(NullSafeText, null_and_empty_give_empty_text_other_values_their_text) {
     EXPECT_EQ(nullSafeText(Value()), QString());
     EXPECT_EQ(nullSafeText(Value(QString())), QString());
-    EXPECT_EQ(nullSafeText(text(" 9A ")), QStringLiteral(" 9A "));
-    EXPECT_EQ(nullSafeText(Value(42)), QStringLiteral("42"));
-    EXPECT_EQ(nullSafeText(Value(Money::fromUnits(15000))), QStringLiteral("1.5"));
+    EXPECT_EQ(nullSafeText(text(" 9A ")), u" 9A "_s);
+    EXPECT_EQ(nullSafeText(Value(42)), u"42"_s);
+    EXPECT_EQ(nullSafeText(Value(Money::fromUnits(15000))), u"1.5"_s);
 }
 
 TEST(NullSafeWhole, rounds_halves_to_even_from_every_kind_of_value) {

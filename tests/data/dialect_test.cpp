@@ -8,49 +8,48 @@
 #include "tests/support/test_databases.h"
 
 namespace agrimor {
+
+using namespace Qt::StringLiterals;
 namespace {
 
 // No SQL Server runs here: the statements that find a row again are pinned as text.
 TEST(SqlServerDialect, a_row_is_changed_and_deleted_by_every_value_it_was_read_with) {
     const auto dialect = makeSqlServerDialect();
-    const QList<ColumnInfo> columns{{QStringLiteral("BD"), Value::Kind::Integer, true},
-                                    {QStringLiteral("Servidor"), Value::Kind::Text, true},
-                                    {QStringLiteral("Notas"), Value::Kind::Text, false}};
-    const std::vector<Value> original{Value(3), Value(), Value(QStringLiteral("longo"))};
+    const QList<ColumnInfo> columns{{u"BD"_s, Value::Kind::Integer, true},
+                                    {u"Servidor"_s, Value::Kind::Text, true},
+                                    {u"Notas"_s, Value::Kind::Text, false}};
+    const std::vector<Value> original{Value(3), Value(), Value(u"longo"_s)};
 
-    EXPECT_EQ(dialect->updatableSelect(QStringLiteral("zeb_CNS_Parametros"), QStringLiteral("BD=?"),
-                                       QStringLiteral("BD")),
-              QStringLiteral("SELECT * FROM zeb_CNS_Parametros WHERE BD=? ORDER BY BD"));
+    EXPECT_EQ(dialect->updatableSelect(u"zeb_CNS_Parametros"_s, u"BD=?"_s, u"BD"_s),
+              u"SELECT * FROM zeb_CNS_Parametros WHERE BD=? ORDER BY BD"_s);
 
-    Params params{Value(QStringLiteral("srv"))};
-    EXPECT_EQ(dialect->updateRow(QStringLiteral("zeb_CNS_Parametros"), {QStringLiteral("Servidor")},
-                                 columns, original, {}, params),
-              QStringLiteral("UPDATE TOP (1) zeb_CNS_Parametros SET [Servidor] = ? WHERE [BD] = ? "
-                             "AND [Servidor] IS NULL"));
-    EXPECT_EQ(params, (Params{Value(QStringLiteral("srv")), Value(3)}));
+    Params params{Value(u"srv"_s)};
+    EXPECT_EQ(
+        dialect->updateRow(u"zeb_CNS_Parametros"_s, {u"Servidor"_s}, columns, original, {}, params),
+        QStringLiteral("UPDATE TOP (1) zeb_CNS_Parametros SET [Servidor] = ? WHERE [BD] = ? "
+                       "AND [Servidor] IS NULL"));
+    EXPECT_EQ(params, (Params{Value(u"srv"_s), Value(3)}));
 
     params.clear();
-    EXPECT_EQ(
-        dialect->deleteRow(QStringLiteral("zeb_CNS_Parametros"), columns, original, {}, params),
-        QStringLiteral("DELETE TOP (1) FROM zeb_CNS_Parametros WHERE [BD] = ? AND "
-                       "[Servidor] IS NULL"));
+    EXPECT_EQ(dialect->deleteRow(u"zeb_CNS_Parametros"_s, columns, original, {}, params),
+              QStringLiteral("DELETE TOP (1) FROM zeb_CNS_Parametros WHERE [BD] = ? AND "
+                             "[Servidor] IS NULL"));
     EXPECT_EQ(params, (Params{Value(3)}));
 }
 
 TEST(SqlServerDialect, date_times_are_bound_in_iso_form_with_their_milliseconds) {
     const auto dialect = makeSqlServerDialect();
-    EXPECT_EQ(dialect->dateTimeText(naiveDateTime(QDate(2024, 3, 5))),
-              QStringLiteral("2024-03-05T00:00:00"));
+    EXPECT_EQ(dialect->dateTimeText(naiveDateTime(QDate(2024, 3, 5))), u"2024-03-05T00:00:00"_s);
     EXPECT_EQ(dialect->dateTimeText(naiveDateTime(QDate(2026, 10, 15), QTime(9, 5, 7, 3))),
-              QStringLiteral("2026-10-15T09:05:07.003"));
+              u"2026-10-15T09:05:07.003"_s);
     EXPECT_EQ(dialect->dateTimeText(naiveDateTime(QDate(2026, 10, 15), QTime(23, 59, 59, 997))),
-              QStringLiteral("2026-10-15T23:59:59.997"));
+              u"2026-10-15T23:59:59.997"_s);
     EXPECT_EQ(dialect->dateTimeText(QDateTime()), QString());
 
     // SQLite keeps its one text form.
     EXPECT_EQ(
         makeSqliteDialect()->dateTimeText(naiveDateTime(QDate(2026, 10, 15), QTime(9, 5, 7, 3))),
-        QStringLiteral("2026-10-15 09:05:07"));
+        u"2026-10-15 09:05:07"_s);
 }
 
 // A server as the start-up's schema check sees it: the probes fail as a missing table does (or
@@ -69,14 +68,12 @@ public:
         if (!sql.contains(QLatin1String("INFORMATION_SCHEMA"))) {
             if (tablesMissing_)
                 throw DbError(DbError::kMissingTable,
-                              QStringLiteral("Invalid object name 'zeb_CNS_DadosIniciais'."));
+                              u"Invalid object name 'zeb_CNS_DadosIniciais'."_s);
             sink.columns({});
             return;
         }
-        sink.columns({{QStringLiteral("TipoDado")},
-                      {QStringLiteral("Tamanho"), Value::Kind::Integer},
-                      {QStringLiteral("Column_Name")}});
-        std::vector<Value> row{seriesType_, Value(0), Value(QStringLiteral("Serie"))};
+        sink.columns({{u"TipoDado"_s}, {u"Tamanho"_s, Value::Kind::Integer}, {u"Column_Name"_s}});
+        std::vector<Value> row{seriesType_, Value(0), Value(u"Serie"_s)};
         sink.row(row);
     }
     std::int64_t execute(const QString& sql, const Params& params) override {
@@ -120,7 +117,7 @@ QStringList ensureOnServer(bool tablesMissing, const QString& seriesType, Params
 
 TEST(SqlServerDialect, a_new_database_gets_the_installed_bases_statements_word_for_word) {
     Params typeParams;
-    const QStringList sent = ensureOnServer(true, QStringLiteral("smallint"), &typeParams);
+    const QStringList sent = ensureOnServer(true, u"smallint"_s, &typeParams);
     const char* const expected[] = {
         "select BD from  zeb_CNS_DadosIniciais",
         " CREATE TABLE [dbo].[zeb_CNS_Cambios]("
@@ -166,16 +163,15 @@ TEST(SqlServerDialect, a_new_database_gets_the_installed_bases_statements_word_f
         << sent.join(u'\n').toStdString();
     for (qsizetype i = 0; i < sent.size(); ++i)
         EXPECT_EQ(sent.at(i), QLatin1String(expected[i])) << i;
-    EXPECT_EQ(typeParams,
-              (Params{QStringLiteral("zeb_CNS_DadosIniciais"), QStringLiteral("Serie")}));
+    EXPECT_EQ(typeParams, (Params{u"zeb_CNS_DadosIniciais"_s, u"Serie"_s}));
 }
 
 TEST(SqlServerDialect, tables_of_the_current_layout_only_get_the_probes_and_the_type_query) {
-    for (const QString& type : {QStringLiteral("nvarchar"), QStringLiteral("NVARCHAR")}) {
+    for (const QString& type : {u"nvarchar"_s, u"NVARCHAR"_s}) {
         SCOPED_TRACE(type.toStdString());
-        QStringList expected{QStringLiteral("select BD from  zeb_CNS_DadosIniciais"),
-                             QStringLiteral("select TpDocCL9 from  zeb_CNS_DadosIniciais"),
-                             QStringLiteral("select AteMes from  zeb_CNS_DadosIniciais"),
+        QStringList expected{u"select BD from  zeb_CNS_DadosIniciais"_s,
+                             u"select TpDocCL9 from  zeb_CNS_DadosIniciais"_s,
+                             u"select AteMes from  zeb_CNS_DadosIniciais"_s,
                              QLatin1String(kTypeQuery)};
         // The type is compared exactly: any other spelling is retyped.
         if (type != QLatin1String("nvarchar"))
@@ -204,8 +200,8 @@ public:
     }
     std::int64_t execute(const QString& sql, const Params& params) override {
         QString text = sql;
-        text.replace(QStringLiteral("UPDATE TOP (1) "), QStringLiteral("UPDATE "))
-            .replace(QStringLiteral("DELETE TOP (1) "), QStringLiteral("DELETE "));
+        text.replace(u"UPDATE TOP (1) "_s, u"UPDATE "_s)
+            .replace(u"DELETE TOP (1) "_s, u"DELETE "_s);
         return inner_.execute(text, bound(params));
     }
     void insert(const QString& sql, const Params& row) override { inner_.insert(sql, bound(row)); }
@@ -234,7 +230,7 @@ TEST(SqlServerDialect, a_row_whose_date_has_milliseconds_is_read_and_changed_on_
     test::TempFolder folder;
     // Two rows of a key-less table that differ only in the milliseconds of their date.
     auto odbc = test::createDatabase(
-        test::EngineKind::OdbcSqlite, folder.path(), QStringLiteral("c.db"),
+        test::EngineKind::OdbcSqlite, folder.path(), u"c.db"_s,
         QStringLiteral("CREATE TABLE zeb_CNS_DadosIniciais (BD smallint, UltimoMes nvarchar(20), "
                        "DataMov datetime);"
                        "INSERT INTO zeb_CNS_DadosIniciais VALUES "
@@ -243,32 +239,30 @@ TEST(SqlServerDialect, a_row_whose_date_has_milliseconds_is_read_and_changed_on_
     db.adopt(std::make_shared<SqlServerRowsOnSqlite>(odbc->engine()));
 
     UpdatableRecordset rows =
-        db.openUpdatable(QStringLiteral("zeb_CNS_DadosIniciais"), QStringLiteral("BD=?"), {1},
-                         QStringLiteral("DataMov"));
+        db.openUpdatable(u"zeb_CNS_DadosIniciais"_s, u"BD=?"_s, {1}, u"DataMov"_s);
     ASSERT_EQ(rows.rowCount(), 2);
     rows.moveLast();
-    EXPECT_EQ(rows.field(QStringLiteral("DataMov")).toDateTime().time(), QTime(10, 20, 30, 456));
-    rows.setField(QStringLiteral("UltimoMes"), QStringLiteral("10/2026"));
+    EXPECT_EQ(rows.field(u"DataMov"_s).toDateTime().time(), QTime(10, 20, 30, 456));
+    rows.setField(u"UltimoMes"_s, u"10/2026"_s);
     rows.update();
     rows.moveFirst();
     rows.deleteCurrent();
 
     const Recordset after =
-        odbc->openReadOnly(QStringLiteral("SELECT UltimoMes, DataMov FROM zeb_CNS_DadosIniciais"));
+        odbc->openReadOnly(u"SELECT UltimoMes, DataMov FROM zeb_CNS_DadosIniciais"_s);
     ASSERT_EQ(after.rowCount(), 1);
-    EXPECT_EQ(after.field(QStringLiteral("UltimoMes")).toText(), QStringLiteral("10/2026"));
-    EXPECT_EQ(after.field(QStringLiteral("DataMov")).toDateTime().time(), QTime(10, 20, 30, 456));
+    EXPECT_EQ(after.field(u"UltimoMes"_s).toText(), u"10/2026"_s);
+    EXPECT_EQ(after.field(u"DataMov"_s).toDateTime().time(), QTime(10, 20, 30, 456));
 }
 
 TEST(SqliteDialect, a_row_is_found_again_by_its_rowid) {
     const auto dialect = makeSqliteDialect();
     Params params{Value(1)};
-    EXPECT_EQ(
-        dialect->updateRow(QStringLiteral("T"), {QStringLiteral("A")}, {}, {}, Value(42), params),
-        QStringLiteral("UPDATE T SET [A] = ? WHERE rowid = ?"));
+    EXPECT_EQ(dialect->updateRow(u"T"_s, {u"A"_s}, {}, {}, Value(42), params),
+              u"UPDATE T SET [A] = ? WHERE rowid = ?"_s);
     EXPECT_EQ(params, (Params{Value(1), Value(42)}));
-    EXPECT_EQ(dialect->updatableSelect(QStringLiteral("T"), {}, {}),
-              QStringLiteral("SELECT rowid AS agrimor_row_locator, * FROM T"));
+    EXPECT_EQ(dialect->updatableSelect(u"T"_s, {}, {}),
+              u"SELECT rowid AS agrimor_row_locator, * FROM T"_s);
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include "data/value.h"
 
 namespace agrimor {
+
+using namespace Qt::StringLiterals;
 namespace {
 
 Money m(const char* text) {
@@ -30,19 +32,19 @@ TEST(Money, rounds_to_cents_half_to_even_in_both_signs) {
     EXPECT_EQ(m("-0.125").roundedTo(2), m("-0.12"));
     EXPECT_EQ(m("0.004").roundedTo(2), Money());
     EXPECT_EQ(Money::fromDouble(1.23456), m("1.2346"));
-    EXPECT_EQ(m("1234.5").toString(), QStringLiteral("1234.5"));
-    EXPECT_EQ(m("-0.05").toString(2), QStringLiteral("-0.05"));
+    EXPECT_EQ(m("1234.5").toString(), u"1234.5"_s);
+    EXPECT_EQ(m("-0.05").toString(2), u"-0.05"_s);
 }
 
 TEST(Value, converts_leniently_between_kinds) {
-    EXPECT_EQ(Value(QStringLiteral("12.5")).toMoney(), m("12.5"));
-    EXPECT_EQ(Value(QStringLiteral("2024-03-05 10:11:12")).toDate(), QDate(2024, 3, 5));
-    EXPECT_EQ(Value(QDate(2024, 3, 5)).toText(), QStringLiteral("2024-03-05"));
+    EXPECT_EQ(Value(u"12.5"_s).toMoney(), m("12.5"));
+    EXPECT_EQ(Value(u"2024-03-05 10:11:12"_s).toDate(), QDate(2024, 3, 5));
+    EXPECT_EQ(Value(QDate(2024, 3, 5)).toText(), u"2024-03-05"_s);
     EXPECT_EQ(isoDateTimeText(naiveDateTime(QDate(987, 12, 1), QTime(9, 5, 7)), QLatin1Char('T')),
-              QStringLiteral("0987-12-01T09:05:07"));
+              u"0987-12-01T09:05:07"_s);
     EXPECT_EQ(Value().toText(), QString());
     bool ok = true;
-    Value(QStringLiteral("abc")).toInt(&ok);
+    Value(u"abc"_s).toInt(&ok);
     EXPECT_FALSE(ok);
 }
 

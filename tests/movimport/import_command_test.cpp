@@ -11,6 +11,8 @@
 #include "tests/support/scripted_prompter.h"
 
 namespace agrimor {
+
+using namespace Qt::StringLiterals;
 namespace {
 
 using L = ImportLinesTable;
@@ -18,23 +20,22 @@ using test::addLine;
 using test::EngineKind;
 using test::text;
 
-const QString kQuestion =
-    QString::fromUtf8("Vai proceder à importação de Movimentos!\r\nPretende continuar?");
-const QString kClean = QStringLiteral("Empresa:  Velmor\r\nCheckUp efetuado com sucesso!");
+const QString kQuestion = u"Vai proceder à importação de Movimentos!\r\nPretende continuar?"_s;
+const QString kClean = u"Empresa:  Velmor\r\nCheckUp efetuado com sucesso!"_s;
 
 // Two documents on different numerators: an FC purchase and an FT sale.
 void twoDocuments(L& lines) {
-    addLine(lines, QStringLiteral("A"), QStringLiteral("6221"), 1, QStringLiteral("10"));
-    addLine(lines, QStringLiteral("A"), QStringLiteral("221"), 2, QStringLiteral("10"));
+    addLine(lines, u"A"_s, u"6221"_s, 1, u"10"_s);
+    addLine(lines, u"A"_s, u"221"_s, 2, u"10"_s);
     const test::LineChanges sale{{L::TpDoc, text("FT")}, {L::Diario, text("02")}};
-    addLine(lines, QStringLiteral("B"), QStringLiteral("221"), 1, QStringLiteral("5"), sale);
-    addLine(lines, QStringLiteral("B"), QStringLiteral("7111"), 2, QStringLiteral("5"), sale);
+    addLine(lines, u"B"_s, u"221"_s, 1, u"5"_s, sale);
+    addLine(lines, u"B"_s, u"7111"_s, 2, u"5"_s, sale);
 }
 
 class CommandTest : public test::ImportTest {
 protected:
     ImportResult run(DataAccess* db) {
-        ImportEnvironment environment(db, prompter, QStringLiteral("Velmor"), company.folder());
+        ImportEnvironment environment(db, prompter, u"Velmor"_s, company.folder());
         environment.showTotals = [this](const ImportTotals& t) { totals = t; };
         return runImport(environment, lines);
     }
@@ -49,13 +50,12 @@ TEST_P(CommandTest, a_clean_import_shows_its_totals_asks_and_writes_in_one_go) {
     prompter.answer(Answer::Ok);
     const ImportResult result = run();
     EXPECT_EQ(result.outcome, ImportOutcome::Written);
-    EXPECT_EQ(prompter.texts(),
-              (QStringList{kClean, kQuestion, QStringLiteral("Tarefa Terminada!")}));
+    EXPECT_EQ(prompter.texts(), (QStringList{kClean, kQuestion, u"Tarefa Terminada!"_s}));
     EXPECT_EQ(company.movementCount(), 4);
     EXPECT_FALSE(company.db().inTransaction());
 
     ASSERT_EQ(totals.documents.size(), 2u);
-    EXPECT_EQ(totals.documents[1].key, QStringLiteral("B"));
+    EXPECT_EQ(totals.documents[1].key, u"B"_s);
     EXPECT_EQ(totals.documents[1].lines, 2);
     EXPECT_EQ(totals.documents[1].debit, Money::fromWhole(5));
     EXPECT_EQ(totals.lines, 4);
@@ -77,7 +77,7 @@ TEST_P(CommandTest, cancel_anomalies_or_nothing_read_write_nothing) {
     const ImportResult anomalies = run();
     EXPECT_EQ(anomalies.outcome, ImportOutcome::AnomaliesFound);
     ASSERT_EQ(prompter.texts().size(), 2);
-    EXPECT_EQ(prompter.texts().back(), QString::fromUtf8("Deve corrigir o excel de importação!"));
+    EXPECT_EQ(prompter.texts().back(), u"Deve corrigir o excel de importação!"_s);
 
     prompter.clear();
     lines.clear();
@@ -114,8 +114,8 @@ TEST_P(CommandTest, a_failure_at_any_write_leaves_the_company_database_as_it_was
     const auto [clean, total] = runWithFault(0);
     ASSERT_EQ(clean.outcome, ImportOutcome::Written) << prompter.lastText().toStdString();
     ASSERT_EQ(total, 9);
-    company.db().execute(QStringLiteral("DELETE FROM MovCTB"));
-    company.db().execute(QStringLiteral("UPDATE NumDoc SET Num = CASE Doc WHEN 'FC' THEN 41 END"));
+    company.db().execute(u"DELETE FROM MovCTB"_s);
+    company.db().execute(u"UPDATE NumDoc SET Num = CASE Doc WHEN 'FC' THEN 41 END"_s);
     company.db().execute(QStringLiteral(
         "UPDATE NumDiar SET Numerado = CASE Diario WHEN '01' THEN 7 END WHERE Mes = 0"));
 
@@ -123,20 +123,18 @@ TEST_P(CommandTest, a_failure_at_any_write_leaves_the_company_database_as_it_was
         SCOPED_TRACE(failAt);
         const auto [result, writes] = runWithFault(failAt);
         EXPECT_EQ(result.outcome, ImportOutcome::Failed);
-        const QString failure = QStringLiteral("falha simulada na escrita %1").arg(failAt);
+        const QString failure = u"falha simulada na escrita %1"_s.arg(failAt);
         EXPECT_EQ(prompter.lastText(),
-                  QStringLiteral("Empresa: Velmor\n\rErro: ") +
-                      (failAt < total ? QStringLiteral("0 - ") + failure +
-                                            QStringLiteral(" em GravaMovimentos")
-                                      : failure));
+                  u"Empresa: Velmor\n\rErro: "_s +
+                      (failAt < total ? u"0 - "_s + failure + u" em GravaMovimentos"_s : failure));
         EXPECT_FALSE(company.db().inTransaction());
         EXPECT_EQ(company.movementCount(), 0);
-        EXPECT_EQ(company.documentNumerator(QStringLiteral("FC")), 41);
+        EXPECT_EQ(company.documentNumerator(u"FC"_s), 41);
         EXPECT_TRUE(company.db()
-                        .openReadOnly(QStringLiteral("SELECT Num FROM NumDoc WHERE Doc = 'FT'"))
+                        .openReadOnly(u"SELECT Num FROM NumDoc WHERE Doc = 'FT'"_s)
                         .field(0)
                         .isNull());
-        EXPECT_EQ(company.journalNumerator(QStringLiteral("01")), 7);
+        EXPECT_EQ(company.journalNumerator(u"01"_s), 7);
         EXPECT_TRUE(company.db()
                         .openReadOnly(QStringLiteral(
                             "SELECT Numerado FROM NumDiar WHERE Diario = '02' AND Mes = 0"))

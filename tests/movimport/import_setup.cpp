@@ -4,6 +4,8 @@
 
 namespace agrimor::test {
 
+using namespace Qt::StringLiterals;
+
 ImportCompany::ImportCompany(EngineKind kind) : kind_(kind) {
     db_ = createDatabase(kind, folder_.path(), fileName());
     createErpTables(*db_);
@@ -55,7 +57,7 @@ std::int64_t ImportCompany::journalNumerator(const QString& journal) {
 }
 
 int ImportCompany::movementCount() {
-    return countRows(*db_, QStringLiteral("MovCTB"));
+    return countRows(*db_, u"MovCTB"_s);
 }
 
 void addLine(ImportLinesTable& lines, const QString& doc, const QString& conta, int dbCr,
@@ -65,14 +67,14 @@ void addLine(ImportLinesTable& lines, const QString& doc, const QString& conta, 
     lines.setSourceRow(row, row + 2);
     const auto set = [&](int column, const Value& value) { lines.setValue(row, column, value); };
     set(L::Conta, conta);
-    set(L::TpDoc, QStringLiteral("FC"));
-    set(L::DataDoc, QStringLiteral("05-03-2024"));
+    set(L::TpDoc, u"FC"_s);
+    set(L::DataDoc, u"05-03-2024"_s);
     set(L::Valor, *Money::parse(valor));
     set(L::DbCr, dbCr);
-    set(L::Descr, QStringLiteral("Compra ") + doc);
-    set(L::Setor, QStringLiteral("01"));
-    set(L::Diario, QStringLiteral("01"));
-    set(L::Serie, QStringLiteral("1"));
+    set(L::Descr, u"Compra "_s + doc);
+    set(L::Setor, u"01"_s);
+    set(L::Diario, u"01"_s);
+    set(L::Serie, u"1"_s);
     set(L::Doc, doc);
     for (const auto& [column, value] : changes)
         set(column, value);

@@ -14,6 +14,8 @@
 #include "tests/support/qstring_printer.h"
 
 namespace agrimor {
+
+using namespace Qt::StringLiterals;
 namespace {
 
 using L = ImportLinesTable;
@@ -50,7 +52,7 @@ TEST_P(WriterTest, documents_take_their_numbers_in_order_whatever_case_their_cod
     const char* spellings[][2] = {{"fc", "JA"}, {"FC", "ja"}, {"fc", "JA"}, {"Fc", "ja"}};
     for (const auto& [type, journal] : spellings) {
         const QString key = QString::number(lines.size());
-        addLine(lines, key, QStringLiteral("6221"), 1, QStringLiteral("1"),
+        addLine(lines, key, u"6221"_s, 1, u"1"_s,
                 {{L::TpDoc, text(type)}, {L::Diario, text(journal)}});
     }
     const ImportWriteSummary summary = write();
@@ -59,38 +61,36 @@ TEST_P(WriterTest, documents_take_their_numbers_in_order_whatever_case_their_cod
         EXPECT_EQ(summary.documents[static_cast<std::size_t>(d)].numbers.document, 42 + d);
         EXPECT_EQ(summary.documents[static_cast<std::size_t>(d)].numbers.journal, 11 + d);
     }
-    EXPECT_EQ(company.documentNumerator(QStringLiteral("FC")), 45);
-    EXPECT_EQ(company.journalNumerator(QStringLiteral("JA")), 14);
+    EXPECT_EQ(company.documentNumerator(u"FC"_s), 45);
+    EXPECT_EQ(company.journalNumerator(u"JA"_s), 14);
 }
 
 TEST_P(WriterTest, a_numerator_missing_at_writing_stops_it_with_nothing_written) {
-    addLine(lines, QStringLiteral("A"), QStringLiteral("6221"), 1, QStringLiteral("1"));
-    addLine(lines, QStringLiteral("B"), QStringLiteral("6221"), 1, QStringLiteral("1"),
-            {{L::Serie, text("7")}});
+    addLine(lines, u"A"_s, u"6221"_s, 1, u"1"_s);
+    addLine(lines, u"B"_s, u"6221"_s, 1, u"1"_s, {{L::Serie, text("7")}});
     EXPECT_EQ(failure(), QString::fromUtf8("5000 - Não existe numerador do tipo documento FC, "
                                            "série 7, no ano 2024 em GravaMovimentos"));
-    lines.setValue(1, L::Serie, QStringLiteral("1"));
-    lines.setValue(1, L::Diario, QStringLiteral("09"));
+    lines.setValue(1, L::Serie, u"1"_s);
+    lines.setValue(1, L::Diario, u"09"_s);
     EXPECT_EQ(failure(), QString::fromUtf8("5000 - Não existe numerador do diário 09 no ano 2024 "
                                            "em GravaMovimentos"));
     EXPECT_EQ(company.movementCount(), 0);
-    EXPECT_EQ(company.documentNumerator(QStringLiteral("FC")), 41);
-    EXPECT_EQ(company.journalNumerator(QStringLiteral("01")), 7);
+    EXPECT_EQ(company.documentNumerator(u"FC"_s), 41);
+    EXPECT_EQ(company.journalNumerator(u"01"_s), 7);
 }
 
 TEST_P(WriterTest, a_failing_row_names_the_error_and_a_column_the_table_lacks_is_left_out) {
-    company.db().execute(QStringLiteral("ALTER TABLE MovCTB DROP COLUMN Valor_Base"));
-    addLine(lines, QStringLiteral("A"), QStringLiteral("6221"), 1, QStringLiteral("1"),
-            {{L::ValorBase, Value(Money::fromWhole(5))}});
+    company.db().execute(u"ALTER TABLE MovCTB DROP COLUMN Valor_Base"_s);
+    addLine(lines, u"A"_s, u"6221"_s, 1, u"1"_s, {{L::ValorBase, Value(Money::fromWhole(5))}});
     write();
     EXPECT_EQ(company.movementCount(), 1);
 
     // The same document again: its number is new, so only a date that is none can fail it.
-    lines.setValue(0, L::DataR, QStringLiteral("30-02-2024"));
+    lines.setValue(0, L::DataR, u"30-02-2024"_s);
     EXPECT_EQ(failure(), QString::fromUtf8("5000 - DataR '30-02-2024' não é uma data (linha 2 da "
                                            "folha) em GravaMovimentos"));
     EXPECT_EQ(company.movementCount(), 1);
-    EXPECT_EQ(company.documentNumerator(QStringLiteral("FC")), 42);
+    EXPECT_EQ(company.documentNumerator(u"FC"_s), 42);
 }
 
 TEST_P(WriterTest, two_imports_at_the_same_moment_take_distinct_numbers) {
@@ -98,9 +98,9 @@ TEST_P(WriterTest, two_imports_at_the_same_moment_take_distinct_numbers) {
     L first, second;
     for (int d = 0; d < kDocuments; ++d) {
         for (L* table : {&first, &second}) {
-            const QString key = QStringLiteral("%1-%2").arg(table == &first ? 1 : 2).arg(d);
-            addLine(*table, key, QStringLiteral("6221"), 1, QStringLiteral("1"));
-            addLine(*table, key, QStringLiteral("221"), 2, QStringLiteral("1"));
+            const QString key = u"%1-%2"_s.arg(table == &first ? 1 : 2).arg(d);
+            addLine(*table, key, u"6221"_s, 1, u"1"_s);
+            addLine(*table, key, u"221"_s, 2, u"1"_s);
         }
     }
     auto one = company.connectAgain();
@@ -137,8 +137,8 @@ TEST_P(WriterTest, two_imports_at_the_same_moment_take_distinct_numbers) {
     EXPECT_EQ(numbers.field(3).toInt(), 2 * kDocuments);
     EXPECT_EQ(numbers.field(4).toInt(), 8);
     EXPECT_EQ(numbers.field(5).toInt(), 7 + 2 * kDocuments);
-    EXPECT_EQ(company.documentNumerator(QStringLiteral("FC")), 41 + 2 * kDocuments);
-    EXPECT_EQ(company.journalNumerator(QStringLiteral("01")), 7 + 2 * kDocuments);
+    EXPECT_EQ(company.documentNumerator(u"FC"_s), 41 + 2 * kDocuments);
+    EXPECT_EQ(company.journalNumerator(u"01"_s), 7 + 2 * kDocuments);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, WriterTest,

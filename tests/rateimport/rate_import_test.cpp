@@ -14,6 +14,8 @@
 #include "workbook/workbook_writer.h"
 
 namespace agrimor {
+
+using namespace Qt::StringLiterals;
 namespace {
 
 using test::EngineKind;
@@ -29,20 +31,17 @@ std::vector<Cell> rateRow(const char* currency, QDate date, double rate) {
 
 class RateFiles {
 protected:
-    QString write(std::vector<std::vector<Cell>> rows,
-                  const QString& name = QStringLiteral("c.xlsx")) {
-        rows.insert(rows.begin(), rateRow(Cell::ofText(QStringLiteral("Moeda")),
-                                          Cell::ofText(QStringLiteral("Data")),
-                                          Cell::ofText(QStringLiteral("Câmbio"))));
+    QString write(std::vector<std::vector<Cell>> rows, const QString& name = u"c.xlsx"_s) {
+        rows.insert(rows.begin(), rateRow(Cell::ofText(u"Moeda"_s), Cell::ofText(u"Data"_s),
+                                          Cell::ofText(u"Câmbio"_s)));
         const QString path = folder.file(name);
-        writeWorkbook(
-            path,
-            {SheetData{QStringLiteral("Câmbios"), rows, {}},
-             SheetData{QStringLiteral("Outra"),
-                       {rateRow(Cell::ofText(QStringLiteral("x")), Cell::empty(), Cell::empty()),
-                        rateRow("JPY", QDate(2024, 1, 2), 160)},
-                       {}}},
-            workbookFormatFor(path));
+        writeWorkbook(path,
+                      {SheetData{u"Câmbios"_s, rows, {}},
+                       SheetData{u"Outra"_s,
+                                 {rateRow(Cell::ofText(u"x"_s), Cell::empty(), Cell::empty()),
+                                  rateRow("JPY", QDate(2024, 1, 2), 160)},
+                                 {}}},
+                      workbookFormatFor(path));
         return path;
     }
     QString readError(std::vector<std::vector<Cell>> rows) {
@@ -67,40 +66,39 @@ TEST_F(RateReadTest,
         *Workbook::open(write({
             rateRow(Cell::empty(), Cell::ofDate(QDate(2024, 1, 1)), Cell::ofNumber(9)),
             rateRow("USD", QDate(2024, 1, 31), 1.00015),
-            rateRow(Cell::ofText(QStringLiteral("GBP")), Cell::ofText(QStringLiteral("01-02-2024")),
-                    Cell::ofText(QStringLiteral("0,85125"))),
+            rateRow(Cell::ofText(u"GBP"_s), Cell::ofText(u"01-02-2024"_s),
+                    Cell::ofText(u"0,85125"_s)),
             rateRow("CHF", QDate(2024, 2, 1), 0.94235),
         })),
         rates);
     ASSERT_EQ(rates.size(), 3);
-    EXPECT_EQ(rates.value(0, RatesTable::Moeda), Value(QStringLiteral("USD")));
+    EXPECT_EQ(rates.value(0, RatesTable::Moeda), Value(u"USD"_s));
     EXPECT_EQ(rates.value(0, RatesTable::Data), Value(QDate(2024, 1, 31)));
     EXPECT_EQ(rates.value(0, RatesTable::Cambio), Value(Money::fromUnits(10002)));
     EXPECT_EQ(rates.value(1, RatesTable::Cambio), Value(Money::fromUnits(8512)));
     EXPECT_EQ(rates.value(2, RatesTable::Cambio), Value(Money::fromUnits(9424)));
-    EXPECT_EQ(rates.displayText(1, RatesTable::Cambio), QStringLiteral(".8512"));
-    EXPECT_EQ(rates.displayText(1, RatesTable::Data), QStringLiteral("01-02-2024"));
+    EXPECT_EQ(rates.displayText(1, RatesTable::Cambio), u".8512"_s);
+    EXPECT_EQ(rates.displayText(1, RatesTable::Data), u"01-02-2024"_s);
 }
 
 TEST_F(RateReadTest, bad_cells_and_empty_sheets_are_refused_with_the_row_and_column) {
-    EXPECT_EQ(
-        readError({rateRow(Cell::ofText(QStringLiteral("USD")), Cell::ofDate(QDate(2024, 1, 2)),
-                           Cell::ofText(QStringLiteral("um e pouco")))}),
-        QStringLiteral("Linha 2 da folha 'Câmbios', coluna C (Câmbio): 'um e pouco' não é um "
-                       "câmbio."));
+    EXPECT_EQ(readError({rateRow(Cell::ofText(u"USD"_s), Cell::ofDate(QDate(2024, 1, 2)),
+                                 Cell::ofText(u"um e pouco"_s))}),
+              QStringLiteral("Linha 2 da folha 'Câmbios', coluna C (Câmbio): 'um e pouco' não é um "
+                             "câmbio."));
     EXPECT_EQ(readError({rateRow("USD", QDate(2024, 1, 2), 1.1),
-                         rateRow(Cell::ofText(QStringLiteral("USD")),
-                                 Cell::ofText(QStringLiteral("31-12-1899")), Cell::ofNumber(1))}),
+                         rateRow(Cell::ofText(u"USD"_s), Cell::ofText(u"31-12-1899"_s),
+                                 Cell::ofNumber(1))}),
               QStringLiteral("Linha 3 da folha 'Câmbios', coluna B (Data): a data 31-12-1899 é "
                              "anterior a 1900."));
-    EXPECT_EQ(readError({rateRow(Cell::ofText(QStringLiteral("USD")),
-                                 Cell::ofText(QStringLiteral("amanhã")), Cell::ofNumber(1))}),
-              QStringLiteral("Linha 2 da folha 'Câmbios', coluna B (Data): 'amanhã' não é uma data "
-                             "(dd-mm-aaaa)."));
-    EXPECT_EQ(readError({rateRow(Cell::ofText(QStringLiteral("USD")),
-                                 Cell::ofDate(QDate(2024, 1, 2)), Cell::empty())}),
-              QStringLiteral("Linha 2 da folha 'Câmbios', coluna C (Câmbio): falta o câmbio."));
-    EXPECT_EQ(readError({}), QStringLiteral("A folha 'Câmbios' não tem câmbios para importar."));
+    EXPECT_EQ(
+        readError({rateRow(Cell::ofText(u"USD"_s), Cell::ofText(u"amanhã"_s), Cell::ofNumber(1))}),
+        QStringLiteral("Linha 2 da folha 'Câmbios', coluna B (Data): 'amanhã' não é uma data "
+                       "(dd-mm-aaaa)."));
+    EXPECT_EQ(readError({rateRow(Cell::ofText(u"USD"_s), Cell::ofDate(QDate(2024, 1, 2)),
+                                 Cell::empty())}),
+              u"Linha 2 da folha 'Câmbios', coluna C (Câmbio): falta o câmbio."_s);
+    EXPECT_EQ(readError({}), u"A folha 'Câmbios' não tem câmbios para importar."_s);
 }
 
 // The rate workbooks another program wrote, in both formats: the same rates.
@@ -112,104 +110,86 @@ TEST_F(RateReadTest, rate_workbooks_written_by_another_program_read_alike_in_bot
             rates);
         QStringList read;
         for (int row = 0; row < rates.size(); ++row)
-            read << QStringLiteral("%1 %2 %3")
-                        .arg(rates.displayText(row, RatesTable::Moeda),
-                             rates.displayText(row, RatesTable::Data),
-                             rates.value(row, RatesTable::Cambio).toMoney().toString(4));
+            read << u"%1 %2 %3"_s.arg(rates.displayText(row, RatesTable::Moeda),
+                                      rates.displayText(row, RatesTable::Data),
+                                      rates.value(row, RatesTable::Cambio).toMoney().toString(4));
         // The row without a currency is skipped; 0.86125 and 0.93456789 round half to even.
-        EXPECT_EQ(read, (QStringList{QStringLiteral("USD 31-12-2025 1.0345"),
-                                     QStringLiteral("GBP 31-12-2025 0.8612"),
-                                     QStringLiteral("CHF 01-01-2026 0.9346"),
-                                     QStringLiteral("BRL 01-01-2026 6.1000")}));
+        EXPECT_EQ(read, (QStringList{u"USD 31-12-2025 1.0345"_s, u"GBP 31-12-2025 0.8612"_s,
+                                     u"CHF 01-01-2026 0.9346"_s, u"BRL 01-01-2026 6.1000"_s}));
     }
 }
 
-TEST(RateCells, date_times_serials_booleans_and_error_cells) {
-    const auto header =
-        rateRow(Cell::ofText(QStringLiteral("Moeda")), Cell::ofText(QStringLiteral("Data")),
-                Cell::ofText(QStringLiteral("Câmbio")));
-    const auto usd = Cell::ofText(QStringLiteral("USD"));
+// Reads rate rows under a header from a workbook in memory: the refusal's text, empty when every
+// row was read into `rates`.
+class RateCells : public ::testing::Test {
+protected:
+    QString read(std::vector<std::vector<Cell>> rows, DateSystem dates = DateSystem::From1900) {
+        rows.insert(rows.begin(), header);
+        try {
+            readRatesWorkbook(test::MemoryWorkbook({{u"C"_s, rows}}, dates), rates);
+        } catch (const WorkbookError& error) {
+            EXPECT_EQ(rates.size(), 0);
+            return error.message();
+        }
+        return {};
+    }
+    std::vector<Cell> header{Cell::ofText(u"Moeda"_s), Cell::ofText(u"Data"_s),
+                             Cell::ofText(u"Câmbio"_s)};
+    const Cell usd = Cell::ofText(u"USD"_s);
     RatesTable rates;
+};
+
+TEST_F(RateCells, date_times_serials_booleans_and_error_cells) {
     // A date-time gives its day; a serial counts in the workbook's date system; a text date may
-    // be written year first. A row without a currency is skipped whatever else
-    // it holds.
-    readRatesWorkbook(
-        test::MemoryWorkbook(
-            {{QStringLiteral("C"),
-              {header,
-               rateRow(usd, Cell::ofDate(QDate(2024, 1, 31), QTime(18, 0)), Cell::ofNumber(1.1)),
-               rateRow(usd, Cell::ofNumber(43860), Cell::ofNumber(1)),
-               rateRow(usd, Cell::ofText(QStringLiteral(" 2024-02-29 ")), Cell::ofNumber(1.2)),
-               rateRow(Cell(), Cell::ofError(QStringLiteral("#REF!")),
-                       Cell::ofError(QStringLiteral("#N/A")))}}},
-            DateSystem::From1904),
-        rates);
+    // be written year first. A row without a currency is skipped whatever else it holds.
+    EXPECT_EQ(
+        read({rateRow(usd, Cell::ofDate(QDate(2024, 1, 31), QTime(18, 0)), Cell::ofNumber(1.1)),
+              rateRow(usd, Cell::ofNumber(43860), Cell::ofNumber(1)),
+              rateRow(usd, Cell::ofText(u" 2024-02-29 "_s), Cell::ofNumber(1.2)),
+              rateRow(Cell(), Cell::ofError(u"#REF!"_s), Cell::ofError(u"#N/A"_s))},
+             DateSystem::From1904),
+        QString());
     ASSERT_EQ(rates.size(), 3);
     EXPECT_EQ(rates.value(0, RatesTable::Data), Value(QDate(2024, 1, 31)));
     EXPECT_EQ(rates.value(1, RatesTable::Data), Value(QDate(2024, 1, 31)));
     EXPECT_EQ(rates.value(1, RatesTable::Cambio), Value(Money::fromWhole(1)));
     EXPECT_EQ(rates.value(2, RatesTable::Data), Value(QDate(2024, 2, 29)));
 
-    const auto refusal = [&](std::vector<Cell> row) {
-        try {
-            readRatesWorkbook(test::MemoryWorkbook({{QStringLiteral("C"), {header, row}}}), rates);
-        } catch (const WorkbookError& error) {
-            EXPECT_EQ(rates.size(), 0);
-            return error.message();
-        }
-        return QString();
-    };
-    EXPECT_EQ(refusal(rateRow(usd, Cell::ofDate(QDate(2024, 1, 31)),
-                              Cell::ofError(QStringLiteral("#N/A")))),
-              QStringLiteral("Linha 2 da folha 'C', coluna C (Câmbio): a célula tem o erro #N/A."));
-    EXPECT_EQ(refusal(rateRow(Cell::ofError(QStringLiteral("#DIV/0!")),
-                              Cell::ofDate(QDate(2024, 1, 31)), Cell::ofNumber(1))),
-              QStringLiteral("Linha 2 da folha 'C', coluna A (Moeda): a célula tem o erro "
-                             "#DIV/0!."));
-    EXPECT_EQ(refusal(rateRow(usd, Cell::ofBoolean(false), Cell::ofNumber(1))),
+    const QDate day(2024, 1, 31);
+    EXPECT_EQ(read({rateRow(usd, Cell::ofDate(day), Cell::ofError(u"#N/A"_s))}),
+              u"Linha 2 da folha 'C', coluna C (Câmbio): a célula tem o erro #N/A."_s);
+    EXPECT_EQ(read({rateRow(Cell::ofError(u"#DIV/0!"_s), Cell::ofDate(day), Cell::ofNumber(1))}),
+              u"Linha 2 da folha 'C', coluna A (Moeda): a célula tem o erro #DIV/0!."_s);
+    EXPECT_EQ(read({rateRow(usd, Cell::ofBoolean(false), Cell::ofNumber(1))}),
               QStringLiteral("Linha 2 da folha 'C', coluna B (Data): 'FALSO' não é uma data "
                              "(dd-mm-aaaa)."));
     // The rate grid's rule: a boolean is no rate, and one of zero or less (once rounded to four
     // decimals) would divide nothing.
     for (const Cell& rate :
          {Cell::ofBoolean(false), Cell::ofBoolean(true), Cell::ofNumber(0), Cell::ofNumber(-1.08),
-          Cell::ofNumber(0.00004), Cell::ofText(QStringLiteral("-1,5"))}) {
-        EXPECT_EQ(refusal(rateRow(usd, Cell::ofDate(QDate(2024, 1, 31)), rate)),
+          Cell::ofNumber(0.00004), Cell::ofText(u"-1,5"_s)}) {
+        EXPECT_EQ(read({rateRow(usd, Cell::ofDate(day), rate)}),
                   QStringLiteral("Linha 2 da folha 'C', coluna C (Câmbio): '%1' - Valor inválido! "
                                  "Um câmbio é um número maior que zero.")
                       .arg(rate.toText()));
     }
     // A two-digit year would need a guess at the century: refused.
-    EXPECT_EQ(refusal(rateRow(usd, Cell::ofText(QStringLiteral("31-01-24")), Cell::ofNumber(1))),
+    EXPECT_EQ(read({rateRow(usd, Cell::ofText(u"31-01-24"_s), Cell::ofNumber(1))}),
               QStringLiteral("Linha 2 da folha 'C', coluna B (Data): '31-01-24' não é uma data "
                              "(dd-mm-aaaa)."));
 }
 
 // A file need not state its used range: the sheet is then as wide as its widest row, even when
 // the header row names only two columns.
-TEST(RateCells, a_sheet_is_as_wide_as_its_cells_when_the_file_states_no_range) {
-    const std::vector<Cell> header{Cell::ofText(QStringLiteral("Moeda")),
-                                   Cell::ofText(QStringLiteral("Data"))};
-    const auto usd = Cell::ofText(QStringLiteral("USD"));
+TEST_F(RateCells, a_sheet_is_as_wide_as_its_cells_when_the_file_states_no_range) {
+    header.pop_back();
     const std::vector<Cell> full{usd, Cell::ofDate(QDate(2024, 1, 31)), Cell::ofNumber(1.1)};
     const std::vector<Cell> noRate{usd, Cell::ofDate(QDate(2024, 2, 1))};
-    RatesTable rates;
-    readRatesWorkbook(test::MemoryWorkbook({{QStringLiteral("C"), {header, full}}}), rates);
+    EXPECT_EQ(read({full}), QString());
     ASSERT_EQ(rates.size(), 1);
     EXPECT_EQ(rates.value(0, RatesTable::Cambio), Value(Money::fromUnits(11000)));
-
-    const auto refusal = [&](std::vector<std::vector<Cell>> rows) {
-        try {
-            readRatesWorkbook(test::MemoryWorkbook({{QStringLiteral("C"), std::move(rows)}}),
-                              rates);
-        } catch (const WorkbookError& error) {
-            return error.message();
-        }
-        return QString();
-    };
-    EXPECT_EQ(refusal({header, full, noRate}),
-              QStringLiteral("Linha 3 da folha 'C', coluna C (Câmbio): falta o câmbio."));
-    EXPECT_EQ(refusal({header, noRate}),
+    EXPECT_EQ(read({full, noRate}), u"Linha 3 da folha 'C', coluna C (Câmbio): falta o câmbio."_s);
+    EXPECT_EQ(read({noRate}),
               QStringLiteral("A folha 'C' tem 2 colunas; os câmbios ocupam 3: moeda, data e "
                              "câmbio."));
 }
@@ -217,23 +197,23 @@ TEST(RateCells, a_sheet_is_as_wide_as_its_cells_when_the_file_states_no_range) {
 class RateStoreTest : public RateFiles, public ::testing::TestWithParam<EngineKind> {
 protected:
     void SetUp() override {
-        db = test::createDatabase(GetParam(), folder.path(), QStringLiteral("c.db"));
+        db = test::createDatabase(GetParam(), folder.path(), u"c.db"_s);
         ensureOwnTables(*db);
-        auto rs = db->openUpdatable(QStringLiteral("zeb_CNS_Cambios"), QStringLiteral("1 = 0"));
+        auto rs = db->openUpdatable(u"zeb_CNS_Cambios"_s, u"1 = 0"_s);
         rs.addNew();
-        rs.setField(QStringLiteral("Moeda"), QStringLiteral("USD"));
-        rs.setField(QStringLiteral("Data"), QDate(2024, 1, 31));
-        rs.setField(QStringLiteral("Cambio"), Money::fromWhole(2));
+        rs.setField(u"Moeda"_s, u"USD"_s);
+        rs.setField(u"Data"_s, QDate(2024, 1, 31));
+        rs.setField(u"Cambio"_s, Money::fromWhole(2));
         rs.update();
     }
     QStringList stored() {
         QStringList rows;
         auto rs = db->openReadOnly(
-            QStringLiteral("SELECT Moeda, Data, Cambio FROM zeb_CNS_Cambios ORDER BY Moeda, Data"));
+            u"SELECT Moeda, Data, Cambio FROM zeb_CNS_Cambios ORDER BY Moeda, Data"_s);
         for (; !rs.eof(); rs.moveNext())
-            rows << QStringLiteral("%1 %2 %3")
-                        .arg(rs.field(0).toText(), rs.field(1).toDate().toString(Qt::ISODate),
-                             rs.field(2).toMoney().toString(4));
+            rows << u"%1 %2 %3"_s.arg(rs.field(0).toText(),
+                                      rs.field(1).toDate().toString(Qt::ISODate),
+                                      rs.field(2).toMoney().toString(4));
         return rows;
     }
     std::unique_ptr<DataAccess> db;
@@ -248,9 +228,8 @@ TEST_P(RateStoreTest, a_stored_rate_is_replaced_new_ones_added_and_the_currency_
              rateRow(halfCut, Cell::ofDate(QDate(2024, 2, 1)), Cell::ofNumber(1.1))})),
         rates);
     storeRates(*db, rates);
-    EXPECT_EQ(stored(), (QStringList{QStringLiteral("GBP 2024-01-31 0.8500"),
-                                     QStringLiteral("US 2024-02-01 1.1000"),
-                                     QStringLiteral("USD 2024-01-31 1.0800")}));
+    EXPECT_EQ(stored(), (QStringList{u"GBP 2024-01-31 0.8500"_s, u"US 2024-02-01 1.1000"_s,
+                                     u"USD 2024-01-31 1.0800"_s}));
     EXPECT_FALSE(db->inTransaction());
 }
 
@@ -265,10 +244,8 @@ TEST_P(RateStoreTest, a_rate_another_program_stored_in_another_date_form_is_repl
                                              rateRow("JPY", QDate(2024, 2, 1), 160)})),
                       rates);
     storeRates(*db, rates);
-    EXPECT_EQ(stored(), (QStringList{QStringLiteral("CHF 2024-02-01 0.9500"),
-                                     QStringLiteral("GBP 2024-02-01 0.8500"),
-                                     QStringLiteral("JPY 2024-02-01 160.0000"),
-                                     QStringLiteral("USD 2024-01-31 2.0000")}));
+    EXPECT_EQ(stored(), (QStringList{u"CHF 2024-02-01 0.9500"_s, u"GBP 2024-02-01 0.8500"_s,
+                                     u"JPY 2024-02-01 160.0000"_s, u"USD 2024-01-31 2.0000"_s}));
 }
 
 TEST_P(RateStoreTest, a_failing_row_stores_nothing_and_every_failure_is_described) {
@@ -290,17 +267,16 @@ TEST_P(RateStoreTest, a_failing_row_stores_nothing_and_every_failure_is_describe
         return QString();
     };
     const QString rowFailure = failure();
-    EXPECT_TRUE(rowFailure.contains(QStringLiteral("moeda recusada"))) << rowFailure.toStdString();
-    EXPECT_TRUE(rowFailure.endsWith(QStringLiteral(" em Gravar_Cambios ")))
-        << rowFailure.toStdString();
-    EXPECT_EQ(stored(), QStringList{QStringLiteral("USD 2024-01-31 2.0000")});
+    EXPECT_TRUE(rowFailure.contains(u"moeda recusada"_s)) << rowFailure.toStdString();
+    EXPECT_TRUE(rowFailure.endsWith(u" em Gravar_Cambios "_s)) << rowFailure.toStdString();
+    EXPECT_EQ(stored(), QStringList{u"USD 2024-01-31 2.0000"_s});
     EXPECT_FALSE(db->inTransaction());
 
     // A failure outside the rows (here the transaction can not even begin) is reported too.
     db->close();
     const QString closed = failure();
     EXPECT_FALSE(closed.isEmpty());
-    EXPECT_FALSE(closed.contains(QStringLiteral("Gravar_Cambios")));
+    EXPECT_FALSE(closed.contains(u"Gravar_Cambios"_s));
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, RateStoreTest,
@@ -312,7 +288,7 @@ protected:
     void fill(int count) {
         for (int i = 0; i < count; ++i) {
             const int row = rates.appendRow();
-            rates.setValue(row, RatesTable::Moeda, Value(QStringLiteral("USD")));
+            rates.setValue(row, RatesTable::Moeda, Value(u"USD"_s));
             rates.setValue(row, RatesTable::Data, Value(QDate(2024, 1, 1).addDays(i % 5000)));
             rates.setValue(row, RatesTable::Cambio, Value(Money::fromUnits(10000 + i)));
         }
@@ -323,7 +299,7 @@ protected:
 
 TEST_F(GridExportTest, both_formats_read_back_as_the_grid_shows_and_the_file_is_opened) {
     fill(3);
-    for (const QString& name : {QStringLiteral("out.xls"), QStringLiteral("out.xlsx")}) {
+    for (const QString& name : {u"out.xls"_s, u"out.xlsx"_s}) {
         const QString path = exportGrid(
             rates, prompter, [&](const QString&) { return folder.file(name); },
             [&](const QString& p) {
@@ -350,21 +326,20 @@ TEST_F(GridExportTest, both_formats_read_back_as_the_grid_shows_and_the_file_is_
                          {}),
               QString());
     EXPECT_TRUE(asked);
-    EXPECT_EQ(
-        exportGrid(rates, prompter,
-                   [&](const QString&) { return folder.file(QStringLiteral("nada/x.xls")); }, {}),
-        QString());
+    EXPECT_EQ(exportGrid(rates, prompter,
+                         [&](const QString&) { return folder.file(u"nada/x.xls"_s); }, {}),
+              QString());
     ASSERT_EQ(prompter.prompts().size(), 1u);
     EXPECT_TRUE(prompter.lastText().startsWith(
-        QStringLiteral("Não foi possivel executar a exportação para Excel !\r\nErro: ")));
+        u"Não foi possivel executar a exportação para Excel !\r\nErro: "_s));
     EXPECT_EQ(prompter.prompts().back().icon, PromptIcon::Error);
 }
 
 TEST_F(GridExportTest, the_xls_row_limit_is_65534_rows) {
     fill(kMaxExportRows);
-    const QString path = exportGrid(
-        rates, prompter, [&](const QString&) { return folder.file(QStringLiteral("max")); }, {});
-    EXPECT_EQ(path, folder.file(QStringLiteral("max.xls")));
+    const QString path =
+        exportGrid(rates, prompter, [&](const QString&) { return folder.file(u"max"_s); }, {});
+    EXPECT_EQ(path, folder.file(u"max.xls"_s));
     RatesTable back;
     readRatesWorkbook(*Workbook::open(path), back);
     EXPECT_EQ(back.size(), kMaxExportRows);
@@ -379,9 +354,8 @@ TEST_F(GridExportTest, the_xls_row_limit_is_65534_rows) {
                          {}),
               QString());
     EXPECT_FALSE(asked);
-    EXPECT_EQ(
-        prompter.lastText(),
-        QStringLiteral("Não é possivel exportar para excel grelhas com mais de 65534 linhas!"));
+    EXPECT_EQ(prompter.lastText(),
+              u"Não é possivel exportar para excel grelhas com mais de 65534 linhas!"_s);
     EXPECT_EQ(prompter.prompts().back().title, QString());
 }
 

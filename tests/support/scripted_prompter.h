@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <deque>
+#include <initializer_list>
 #include <vector>
 
 #include "core/prompter.h"
@@ -15,6 +16,7 @@ public:
     Answer ask(const Prompt& prompt) override;
 
     void answer(Answer next) { answers_.push_back(next); }
+    void answer(std::initializer_list<Answer> next) { answers_.insert(answers_.end(), next); }
     const std::vector<Prompt>& prompts() const { return prompts_; }
     QStringList texts() const;
     QString lastText() const { return prompts_.empty() ? QString() : prompts_.back().text; }

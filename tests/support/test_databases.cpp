@@ -7,6 +7,8 @@
 
 namespace agrimor::test {
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // The statement log names the test that sent each statement (data/statement_recorder.h); child
@@ -33,12 +35,12 @@ ConnectionSettings settingsFor(EngineKind kind, const QString& folder, const QSt
     ConnectionSettings settings;
     settings.database = fileName;
     settings.dataFolder = folder;
-    settings.user = QStringLiteral("test");
+    settings.user = u"test"_s;
     if (kind == EngineKind::Sqlite) {
-        settings.server = QStringLiteral("sqlite");
+        settings.server = u"sqlite"_s;
     } else {
-        settings.server = QStringLiteral("odbc");
-        settings.odbc.driver = QStringLiteral("SQLite3");
+        settings.server = u"odbc"_s;
+        settings.odbc.driver = u"SQLite3"_s;
     }
     return settings;
 }
@@ -57,18 +59,17 @@ std::unique_ptr<DataAccess> createDatabase(EngineKind kind, const QString& folde
 
 int countRows(DataAccess& db, const QString& table, const QString& where, const Params& params) {
     const StatementRecordingPause testsOwnReading;
-    QString sql = QStringLiteral("SELECT count(*) FROM ") + table;
+    QString sql = u"SELECT count(*) FROM "_s + table;
     if (!where.isEmpty())
-        sql += QStringLiteral(" WHERE ") + where;
+        sql += u" WHERE "_s + where;
     return static_cast<int>(db.openReadOnly(sql, params).field(0).toInt());
 }
 
 Recordset movementsOf(DataAccess& db, const QString& tpDoc, const QString& serie) {
     const StatementRecordingPause testsOwnReading;
     if (serie.isEmpty())
-        return db.openReadOnly(
-            QStringLiteral("SELECT * FROM MovCTB WHERE TpDoc = ? ORDER BY NumDoc, NumLinha"),
-            {tpDoc});
+        return db.openReadOnly(u"SELECT * FROM MovCTB WHERE TpDoc = ? ORDER BY NumDoc, NumLinha"_s,
+                               {tpDoc});
     return db.openReadOnly(
         QStringLiteral(
             "SELECT * FROM MovCTB WHERE TpDoc = ? AND Serie = ? ORDER BY NumDoc, NumLinha"),

@@ -9,12 +9,13 @@
 #include "movimport/import_checkup.h"
 #include "movimport/import_tables.h"
 #include "movimport/movement_sheet_reader.h"
-#include "rateimport/rates_table.h"
 #include "tests/support/qstring_printer.h"
 #include "tests/support/test_databases.h"
 #include "workbook/workbook.h"
 
 namespace agrimor {
+
+using namespace Qt::StringLiterals;
 namespace {
 
 using Lines = ImportLinesTable;
@@ -22,27 +23,27 @@ using Lines = ImportLinesTable;
 // Every kind of anomaly the import check-up reports: the start of its text.
 const QStringList& anomalyKindsKnown() {
     static const QStringList kinds{
-        QString::fromUtf8("A série tem de ser igual"),
-        QString::fromUtf8("A data documento tem de ser igual"),
-        QString::fromUtf8("Data real é superior"),
-        QString::fromUtf8("O Tipo Documento tem de ser igual"),
-        QString::fromUtf8("O Setor tem de ser igual"),
-        QString::fromUtf8("O Diário tem de ser igual"),
-        QString::fromUtf8("Não existe numerador do diário"),
-        QString::fromUtf8("Não existe numerador do tipo documento"),
-        QString::fromUtf8("Conta Inválida"),
-        QString::fromUtf8("Tipo Documento inválido"),
-        QString::fromUtf8("Setor inválido"),
-        QString::fromUtf8("Diário inválido"),
-        QString::fromUtf8("Rubrica Orçamental inválida"),
-        QString::fromUtf8("Centro Custo inválido"),
-        QString::fromUtf8("Custeio inválido"),
-        QString::fromUtf8("Código IVA inválido"),
-        QString::fromUtf8("Código Fluxo inválido"),
-        QString::fromUtf8("Terceiro inválido"),
-        QString::fromUtf8("Débito <> Crédito"),
-        QString::fromUtf8("Data documento inválida"),
-        QString::fromUtf8("Data real inválida"),
+        u"A série tem de ser igual"_s,
+        u"A data documento tem de ser igual"_s,
+        u"Data real é superior"_s,
+        u"O Tipo Documento tem de ser igual"_s,
+        u"O Setor tem de ser igual"_s,
+        u"O Diário tem de ser igual"_s,
+        u"Não existe numerador do diário"_s,
+        u"Não existe numerador do tipo documento"_s,
+        u"Conta Inválida"_s,
+        u"Tipo Documento inválido"_s,
+        u"Setor inválido"_s,
+        u"Diário inválido"_s,
+        u"Rubrica Orçamental inválida"_s,
+        u"Centro Custo inválido"_s,
+        u"Custeio inválido"_s,
+        u"Código IVA inválido"_s,
+        u"Código Fluxo inválido"_s,
+        u"Terceiro inválido"_s,
+        u"Débito <> Crédito"_s,
+        u"Data documento inválida"_s,
+        u"Data real inválida"_s,
     };
     return kinds;
 }
@@ -87,21 +88,6 @@ protected:
 
 test::TempFolder* SampleWorkbooks::folder_ = nullptr;
 DataAccess* SampleWorkbooks::company_ = nullptr;
-
-TEST_P(SampleWorkbooks, the_rate_workbook_holds_the_rates_the_demo_stores) {
-    RatesTable rates;
-    readRatesWorkbook(*open(demo::kRateSample, GetParam()), rates);
-    const auto expected = demo::demoRates(QStringLiteral("USD"), {});
-    ASSERT_EQ(rates.size(), static_cast<int>(expected.size()));
-    for (int row = 0; row < rates.size(); ++row) {
-        EXPECT_EQ(rates.value(row, RatesTable::Moeda).toText(), QStringLiteral("USD"));
-        EXPECT_EQ(rates.value(row, RatesTable::Data).toDate(), expected[row].date) << row;
-        EXPECT_EQ(rates.value(row, RatesTable::Cambio).toMoney(), expected[row].rate) << row;
-    }
-    EXPECT_EQ(test::countRows(*demo::openDatabase(folder_->file(demo::consolidatedFileName())),
-                              QStringLiteral("zeb_CNS_Cambios"), QStringLiteral("Moeda = 'USD'")),
-              rates.size());
-}
 
 TEST_P(SampleWorkbooks, each_anomaly_document_shows_an_anomaly_and_every_kind_is_there) {
     Lines lines;

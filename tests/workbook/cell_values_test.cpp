@@ -4,6 +4,8 @@
 #include "workbook/serial_date.h"
 
 namespace agrimor {
+
+using namespace Qt::StringLiterals;
 namespace {
 
 TEST(NumberFormat, dates_times_and_numbers_are_told_apart_by_their_parts) {
@@ -33,23 +35,23 @@ TEST(SerialDate, days_are_those_the_spreadsheet_shows_in_both_systems) {
         QDate date;
         QTime time;
         if (!dateFromSerial(serial, system, date, time))
-            return QStringLiteral("número");
+            return u"número"_s;
         return date.toString(Qt::ISODate) + QLatin1Char(' ') + time.toString(Qt::ISODate);
     };
     const DateSystem s1900 = DateSystem::From1900;
-    EXPECT_EQ(shown(1, s1900), QStringLiteral("1900-01-01 00:00:00"));
-    EXPECT_EQ(shown(59, s1900), QStringLiteral("1900-02-28 00:00:00"));
-    EXPECT_EQ(shown(60, s1900), QStringLiteral("número"));  // 29-02-1900 never was
-    EXPECT_EQ(shown(61, s1900), QStringLiteral("1900-03-01 00:00:00"));
-    EXPECT_EQ(shown(0.5, s1900), QStringLiteral("número"));
-    EXPECT_EQ(shown(2958465, s1900), QStringLiteral("9999-12-31 00:00:00"));
-    EXPECT_EQ(shown(2958466, s1900), QStringLiteral("número"));
-    EXPECT_EQ(shown(46096.604166666664, s1900), QStringLiteral("2026-03-15 14:30:00"));
+    EXPECT_EQ(shown(1, s1900), u"1900-01-01 00:00:00"_s);
+    EXPECT_EQ(shown(59, s1900), u"1900-02-28 00:00:00"_s);
+    EXPECT_EQ(shown(60, s1900), u"número"_s);  // 29-02-1900 never was
+    EXPECT_EQ(shown(61, s1900), u"1900-03-01 00:00:00"_s);
+    EXPECT_EQ(shown(0.5, s1900), u"número"_s);
+    EXPECT_EQ(shown(2958465, s1900), u"9999-12-31 00:00:00"_s);
+    EXPECT_EQ(shown(2958466, s1900), u"número"_s);
+    EXPECT_EQ(shown(46096.604166666664, s1900), u"2026-03-15 14:30:00"_s);
     // A hair below midnight rounds to the next day, as the spreadsheet shows it.
-    EXPECT_EQ(shown(46096.9999999, s1900), QStringLiteral("2026-03-16 00:00:00"));
-    EXPECT_EQ(shown(46096, DateSystem::From1904), QStringLiteral("2030-03-16 00:00:00"));
-    EXPECT_EQ(shown(0, DateSystem::From1904), QStringLiteral("1904-01-01 00:00:00"));
-    EXPECT_EQ(shown(-1, DateSystem::From1904), QStringLiteral("número"));
+    EXPECT_EQ(shown(46096.9999999, s1900), u"2026-03-16 00:00:00"_s);
+    EXPECT_EQ(shown(46096, DateSystem::From1904), u"2030-03-16 00:00:00"_s);
+    EXPECT_EQ(shown(0, DateSystem::From1904), u"1904-01-01 00:00:00"_s);
+    EXPECT_EQ(shown(-1, DateSystem::From1904), u"número"_s);
     for (const QDate day : {QDate(1900, 1, 1), QDate(1900, 2, 28), QDate(1900, 3, 1),
                             QDate(2024, 2, 29), QDate(9999, 12, 31)})
         EXPECT_EQ(dateFromSerial(serialFromDate(day)), day);

@@ -11,6 +11,8 @@
 #include "workbook/workbook.h"
 
 namespace agrimor {
+
+using namespace Qt::StringLiterals;
 namespace {
 
 QString escaped(const QString& text) {
@@ -18,16 +20,16 @@ QString escaped(const QString& text) {
     for (const QChar c : text) {
         switch (c.unicode()) {
             case u'\\':
-                out += QStringLiteral("\\\\");
+                out += u"\\\\"_s;
                 break;
             case u'\t':
-                out += QStringLiteral("\\t");
+                out += u"\\t"_s;
                 break;
             case u'\n':
-                out += QStringLiteral("\\n");
+                out += u"\\n"_s;
                 break;
             case u'\r':
-                out += QStringLiteral("\\r");
+                out += u"\\r"_s;
                 break;
             default:
                 out += c;
@@ -39,35 +41,34 @@ QString escaped(const QString& text) {
 QString kindAndValue(const Cell& cell) {
     switch (cell.kind) {
         case Cell::Kind::Text:
-            return QStringLiteral("s\t") + escaped(cell.text);
+            return u"s\t"_s + escaped(cell.text);
         case Cell::Kind::Number:
-            return QStringLiteral("n\t") + QString::number(cell.number, 'g', 17);
+            return u"n\t"_s + QString::number(cell.number, 'g', 17);
         case Cell::Kind::Boolean:
-            return cell.number != 0 ? QStringLiteral("b\tTRUE") : QStringLiteral("b\tFALSE");
+            return cell.number != 0 ? u"b\tTRUE"_s : u"b\tFALSE"_s;
         case Cell::Kind::Error:
-            return QStringLiteral("e\t") + cell.text;
+            return u"e\t"_s + cell.text;
         case Cell::Kind::Date: {
             QString text = cell.date.toString(Qt::ISODate);
             if (cell.time != QTime(0, 0))
-                text += QLatin1Char(' ') + cell.time.toString(QStringLiteral("hh:mm:ss"));
-            return QStringLiteral("d\t") + text;
+                text += QLatin1Char(' ') + cell.time.toString(u"hh:mm:ss"_s);
+            return u"d\t"_s + text;
         }
         case Cell::Kind::Empty:
             break;
     }
-    return QStringLiteral("?\t");
+    return u"?\t"_s;
 }
 
 class DumpSink : public CellRowSink {
 public:
     explicit DumpSink(QStringList& lines) : lines_(lines) {}
     void statedRange(std::optional<CellRange> range) override {
-        lines_ << (range ? QStringLiteral("dim %1%2:%3%4")
-                               .arg(columnLetters(range->firstColumn))
+        lines_ << (range ? u"dim %1%2:%3%4"_s.arg(columnLetters(range->firstColumn))
                                .arg(range->firstRow)
                                .arg(columnLetters(range->lastColumn))
                                .arg(range->lastRow)
-                         : QStringLiteral("dim -"));
+                         : u"dim -"_s);
     }
     void row(int sheetRow, std::span<const Cell> cells) override {
         EXPECT_GT(sheetRow, last_) << "rows out of order";
@@ -75,9 +76,8 @@ public:
         last_ = sheetRow;
         for (std::size_t c = 0; c < cells.size(); ++c) {
             if (!cells[c].isEmpty())
-                lines_ << QStringLiteral("%1\t%2\t%3")
-                              .arg(sheetRow)
-                              .arg(columnLetters(static_cast<int>(c) + 1), kindAndValue(cells[c]));
+                lines_ << u"%1\t%2\t%3"_s.arg(sheetRow).arg(columnLetters(static_cast<int>(c) + 1),
+                                                            kindAndValue(cells[c]));
         }
     }
 
@@ -90,8 +90,7 @@ QStringList dump(const Workbook& book) {
     QStringList lines;
     const std::vector<SheetInfo> sheets = book.sheets();
     for (std::size_t i = 0; i < sheets.size(); ++i) {
-        lines << QStringLiteral("sheet ") + sheets[i].name +
-                     (sheets[i].hidden ? QStringLiteral(" hidden") : QString());
+        lines << u"sheet "_s + sheets[i].name + (sheets[i].hidden ? u" hidden"_s : QString());
         DumpSink sink(lines);
         book.readCells(static_cast<int>(i), sink);
     }
@@ -118,7 +117,7 @@ std::vector<std::string> cases() {
     std::vector<std::string> names;
     const QDir root(goldenFolder());
     for (const QString& name : root.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
-        if (QFile::exists(root.filePath(name + QStringLiteral("/check.txt"))))
+        if (QFile::exists(root.filePath(name + u"/check.txt"_s)))
             names.push_back(name.toStdString());
     }
     return names;
@@ -128,10 +127,9 @@ class GoldenWorkbook : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(GoldenWorkbook, reads_as_its_dump_says) {
     const QDir folder(goldenFolder() + QLatin1Char('/') + QString::fromStdString(GetParam()));
-    const QStringList books = folder.entryList(
-        {QStringLiteral("*.xlsx"), QStringLiteral("*.xlsm"), QStringLiteral("*.xls")}, QDir::Files);
+    const QStringList books = folder.entryList({u"*.xlsx"_s, u"*.xlsm"_s, u"*.xls"_s}, QDir::Files);
     ASSERT_EQ(books.size(), 1);
-    QFile check(folder.filePath(QStringLiteral("check.txt")));
+    QFile check(folder.filePath(u"check.txt"_s));
     ASSERT_TRUE(check.open(QIODevice::ReadOnly));
     QStringList expected = QString::fromUtf8(check.readAll()).split(QLatin1Char('\n'));
     if (!expected.isEmpty() && expected.back().isEmpty())
@@ -139,8 +137,8 @@ TEST_P(GoldenWorkbook, reads_as_its_dump_says) {
 
     const QStringList ours = dump(*Workbook::open(folder.filePath(books.front())));
     for (qsizetype i = 0; i < std::max(ours.size(), expected.size()); ++i) {
-        const QString mine = ours.value(i, QStringLiteral("<nothing>"));
-        const QString theirs = expected.value(i, QStringLiteral("<nothing>"));
+        const QString mine = ours.value(i, u"<nothing>"_s);
+        const QString theirs = expected.value(i, u"<nothing>"_s);
         if (!sameLine(mine, theirs)) {
             ADD_FAILURE() << books.front().toStdString() << " line " << i + 1 << ":\n  read     "
                           << mine.toStdString() << "\n  expected " << theirs.toStdString();

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 namespace agrimor {
+
+using namespace Qt::StringLiterals;
 namespace {
 
 using namespace record_codec;
@@ -38,10 +40,10 @@ std::string encodeSheet(const std::vector<std::vector<Cell>>& rows) {
 
 TEST(RecordCodec, a_sheet_comes_back_whole_in_pieces_of_any_size) {
     const std::vector<std::vector<Cell>> rows{
-        {Cell::ofText(QStringLiteral("Câmbio, ação")), Cell(), Cell::ofNumber(-1234.5678),
+        {Cell::ofText(u"Câmbio, ação"_s), Cell(), Cell::ofNumber(-1234.5678),
          Cell::ofTimeSerial(1.5208333333333333)},
         {Cell::ofDate(QDate(2026, 3, 15), QTime(14, 30, 5)), Cell::ofBoolean(true),
-         Cell::ofBoolean(false), Cell::ofError(QStringLiteral("#DIV/0!"))},
+         Cell::ofBoolean(false), Cell::ofError(u"#DIV/0!"_s)},
         {Cell::ofText(QString(70000, u'x')), Cell::ofDate(QDate(1900, 1, 1))},
     };
     const std::string stream = encodeSheet(rows);
@@ -67,14 +69,13 @@ TEST(RecordCodec, a_sheet_comes_back_whole_in_pieces_of_any_size) {
 TEST(RecordCodec, the_sheet_list_and_a_refusal_come_back) {
     std::string stream;
     Writer out([&stream](const std::string& bytes) { stream += bytes; });
-    out.workbook({{QStringLiteral("Câmbios"), false}, {QStringLiteral("Tabela"), true}},
-                 DateSystem::From1904);
+    out.workbook({{u"Câmbios"_s, false}, {u"Tabela"_s, true}}, DateSystem::From1904);
     out.end();
     Reader list;
     list.feed(stream.data(), stream.size());
     list.finish();
     ASSERT_EQ(list.sheets().size(), 2u);
-    EXPECT_EQ(list.sheets()[0].name, QStringLiteral("Câmbios"));
+    EXPECT_EQ(list.sheets()[0].name, u"Câmbios"_s);
     EXPECT_FALSE(list.sheets()[0].hidden);
     EXPECT_TRUE(list.sheets()[1].hidden);
     EXPECT_EQ(list.dateSystem(), DateSystem::From1904);
@@ -83,7 +84,7 @@ TEST(RecordCodec, the_sheet_list_and_a_refusal_come_back) {
     stream.clear();
     out.statedRange(std::nullopt);
     out.row(1, std::vector<Cell>{Cell::ofNumber(1)});
-    out.error(13, QStringLiteral("não serve"));
+    out.error(13, u"não serve"_s);
     out.end();
     KeepingSink sink;
     Reader rows(sink);
@@ -92,7 +93,7 @@ TEST(RecordCodec, the_sheet_list_and_a_refusal_come_back) {
     EXPECT_EQ(sink.rows.size(), 1u);
     ASSERT_TRUE(rows.refusal());
     EXPECT_EQ(rows.refusal()->first, 13);
-    EXPECT_EQ(rows.refusal()->second, QStringLiteral("não serve"));
+    EXPECT_EQ(rows.refusal()->second, u"não serve"_s);
 }
 
 TEST(RecordCodec, streams_out_of_shape_are_malformed) {

@@ -7,6 +7,8 @@
 #include "workbook/workbook.h"
 
 namespace agrimor {
+
+using namespace Qt::StringLiterals;
 namespace {
 
 class KeepingSink : public CellRowSink {
@@ -19,7 +21,7 @@ public:
         rows.push_back(sheetRow);
         values.push_back(cells.back().number);
         if (refuseAt == sheetRow)
-            throw WorkbookError(WorkbookError::kTypeMismatch, QStringLiteral("recusada"));
+            throw WorkbookError(WorkbookError::kTypeMismatch, u"recusada"_s);
     }
     std::optional<CellRange> stated;
     std::vector<int> rows;
@@ -37,7 +39,7 @@ auto rowsUpTo(int count, bool fail, std::atomic<int>& produced) {
             ++produced;
         }
         if (fail)
-            throw WorkbookError(WorkbookError::kUnreadable, QStringLiteral("danificado"));
+            throw WorkbookError(WorkbookError::kUnreadable, u"danificado"_s);
     };
 }
 
@@ -57,7 +59,7 @@ TEST(RowPipeline, every_row_arrives_in_order_and_a_failure_after_the_rows_before
         readOnOtherThread(rowsUpTo(1000, true, produced), failing);
         ADD_FAILURE();
     } catch (const WorkbookError& error) {
-        EXPECT_EQ(error.message(), QStringLiteral("danificado"));
+        EXPECT_EQ(error.message(), u"danificado"_s);
     }
     EXPECT_EQ(failing.rows.size(), 1000u);  // every row read before the damage
 }
@@ -70,7 +72,7 @@ TEST(RowPipeline, a_sink_that_refuses_a_row_stops_the_reading_soon) {
         readOnOtherThread(rowsUpTo(1000000, false, produced), sink);
         ADD_FAILURE();
     } catch (const WorkbookError& error) {
-        EXPECT_EQ(error.message(), QStringLiteral("recusada"));
+        EXPECT_EQ(error.message(), u"recusada"_s);
     }
     EXPECT_EQ(sink.rows.size(), 10u);
     EXPECT_LT(produced, 10000);  // a few batches at most

@@ -10,6 +10,8 @@
 #include "workbook/workbook_writer.h"
 
 namespace agrimor {
+
+using namespace Qt::StringLiterals;
 namespace {
 
 // Keeps every delivered row, as text with the kind: "T:abc", "N:1.5", "D:31-01-2024", "-".
@@ -21,20 +23,20 @@ public:
         for (const Cell& cell : cells) {
             switch (cell.kind) {
                 case Cell::Kind::Empty:
-                    texts << QStringLiteral("-");
+                    texts << u"-"_s;
                     break;
                 case Cell::Kind::Text:
-                    texts << QStringLiteral("T:") + cell.text;
+                    texts << u"T:"_s + cell.text;
                     break;
                 case Cell::Kind::Number:
-                    texts << QStringLiteral("N:") + cell.toText();
+                    texts << u"N:"_s + cell.toText();
                     break;
                 case Cell::Kind::Date:
-                    texts << QStringLiteral("D:") + cell.toText();
+                    texts << u"D:"_s + cell.toText();
                     break;
                 case Cell::Kind::Boolean:
                 case Cell::Kind::Error:
-                    texts << QStringLiteral("?:") + cell.toText();
+                    texts << u"?:"_s + cell.toText();
                     break;
             }
         }
@@ -49,72 +51,65 @@ public:
 class WorkbookTest : public ::testing::TestWithParam<WorkbookFormat> {
 protected:
     QString path(const QString& base) const {
-        return folder.file(base + (GetParam() == WorkbookFormat::Xls ? QStringLiteral(".xls")
-                                                                     : QStringLiteral(".xlsx")));
+        return folder.file(base + (GetParam() == WorkbookFormat::Xls ? u".xls"_s : u".xlsx"_s));
     }
     test::TempFolder folder;
 };
 
 TEST_P(WorkbookTest, cells_come_back_with_their_kinds_and_the_header_row_is_skipped) {
-    SheetData first{QStringLiteral("Câmbios"), {}, {}};
+    SheetData first{u"Câmbios"_s, {}, {}};
     first.rows = {
-        {Cell::ofText(QStringLiteral("Moeda")), Cell::ofText(QStringLiteral("Data")),
-         Cell::ofText(QStringLiteral("Valor"))},
-        {Cell::ofText(QStringLiteral(" USD ")), Cell::ofDate(QDate(2024, 1, 31)),
-         Cell::ofNumber(1.23456)},
+        {Cell::ofText(u"Moeda"_s), Cell::ofText(u"Data"_s), Cell::ofText(u"Valor"_s)},
+        {Cell::ofText(u" USD "_s), Cell::ofDate(QDate(2024, 1, 31)), Cell::ofNumber(1.23456)},
         {},  // an empty row inside the used area
         {Cell::ofNumber(211), Cell::empty(), Cell::ofNumber(-0.5)},
     };
-    first.numberFormats = {QString(), QString(), QStringLiteral("#,##0.0000")};
-    SheetData second{QStringLiteral("Outra"), {{Cell::ofText(QStringLiteral("x"))}}, {}};
-    writeWorkbook(path(QStringLiteral("book")), {first, second}, GetParam());
+    first.numberFormats = {QString(), QString(), u"#,##0.0000"_s};
+    SheetData second{u"Outra"_s, {{Cell::ofText(u"x"_s)}}, {}};
+    writeWorkbook(path(u"book"_s), {first, second}, GetParam());
 
-    const auto book = Workbook::open(path(QStringLiteral("book")));
-    EXPECT_EQ(book->sheetNames(),
-              (QStringList{QStringLiteral("Câmbios"), QStringLiteral("Outra")}));
+    const auto book = Workbook::open(path(u"book"_s));
+    EXPECT_EQ(book->sheetNames(), (QStringList{u"Câmbios"_s, u"Outra"_s}));
     RecordingSink sink;
-    book->readSheet(QStringLiteral("Câmbios"), sink);
+    book->readSheet(u"Câmbios"_s, sink);
     EXPECT_EQ(sink.columns, 3);
-    EXPECT_EQ(sink.rows, (QStringList{QStringLiteral("T: USD |D:31-01-2024|N:1.23456"),
-                                      QStringLiteral("-|-|-"), QStringLiteral("N:211|-|N:-0.5")}));
+    EXPECT_EQ(sink.rows,
+              (QStringList{u"T: USD |D:31-01-2024|N:1.23456"_s, u"-|-|-"_s, u"N:211|-|N:-0.5"_s}));
     EXPECT_EQ(sink.sheetRows, (std::vector<int>{2, 3, 4}));
 
     RecordingSink onlyHeader;
-    book->readSheet(QStringLiteral("Outra"), onlyHeader);
+    book->readSheet(u"Outra"_s, onlyHeader);
     EXPECT_TRUE(onlyHeader.rows.isEmpty());
-    EXPECT_THROW(book->readSheet(QStringLiteral("Folha9"), onlyHeader), WorkbookError);
+    EXPECT_THROW(book->readSheet(u"Folha9"_s, onlyHeader), WorkbookError);
 }
 
 TEST_P(WorkbookTest, long_shared_strings_and_many_rows_survive_the_round_trip) {
     // Over 8,224 bytes of shared strings: the .xls string table continues in further records,
     // some strings split across them.
-    SheetData sheet{QStringLiteral("S"), {{Cell::ofText(QStringLiteral("h"))}}, {}};
+    SheetData sheet{u"S"_s, {{Cell::ofText(u"h"_s)}}, {}};
     for (int i = 0; i < 3000; ++i)
-        sheet.rows.push_back(
-            {Cell::ofText(QStringLiteral("texto número %1 ").arg(i).repeated(i % 7 + 1))});
-    writeWorkbook(path(QStringLiteral("long")), {sheet}, GetParam());
+        sheet.rows.push_back({Cell::ofText(u"texto número %1 "_s.arg(i).repeated(i % 7 + 1))});
+    writeWorkbook(path(u"long"_s), {sheet}, GetParam());
     RecordingSink sink;
-    Workbook::open(path(QStringLiteral("long")))->readSheet(QStringLiteral("S"), sink);
+    Workbook::open(path(u"long"_s))->readSheet(u"S"_s, sink);
     ASSERT_EQ(sink.rows.size(), 3000);
     for (int i = 0; i < 3000; i += 97)
-        EXPECT_EQ(sink.rows[i], QStringLiteral("T:") +
-                                    QStringLiteral("texto número %1 ").arg(i).repeated(i % 7 + 1));
+        EXPECT_EQ(sink.rows[i], u"T:"_s + u"texto número %1 "_s.arg(i).repeated(i % 7 + 1));
 }
 
 TEST_P(WorkbookTest, damaged_files_are_refused_with_a_reason) {
-    SheetData sheet{
-        QStringLiteral("S"), {{Cell::ofText(QStringLiteral("h"))}, {Cell::ofNumber(1)}}, {}};
-    writeWorkbook(path(QStringLiteral("whole")), {sheet}, GetParam());
-    QFile whole(path(QStringLiteral("whole")));
+    SheetData sheet{u"S"_s, {{Cell::ofText(u"h"_s)}, {Cell::ofNumber(1)}}, {}};
+    writeWorkbook(path(u"whole"_s), {sheet}, GetParam());
+    QFile whole(path(u"whole"_s));
     ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
     const QByteArray bytes = whole.readAll();
-    QFile cut(path(QStringLiteral("cut")));
+    QFile cut(path(u"cut"_s));
     ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
     cut.write(bytes.left(bytes.size() / 2));
     cut.close();
     try {
         RecordingSink sink;
-        const auto book = Workbook::open(path(QStringLiteral("cut")));
+        const auto book = Workbook::open(path(u"cut"_s));
         book->readSheet(book->sheetNames().value(0), sink);
         ADD_FAILURE() << "a truncated workbook was read";
     } catch (const WorkbookError& error) {
@@ -124,20 +119,20 @@ TEST_P(WorkbookTest, damaged_files_are_refused_with_a_reason) {
 
 TEST_P(WorkbookTest, a_date_formatted_number_outside_the_calendar_reads_as_a_number) {
     // Found by fuzzing: the .xlsx model's own date conversion threw for such a year.
-    SheetData sheet{QStringLiteral("S"),
-                    {{Cell::ofText(QStringLiteral("d"))},
+    SheetData sheet{u"S"_s,
+                    {{Cell::ofText(u"d"_s)},
                      {Cell::ofNumber(1e7)},
                      {Cell::ofNumber(-3)},
                      {Cell::ofNumber(45322)}},
-                    {QStringLiteral("dd/mm/yyyy")}};
-    writeWorkbook(path(QStringLiteral("dates")), {sheet}, GetParam());
+                    {u"dd/mm/yyyy"_s}};
+    writeWorkbook(path(u"dates"_s), {sheet}, GetParam());
     RecordingSink sink;
-    Workbook::open(path(QStringLiteral("dates")))->readSheet(QStringLiteral("S"), sink);
+    Workbook::open(path(u"dates"_s))->readSheet(u"S"_s, sink);
     ASSERT_EQ(sink.rows.size(), 3);
-    EXPECT_EQ(sink.rows[2], QStringLiteral("D:31-01-2024"));
+    EXPECT_EQ(sink.rows[2], u"D:31-01-2024"_s);
     if (GetParam() == WorkbookFormat::Xlsx) {
-        EXPECT_EQ(sink.rows[0], QStringLiteral("N:10000000"));
-        EXPECT_EQ(sink.rows[1], QStringLiteral("N:-3"));
+        EXPECT_EQ(sink.rows[0], u"N:10000000"_s);
+        EXPECT_EQ(sink.rows[1], u"N:-3"_s);
     }
 }
 
@@ -150,12 +145,12 @@ INSTANTIATE_TEST_SUITE_P(Formats, WorkbookTest,
 TEST(WorkbookOpen, missing_files_and_other_files_are_told_apart) {
     test::TempFolder folder;
     try {
-        Workbook::open(folder.file(QStringLiteral("nada.xlsx")));
+        Workbook::open(folder.file(u"nada.xlsx"_s));
         ADD_FAILURE();
     } catch (const WorkbookError& error) {
         EXPECT_EQ(error.number(), WorkbookError::kFileNotFound);
     }
-    QFile text(folder.file(QStringLiteral("notas.xlsx")));
+    QFile text(folder.file(u"notas.xlsx"_s));
     ASSERT_TRUE(text.open(QIODevice::WriteOnly));
     text.write("Moeda;Data;Cambio\nUSD;31-01-2024;1.1\n");
     text.close();
@@ -163,7 +158,7 @@ TEST(WorkbookOpen, missing_files_and_other_files_are_told_apart) {
         Workbook::open(text.fileName());
         ADD_FAILURE();
     } catch (const WorkbookError& error) {
-        EXPECT_TRUE(error.message().contains(QStringLiteral("não é um livro de Excel")));
+        EXPECT_TRUE(error.message().contains(u"não é um livro de Excel"_s));
     }
 }
 
@@ -172,7 +167,7 @@ TEST(WorkbookOpen, missing_files_and_other_files_are_told_apart) {
 // reaches the sink.
 TEST(WorkbookXlsx, formulas_give_their_stored_results_and_blank_rows_still_reach_the_sink) {
     test::TempFolder folder;
-    const QByteArray file = folder.file(QStringLiteral("formulas.xlsx")).toUtf8();
+    const QByteArray file = folder.file(u"formulas.xlsx"_s).toUtf8();
     lxw_workbook* book = workbook_new(file.constData());
     lxw_worksheet* sheet = workbook_add_worksheet(book, "Folha1");
     worksheet_write_string(sheet, 0, 0, "A", nullptr);
@@ -185,9 +180,8 @@ TEST(WorkbookXlsx, formulas_give_their_stored_results_and_blank_rows_still_reach
     ASSERT_EQ(workbook_close(book), LXW_NO_ERROR);
 
     RecordingSink sink;
-    Workbook::open(QString::fromUtf8(file))->readSheet(QStringLiteral("Folha1"), sink);
-    EXPECT_EQ(sink.rows, (QStringList{QStringLiteral("N:2|N:7|T:guardado"), QStringLiteral("-|-|-"),
-                                      QStringLiteral("-|-|T:fim")}));
+    Workbook::open(QString::fromUtf8(file))->readSheet(u"Folha1"_s, sink);
+    EXPECT_EQ(sink.rows, (QStringList{u"N:2|N:7|T:guardado"_s, u"-|-|-"_s, u"-|-|T:fim"_s}));
     EXPECT_EQ(sink.sheetRows, (std::vector<int>{2, 3, 4}));
 }
 
@@ -220,12 +214,12 @@ TEST(WorkbookXls, cells_stored_column_by_column_arrive_row_by_row) {
             number(row, column, static_cast<unsigned char>(10 * row + column));
     record(0x000A, {});
     test::TempFolder folder;
-    const QString path = folder.file(QStringLiteral("colunas.xls"));
+    const QString path = folder.file(u"colunas.xls"_s);
     ASSERT_EQ(writeCompoundDocument(path.toStdString(), "Workbook", stream), "");
 
     RecordingSink sink;
-    Workbook::open(path)->readSheet(QStringLiteral("S"), sink);
-    EXPECT_EQ(sink.rows, (QStringList{QStringLiteral("N:10|N:11"), QStringLiteral("N:20|N:21")}));
+    Workbook::open(path)->readSheet(u"S"_s, sink);
+    EXPECT_EQ(sink.rows, (QStringList{u"N:10|N:11"_s, u"N:20|N:21"_s}));
     EXPECT_EQ(sink.sheetRows, (std::vector<int>{2, 3}));
 }
 
@@ -233,7 +227,7 @@ TEST(WorkbookXls, cells_stored_column_by_column_arrive_row_by_row) {
 // many cells in all the sheet is refused, before the work grows out of bounds.
 TEST(WorkbookXlsx, rows_stretched_across_the_grid_are_refused) {
     test::TempFolder folder;
-    const QByteArray file = folder.file(QStringLiteral("larga.xlsx")).toUtf8();
+    const QByteArray file = folder.file(u"larga.xlsx"_s).toUtf8();
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
     lxw_workbook* book = workbook_new_opt(file.constData(), &options);
@@ -253,26 +247,24 @@ TEST(WorkbookXlsx, rows_stretched_across_the_grid_are_refused) {
         Workbook::open(QString::fromUtf8(file))->readCells(0, sink);
         ADD_FAILURE();
     } catch (const WorkbookError& error) {
-        EXPECT_TRUE(error.message().contains(QStringLiteral("células"))) << error.what();
+        EXPECT_TRUE(error.message().contains(u"células"_s)) << error.what();
     }
     EXPECT_EQ(sink.rows, rows - 1);
 }
 
 TEST(WorkbookWriter, a_sheet_too_long_for_xls_is_refused_and_leaves_no_file) {
     test::TempFolder folder;
-    SheetData sheet{QStringLiteral("S"),
-                    std::vector<std::vector<Cell>>(kMaxXlsRows + 1, {Cell::ofNumber(1)}),
-                    {}};
-    EXPECT_THROW(
-        writeWorkbook(folder.file(QStringLiteral("big.xls")), {sheet}, WorkbookFormat::Xls),
-        WorkbookError);
+    SheetData sheet{
+        u"S"_s, std::vector<std::vector<Cell>>(kMaxXlsRows + 1, {Cell::ofNumber(1)}), {}};
+    EXPECT_THROW(writeWorkbook(folder.file(u"big.xls"_s), {sheet}, WorkbookFormat::Xls),
+                 WorkbookError);
     EXPECT_TRUE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
 
 TEST(WorkbookWriter, a_last_step_that_fails_keeps_the_previous_file) {
     test::TempFolder folder;
-    const QString target = folder.file(QStringLiteral("export.xls"));
-    const QString written = folder.file(QStringLiteral(".export.xls.part"));
+    const QString target = folder.file(u"export.xls"_s);
+    const QString written = folder.file(u".export.xls.part"_s);
     const auto put = [](const QString& path, const QByteArray& bytes) {
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -294,16 +286,15 @@ TEST(WorkbookWriter, a_last_step_that_fails_keeps_the_previous_file) {
 }
 
 TEST(WorkbookCell, numbers_read_as_text_as_a_sheet_shows_them) {
-    EXPECT_EQ(Cell::ofNumber(211).toText(), QStringLiteral("211"));
-    EXPECT_EQ(Cell::ofNumber(1.5).toText(), QStringLiteral("1.5"));
-    EXPECT_EQ(Cell::ofNumber(123456789012.0).toText(), QStringLiteral("123456789012"));
-    EXPECT_EQ(parseDayMonthYear(QStringLiteral("31-02-2024")), QDate());
+    EXPECT_EQ(Cell::ofNumber(211).toText(), u"211"_s);
+    EXPECT_EQ(Cell::ofNumber(1.5).toText(), u"1.5"_s);
+    EXPECT_EQ(Cell::ofNumber(123456789012.0).toText(), u"123456789012"_s);
+    EXPECT_EQ(parseDayMonthYear(u"31-02-2024"_s), QDate());
     // Day-month-year text is written by hand for speed: as Qt's formatter writes it.
     for (QDate day(1, 1, 1); day.year() < 10000;
          day = day.addDays(day.year() >= 1990 && day.year() <= 2100 ? 1 : 997))
-        ASSERT_EQ(dayMonthYear(day), day.toString(QStringLiteral("dd-MM-yyyy")));
-    EXPECT_EQ(Cell::ofDate(QDate(2024, 1, 5), QTime(23, 59)).toText(),
-              QStringLiteral("05-01-2024"));
+        ASSERT_EQ(dayMonthYear(day), day.toString(u"dd-MM-yyyy"_s));
+    EXPECT_EQ(Cell::ofDate(QDate(2024, 1, 5), QTime(23, 59)).toText(), u"05-01-2024"_s);
     EXPECT_EQ(dateFromSerial(serialFromDate(QDate(2024, 2, 29))), QDate(2024, 2, 29));
 }
 
@@ -311,16 +302,16 @@ TEST(WorkbookCell, numbers_read_as_text_as_a_sheet_shows_them) {
 // count on; a negative one or one past the calendar shows no time and reads as its number.
 TEST(WorkbookCell, time_formatted_numbers_read_as_a_clock) {
     const auto shown = [](double days) { return Cell::ofTimeSerial(days).toText(); };
-    EXPECT_EQ(shown(0), QStringLiteral("00:00:00"));
-    EXPECT_EQ(shown(0.3368402777777778), QStringLiteral("08:05:03"));
-    EXPECT_EQ(shown(0.5 + 0.5 / 86400), QStringLiteral("12:00:01"));  // half a second rounds up
-    EXPECT_EQ(shown(0.5 + 0.49 / 86400), QStringLiteral("12:00:00"));
-    EXPECT_EQ(shown(0.99999999), QStringLiteral("24:00:00"));
-    EXPECT_EQ(shown(1.25), QStringLiteral("30:00:00"));
-    EXPECT_EQ(shown(2958465.5), QStringLiteral("71003172:00:00"));  // 31-12-9999 12:00
-    EXPECT_EQ(shown(2958466), QStringLiteral("2958466"));
-    EXPECT_EQ(shown(-0.25), QStringLiteral("-0.25"));
-    EXPECT_EQ(Cell::ofTimeSerial(0.5).numberText(), QStringLiteral("0.5"));
+    EXPECT_EQ(shown(0), u"00:00:00"_s);
+    EXPECT_EQ(shown(0.3368402777777778), u"08:05:03"_s);
+    EXPECT_EQ(shown(0.5 + 0.5 / 86400), u"12:00:01"_s);  // half a second rounds up
+    EXPECT_EQ(shown(0.5 + 0.49 / 86400), u"12:00:00"_s);
+    EXPECT_EQ(shown(0.99999999), u"24:00:00"_s);
+    EXPECT_EQ(shown(1.25), u"30:00:00"_s);
+    EXPECT_EQ(shown(2958465.5), u"71003172:00:00"_s);  // 31-12-9999 12:00
+    EXPECT_EQ(shown(2958466), u"2958466"_s);
+    EXPECT_EQ(shown(-0.25), u"-0.25"_s);
+    EXPECT_EQ(Cell::ofTimeSerial(0.5).numberText(), u"0.5"_s);
 }
 
 }  // namespace

@@ -11,6 +11,8 @@
 #include "workbook/workbook_writer.h"
 
 namespace agrimor {
+
+using namespace Qt::StringLiterals;
 namespace {
 
 using namespace std::chrono_literals;
@@ -25,16 +27,16 @@ public:
 class XlsProcessTest : public ::testing::Test {
 protected:
     QString writeBook(int rows = 1) {
-        SheetData sheet{QStringLiteral("S"), {{Cell::ofText(QStringLiteral("h"))}}, {}};
+        SheetData sheet{u"S"_s, {{Cell::ofText(u"h"_s)}}, {}};
         for (int i = 0; i < rows; ++i)
             sheet.rows.push_back({Cell::ofNumber(i)});
-        const QString path = folder_.file(QStringLiteral("book.xls"));
+        const QString path = folder_.file(u"book.xls"_s);
         writeWorkbook(path, {sheet}, WorkbookFormat::Xls);
         return path;
     }
     // A stand-in for the reader executable: a shell script.
     OpenOptions fakeReader(const QByteArray& script, std::chrono::milliseconds limit = 10s) {
-        const QString path = folder_.file(QStringLiteral("reader-%1.sh").arg(++scripts_));
+        const QString path = folder_.file(u"reader-%1.sh"_s.arg(++scripts_));
         QFile file(path);
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("#!/bin/sh\n" + script + "\n");
@@ -86,7 +88,7 @@ TEST_F(XlsProcessTest, damaged_files_are_read_or_refused_and_the_program_goes_on
     }
     EXPECT_EQ(refused, files.size() - 1);
     CountingSink sink;
-    Workbook::open(writeBook())->readSheet(QStringLiteral("S"), sink);
+    Workbook::open(writeBook())->readSheet(u"S"_s, sink);
     EXPECT_EQ(sink.rows, 1);
 }
 
@@ -107,15 +109,14 @@ TEST_F(XlsProcessTest, a_reader_that_dies_fails_or_answers_garbage_gives_the_dam
         QString message;
         EXPECT_EQ(outcomeOf(path, fakeReader(test.script), &message), test.outcome);
         EXPECT_EQ(message,
-                  QStringLiteral("O ficheiro não é um livro Excel válido ou está danificado: %1")
-                      .arg(path));
+                  u"O ficheiro não é um livro Excel válido ou está danificado: %1"_s.arg(path));
     }
     QString message;
     OpenOptions missing;
-    missing.xlsReader = folder_.file(QStringLiteral("não-existe"));
+    missing.xlsReader = folder_.file(u"não-existe"_s);
     EXPECT_EQ(outcomeOf(path, missing, &message), ReadOutcome::Failed);
-    EXPECT_TRUE(message.contains(QStringLiteral("não pôde ser iniciado"))) << message.toStdString();
-    EXPECT_EQ(Workbook::open(path)->sheetNames(), QStringList{QStringLiteral("S")});
+    EXPECT_TRUE(message.contains(u"não pôde ser iniciado"_s)) << message.toStdString();
+    EXPECT_EQ(Workbook::open(path)->sheetNames(), QStringList{u"S"_s});
 }
 
 TEST_F(XlsProcessTest, a_reader_that_hangs_is_stopped_at_the_time_limit) {
@@ -124,7 +125,7 @@ TEST_F(XlsProcessTest, a_reader_that_hangs_is_stopped_at_the_time_limit) {
     clock.start();
     QString message;
     EXPECT_EQ(outcomeOf(path, fakeReader("exec sleep 30", 300ms), &message), ReadOutcome::TimedOut);
-    EXPECT_TRUE(message.contains(QStringLiteral("interrompida"))) << message.toStdString();
+    EXPECT_TRUE(message.contains(u"interrompida"_s)) << message.toStdString();
     EXPECT_TRUE(message.contains(path));
     // Output and then silence counts too.
     EXPECT_EQ(outcomeOf(path, fakeReader("printf 'W'; exec sleep 30", 300ms)),
@@ -134,14 +135,14 @@ TEST_F(XlsProcessTest, a_reader_that_hangs_is_stopped_at_the_time_limit) {
 
 TEST_F(XlsProcessTest, what_the_reader_refuses_arrives_with_its_own_message) {
     // A compound document header and nothing after it.
-    const QString path = folder_.file(QStringLiteral("vazio.xls"));
+    const QString path = folder_.file(u"vazio.xls"_s);
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(504, '\0'));
     file.close();
     QString message;
     EXPECT_EQ(outcomeOf(path, {}, &message), ReadOutcome::Refused);
-    EXPECT_TRUE(message.startsWith(QStringLiteral("Não foi possível ler o livro de Excel")))
+    EXPECT_TRUE(message.startsWith(u"Não foi possível ler o livro de Excel"_s))
         << message.toStdString();
 }
 
@@ -157,7 +158,7 @@ TEST_F(XlsProcessTest, only_the_time_spent_waiting_for_the_reader_counts) {
             CountingSink::row(sheetRow, cells);
         }
     } sink;
-    Workbook::open(path, options)->readSheet(QStringLiteral("S"), sink);
+    Workbook::open(path, options)->readSheet(u"S"_s, sink);
     EXPECT_EQ(sink.rows, 5);
 }
 
@@ -167,18 +168,17 @@ TEST_F(XlsProcessTest, a_sink_error_reaches_the_caller_as_it_was_thrown) {
     class RefusingSink : public CountingSink {
     public:
         void row(int sheetRow, std::span<const Cell>) override {
-            throw WorkbookError(WorkbookError::kTypeMismatch,
-                                QStringLiteral("linha %1 recusada").arg(sheetRow));
+            throw WorkbookError(WorkbookError::kTypeMismatch, u"linha %1 recusada"_s.arg(sheetRow));
         }
     } sink;
     try {
-        Workbook::open(path)->readSheet(QStringLiteral("S"), sink);
+        Workbook::open(path)->readSheet(u"S"_s, sink);
         ADD_FAILURE();
     } catch (const XlsReadError&) {
         ADD_FAILURE() << "the sink's error was taken for the reader's";
     } catch (const WorkbookError& error) {
         EXPECT_EQ(error.number(), WorkbookError::kTypeMismatch);
-        EXPECT_EQ(error.message(), QStringLiteral("linha 2 recusada"));
+        EXPECT_EQ(error.message(), u"linha 2 recusada"_s);
     }
 }
 

@@ -1,12 +1,11 @@
-#include "tests/support/demo_pictures.h"
+#include "tools/screenshots/demo_pictures.h"
 
 #include <QDir>
 #include <cstdio>
 
-#include "tests/support/test_databases.h"
 #include "tools/seeder/demo_seeder.h"
 
-namespace agrimor::test {
+namespace agrimor::screenshots {
 
 DemoPictures::DemoPictures(int argc, char** argv, const char* program) {
     if (argc != 2) {
@@ -15,7 +14,12 @@ DemoPictures::DemoPictures(int argc, char** argv, const char* program) {
     }
     output_ = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
     demo::seedDemo(demo_.path());
-    db_.connect(settingsFor(EngineKind::Sqlite, demo_.path(), demo::consolidatedFileName()));
+    ConnectionSettings settings;
+    settings.server = QStringLiteral("sqlite");
+    settings.database = demo::consolidatedFileName();
+    settings.dataFolder = demo_.path();
+    settings.user = QStringLiteral("demo");
+    db_.connect(settings);
 }
 
-}  // namespace agrimor::test
+}  // namespace agrimor::screenshots

@@ -7,12 +7,12 @@
 
 #include "class9/screen/class9_screen.h"
 #include "core/console_prompter.h"
-#include "tests/support/demo_pictures.h"
+#include "tools/screenshots/demo_pictures.h"
 #include "tools/seeder/demo_seeder.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    agrimor::test::DemoPictures pictures(argc, argv, "class9-screen-shot");
+    agrimor::screenshots::DemoPictures pictures(argc, argv, "class9-screen-shot");
     if (!pictures.ready())
         return 2;
 

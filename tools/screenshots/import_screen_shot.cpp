@@ -9,14 +9,14 @@
 
 #include "core/console_prompter.h"
 #include "movimport/screen/import_screen.h"
-#include "tests/support/demo_pictures.h"
+#include "tools/screenshots/demo_pictures.h"
 #include "tools/seeder/demo_seeder.h"
 #include "tools/seeder/sample_workbooks.h"
 
 int main(int argc, char* argv[]) {
     using namespace agrimor;
     QApplication app(argc, argv);
-    test::DemoPictures pictures(argc, argv, "import-screen-shot");
+    screenshots::DemoPictures pictures(argc, argv, "import-screen-shot");
     if (!pictures.ready())
         return 2;
 

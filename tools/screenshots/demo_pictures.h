@@ -5,7 +5,7 @@
 
 #include "data/data_access.h"
 
-namespace agrimor::test {
+namespace agrimor::screenshots {
 
 // What the programs that take pictures of the screens for the documentation share: the folder
 // named on their command line, and the demo seeded into a temporary folder with its consolidated
@@ -29,4 +29,4 @@ private:
     DataAccess db_;
 };
 
-}  // namespace agrimor::test
+}  // namespace agrimor::screenshots

@@ -8,11 +8,11 @@
 
 #include "consolidation/screen/consolidation_screen.h"
 #include "core/console_prompter.h"
-#include "tests/support/demo_pictures.h"
+#include "tools/screenshots/demo_pictures.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    agrimor::test::DemoPictures pictures(argc, argv, "consolidation-screen-shot");
+    agrimor::screenshots::DemoPictures pictures(argc, argv, "consolidation-screen-shot");
     if (!pictures.ready())
         return 2;
 
