@@ -1,0 +1,75 @@
+// The board of the demo after its month-end script (run-demo.sh): the check-up and consolidation
+// of month 10 for every company through agrimor-batch, then agrimor-batch estado.
+
+#include <gtest/gtest.h>
+
+#include <QProcess>
+
+#include "tests/support/test_databases.h"
+#include "tools/seeder/demo_seeder.h"
+
+namespace agrimor {
+namespace {
+
+struct Output {
+    int exitCode = -1;
+    QString text;
+};
+
+Output batch(const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral(AGRIMOR_BATCH), arguments);
+    EXPECT_TRUE(process.waitForFinished(120000));
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput())};
+}
+
+TEST(MonthBoardDemo, month_10_is_consolidated_and_month_11_waits_for_its_class_9_lines) {
+    test::TempFolder folder;
+    demo::seedDemo(folder.path());
+    const QString year = QString::number(demo::kDemoYear);
+    const QStringList period{QStringLiteral("--year"),
+                             year,
+                             QStringLiteral("--month"),
+                             QStringLiteral("10"),
+                             QStringLiteral("--companies"),
+                             QStringLiteral("all"),
+                             QStringLiteral("--yes"),
+                             QStringLiteral("--data-folder"),
+                             folder.path()};
+    ASSERT_EQ(batch(QStringList{QStringLiteral("checkup")} + period).exitCode, 0);
+    ASSERT_EQ(batch(QStringList{QStringLiteral("consolidate")} + period).exitCode, 0);
+
+    const Output board = batch({QStringLiteral("estado"), QStringLiteral("--year"), year,
+                                QStringLiteral("--data-folder"), folder.path()});
+    ASSERT_EQ(board.exitCode, 0) << qPrintable(board.text);
+    QStringList lines = board.text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 1 + 6 * 12) << qPrintable(board.text);
+    EXPECT_EQ(lines.takeFirst(), QStringLiteral("Empresa\tMes\tMovimentos\tClasse9\tCambios\t"
+                                                "Anomalias\tConsolidado\tConsolidadoEm"));
+    for (int bd = 1; bd <= 6; ++bd) {
+        for (int month = 1; month <= 12; ++month) {
+            const QStringList fields = lines.at((bd - 1) * 12 + month - 1).split(QLatin1Char('\t'));
+            SCOPED_TRACE(lines.at((bd - 1) * 12 + month - 1).toStdString());
+            ASSERT_EQ(fields.size(), 8);
+            EXPECT_EQ(fields.at(0).toInt(), bd);
+            EXPECT_EQ(fields.at(1).toInt(), month);
+            // "Velmor Sul" keeps its books in USD; the demo has its rates for every month.
+            EXPECT_EQ(fields.at(4) == QLatin1String("-"), bd != 6);
+            if (month == 10) {
+                EXPECT_GT(fields.at(6).toInt(), 0);
+                EXPECT_GT(fields.at(3).toInt(), 0);
+            } else {
+                EXPECT_EQ(fields.at(6), QStringLiteral("0"));
+            }
+            if (month == 11) {
+                EXPECT_GT(fields.at(2).toInt(), 0);
+                EXPECT_EQ(fields.at(3), QStringLiteral("0"));
+            }
+            if (month == 12)
+                EXPECT_EQ(fields.at(2), QStringLiteral("0"));
+        }
+    }
+}
+
+}  // namespace
+}  // namespace agrimor
