@@ -65,8 +65,9 @@ TEST(MonthBoardDemo, month_10_is_consolidated_and_month_11_waits_for_its_class_9
                 EXPECT_GT(fields.at(2).toInt(), 0);
                 EXPECT_EQ(fields.at(3), QStringLiteral("0"));
             }
-            if (month == 12)
+            if (month == 12) {
                 EXPECT_EQ(fields.at(2), QStringLiteral("0"));
+            }
         }
     }
 }
