@@ -7,7 +7,6 @@
 #include "class9/derivation.h"
 #include "class9/existing_movements.h"
 #include "consolidation/company_settings.h"
-#include "consolidation/consolidation_error.h"
 #include "consolidation/year_checkup.h"
 #include "core/anomaly_list.h"
 #include "core/companies.h"
@@ -16,6 +15,7 @@
 #include "data/currency.h"
 #include "data/data_access.h"
 #include "data/db_error.h"
+#include "data/error.h"
 #include "ledger/company_settings_store.h"
 #include "ledger/rate_table.h"
 
@@ -77,25 +77,26 @@ void readCompany(DataAccess& consolidated, int year, const AccountChart& chart, 
 
     // Reached as the check-up reaches it: its stored parameters, a failure to connect being
     // one anomaly of every month.
-    AnomalyList unreachable;
-    std::unique_ptr<DataAccess> company =
-        connectCompany(consolidated, readCompanyParameters(consolidated, board.bd),
-                       CompanyOpenFailureReport::toAnomalies(unreachable));
-    board.reached = company != nullptr;
+    std::unique_ptr<DataAccess> company;
     std::optional<MonthCounts> movements;
     std::optional<MonthCounts> class9;
-    if (company) {
-        movements = class9SourceLinesByMonth(*company, year);
-        if (!class9Type.isEmpty())
-            class9 = integratedClass9LinesByMonth(*company, year, class9Type);
-    }
-
     std::optional<MonthCounts> anomalies;
     try {
+        AnomalyList unreachable;
+        company = connectCompany(consolidated, readCompanyParameters(consolidated, board.bd),
+                                 CompanyOpenFailureReport::toAnomalies(unreachable));
+        board.reached = company != nullptr;
+        if (company) {
+            movements = class9SourceLinesByMonth(*company, year);
+            if (!class9Type.isEmpty())
+                class9 = integratedClass9LinesByMonth(*company, year, class9Type);
+        }
         const CompanySettings settings = companySettingsOf(row, board.bd);
         anomalies = countYearAnomalies(
             consolidated, {settings, year, company.get(), rates, *consolidatedLines, chart});
-    } catch (const ConsolidationError& error) {
+    } catch (const Error& error) {
+        // What the check-up would stop at for this company (its settings refused, a table
+        // missing from its database): the other companies are read all the same.
         board.problem = error.message();
     }
     if (company)
