@@ -49,9 +49,7 @@ TEST(MonthBoardScreen,
     ASSERT_EQ(opened.size(), 3);
     const auto job = [&](int at) { return opened.at(at).at(0).value<NextJob>(); };
     EXPECT_EQ(job(0), NextJob::Class9);
-    EXPECT_EQ(opened.at(0).at(1).toInt(), 1);
-    EXPECT_EQ(opened.at(0).at(2).toInt(), 2024);
-    EXPECT_EQ(opened.at(0).at(3).toInt(), 3);
+    EXPECT_EQ(opened.at(0).mid(1), (QList<QVariant>{1, 2024, 3}));
     EXPECT_EQ(job(1), NextJob::Consolidation);
     EXPECT_EQ(job(2), NextJob::MovementImport);
 

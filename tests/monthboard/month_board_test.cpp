@@ -20,15 +20,6 @@ using test::EngineKind;
 
 constexpr int kYear = 2024;
 
-struct LoggedRun {
-    QString tarefa;
-    int empresa;
-    int ano;
-    int mes;
-    QString fim;
-    QString resultado;
-};
-
 class MonthBoardModel : public ::testing::TestWithParam<EngineKind> {
 protected:
     test::ConsolidationSetup setup{GetParam(), kYear};
@@ -39,14 +30,9 @@ protected:
                                       QStringLiteral("93")};
 
     void addCompanyAccounts(DataAccess& company) {
-        UpdatableRecordset poc =
-            company.openUpdatable(QStringLiteral("POC"), QStringLiteral("1=0"));
-        for (const QString& account : companyAccounts) {
-            poc.addNew();
-            poc.setField(QStringLiteral("Conta"), account);
-            poc.setField(QStringLiteral("Exercicio"), kYear);
-            poc.update();
-        }
+        for (const QString& account : companyAccounts)
+            company.execute(QStringLiteral("INSERT INTO POC (Conta, Exercicio) VALUES (?, ?)"),
+                            {account, kYear});
     }
 
     // Lines of every kind the board tells apart: general and class-9, in and out of the year,
@@ -77,15 +63,19 @@ protected:
         return made;
     }
 
-    void createRunLog(const std::vector<LoggedRun>& runs) {
+    // The run log, one "Tarefa Empresa Ano Mes Fim Resultado" per row (Fim as
+    // "yyyy-MM-ddTHH:mm:ss").
+    void createRunLog(const QStringList& runs) {
         setup.consolidated().execute(QStringLiteral(
             "CREATE TABLE zeb_CNS_Registo (Tarefa nvarchar(20), Empresa smallint, Ano smallint, "
             "Mes smallint, Fim datetime, Resultado nvarchar(20))"));
-        for (const LoggedRun& run : runs)
+        for (const QString& run : runs) {
+            QStringList v = run.split(QLatin1Char(' '));
             setup.consolidated().execute(
                 QStringLiteral("INSERT INTO zeb_CNS_Registo (Tarefa, Empresa, Ano, Mes, Fim, "
                                "Resultado) VALUES (?, ?, ?, ?, ?, ?)"),
-                {run.tarefa, run.empresa, run.ano, run.mes, run.fim, run.resultado});
+                {v[0], v[1].toInt(), v[2].toInt(), v[3].toInt(), v[4].replace(u'T', u' '), v[5]});
+        }
     }
 
     // The check-up of one company and month as the processing tab runs it: how many anomalies it
@@ -151,31 +141,21 @@ TEST_P(MonthBoardModel, every_figure_matches_the_rows_and_the_check_up_of_each_m
     setup.addRate(QStringLiteral("USD"), QDate(kYear, 3, 3), QStringLiteral("0"));
     setup.addRate(QStringLiteral("USD"), QDate(kYear - 1, 4, 3), QStringLiteral("1.2"));
     // Consolidated lines of companies 1 and 2 (months 2, 5 and 3), one of another year.
-    const auto consolidatedLine = [&](int number, const QString& serie, int month, int year) {
-        demo::Movement line =
-            test::line(QStringLiteral("C%1").arg(number), QStringLiteral("CNS"), number, 1,
-                       QStringLiteral("91"), 1, QStringLiteral("5"), month, year, serie);
-        consolidatedLines.push_back(line);
-    };
-    for (int i = 1; i <= 3; ++i)
-        consolidatedLine(i, QStringLiteral("1"), 2, kYear);
-    consolidatedLine(4, QStringLiteral("1"), 5, kYear);
-    consolidatedLine(5, QStringLiteral("2"), 3, kYear);
-    consolidatedLine(6, QStringLiteral("2"), 3, kYear);
-    consolidatedLine(7, QStringLiteral("1"), 7, kYear - 1);
+    const std::vector<std::tuple<int, int, int>> consolidatedAt{
+        {1, 2, kYear}, {1, 2, kYear}, {1, 2, kYear},    {1, 5, kYear},
+        {2, 3, kYear}, {2, 3, kYear}, {1, 7, kYear - 1}};  // (series, month, year)
+    for (const auto& [serie, month, year] : consolidatedAt)
+        consolidatedLines.push_back(test::line(QStringLiteral("C"), QStringLiteral("CNS"),
+                                               static_cast<int>(consolidatedLines.size()) + 1, 1,
+                                               QStringLiteral("91"), 1, QStringLiteral("5"), month,
+                                               year, QString::number(serie)));
     setup.addConsolidatedMovements(consolidatedLines);
-    createRunLog({{QStringLiteral("consolidacao"), 1, kYear, 2,
-                   QStringLiteral("2024-03-01 09:00:00"), QStringLiteral("efetuado")},
-                  {QStringLiteral("consolidacao"), 1, kYear, 2,
-                   QStringLiteral("2024-03-02 10:30:00"), QStringLiteral("efetuado")},
-                  {QStringLiteral("consolidacao"), 1, kYear, 2,
-                   QStringLiteral("2024-03-03 11:00:00"), QStringLiteral("erro")},
-                  {QStringLiteral("classe9"), 1, kYear, 5, QStringLiteral("2024-06-01 08:00:00"),
-                   QStringLiteral("efetuado")},
-                  {QStringLiteral("consolidacao"), 2, kYear - 1, 3,
-                   QStringLiteral("2023-04-01 08:00:00"), QStringLiteral("efetuado")},
-                  {QStringLiteral("consolidacao"), 2, kYear, 3,
-                   QStringLiteral("2024-04-02 18:15:05"), QStringLiteral("efetuado")}});
+    createRunLog({QStringLiteral("consolidacao 1 2024 2 2024-03-01T09:00:00 efetuado"),
+                  QStringLiteral("consolidacao 1 2024 2 2024-03-02T10:30:00 efetuado"),
+                  QStringLiteral("consolidacao 1 2024 2 2024-03-03T11:00:00 erro"),
+                  QStringLiteral("classe9 1 2024 5 2024-06-01T08:00:00 efetuado"),
+                  QStringLiteral("consolidacao 2 2023 3 2023-04-01T08:00:00 efetuado"),
+                  QStringLiteral("consolidacao 2 2024 3 2024-04-02T18:15:05 efetuado")});
 
     const MonthBoard board = readMonthBoard(consolidated, kYear);
     ASSERT_EQ(board.companies.size(), 6u);
