@@ -36,3 +36,6 @@ echo "Consolidation of $month/$year through agrimor-batch (after the messages: t
 echo "company and the rounding lines that close the documents a cent off once converted):"
 ./build/bin/agrimor-batch consolidate --year "$year" --month "$month" --companies all --yes
 echo "The consolidated movements are in $demo/corvane/Consolidado.db (MovCTB, TpDoc CNS, one series per company)."
+echo
+echo "Where the group stands after it (agrimor-batch estado --year $year):"
+./build/bin/agrimor-batch estado --year "$year"

@@ -14,4 +14,10 @@ class MainWindow;
 // the frame, not modal.
 void addWorkingScreens(MainWindow& window, DataAccess& shared, const QString& dataFolder);
 
+// Adds "&Fecho do Mês" (FechoMes) after the other items: the month-end board of this year in the
+// frame, not modal, read again after any job run from the menu. A double click on a cell opens
+// the screen of the job that comes next for that company and month, set to them: the movement
+// import, the class-9 integration, the rate import or the consolidation.
+void addMonthBoard(MainWindow& window, DataAccess& shared, const QString& dataFolder);
+
 }  // namespace agrimor

@@ -20,6 +20,7 @@ std::unique_ptr<Program> startProgram(const QString& executableFolder, Prompter&
     }
     program->window = std::make_unique<MainWindow>();
     addWorkingScreens(*program->window, *program->db, program->files.dataFolder);
+    addMonthBoard(*program->window, *program->db, program->files.dataFolder);
     program->window->show();
     program->window->setVersionText(programVersionText());
     return program;

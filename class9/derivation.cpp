@@ -23,6 +23,10 @@ QString selectFrom(const QString& class9Column) {
         .arg(class9Column);
 }
 
+// The general-accounting lines the derivation reads, of the year bound first.
+const QString kSourceLines = QStringLiteral(
+    " WHERE (m.Ano = ?) AND (m.Nat <= 2) AND m.Statac = 2 AND (SUBSTRING(m.Conta, 1, 1) <> '9')");
+
 // By document date (in time order whatever text form another program stored it in), then key.
 QString orderBy(const DataAccess& company) {
     return QStringLiteral(" ORDER BY ") + company.dialect().dateOrder(QStringLiteral("m.DataDoc")) +
@@ -127,10 +131,7 @@ int deriveClass9Lines(DataAccess& company, Prompter& prompter, int year, int mon
                       Class9WorkingSet& set) {
     const QString sql =
         selectFrom(QStringLiteral("CASE m.DbCr WHEN 1 THEN p.cl9dd WHEN 2 THEN p.cl9cc END")) +
-        QStringLiteral(
-            " WHERE (m.Ano = ?) AND (m.Nat <= 2) AND m.Statac = 2"
-            " AND (month(m.DataDoc) = ?) AND (SUBSTRING(m.Conta, 1, 1) <> '9')") +
-        orderBy(company);
+        kSourceLines + QStringLiteral(" AND (month(m.DataDoc) = ?)") + orderBy(company);
     return load(company, prompter, sql, {year, month}, true, kNoMovementsToIntegrate, set);
 }
 
@@ -142,6 +143,20 @@ int reloadClass9Lines(DataAccess& company, Prompter& prompter, int year, int mon
                             " AND m.TpDoc = ? AND m.Conta LIKE '9%'") +
                         orderBy(company);
     return load(company, prompter, sql, {year, month, tpDoc}, false, kNoClass9Movements, set);
+}
+
+}  // namespace agrimor
+
+namespace agrimor {
+
+MonthCounts class9SourceLinesByMonth(DataAccess& company, int year) {
+    MonthCountsSink counts;
+    company.queryEach(QStringLiteral(" SELECT month(m.DataDoc) AS Mes, count(*) AS Linhas"
+                                     " FROM MovCTB AS m INNER JOIN POC AS p ON p.Conta = m.Conta"
+                                     " AND p.Exercicio = m.Exercicio") +
+                          kSourceLines + QStringLiteral(" GROUP BY month(m.DataDoc)"),
+                      {year}, counts);
+    return counts.counts;
 }
 
 }  // namespace agrimor

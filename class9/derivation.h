@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "core/month_counts.h"
+
 namespace agrimor {
 
 class Class9WorkingSet;
@@ -24,6 +26,9 @@ inline const QString kNoClass9Movements = QStringLiteral("Não existem movimento
 // failure (DbError, or a value that does not fit the set) leaves the set empty and propagates.
 int deriveClass9Lines(DataAccess& company, Prompter& prompter, int year, int month,
                       Class9WorkingSet& set);
+
+// How many lines deriveClass9Lines() reads for each month of `year`, in one statement.
+MonthCounts class9SourceLinesByMonth(DataAccess& company, int year);
 
 // Reloads into `set` (emptied first) the class-9 lines of document type `tpDoc` in the month,
 // whatever their Nat and Statac, as long as their account is in the chart of their year; both

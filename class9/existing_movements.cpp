@@ -48,3 +48,16 @@ std::int64_t deleteClass9Lines(DataAccess& company, int year, int month, const Q
 }
 
 }  // namespace agrimor
+
+namespace agrimor {
+
+MonthCounts integratedClass9LinesByMonth(DataAccess& company, int year, const QString& tpDoc) {
+    MonthCountsSink counts;
+    company.queryEach(QStringLiteral("Select month(DataDoc) as Mes, count(*) as Linhas from MovCTB"
+                                     " where Ano=? and Conta like '9%' and TpDoc=?"
+                                     " group by month(DataDoc)"),
+                      {year, tpDoc}, counts);
+    return counts.counts;
+}
+
+}  // namespace agrimor

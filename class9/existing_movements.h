@@ -3,6 +3,8 @@
 #include <QString>
 #include <cstdint>
 
+#include "core/month_counts.h"
+
 namespace agrimor {
 
 class DataAccess;
@@ -15,6 +17,10 @@ class DataAccess;
 bool hasErpClass9Lines(DataAccess& company, int year, int month, const QString& tpDoc);
 // Whether such a line exists under `tpDoc` (an earlier integration).
 bool hasIntegratedClass9Lines(DataAccess& company, int year, int month, const QString& tpDoc);
+
+// The lines hasIntegratedClass9Lines() looks for, counted for each month of `year` in one
+// statement.
+MonthCounts integratedClass9LinesByMonth(DataAccess& company, int year, const QString& tpDoc);
 
 enum class Class9Kind {
     OtherTypes = 0,  // document type other than the class-9 type: what the ERP generated

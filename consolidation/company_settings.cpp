@@ -21,7 +21,10 @@ const T& required(const std::optional<T>& value, const char* column, int bd) {
 }  // namespace
 
 CompanySettings readCompanySettings(DataAccess& db, int bd) {
-    const std::optional<CompanySettingsRow> row = readCompanySettingsRow(db, bd);
+    return companySettingsOf(readCompanySettingsRow(db, bd), bd);
+}
+
+CompanySettings companySettingsOf(const std::optional<CompanySettingsRow>& row, int bd) {
     if (!row)
         throw ConsolidationError(
             QStringLiteral("Não existem dados iniciais para a empresa %1 (zeb_CNS_DadosIniciais)")

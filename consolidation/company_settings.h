@@ -2,8 +2,10 @@
 
 #include <QDateTime>
 #include <QString>
+#include <optional>
 
 #include "data/money.h"
+#include "ledger/company_settings_store.h"
 
 namespace agrimor {
 
@@ -26,5 +28,8 @@ struct CompanySettings {
 // The settings row of company `bd` (the first one when several share the number). A missing row,
 // or a null in any of the columns above, throws ConsolidationError; a database failure DbError.
 CompanySettings readCompanySettings(DataAccess& db, int bd);
+
+// The same from the row already read (nothing: the company has no row).
+CompanySettings companySettingsOf(const std::optional<CompanySettingsRow>& row, int bd);
 
 }  // namespace agrimor

@@ -47,7 +47,13 @@ Money monthRate(DataAccess& db, const QString& currency, int month, int year,
                 AnomalyList& anomalies) {
     if (needsNoRate(currency))
         return Money::fromWhole(1);
-    const std::vector<StoredRate> rates = readMonthRates(db, currency, month, year);
+    return monthRateOf(currency, readMonthRates(db, currency, month, year), anomalies);
+}
+
+Money monthRateOf(const QString& currency, const std::vector<StoredRate>& rates,
+                  AnomalyList& anomalies) {
+    if (needsNoRate(currency))
+        return Money::fromWhole(1);
     if (rates.empty()) {
         anomalies.append(kNoRateForMonth);
         return Money::fromWhole(1);

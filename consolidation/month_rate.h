@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "data/money.h"
+#include "ledger/rate_table.h"
 
 namespace agrimor {
 
@@ -25,6 +26,10 @@ QString invalidRateAnomaly(const QString& currency, QDate date, bool negative);
 // invalidRateAnomaly() per such row and the result is 1.
 Money monthRate(DataAccess& db, const QString& currency, int month, int year,
                 AnomalyList& anomalies);
+
+// The same from the rates of the month already read (`rates`: the currency's rows dated in it).
+Money monthRateOf(const QString& currency, const std::vector<StoredRate>& rates,
+                  AnomalyList& anomalies);
 
 // The mean of `rates`, summed exactly and rounded to four decimals with a half going to the
 // even neighbour. 1.0812, 1.0907 and 1.0855 give 1.0858. The list must not be empty.

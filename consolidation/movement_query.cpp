@@ -11,11 +11,12 @@ namespace agrimor {
 namespace {
 
 // The join keeps the lines as the ERP's own listing has them; only MovCTB's columns are read.
+const QString kClass9Lines = QStringLiteral(
+    " from MovCTB as m Left outer join Poc as p on p.conta=m.conta and "
+    "p.exercicio=m.ano WHERE       (m.CONTA LIKE '9%')  and");
+
 QString fromWhere(bool cumulative) {
-    return QStringLiteral(
-               " from MovCTB as m Left outer join Poc as p on p.conta=m.conta and "
-               "p.exercicio=m.ano WHERE       (m.CONTA LIKE '9%')  and") +
-           periodFilterAnd(cumulative) + QStringLiteral(" (m.ANO = ? )");
+    return kClass9Lines + periodFilterAnd(cumulative) + QStringLiteral(" (m.ANO = ? )");
 }
 
 const QString kOrder =
@@ -179,6 +180,11 @@ Params periodParams(const Period& period) {
 QString movementAccountCountsQuery(bool cumulative) {
     return QStringLiteral(" select m.Conta, count(*) as Linhas ") + fromWhere(cumulative) +
            QStringLiteral(" group by m.Conta");
+}
+
+QString yearMovementAccountCountsQuery() {
+    return QStringLiteral(" select m.Mes, m.Conta, count(*) as Linhas ") + kClass9Lines +
+           QStringLiteral(" (m.ANO = ? ) group by m.Mes, m.Conta");
 }
 
 Params movementParams(const Period& period) {

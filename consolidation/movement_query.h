@@ -20,7 +20,10 @@ Params periodParams(const Period& period);
 // The distinct accounts of the company's class-9 movement lines of a period with the number of
 // lines on each (`Conta`, `Linhas`), in no particular order.
 QString movementAccountCountsQuery(bool cumulative);
-// Parameters of the query above.
+// The same lines of a whole year, counted per month and account (`Mes`, `Conta`, `Linhas`): the
+// account check of every month in one statement. Its one parameter is the year.
+QString yearMovementAccountCountsQuery();
+// Parameters of the first query above.
 Params movementParams(const Period& period);
 
 // Lines a statement of readMovements() holds at most, documents never split.

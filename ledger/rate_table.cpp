@@ -10,11 +10,14 @@ namespace {
 
 const QString kTable = QStringLiteral("zeb_CNS_Cambios");
 
-std::vector<StoredRate> readAll(DataAccess& db, const QString& filter, const Params& params) {
+// With `month`, each row's month as the database reads it from Data goes in `StoredRate::month`.
+std::vector<StoredRate> readAll(DataAccess& db, const QString& filter, const Params& params,
+                                bool month = false) {
     Recordset rates = db.openReadOnly(
-        QStringLiteral("Select Moeda,Data,Cambio,Id from zeb_CNS_Cambios where ") + filter +
-            QStringLiteral(" Order by ") + db.dialect().dateOrder(QStringLiteral("Data")) +
-            QStringLiteral(" Desc"),
+        QStringLiteral("Select Moeda,Data,Cambio,Id") +
+            (month ? QStringLiteral(",month(data) as Mes") : QString()) +
+            QStringLiteral(" from zeb_CNS_Cambios where ") + filter + QStringLiteral(" Order by ") +
+            db.dialect().dateOrder(QStringLiteral("Data")) + QStringLiteral(" Desc"),
         params);
     std::vector<StoredRate> rows;
     rows.reserve(static_cast<std::size_t>(rates.rowCount()));
@@ -25,6 +28,8 @@ std::vector<StoredRate> readAll(DataAccess& db, const QString& filter, const Par
         if (!rates.isNull(QStringLiteral("Cambio")))
             row.rate = rates.field(QStringLiteral("Cambio")).toMoney();
         row.id = static_cast<int>(rates.field(QStringLiteral("Id")).toInt());
+        if (month)
+            row.month = static_cast<int>(rates.field(QStringLiteral("Mes")).toInt());
         rows.push_back(row);
     }
     return rows;
@@ -40,6 +45,10 @@ std::vector<StoredRate> readMonthRates(DataAccess& db, const QString& currency, 
                                        int year) {
     return readAll(db, QStringLiteral("Moeda=? and month(data)=?  and year(data)=?"),
                    {currency, month, year});
+}
+
+std::vector<StoredRate> readYearRates(DataAccess& db, const QString& currency, int year) {
+    return readAll(db, QStringLiteral("Moeda=? and year(data)=?"), {currency, year}, true);
 }
 
 void storeRateById(DataAccess& db, std::optional<int> id, const QString& currency, QDate date,

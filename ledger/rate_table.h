@@ -21,6 +21,7 @@ struct StoredRate {
     QString currency;
     QDate date;
     std::optional<Money> rate;  // empty: Cambio is null
+    int month = 0;              // the month of Data as the database reads it (readYearRates only)
 };
 
 // Every rate of `currency`. Throws DbError.
@@ -29,6 +30,10 @@ std::vector<StoredRate> readRates(DataAccess& db, const QString& currency);
 // The rates of `currency` dated in the month. Throws DbError.
 std::vector<StoredRate> readMonthRates(DataAccess& db, const QString& currency, int month,
                                        int year);
+
+// The rates of `currency` dated in `year`, each with its month: the month reads of the whole year
+// in one statement (the month board). Throws DbError.
+std::vector<StoredRate> readYearRates(DataAccess& db, const QString& currency, int year);
 
 // Writes the row with Id `id`, or adds one when there is no id or no such row. Runs inside the
 // caller's transaction. Throws DbError.

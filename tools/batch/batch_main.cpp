@@ -5,6 +5,7 @@
 // agrimor-batch classe9 --company N --year Y --month M --tpdoc T --serie S --diario D [--reload]
 //               [--yes] [--data-folder DIR]
 // agrimor-batch verificar [--company N] [--data-folder DIR]
+// agrimor-batch estado --year Y [--month M] [--data-folder DIR]
 // The consolidation commands without a screen, for month-end scripts and machines with no
 // display. It finds the data folder and the consolidated database as the program does (or uses
 // the folder given), runs the same services, prints every message on standard output and
@@ -15,7 +16,8 @@
 // "folha" shows a workbook as the imports will read it (tools/sheet/sheet_command.h);
 // "importar" imports a movement sheet into a company (tools/batch/import_command.h);
 // "classe9" integrates a company's class-9 month (tools/batch/class9_command.h);
-// "verificar" checks the databases before going live (tools/batch/check_command.h).
+// "verificar" checks the databases before going live (tools/batch/check_command.h);
+// "estado" prints the month-end board (tools/batch/board_command.h).
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -28,6 +30,7 @@
 #include "data/data_access.h"
 #include "data/money_text.h"
 #include "tools/batch/batch_support.h"
+#include "tools/batch/board_command.h"
 #include "tools/batch/check_command.h"
 #include "tools/batch/class9_command.h"
 #include "tools/batch/import_command.h"
@@ -51,7 +54,8 @@ int usage(const QString& problem) {
                  "[--yes] [--data-folder DIR]\n"
                  "       agrimor-batch classe9 --company N --year Y --month M --tpdoc T --serie S "
                  "--diario D [--reload] [--yes] [--data-folder DIR]\n"
-                 "       agrimor-batch verificar [--company N] [--data-folder DIR]\n");
+                 "       agrimor-batch verificar [--company N] [--data-folder DIR]\n"
+                 "       agrimor-batch estado --year Y [--month M] [--data-folder DIR]\n");
     return kExitError;
 }
 
@@ -156,6 +160,8 @@ int main(int argc, char** argv) {
     }
     if (all.size() > 1 && all[1] == QLatin1String("verificar"))
         return runCheckCommand(all.mid(2), QCoreApplication::applicationDirPath());
+    if (all.size() > 1 && all[1] == QLatin1String("estado"))
+        return runBoardCommand(all.mid(2), QCoreApplication::applicationDirPath());
     if (all.size() > 1 && all[1] == QLatin1String("importar"))
         return runImportCommand(all.mid(2), QCoreApplication::applicationDirPath());
     Arguments arguments;
