@@ -8,8 +8,10 @@
 #include "class9/screen/class9_screen.h"
 #include "consolidation/screen/consolidation_screen.h"
 #include "core/companies.h"
+#include "movimport/import_run.h"
 #include "movimport/screen/import_screen.h"
 #include "rateimport/screen/import_rates_screen.h"
+#include "ui/history_screen.h"
 #include "ui/main_window.h"
 #include "ui/widget_prompter.h"
 
@@ -56,6 +58,17 @@ void addWorkingScreens(MainWindow& window, DataAccess& shared, const QString& da
             frame->showMaximized();
         else
             frame->show();
+    });
+
+    QAction* history =
+        window.addScreenAction(QStringLiteral("Historico"), QString::fromUtf8("&Histórico"));
+    QObject::connect(history, &QAction::triggered, &window, [&window, &shared] {
+        WidgetPrompter prompter;
+        HistoryScreen screen(
+            shared, prompter, groupCompanyNames(),
+            [&shared, &prompter](std::int64_t id) { undoImport(shared, id, prompter); }, &window);
+        prompter.setParent(&screen);
+        screen.exec();
     });
 }
 

@@ -1,5 +1,7 @@
 #include "class9/class9_commands.h"
 
+#include "ledger/run_log.h"
+
 #include "class9/class9_error.h"
 #include "class9/class9_settings.h"
 #include "class9/derivation.h"
@@ -224,6 +226,10 @@ Class9ConfirmResult confirmClass9(Class9Environment& environment, const Class9In
     const Class9Target target{state.loadedYear, state.loadedMonth, input.tpDoc, input.serie,
                               input.diario};
     state.lastError.clear();
+    RunRecord run = startRun(run_task::kClass9, input.bd, input.companyName, company);
+    run.year = target.year;
+    run.month = target.month;
+    run.journal = target.diario;
     try {
         Transaction transaction(company);
         if (state.cancelErp)
@@ -236,15 +242,27 @@ Class9ConfirmResult confirmClass9(Class9Environment& environment, const Class9In
             result.written = writeClass9(company, set, target, progress);
         else
             result.updated = updateClass9(company, set, target, progress);
+        if (state.mode == Class9LoadMode::Derived)
+            traceDocumentRange(company, run, target.year, target.tpDoc, target.serie,
+                               result.written.firstDocument,
+                               result.written.firstDocument + result.written.documents - 1);
+        else
+            run.lines = result.updated.changed;
         transaction.commit();
     } catch (const std::exception& error) {
         state.loaded = false;
         reportFailure(environment, input, state, error);
         result.outcome = Class9Outcome::Failed;
+        forgetWritten(run);
+        run.result = run_result::kFailed;
+        run.message = state.lastError;
+        appendRunAfterCommit(environment.consolidated, prompter, run);
         return result;
     }
     state.loaded = false;
     result.outcome = Class9Outcome::Done;
+    run.result = run_result::kDone;
+    appendRunAfterCommit(environment.consolidated, prompter, run);
     return result;
 }
 

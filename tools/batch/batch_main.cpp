@@ -5,6 +5,8 @@
 // agrimor-batch classe9 --company N --year Y --month M --tpdoc T --serie S --diario D [--reload]
 //               [--yes] [--data-folder DIR]
 // agrimor-batch verificar [--company N] [--data-folder DIR]
+// agrimor-batch historico [--company N] [--year Y] [--month M] [--job TAREFA] [--data-folder DIR]
+// agrimor-batch anular-importacao ID [--yes] [--data-folder DIR]
 // The consolidation commands without a screen, for month-end scripts and machines with no
 // display. It finds the data folder and the consolidated database as the program does (or uses
 // the folder given), runs the same services, prints every message on standard output and
@@ -15,7 +17,9 @@
 // "folha" shows a workbook as the imports will read it (tools/sheet/sheet_command.h);
 // "importar" imports a movement sheet into a company (tools/batch/import_command.h);
 // "classe9" integrates a company's class-9 month (tools/batch/class9_command.h);
-// "verificar" checks the databases before going live (tools/batch/check_command.h).
+// "verificar" checks the databases before going live (tools/batch/check_command.h);
+// "historico" lists the run log and "anular-importacao" undoes an import
+// (tools/batch/history_command.h).
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -30,6 +34,7 @@
 #include "tools/batch/batch_support.h"
 #include "tools/batch/check_command.h"
 #include "tools/batch/class9_command.h"
+#include "tools/batch/history_command.h"
 #include "tools/batch/import_command.h"
 #include "tools/sheet/sheet_command.h"
 
@@ -51,7 +56,10 @@ int usage(const QString& problem) {
                  "[--yes] [--data-folder DIR]\n"
                  "       agrimor-batch classe9 --company N --year Y --month M --tpdoc T --serie S "
                  "--diario D [--reload] [--yes] [--data-folder DIR]\n"
-                 "       agrimor-batch verificar [--company N] [--data-folder DIR]\n");
+                 "       agrimor-batch verificar [--company N] [--data-folder DIR]\n"
+                 "       agrimor-batch historico [--company N] [--year Y] [--month M] "
+                 "[--job TAREFA] [--data-folder DIR]\n"
+                 "       agrimor-batch anular-importacao ID [--yes] [--data-folder DIR]\n");
     return kExitError;
 }
 
@@ -156,6 +164,10 @@ int main(int argc, char** argv) {
     }
     if (all.size() > 1 && all[1] == QLatin1String("verificar"))
         return runCheckCommand(all.mid(2), QCoreApplication::applicationDirPath());
+    if (all.size() > 1 && all[1] == QLatin1String("historico"))
+        return runHistoryCommand(all.mid(2), QCoreApplication::applicationDirPath());
+    if (all.size() > 1 && all[1] == QLatin1String("anular-importacao"))
+        return runUndoImportCommand(all.mid(2), QCoreApplication::applicationDirPath());
     if (all.size() > 1 && all[1] == QLatin1String("importar"))
         return runImportCommand(all.mid(2), QCoreApplication::applicationDirPath());
     Arguments arguments;
