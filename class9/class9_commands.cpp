@@ -1,7 +1,5 @@
 #include "class9/class9_commands.h"
 
-#include "ledger/run_log.h"
-
 #include "class9/class9_error.h"
 #include "class9/class9_settings.h"
 #include "class9/derivation.h"
@@ -13,6 +11,7 @@
 #include "core/year_field.h"
 #include "data/data_access.h"
 #include "data/db_error.h"
+#include "ledger/run_log.h"
 
 namespace agrimor {
 

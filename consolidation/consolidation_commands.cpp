@@ -113,15 +113,15 @@ QString lastConsolidations(DataAccess& consolidated, const ProcessingInput& inpu
                                 .arg(last->tpDoc, last->serie)
                                 .arg(*last->firstDoc)
                                 .arg(last->lastDoc.value_or(*last->firstDoc));
-            text += QStringLiteral("\r\nEmpresa %1: a última integração de %2/%3 (n.º %4) "
-                                   "escreveu %5 linhas%6, em %7 por %8.")
+            text += QStringLiteral(
+                        "\r\nEmpresa %1: a última integração de %2/%3 (n.º %4) "
+                        "escreveu %5 linhas%6, em %7 por %8.")
                         .arg(company.caption.trimmed())
                         .arg(input.month, 2, 10, QLatin1Char('0'))
                         .arg(year)
                         .arg(last->id)
                         .arg(last->lines)
-                        .arg(documents,
-                             last->end.toString(QStringLiteral("dd-MM-yyyy HH:mm:ss")),
+                        .arg(documents, last->end.toString(QStringLiteral("dd-MM-yyyy HH:mm:ss")),
                              last->userShown());
         }
     } catch (const Error&) {
@@ -145,10 +145,11 @@ CommandResult runConsolidation(ConsolidationEnvironment& environment,
     DataAccess& consolidated = environment.consolidated;
     for (const CompanyTab& company : input.companies) {
         bool stop = false;
-        RunRecord run = startRun(run_task::kConsolidation, company.bd, company.caption, consolidated);
+        RunRecord run =
+            startRun(run_task::kConsolidation, company.bd, company.caption, consolidated);
         run.month = input.month;
-        const std::optional<QString> failure = runForCompany(
-            prompter, &consolidated, company.caption, [&] {
+        const std::optional<QString> failure =
+            runForCompany(prompter, &consolidated, company.caption, [&] {
                 CheckedCompany checked = checkCompany(environment, company, input, anomalies);
                 run.year = checked.period.year;
                 run.cumulative = checked.period.cumulative;
@@ -261,22 +262,22 @@ CommandResult runCheckUp(ConsolidationEnvironment& environment, const Processing
 CommandResult runCancellation(ConsolidationEnvironment& environment, const ProcessingInput& input) {
     CommandResult result;
     Prompter& prompter = environment.prompter;
-    if (const auto refused = refuseToStart(
-            prompter,
-            QStringLiteral("Vai proceder à anulação de movimentos!") +
-                lastConsolidations(environment.consolidated, input),
-            input))
+    if (const auto refused =
+            refuseToStart(prompter,
+                          QStringLiteral("Vai proceder à anulação de movimentos!") +
+                              lastConsolidations(environment.consolidated, input),
+                          input))
         return *refused;
 
     DataAccess& consolidated = environment.consolidated;
     for (const CompanyTab& company : input.companies) {
-        RunRecord run = startRun(run_task::kCancellation, company.bd, company.caption, consolidated);
+        RunRecord run =
+            startRun(run_task::kCancellation, company.bd, company.caption, consolidated);
         run.month = input.month;
-        const std::optional<QString> failure = runForCompany(
-            prompter, &consolidated, company.caption, [&] {
+        const std::optional<QString> failure =
+            runForCompany(prompter, &consolidated, company.caption, [&] {
                 const CompanySettings settings = readCompanySettings(consolidated, company.bd);
-                const Period period{parseYear(input.yearText), input.month,
-                                    settings.cumulative()};
+                const Period period{parseYear(input.yearText), input.month, settings.cumulative()};
                 run.year = period.year;
                 run.cumulative = period.cumulative;
                 const QString where = QStringLiteral(" WHERE     ") +
@@ -296,8 +297,8 @@ CommandResult runCancellation(ConsolidationEnvironment& environment, const Proce
                 }
                 // The deletion and its log row go together.
                 Transaction transaction(consolidated);
-                run.lines = consolidated.execute(QStringLiteral(" Delete  from MovCTB ") + where,
-                                                 params);
+                run.lines =
+                    consolidated.execute(QStringLiteral(" Delete  from MovCTB ") + where, params);
                 run.tpDoc = settings.tpDoc;
                 run.serie = settings.serie;
                 run.docYear = period.year;

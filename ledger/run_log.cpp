@@ -123,8 +123,8 @@ void summarise(RunRecord& record) {
             record.lastDoc = std::max(record.lastDoc.value_or(d.number), d.number);
         }
         if (d.year == first.year && d.journal == first.journal && d.journalNumber > 0) {
-            record.firstJournal = std::min(record.firstJournal.value_or(d.journalNumber),
-                                           d.journalNumber);
+            record.firstJournal =
+                std::min(record.firstJournal.value_or(d.journalNumber), d.journalNumber);
             record.lastJournal =
                 std::max(record.lastJournal.value_or(d.journalNumber), d.journalNumber);
         }
@@ -246,7 +246,8 @@ void appendRun(DataAccess& consolidated, RunRecord record) {
     set("Posto", fitted(record.machine, 128));
     // Whole seconds: the log is read by people and compared by other programs as text.
     const auto seconds = [](const QDateTime& t) {
-        return naiveDateTime(t.date(), QTime(t.time().hour(), t.time().minute(), t.time().second()));
+        return naiveDateTime(t.date(),
+                             QTime(t.time().hour(), t.time().minute(), t.time().second()));
     };
     set("Inicio", record.start.isValid() ? Value(seconds(record.start)) : Value());
     set("Fim", seconds(record.end));

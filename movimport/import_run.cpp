@@ -17,7 +17,8 @@ namespace {
 // A numerator as the database finds its row: codes compared as its collation does (case and
 // trailing spaces ignored).
 QString rowKey(const NumeratorValue& v) {
-    return QStringList{v.journal ? QStringLiteral("D") : QStringLiteral("T"),
+    // The document numerators first: a refusal names the later document before its journal.
+    return QStringList{v.journal ? QStringLiteral("2") : QStringLiteral("1"),
                        QString::number(v.year), v.series.trimmed().toCaseFolded(),
                        v.code.trimmed().toCaseFolded()}
         .join(QChar(0x1f));
@@ -47,10 +48,9 @@ struct Refusal {
 };
 
 QString numeratorName(const NumeratorValue& v) {
-    return v.journal ? QStringLiteral("do diário %1 de %2").arg(v.code).arg(v.year)
-                     : QStringLiteral("do documento %1 série %2 de %3")
-                           .arg(v.code, v.series)
-                           .arg(v.year);
+    return v.journal
+               ? QStringLiteral("do diário %1 de %2").arg(v.code).arg(v.year)
+               : QStringLiteral("do documento %1 série %2 de %3").arg(v.code, v.series).arg(v.year);
 }
 
 // Why the numerator has moved on since the import: the later document that took a number, or
@@ -63,8 +63,9 @@ QString laterNumberTaken(DataAccess& company, std::int64_t id, const NumeratorVa
                            "Serie=? AND NumDoc>?"),
             {after.year, after.code, after.series, after.value});
         if (!later.isEmpty() && !later.isNull(QStringLiteral("NumDoc")))
-            return QString::fromUtf8("Depois da importação n.º %1 foi numerado o documento %2 "
-                                     "série %3 n.º %4 de %5: a importação não pode ser anulada.")
+            return QString::fromUtf8(
+                       "Depois da importação n.º %1 foi numerado o documento %2 "
+                       "série %3 n.º %4 de %5: a importação não pode ser anulada.")
                 .arg(id)
                 .arg(after.code, after.series)
                 .arg(later.field(QStringLiteral("NumDoc")).toInt())
@@ -80,16 +81,16 @@ QString laterNumberTaken(DataAccess& company, std::int64_t id, const NumeratorVa
                 QStringLiteral("SELECT TpDoc, Serie, NumDoc FROM MovCTB WHERE Ano=? AND Diario=? "
                                "AND NumDiari=? AND NumLinha=1"),
                 {after.year, after.code, number});
-            const QString which =
-                document.isEmpty()
-                    ? QString()
-                    : QStringLiteral(" (documento %1 série %2 n.º %3)")
-                          .arg(document.field(QStringLiteral("TpDoc")).toText(),
-                               document.field(QStringLiteral("Serie")).toText())
-                          .arg(document.field(QStringLiteral("NumDoc")).toInt());
-            return QString::fromUtf8("Depois da importação n.º %1 foi numerado o lançamento n.º "
-                                     "%2 do diário %3 de %4%5: a importação não pode ser "
-                                     "anulada.")
+            const QString which = document.isEmpty()
+                                      ? QString()
+                                      : QStringLiteral(" (documento %1 série %2 n.º %3)")
+                                            .arg(document.field(QStringLiteral("TpDoc")).toText(),
+                                                 document.field(QStringLiteral("Serie")).toText())
+                                            .arg(document.field(QStringLiteral("NumDoc")).toInt());
+            return QString::fromUtf8(
+                       "Depois da importação n.º %1 foi numerado o lançamento n.º "
+                       "%2 do diário %3 de %4%5: a importação não pode ser "
+                       "anulada.")
                 .arg(id)
                 .arg(number)
                 .arg(after.code)
@@ -97,9 +98,10 @@ QString laterNumberTaken(DataAccess& company, std::int64_t id, const NumeratorVa
                 .arg(which);
         }
     }
-    return QString::fromUtf8("Depois da importação n.º %1 foi tirado um número do numerador %2 "
-                             "(está em %3, a importação deixou-o em %4): a importação não pode "
-                             "ser anulada.")
+    return QString::fromUtf8(
+               "Depois da importação n.º %1 foi tirado um número do numerador %2 "
+               "(está em %3, a importação deixou-o em %4): a importação não pode "
+               "ser anulada.")
         .arg(id)
         .arg(numeratorName(after))
         .arg(now)
@@ -233,9 +235,8 @@ void checkLaterRuns(DataAccess& consolidated, const RunRecord& run) {
                                   "%4/%5 (em %6 por %7): as suas linhas derivam das importadas. "
                                   "A importação não pode ser anulada.")
                     .arg(run.id)
-                    .arg(task == run_task::kClass9
-                             ? QString::fromUtf8("a integração da classe 9")
-                             : QString::fromUtf8("a consolidação"))
+                    .arg(task == run_task::kClass9 ? QString::fromUtf8("a integração da classe 9")
+                                                   : QString::fromUtf8("a consolidação"))
                     .arg(later.id)
                     .arg(*later.month, 2, 10, QLatin1Char('0'))
                     .arg(*later.year)
@@ -290,13 +291,13 @@ void restoreNumerators(DataAccess& company, const RunRecord& run) {
                 ? company.execute(QStringLiteral("UPDATE NumDiar SET Numerado=? WHERE Ano=? AND "
                                                  "Diario=? AND Mes=0 AND Numerado=?"),
                                   {before.value, after.year, after.code, after.value})
-                : company.execute(QStringLiteral("UPDATE NumDoc SET Num=? WHERE Ano=? AND "
-                                                 "Serie=? AND Doc=? AND Num=?"),
-                                  {before.value, after.year, after.series, after.code,
-                                   after.value});
+                : company.execute(
+                      QStringLiteral("UPDATE NumDoc SET Num=? WHERE Ano=? AND "
+                                     "Serie=? AND Doc=? AND Num=?"),
+                      {before.value, after.year, after.series, after.code, after.value});
         if (changed != 1)
-            throw Refusal{laterNumberTaken(company, run.id, after,
-                                           numeratorNow(company, after).value_or(0))};
+            throw Refusal{
+                laterNumberTaken(company, run.id, after, numeratorNow(company, after).value_or(0))};
     }
 }
 
@@ -314,9 +315,8 @@ void traceImport(DataAccess& company, RunRecord& run, const ImportWriteSummary& 
         trace.journal = d.numbering.journal;
         trace.journalNumber = d.numbers.journal;
         documents.push_back(trace);
-        keepLowestAndHighest(
-            rows, {false, d.numbering.year, d.numbering.series, d.numbering.type,
-                   d.numbers.document});
+        keepLowestAndHighest(rows, {false, d.numbering.year, d.numbering.series, d.numbering.type,
+                                    d.numbers.document});
         keepLowestAndHighest(rows,
                              {true, d.numbering.year, {}, d.numbering.journal, d.numbers.journal});
     }
@@ -437,17 +437,17 @@ UndoResult undoImport(DataAccess& consolidated, std::int64_t id, Prompter& promp
     } catch (const std::exception& error) {
         result.linesDeleted = 0;
         const QString text = QString::fromUtf8(error.what());
-        result.message = text.startsWith(QString::fromUtf8("A importação n.º"))
-                             ? text
-                             : QString::fromUtf8("A importação n.º %1 não foi anulada: %2")
-                                   .arg(id)
-                                   .arg(text);
+        result.message =
+            text.startsWith(QString::fromUtf8("A importação n.º"))
+                ? text
+                : QString::fromUtf8("A importação n.º %1 não foi anulada: %2").arg(id).arg(text);
         inform(prompter, result.message);
         return result;
     }
     result.outcome = UndoOutcome::Undone;
-    result.message = QString::fromUtf8("Importação n.º %1 anulada: %2 linhas apagadas e os "
-                                       "numeradores repostos.")
+    result.message = QString::fromUtf8(
+                         "Importação n.º %1 anulada: %2 linhas apagadas e os "
+                         "numeradores repostos.")
                          .arg(id)
                          .arg(result.linesDeleted);
     inform(prompter, result.message);

@@ -90,13 +90,12 @@ HistoryScreen::HistoryScreen(DataAccess& shared, Prompter& prompter, const QStri
 
     grid_ = new QTableWidget(this);
     grid_->setObjectName(QStringLiteral("Grelha"));
-    const QStringList captions{QStringLiteral("Id"),         QStringLiteral("Tarefa"),
-                               QStringLiteral("Empresa"),    QStringLiteral("Ano"),
-                               QString::fromUtf8("Mês"),     QStringLiteral("Utilizador"),
-                               QStringLiteral("Posto"),      QStringLiteral("Fim"),
-                               QStringLiteral("Resultado"),  QStringLiteral("Linhas"),
-                               QStringLiteral("Documentos"), QString::fromUtf8("Débito"),
-                               QString::fromUtf8("Crédito"), QStringLiteral("Anulado")};
+    const QStringList captions{
+        QStringLiteral("Id"),         QStringLiteral("Tarefa"),     QStringLiteral("Empresa"),
+        QStringLiteral("Ano"),        QString::fromUtf8("Mês"),     QStringLiteral("Utilizador"),
+        QStringLiteral("Posto"),      QStringLiteral("Fim"),        QStringLiteral("Resultado"),
+        QStringLiteral("Linhas"),     QStringLiteral("Documentos"), QString::fromUtf8("Débito"),
+        QString::fromUtf8("Crédito"), QStringLiteral("Anulado")};
     grid_->setColumnCount(static_cast<int>(captions.size()));
     grid_->setHorizontalHeaderLabels(captions);
     grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -211,9 +210,8 @@ void HistoryScreen::showSelected() {
     };
     add(QStringLiteral("Execução"), QString::number(r->id));
     add(QStringLiteral("Tarefa"), r->task);
-    add(QStringLiteral("Empresa"), r->company ? QStringLiteral("%1 (%2)").arg(*r->company).arg(
-                                                    r->companyName)
-                                              : QString());
+    add(QStringLiteral("Empresa"),
+        r->company ? QStringLiteral("%1 (%2)").arg(*r->company).arg(r->companyName) : QString());
     add(QString::fromUtf8("Período"),
         r->month ? QStringLiteral("%1%2/%3")
                        .arg(r->cumulative ? QStringLiteral("1 a ") : QString())
@@ -243,12 +241,13 @@ void HistoryScreen::showSelected() {
     if (r->task == run_task::kImport) {
         try {
             if (const auto whole = readRun(shared_, r->id)) {
-                add(QStringLiteral("Numeradores antes"),
-                    numeratorsText(whole->numeratorsBefore).replace(u'\t', u' ').replace(
-                        u'\n', QStringLiteral("; ")));
+                add(QStringLiteral("Numeradores antes"), numeratorsText(whole->numeratorsBefore)
+                                                             .replace(u'\t', u' ')
+                                                             .replace(u'\n', QStringLiteral("; ")));
                 add(QStringLiteral("Numeradores depois"),
-                    numeratorsText(whole->numeratorsAfter).replace(u'\t', u' ').replace(
-                        u'\n', QStringLiteral("; ")));
+                    numeratorsText(whole->numeratorsAfter)
+                        .replace(u'\t', u' ')
+                        .replace(u'\n', QStringLiteral("; ")));
             }
         } catch (const std::exception&) {
             // The summary above stands without them.

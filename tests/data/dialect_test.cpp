@@ -195,7 +195,8 @@ TEST(SqlServerDialect, a_new_database_gets_the_installed_bases_statements_word_f
         " [NumeradoresDepois] [nvarchar](max) NULL,"
         " [Documentos] [nvarchar](max) NULL,"
         " [Anulado] [datetime] NULL,"
-        " CONSTRAINT [PK_zeb_CNS_Registo] PRIMARY KEY CLUSTERED ( [Id] ASC ) ON [PRIMARY] ) ON [PRIMARY]",
+        " CONSTRAINT [PK_zeb_CNS_Registo] PRIMARY KEY CLUSTERED ( [Id] ASC ) ON [PRIMARY] ) ON "
+        "[PRIMARY]",
     };
     ASSERT_EQ(static_cast<std::size_t>(sent.size()), std::size(expected))
         << sent.join(u'\n').toStdString();

@@ -3,8 +3,6 @@
 // writes nothing, a fault at any write of an undo leaves both databases as they were, and two
 // undos at the same moment undo once.
 
-#include "movimport/import_run.h"
-
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -14,6 +12,7 @@
 #include "data/data_access.h"
 #include "data/own_tables.h"
 #include "movimport/import_command.h"
+#include "movimport/import_run.h"
 #include "movimport/import_tables.h"
 #include "movimport/movement_sheet_reader.h"
 #include "tests/support/failing_engine.h"
@@ -59,7 +58,8 @@ protected:
         consolidated_ = connect(demo::consolidatedFileName());
         ensureOwnTables(*consolidated_);
         company_ = connect(demo::companies().at(0).file);
-        workbook_ = seeded_->file(demo::sampleFileName(demo::kMovementSample, WorkbookFormat::Xlsx));
+        workbook_ =
+            seeded_->file(demo::sampleFileName(demo::kMovementSample, WorkbookFormat::Xlsx));
         ImportDocumentsTable documents;
         readMovementSheet(*Workbook::open(workbook_), demo::kMovementSample, lines_, documents);
         before_ = snapshot(*company_);
@@ -130,7 +130,7 @@ TEST_P(ImportUndo, the_demo_import_is_logged_and_its_undo_leaves_the_company_as_
               1);
 
     const UndoResult result = undo(id);
-    EXPECT_EQ(result.outcome, UndoOutcome::Undone) << result.message;
+    EXPECT_EQ(result.outcome, UndoOutcome::Undone) << result.message.toStdString();
     EXPECT_EQ(result.linesDeleted, run.lines);
     EXPECT_EQ(snapshot(*company_), before_);
     ASSERT_TRUE(undone(id));
@@ -154,7 +154,8 @@ TEST_P(ImportUndo, refusals_say_why_and_write_nothing) {
             return db;
         });
         EXPECT_EQ(result.outcome, UndoOutcome::Refused) << says;
-        EXPECT_TRUE(result.message.contains(QString::fromUtf8(says))) << result.message;
+        EXPECT_TRUE(result.message.contains(QString::fromUtf8(says)))
+            << result.message.toStdString();
         EXPECT_EQ(snapshot(*company_), company);
         EXPECT_EQ(test::countRows(*consolidated_, QStringLiteral("zeb_CNS_Registo"),
                                   QStringLiteral("Anulado IS NOT NULL")),
@@ -207,14 +208,14 @@ TEST_P(ImportUndo, a_fault_at_any_write_of_an_undo_leaves_company_and_log_as_the
         const std::int64_t id = import();
         const QStringList imported = snapshot(*company_);
         for (int fault = 1;; ++fault) {
-            SCOPED_TRACE(QStringLiteral("%1 write %2").arg(onLog ? "log" : "company").arg(fault));
+            SCOPED_TRACE((onLog ? "log write " : "company write ") + std::to_string(fault));
             const UndoResult result = onLog ? undo(id, 0, fault) : undo(id, fault, 0);
             if (result.outcome == UndoOutcome::Undone) {
                 EXPECT_GT(fault, 2);
                 EXPECT_EQ(snapshot(*company_), before_);
                 break;
             }
-            EXPECT_EQ(result.outcome, UndoOutcome::Failed) << result.message;
+            EXPECT_EQ(result.outcome, UndoOutcome::Failed) << result.message.toStdString();
             EXPECT_EQ(snapshot(*company_), imported);
             EXPECT_FALSE(undone(id));
             ASSERT_LT(fault, 200);

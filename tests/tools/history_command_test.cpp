@@ -41,10 +41,10 @@ protected:
 };
 
 TEST_F(HistoryCommand, lists_the_import_and_undoes_it_once) {
-    const QString book = folder.file(demo::sampleFileName(demo::kMovementSample,
-                                                          WorkbookFormat::Xlsx));
-    ASSERT_EQ(run(runImportCommand, {book, QStringLiteral("--company"), QStringLiteral("1"),
-                                     QStringLiteral("--yes")})
+    const QString book =
+        folder.file(demo::sampleFileName(demo::kMovementSample, WorkbookFormat::Xlsx));
+    ASSERT_EQ(run(runImportCommand,
+                  {book, QStringLiteral("--company"), QStringLiteral("1"), QStringLiteral("--yes")})
                   .first,
               0);
 
@@ -53,7 +53,7 @@ TEST_F(HistoryCommand, lists_the_import_and_undoes_it_once) {
                                 QStringLiteral("--job"), QStringLiteral("importacao")});
     EXPECT_EQ(listed, 0);
     const QStringList lines = text.split(u'\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 2) << text;
+    ASSERT_EQ(lines.size(), 2) << text.toStdString();
     EXPECT_EQ(lines[0], QStringLiteral("Id\tTarefa\tEmpresa\tAno\tMes\tUtilizador\tPosto\tInicio\t"
                                        "Fim\tResultado\tLinhas\tTpDoc\tSerie\tPrimeiroDoc\t"
                                        "UltimoDoc\tDebito\tCredito\tFicheiro\tAnulado"));
@@ -72,15 +72,15 @@ TEST_F(HistoryCommand, lists_the_import_and_undoes_it_once) {
 
     EXPECT_EQ(run(runUndoImportCommand, {run1[0]}).first, 1);  // the question is answered Cancel
     const auto [undone, said] = run(runUndoImportCommand, {run1[0], QStringLiteral("--yes")});
-    EXPECT_EQ(undone, 0) << said;
+    EXPECT_EQ(undone, 0) << said.toStdString();
     EXPECT_EQ(test::countRows(*demo::openDatabase(folder.file(demo::companies().front().file)),
                               QStringLiteral("MovCTB"), QStringLiteral("Mes = 12")),
               0);
     const auto [again, refusal] = run(runUndoImportCommand, {run1[0], QStringLiteral("--yes")});
     EXPECT_EQ(again, 1);
-    EXPECT_TRUE(refusal.contains(QString::fromUtf8("já foi anulada em"))) << refusal;
+    EXPECT_TRUE(refusal.contains(QString::fromUtf8("já foi anulada em"))) << refusal.toStdString();
     const QString after = run(runHistoryCommand, {}).second;
-    EXPECT_FALSE(after.split(u'\n').at(1).split(u'\t').last().isEmpty()) << after;
+    EXPECT_FALSE(after.split(u'\n').at(1).split(u'\t').last().isEmpty()) << after.toStdString();
 }
 
 }  // namespace

@@ -9,8 +9,8 @@
 #include <QTableWidget>
 
 #include "consolidation/consolidation_commands.h"
-#include "core/console_prompter.h"
 #include "core/companies.h"
+#include "core/console_prompter.h"
 #include "data/data_access.h"
 #include "movimport/import_command.h"
 #include "movimport/import_run.h"
@@ -37,14 +37,14 @@ int main(int argc, char* argv[]) {
         input.companies << CompanyTab{bd, groupCompanyNames().at(bd - 1)};
     runConsolidation(consolidation, input);
 
-    const QString book = QDir(pictures.demoFolder())
-                             .filePath(demo::sampleFileName(demo::kMovementSample,
-                                                            WorkbookFormat::Xlsx));
+    const QString book =
+        QDir(pictures.demoFolder())
+            .filePath(demo::sampleFileName(demo::kMovementSample, WorkbookFormat::Xlsx));
     ImportLinesTable lines;
     ImportDocumentsTable documents;
     readMovementSheet(*Workbook::open(book), demo::kMovementSample, lines, documents);
-    const auto company = demo::openDatabase(
-        QDir(pictures.demoFolder()).filePath(demo::companies().front().file));
+    const auto company =
+        demo::openDatabase(QDir(pictures.demoFolder()).filePath(demo::companies().front().file));
     const auto import = [&] {
         ImportEnvironment environment(company.get(), prompter, demo::companies().front().name,
                                       pictures.demoFolder());

@@ -79,8 +79,8 @@ QString readNumber(const QString& value, const QString& option, int low, int hig
 
 }  // namespace
 
-int runHistoryCommand(const QStringList& arguments, const QString& executableFolder,
-                      std::FILE* out, std::FILE* err) {
+int runHistoryCommand(const QStringList& arguments, const QString& executableFolder, std::FILE* out,
+                      std::FILE* err) {
     static const char* const kSynopsis =
         "[--company N] [--year Y] [--month M] "
         "[--job consolidacao|anulacao|classe9|importacao|cambios] [--data-folder DIR]";
