@@ -188,25 +188,29 @@ Class9ConfirmResult confirmClass9(Class9Environment& environment, const Class9In
     if (!state.loaded)
         return result;
     Prompter& prompter = environment.prompter;
-    if (!environment.company) {
-        inform(prompter, kCompanyParametersIncorrect);
+    // A refused confirmation is a run too: said, and logged "recusado".
+    const auto refuse = [&](const QString& text) {
+        inform(prompter, text);
+        RunRecord refused =
+            startRun(run_task::kClass9, input.bd, input.companyName,
+                     environment.company ? *environment.company : environment.consolidated);
+        refused.year = state.loadedYear;
+        refused.month = state.loadedMonth;
+        refused.result = run_result::kRefused;
+        refused.message = text;
+        appendRunAfterCommit(environment.consolidated, prompter, refused);
         result.outcome = Class9Outcome::Refused;
         return result;
-    }
-    if (!loadMatches(state, input)) {
-        inform(prompter,
-               QStringLiteral("A informação carregada não corresponde à Empresa, Ano, Mês e Tipo "
-                              "Documento indicados!") +
-                   kCrLf + QStringLiteral("Carregue novamente a informação."));
-        result.outcome = Class9Outcome::Refused;
-        return result;
-    }
+    };
+    if (!environment.company)
+        return refuse(kCompanyParametersIncorrect);
+    if (!loadMatches(state, input))
+        return refuse(QStringLiteral("A informação carregada não corresponde à Empresa, Ano, Mês "
+                                     "e Tipo Documento indicados!") +
+                      kCrLf + QStringLiteral("Carregue novamente a informação."));
     Class9WorkingSet& set = state.set();
-    if (!isGridComplete(set)) {
-        inform(prompter, QStringLiteral("Existem Contas Classe 9 não preenchidas!"));
-        result.outcome = Class9Outcome::Refused;
-        return result;
-    }
+    if (!isGridComplete(set))
+        return refuse(QStringLiteral("Existem Contas Classe 9 não preenchidas!"));
     set.sortForWriting();
 
     QString question =

@@ -64,7 +64,8 @@ public:
             "NULL, [Sha256] [nvarchar](64) NULL, [NumeradoresAntes] [nvarchar](max) NULL, "
             "[NumeradoresDepois] [nvarchar](max) NULL, [Documentos] [nvarchar](max) NULL, "
             "[Anulado] [datetime] NULL, CONSTRAINT [PK_zeb_CNS_Registo] PRIMARY KEY CLUSTERED ( "
-            "[Id] ASC ) ON [PRIMARY] ) ON [PRIMARY]");
+            "[Id] ASC )WITH (PAD_INDEX = OFF, STATISTICS_NORECOMPUTE = OFF, IGNORE_DUP_KEY = OFF, "
+            "ALLOW_ROW_LOCKS = ON, ALLOW_PAGE_LOCKS = ON) ON [PRIMARY] ) ON [PRIMARY]");
     }
 
     QStringList addColumns(const QString& table, const QStringList& definitions) const override {

@@ -195,8 +195,9 @@ TEST(SqlServerDialect, a_new_database_gets_the_installed_bases_statements_word_f
         " [NumeradoresDepois] [nvarchar](max) NULL,"
         " [Documentos] [nvarchar](max) NULL,"
         " [Anulado] [datetime] NULL,"
-        " CONSTRAINT [PK_zeb_CNS_Registo] PRIMARY KEY CLUSTERED ( [Id] ASC ) ON [PRIMARY] ) ON "
-        "[PRIMARY]",
+        " CONSTRAINT [PK_zeb_CNS_Registo] PRIMARY KEY CLUSTERED ( [Id] ASC )WITH (PAD_INDEX = OFF, "
+        "STATISTICS_NORECOMPUTE = OFF, IGNORE_DUP_KEY = OFF, ALLOW_ROW_LOCKS = ON, "
+        "ALLOW_PAGE_LOCKS = ON) ON [PRIMARY] ) ON [PRIMARY]",
     };
     ASSERT_EQ(static_cast<std::size_t>(sent.size()), std::size(expected))
         << sent.join(u'\n').toStdString();
