@@ -297,6 +297,14 @@ CommandResult runCancellation(ConsolidationEnvironment& environment, const Proce
                 }
                 // The deletion and its log row go together.
                 Transaction transaction(consolidated);
+                const Recordset totals = consolidated.openReadOnly(
+                    QStringLiteral("Select sum(CASE WHEN DbCr=1 THEN Valor ELSE 0 END) as Debito, "
+                                   "sum(CASE WHEN DbCr=2 THEN Valor ELSE 0 END) as Credito from "
+                                   "MovCTB") +
+                        where,
+                    params);
+                run.debit = totals.field(QStringLiteral("Debito")).toMoney();
+                run.credit = totals.field(QStringLiteral("Credito")).toMoney();
                 run.lines =
                     consolidated.execute(QStringLiteral(" Delete  from MovCTB ") + where, params);
                 run.tpDoc = settings.tpDoc;

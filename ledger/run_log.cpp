@@ -1,5 +1,8 @@
 #include "ledger/run_log.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <QCryptographicHash>
 #include <QFile>
 #include <QSysInfo>
@@ -24,11 +27,14 @@ const QString kListColumns = QStringLiteral(
     "Diario, PrimeiroDiario, UltimoDiario, Debito, Credito, Ficheiro, Folha, Sha256, Anulado");
 
 QString operatingSystemUser() {
-    for (const char* name : {"USER", "LOGNAME", "USERNAME"}) {
+    for (const char* name : {"USER", "LOGNAME"}) {
         const QString user = qEnvironmentVariable(name);
         if (!user.isEmpty())
             return user;
     }
+    // A service or a cron job may run without either: the account the process runs as.
+    if (const passwd* account = getpwuid(geteuid()))
+        return QString::fromLocal8Bit(account->pw_name);
     return {};
 }
 
@@ -193,8 +199,12 @@ void traceDocumentRange(DataAccess& db, RunRecord& record, int year, const QStri
     record.tpDoc = type;
     record.serie = series;
     record.docYear = year;
-    if (last < first)
+    if (last < first) {  // nothing written
+        record.lines = 0;
+        record.debit = Money();
+        record.credit = Money();
         return;
+    }
     record.firstDoc = first;
     record.lastDoc = last;
     const Recordset totals = db.openReadOnly(

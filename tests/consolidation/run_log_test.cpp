@@ -76,6 +76,7 @@ TEST_P(ConsolidationRunLog, each_run_is_logged_and_the_cancellation_names_the_la
     EXPECT_EQ(runs[1].task, QStringLiteral("anulacao"));
     EXPECT_EQ(runs[1].result, QStringLiteral("efetuado"));
     EXPECT_EQ(runs[1].lines, consolidated.lines);
+    EXPECT_EQ(runs[1].debit, consolidated.debit);
     EXPECT_EQ(runs[0].result, QStringLiteral("recusado"));
     EXPECT_EQ(runs[0].lines, 0);
 }
