@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "consolidation/consolidation_commands.h"
+#include "data/own_tables.h"
 #include "tests/consolidation/consolidation_setup.h"
 #include "tests/support/qstring_printer.h"
 #include "tests/support/scripted_prompter.h"
@@ -87,6 +88,9 @@ TEST_P(ConsolidationRunLog, a_log_that_can_not_be_written_takes_the_consolidatio
     EXPECT_EQ(setup.countWritten(QStringLiteral("CNS"), QStringLiteral("1")), 0);
     // The failure itself could not be logged either: that is said.
     EXPECT_TRUE(prompter.lastText().startsWith(kRunNotLogged)) << prompter.lastText().toStdString();
+    // The start-up's check brings the table back on a database that has the others.
+    ensureOwnTables(setup.consolidated());
+    EXPECT_TRUE(readRuns(setup.consolidated(), {}).empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(BothEngines, ConsolidationRunLog,
