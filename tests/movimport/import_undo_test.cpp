@@ -197,6 +197,13 @@ TEST_P(ImportUndo, refusals_say_why_and_write_nothing) {
     refusal(second, "a integração da classe 9");
     consolidated_->execute(QStringLiteral("DELETE FROM zeb_CNS_Registo WHERE Tarefa='classe9'"));
 
+    // A journal number taken without a document to show for it.
+    const QString bump =
+        QStringLiteral("UPDATE NumDiar SET Numerado=Numerado+? WHERE Ano=? AND Diario=? AND Mes=0");
+    company_->execute(bump, {1, *later.docYear, later.journal});
+    refusal(second, "foi tirado um número do numerador do diário");
+    company_->execute(bump, {-1, *later.docYear, later.journal});
+
     // In order, both go, and the company is as before either.
     EXPECT_EQ(undo(second).outcome, UndoOutcome::Undone);
     EXPECT_EQ(undo(first).outcome, UndoOutcome::Undone);
