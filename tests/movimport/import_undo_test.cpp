@@ -115,15 +115,12 @@ TEST_P(ImportUndo, the_demo_import_is_logged_and_its_undo_leaves_the_company_as_
     const RunRecord run = *readRun(*consolidated_, id);
     EXPECT_EQ(run.task, QStringLiteral("importacao"));
     EXPECT_EQ(run.result, QStringLiteral("efetuado"));
-    EXPECT_EQ(run.company, 1);
     EXPECT_EQ(run.sheet, demo::kMovementSample);
     EXPECT_EQ(run.sha256, fileSha256(workbook_));
-    EXPECT_EQ(run.sha256.size(), 64);
     EXPECT_EQ(snapshot(*company_).size() - before_.size(), run.lines);
     EXPECT_GT(run.lines, 0);
     EXPECT_EQ(run.debit, run.credit);
     ASSERT_FALSE(run.numeratorsAfter.empty());
-    EXPECT_EQ(run.numeratorsAfter.size(), run.numeratorsBefore.size());
     // Dates are stored as ISO text on SQLite.
     EXPECT_EQ(test::countRows(*consolidated_, QStringLiteral("zeb_CNS_Registo"),
                               QStringLiteral("Fim LIKE '____-__-__ __:__:__'")),
