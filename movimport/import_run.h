@@ -40,8 +40,9 @@ using CompanyOpener = std::function<std::unique_ptr<DataAccess>(int bd)>;
 // Undoes the import logged as run `id`: after the question, in one transaction on the company
 // database, deletes exactly the lines it wrote and puts its numerators back to their values
 // before it, then marks the run undone in the log (its row claimed first, with a conditional
-// UPDATE inside a transaction on the consolidated database that commits after the company's; two
-// undos at the same moment undo once). Refuses, saying why and writing nothing, a run that does
+// UPDATE inside a transaction on the consolidated database that commits just before the
+// company's, and is taken back should the company's commit fail; two undos at the same moment
+// undo once). Refuses, saying why and writing nothing, a run that does
 // not exist, is not an import, did not end "efetuado" or was undone already; one after which a
 // class-9 integration or a consolidation of the company and a month of its lines ran, a number
 // was taken from one of its numerators, or whose lines are no longer as written (count or totals
