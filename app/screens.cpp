@@ -16,8 +16,10 @@
 #include "consolidation/screen/consolidation_screen.h"
 #include "core/companies.h"
 #include "monthboard/screen/month_board_screen.h"
+#include "movimport/import_run.h"
 #include "movimport/screen/import_screen.h"
 #include "rateimport/screen/import_rates_screen.h"
+#include "ui/history_screen.h"
 #include "ui/main_window.h"
 #include "ui/widget_prompter.h"
 
@@ -130,6 +132,18 @@ void addWorkingScreens(MainWindow& window, DataAccess& shared, const QString& da
         window.addScreenAction(QStringLiteral("ImpMov"), QStringLiteral("&Importar Movimentos"));
     QObject::connect(import, &QAction::triggered, &window, [&window, &shared, dataFolder] {
         openMovementImport(window, shared, dataFolder);
+    });
+
+    QAction* history =
+        window.addScreenAction(QStringLiteral("Historico"), QString::fromUtf8("&Histórico"));
+    QObject::connect(history, &QAction::triggered, &window, [&window, &shared] {
+        WidgetPrompter prompter;
+        HistoryScreen screen(
+            shared, prompter, groupCompanyNames(),
+            [&shared, &prompter](std::int64_t id) { undoImport(shared, id, prompter); }, &window);
+        prompter.setParent(&screen);
+        screen.exec();
+        refreshBoards();
     });
 }
 

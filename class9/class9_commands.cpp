@@ -11,6 +11,7 @@
 #include "core/year_field.h"
 #include "data/data_access.h"
 #include "data/db_error.h"
+#include "ledger/run_log.h"
 
 namespace agrimor {
 
@@ -187,25 +188,29 @@ Class9ConfirmResult confirmClass9(Class9Environment& environment, const Class9In
     if (!state.loaded)
         return result;
     Prompter& prompter = environment.prompter;
-    if (!environment.company) {
-        inform(prompter, kCompanyParametersIncorrect);
+    // A refused confirmation is a run too: said, and logged "recusado".
+    const auto refuse = [&](const QString& text) {
+        inform(prompter, text);
+        RunRecord refused =
+            startRun(run_task::kClass9, input.bd, input.companyName,
+                     environment.company ? *environment.company : environment.consolidated);
+        refused.year = state.loadedYear;
+        refused.month = state.loadedMonth;
+        refused.result = run_result::kRefused;
+        refused.message = text;
+        appendRunAfterCommit(environment.consolidated, prompter, refused);
         result.outcome = Class9Outcome::Refused;
         return result;
-    }
-    if (!loadMatches(state, input)) {
-        inform(prompter,
-               QStringLiteral("A informação carregada não corresponde à Empresa, Ano, Mês e Tipo "
-                              "Documento indicados!") +
-                   kCrLf + QStringLiteral("Carregue novamente a informação."));
-        result.outcome = Class9Outcome::Refused;
-        return result;
-    }
+    };
+    if (!environment.company)
+        return refuse(kCompanyParametersIncorrect);
+    if (!loadMatches(state, input))
+        return refuse(QStringLiteral("A informação carregada não corresponde à Empresa, Ano, Mês "
+                                     "e Tipo Documento indicados!") +
+                      kCrLf + QStringLiteral("Carregue novamente a informação."));
     Class9WorkingSet& set = state.set();
-    if (!isGridComplete(set)) {
-        inform(prompter, QStringLiteral("Existem Contas Classe 9 não preenchidas!"));
-        result.outcome = Class9Outcome::Refused;
-        return result;
-    }
+    if (!isGridComplete(set))
+        return refuse(QStringLiteral("Existem Contas Classe 9 não preenchidas!"));
     set.sortForWriting();
 
     QString question =
@@ -224,6 +229,10 @@ Class9ConfirmResult confirmClass9(Class9Environment& environment, const Class9In
     const Class9Target target{state.loadedYear, state.loadedMonth, input.tpDoc, input.serie,
                               input.diario};
     state.lastError.clear();
+    RunRecord run = startRun(run_task::kClass9, input.bd, input.companyName, company);
+    run.year = target.year;
+    run.month = target.month;
+    run.journal = target.diario;
     try {
         Transaction transaction(company);
         if (state.cancelErp)
@@ -236,15 +245,27 @@ Class9ConfirmResult confirmClass9(Class9Environment& environment, const Class9In
             result.written = writeClass9(company, set, target, progress);
         else
             result.updated = updateClass9(company, set, target, progress);
+        if (state.mode == Class9LoadMode::Derived)
+            traceDocumentRange(company, run, target.year, target.tpDoc, target.serie,
+                               result.written.firstDocument,
+                               result.written.firstDocument + result.written.documents - 1);
+        else
+            run.lines = result.updated.changed;
         transaction.commit();
     } catch (const std::exception& error) {
         state.loaded = false;
         reportFailure(environment, input, state, error);
         result.outcome = Class9Outcome::Failed;
+        forgetWritten(run);
+        run.result = run_result::kFailed;
+        run.message = state.lastError;
+        appendRunAfterCommit(environment.consolidated, prompter, run);
         return result;
     }
     state.loaded = false;
     result.outcome = Class9Outcome::Done;
+    run.result = run_result::kDone;
+    appendRunAfterCommit(environment.consolidated, prompter, run);
     return result;
 }
 

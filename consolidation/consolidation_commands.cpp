@@ -18,6 +18,7 @@
 #include "data/data_access.h"
 #include "data/db_error.h"
 #include "data/error.h"
+#include "ledger/run_log.h"
 
 namespace agrimor {
 
@@ -92,6 +93,43 @@ std::optional<CommandResult> refuseToStart(Prompter& prompter, const QString& qu
     return std::nullopt;
 }
 
+// What the last consolidation of each ticked company and the month wrote, when and by whom, one
+// line each, for the cancellation's question; empty when the log holds none or can not be read.
+QString lastConsolidations(DataAccess& consolidated, const ProcessingInput& input) {
+    QString text;
+    bool ok = false;
+    const int year = input.yearText.trimmed().toInt(&ok);
+    if (!ok || input.month == 0)
+        return text;
+    try {
+        for (const CompanyTab& company : input.companies) {
+            const std::optional<RunRecord> last =
+                lastRun(consolidated, run_task::kConsolidation, company.bd, year, input.month);
+            if (!last)
+                continue;
+            QString documents;
+            if (last->firstDoc)
+                documents = QStringLiteral(", documentos %1 %2 n.º %3 a %4")
+                                .arg(last->tpDoc, last->serie)
+                                .arg(*last->firstDoc)
+                                .arg(last->lastDoc.value_or(*last->firstDoc));
+            text += QStringLiteral(
+                        "\r\nEmpresa %1: a última integração de %2/%3 (n.º %4) "
+                        "escreveu %5 linhas%6, em %7 por %8.")
+                        .arg(company.caption.trimmed())
+                        .arg(input.month, 2, 10, QLatin1Char('0'))
+                        .arg(year)
+                        .arg(last->id)
+                        .arg(last->lines)
+                        .arg(documents, last->end.toString(QStringLiteral("dd-MM-yyyy HH:mm:ss")),
+                             last->userShown());
+        }
+    } catch (const Error&) {
+        // The question stands without what the log would add.
+    }
+    return text;
+}
+
 }  // namespace
 
 CommandResult runConsolidation(ConsolidationEnvironment& environment,
@@ -104,40 +142,63 @@ CommandResult runConsolidation(ConsolidationEnvironment& environment,
 
     AnomalyList anomalies;
     AnomaliesFile file(anomaliesFileName(environment.dataFolder, environment.clock()));
+    DataAccess& consolidated = environment.consolidated;
     for (const CompanyTab& company : input.companies) {
         bool stop = false;
-        const bool ok = guarded(environment, company, [&] {
-            CheckedCompany checked = checkCompany(environment, company, input, anomalies);
-            // No connection is held while the question waits: the write step opens it again
-            // and reads the lines once, checking them against what the checks saw.
-            release(checked.database, result);
-            if (!anomalies.isEmpty()) {
-                file.write(company.caption, anomalies);
-                file.finish();
-                anomalies.clear();
-                stop = true;
-                return;
-            }
-            if (!confirmOkCancel(
-                    prompter,
-                    QStringLiteral("Vai proceder à integração dos movimentos na Empresa ") +
-                        company.caption.trimmed() + kContinue))
-                return;
-            std::unique_ptr<DataAccess> database =
-                openCompanyDatabase(environment.consolidated, checked.parameters);
-            const WriteSummary summary =
-                writeMovements(environment.consolidated, *database, company.bd, checked.settings,
-                               checked.period, checked.rate, checked.accounts);
-            release(database, result);
-            result.written.emplace_back(company.bd, summary);
-            inform(prompter,
-                   companyMessage(company, QStringLiteral("Integração efetuada com sucesso!")));
-        });
-        if (!ok) {
+        RunRecord run =
+            startRun(run_task::kConsolidation, company.bd, company.caption, consolidated);
+        run.month = input.month;
+        const std::optional<QString> failure =
+            runForCompany(prompter, &consolidated, company.caption, [&] {
+                CheckedCompany checked = checkCompany(environment, company, input, anomalies);
+                run.year = checked.period.year;
+                run.cumulative = checked.period.cumulative;
+                // No connection is held while the question waits: the write step opens it again
+                // and reads the lines once, checking them against what the checks saw.
+                release(checked.database, result);
+                if (!anomalies.isEmpty()) {
+                    file.write(company.caption, anomalies);
+                    file.finish();
+                    anomalies.clear();
+                    stop = true;
+                    return;
+                }
+                if (!confirmOkCancel(
+                        prompter,
+                        QStringLiteral("Vai proceder à integração dos movimentos na Empresa ") +
+                            company.caption.trimmed() + kContinue))
+                    return;
+                std::unique_ptr<DataAccess> database =
+                    openCompanyDatabase(consolidated, checked.parameters);
+                const auto logRun = [&](const WriteSummary& written) {
+                    traceDocumentRange(consolidated, run, checked.period.year,
+                                       checked.settings.tpDoc, checked.settings.serie,
+                                       written.firstDocument,
+                                       written.firstDocument + written.documents - 1);
+                    run.result = run_result::kDone;
+                    run.message = QStringLiteral("Integração efetuada com sucesso!");
+                    appendRun(consolidated, run);
+                };
+                const WriteSummary summary =
+                    writeMovements(consolidated, *database, company.bd, checked.settings,
+                                   checked.period, checked.rate, checked.accounts, logRun);
+                release(database, result);
+                result.written.emplace_back(company.bd, summary);
+                inform(prompter,
+                       companyMessage(company, QStringLiteral("Integração efetuada com sucesso!")));
+            });
+        if (failure) {
+            forgetWritten(run);
+            run.result = run_result::kFailed;
+            run.message = *failure;
+            appendRunAfterCommit(consolidated, prompter, run);
             result.outcome = CommandOutcome::Failed;
             return result;
         }
         if (stop) {
+            run.result = run_result::kRefused;
+            run.message = anomaliesMessage(file.path());
+            appendRunAfterCommit(consolidated, prompter, run);
             inform(prompter, anomaliesMessage(file.path()));
             result.outcome = CommandOutcome::AnomaliesFound;
             result.anomaliesFile = file.path();
@@ -201,35 +262,70 @@ CommandResult runCheckUp(ConsolidationEnvironment& environment, const Processing
 CommandResult runCancellation(ConsolidationEnvironment& environment, const ProcessingInput& input) {
     CommandResult result;
     Prompter& prompter = environment.prompter;
-    if (const auto refused = refuseToStart(
-            prompter, QStringLiteral("Vai proceder à anulação de movimentos!"), input))
+    if (const auto refused =
+            refuseToStart(prompter,
+                          QStringLiteral("Vai proceder à anulação de movimentos!") +
+                              lastConsolidations(environment.consolidated, input),
+                          input))
         return *refused;
 
     DataAccess& consolidated = environment.consolidated;
     for (const CompanyTab& company : input.companies) {
-        const bool ok = guarded(environment, company, [&] {
-            const CompanySettings settings = readCompanySettings(consolidated, company.bd);
-            const Period period{parseYear(input.yearText), input.month, settings.cumulative()};
-            const QString where = QStringLiteral(" WHERE     ") +
-                                  periodFilterAnd(period.cumulative) +
-                                  QStringLiteral(" (ANO = ? and TpDoc=? and Serie=?)");
-            Params params = periodParams(period);
-            params << period.year << settings.tpDoc << settings.serie;
-            const Recordset found = consolidated.openReadOnly(
-                QStringLiteral("Select count(*) as Linhas from MovCTB") + where, params);
-            if (found.field(QStringLiteral("Linhas")).toInt() == 0) {
-                inform(prompter,
-                       companyMessage(company, QStringLiteral("Para as condições solicitadas não "
-                                                              "existem movimentos para Anular!")));
-                return;
-            }
-            consolidated.execute(QStringLiteral(" Delete  from MovCTB ") + where, params);
-            inform(prompter, companyMessage(company, QStringLiteral("Movimentos Anulados!")));
-        });
-        if (!ok) {
+        RunRecord run =
+            startRun(run_task::kCancellation, company.bd, company.caption, consolidated);
+        run.month = input.month;
+        const std::optional<QString> failure =
+            runForCompany(prompter, &consolidated, company.caption, [&] {
+                const CompanySettings settings = readCompanySettings(consolidated, company.bd);
+                const Period period{parseYear(input.yearText), input.month, settings.cumulative()};
+                run.year = period.year;
+                run.cumulative = period.cumulative;
+                const QString where = QStringLiteral(" WHERE     ") +
+                                      periodFilterAnd(period.cumulative) +
+                                      QStringLiteral(" (ANO = ? and TpDoc=? and Serie=?)");
+                Params params = periodParams(period);
+                params << period.year << settings.tpDoc << settings.serie;
+                const Recordset found = consolidated.openReadOnly(
+                    QStringLiteral("Select count(*) as Linhas from MovCTB") + where, params);
+                if (found.field(QStringLiteral("Linhas")).toInt() == 0) {
+                    const QString nothing = QStringLiteral(
+                        "Para as condições solicitadas não existem movimentos para Anular!");
+                    run.result = run_result::kRefused;
+                    run.message = nothing;
+                    inform(prompter, companyMessage(company, nothing));
+                    return;
+                }
+                // The deletion and its log row go together.
+                Transaction transaction(consolidated);
+                const Recordset totals = consolidated.openReadOnly(
+                    QStringLiteral("Select sum(CASE WHEN DbCr=1 THEN Valor ELSE 0 END) as Debito, "
+                                   "sum(CASE WHEN DbCr=2 THEN Valor ELSE 0 END) as Credito from "
+                                   "MovCTB") +
+                        where,
+                    params);
+                run.debit = totals.field(QStringLiteral("Debito")).toMoney();
+                run.credit = totals.field(QStringLiteral("Credito")).toMoney();
+                run.lines =
+                    consolidated.execute(QStringLiteral(" Delete  from MovCTB ") + where, params);
+                run.tpDoc = settings.tpDoc;
+                run.serie = settings.serie;
+                run.docYear = period.year;
+                run.result = run_result::kDone;
+                run.message = QStringLiteral("Movimentos Anulados!");
+                appendRun(consolidated, run);
+                transaction.commit();
+                inform(prompter, companyMessage(company, QStringLiteral("Movimentos Anulados!")));
+            });
+        if (failure) {
+            forgetWritten(run);
+            run.result = run_result::kFailed;
+            run.message = *failure;
+            appendRunAfterCommit(consolidated, prompter, run);
             result.outcome = CommandOutcome::Failed;
             return result;
         }
+        if (run.result == run_result::kRefused)
+            appendRunAfterCommit(consolidated, prompter, run);
     }
     return result;
 }

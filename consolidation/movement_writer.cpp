@@ -240,7 +240,8 @@ private:
 
 WriteSummary writeMovements(DataAccess& consolidated, DataAccess& company, int bd,
                             const CompanySettings& settings, const Period& period, Money rate,
-                            const CheckedAccounts& checked) {
+                            const CheckedAccounts& checked,
+                            const std::function<void(const WriteSummary&)>& beforeCommit) {
     Transaction transaction(consolidated);
     Writer writer(consolidated, settings, period, rate, checked.chart);
     readMovements(company, period, QStringLiteral("m.*"), writer);
@@ -262,6 +263,8 @@ WriteSummary writeMovements(DataAccess& consolidated, DataAccess& company, int b
             QStringLiteral("%1/%2").arg(period.month, 2, 10, QLatin1Char('0')).arg(period.year));
         settingsRow.update();
     }
+    if (beforeCommit)
+        beforeCommit(summary);
     transaction.commit();
     return summary;
 }

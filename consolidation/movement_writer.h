@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <cstddef>
+#include <functional>
 #include <vector>
 
 #include "consolidation/processing_input.h"
@@ -57,8 +58,12 @@ struct WriteSummary {
 // number. Where those releases lost money, a source line with a negative Valor is written with
 // the absolute converted amount on the opposite side (so the document keeps its net effect), and
 // a rounding line always takes the line number after its document's last line.
+//
+// `beforeCommit`, when given, runs inside the transaction just before its commit (the run's log
+// row); its failure rolls the company back too.
 WriteSummary writeMovements(DataAccess& consolidated, DataAccess& company, int bd,
                             const CompanySettings& settings, const Period& period, Money rate,
-                            const CheckedAccounts& checked);
+                            const CheckedAccounts& checked,
+                            const std::function<void(const WriteSummary&)>& beforeCommit = {});
 
 }  // namespace agrimor

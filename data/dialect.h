@@ -51,6 +51,8 @@ public:
 
     // Schema of the program's own tables, in creation order: rates, settings, parameters.
     virtual QStringList createOwnTables() const = 0;
+    // The run log zeb_CNS_Registo, created on its own on a database that lacks it.
+    virtual QString createRunLog() const = 0;
     // The data type name of a column of a table, empty when the table has no such column.
     virtual QString columnTypeQuery() const = 0;  // parameters: table, column; result `TipoDado`
     // The columns of a table as the catalogue describes them, in table order: `Coluna`, `TipoDado`

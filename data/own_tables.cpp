@@ -50,6 +50,10 @@ void ensureOwnTables(DataAccess& db) {
         type.field(QStringLiteral("TipoDado")).toText() != QLatin1String("nvarchar"))
         dialect.retypeToText(db.engine(), kSettings,
                              {QStringLiteral("Serie"), QStringLiteral("SerieCl9")}, 10);
+
+    // The run log came later than the other tables: a database of any age may lack it alone.
+    if (isMissing(db, QStringLiteral("select Id from  zeb_CNS_Registo")))
+        db.execute(dialect.createRunLog());
 }
 
 }  // namespace agrimor
@@ -82,6 +86,39 @@ const QList<TableLayout>& ownTablesLayout() {
           {QStringLiteral("Utilizador"), QStringLiteral("nvarchar(30)")},
           {QStringLiteral("Password"), QStringLiteral("nvarchar(30)")},
           {QStringLiteral("Empresa"), QStringLiteral("nvarchar(30)")}}},
+        {QStringLiteral("zeb_CNS_Registo"),
+         {{QStringLiteral("Id"), QStringLiteral("int")},
+          {QStringLiteral("Tarefa"), QStringLiteral("nvarchar(12)")},
+          {QStringLiteral("Empresa"), QStringLiteral("smallint")},
+          {QStringLiteral("NomeEmpresa"), QStringLiteral("nvarchar(30)")},
+          {QStringLiteral("Ano"), QStringLiteral("smallint")},
+          {QStringLiteral("Mes"), QStringLiteral("smallint")},
+          {QStringLiteral("AteMes"), QStringLiteral("smallint")},
+          {QStringLiteral("UtilizadorSO"), QStringLiteral("nvarchar(128)")},
+          {QStringLiteral("UtilizadorBD"), QStringLiteral("nvarchar(128)")},
+          {QStringLiteral("Posto"), QStringLiteral("nvarchar(128)")},
+          {QStringLiteral("Inicio"), QStringLiteral("datetime")},
+          {QStringLiteral("Fim"), QStringLiteral("datetime")},
+          {QStringLiteral("Resultado"), QStringLiteral("nvarchar(10)")},
+          {QStringLiteral("Mensagem"), QStringLiteral("nvarchar(2000)")},
+          {QStringLiteral("Linhas"), QStringLiteral("int")},
+          {QStringLiteral("TpDoc"), QStringLiteral("nvarchar(3)")},
+          {QStringLiteral("Serie"), QStringLiteral("nvarchar(10)")},
+          {QStringLiteral("AnoDoc"), QStringLiteral("smallint")},
+          {QStringLiteral("PrimeiroDoc"), QStringLiteral("int")},
+          {QStringLiteral("UltimoDoc"), QStringLiteral("int")},
+          {QStringLiteral("Diario"), QStringLiteral("nvarchar(3)")},
+          {QStringLiteral("PrimeiroDiario"), QStringLiteral("int")},
+          {QStringLiteral("UltimoDiario"), QStringLiteral("int")},
+          {QStringLiteral("Debito"), QStringLiteral("money")},
+          {QStringLiteral("Credito"), QStringLiteral("money")},
+          {QStringLiteral("Ficheiro"), QStringLiteral("nvarchar(260)")},
+          {QStringLiteral("Folha"), QStringLiteral("nvarchar(100)")},
+          {QStringLiteral("Sha256"), QStringLiteral("nvarchar(64)")},
+          {QStringLiteral("NumeradoresAntes"), QStringLiteral("nvarchar(max)")},
+          {QStringLiteral("NumeradoresDepois"), QStringLiteral("nvarchar(max)")},
+          {QStringLiteral("Documentos"), QStringLiteral("nvarchar(max)")},
+          {QStringLiteral("Anulado"), QStringLiteral("datetime")}}},
     };
     return tables;
 }

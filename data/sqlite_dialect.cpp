@@ -60,6 +60,26 @@ public:
         };
     }
 
+    QString createRunLog() const override {
+        // Long texts as a wide nvarchar: SQLite keeps any length.
+        return QStringLiteral(
+            "CREATE TABLE zeb_CNS_Registo (Id integer PRIMARY KEY AUTOINCREMENT NOT NULL, Tarefa "
+            "nvarchar(12) NOT NULL COLLATE ci_rtrim, Empresa smallint NULL, NomeEmpresa "
+            "nvarchar(30) NULL COLLATE ci_rtrim, Ano smallint NULL, Mes smallint NULL, AteMes "
+            "smallint NULL, UtilizadorSO nvarchar(128) NULL COLLATE ci_rtrim, UtilizadorBD "
+            "nvarchar(128) NULL COLLATE ci_rtrim, Posto nvarchar(128) NULL COLLATE ci_rtrim, "
+            "Inicio datetime NULL, Fim datetime NULL, Resultado nvarchar(10) NOT NULL COLLATE "
+            "ci_rtrim, Mensagem nvarchar(2000) NULL COLLATE ci_rtrim, Linhas int NULL, TpDoc "
+            "nvarchar(3) NULL COLLATE ci_rtrim, Serie nvarchar(10) NULL COLLATE ci_rtrim, AnoDoc "
+            "smallint NULL, PrimeiroDoc int NULL, UltimoDoc int NULL, Diario nvarchar(3) NULL "
+            "COLLATE ci_rtrim, PrimeiroDiario int NULL, UltimoDiario int NULL, Debito money NULL,"
+            " Credito money NULL, Ficheiro nvarchar(260) NULL COLLATE ci_rtrim, Folha "
+            "nvarchar(100) NULL COLLATE ci_rtrim, Sha256 nvarchar(64) NULL COLLATE ci_rtrim, "
+            "NumeradoresAntes nvarchar(4000) NULL COLLATE ci_rtrim, NumeradoresDepois "
+            "nvarchar(4000) NULL COLLATE ci_rtrim, Documentos nvarchar(4000) NULL COLLATE "
+            "ci_rtrim, Anulado datetime NULL)");
+    }
+
     QStringList addColumns(const QString& table, const QStringList& definitions) const override {
         // SQLite adds one column per statement.
         QStringList statements;

@@ -49,6 +49,25 @@ public:
         };
     }
 
+    QString createRunLog() const override {
+        return QStringLiteral(
+            " CREATE TABLE [dbo].[zeb_CNS_Registo]( [Id] [int] IDENTITY(1,1) NOT NULL, [Tarefa] "
+            "[nvarchar](12) NOT NULL, [Empresa] [smallint] NULL, [NomeEmpresa] [nvarchar](30) "
+            "NULL, [Ano] [smallint] NULL, [Mes] [smallint] NULL, [AteMes] [smallint] NULL, "
+            "[UtilizadorSO] [nvarchar](128) NULL, [UtilizadorBD] [nvarchar](128) NULL, [Posto] "
+            "[nvarchar](128) NULL, [Inicio] [datetime] NULL, [Fim] [datetime] NULL, [Resultado] "
+            "[nvarchar](10) NOT NULL, [Mensagem] [nvarchar](2000) NULL, [Linhas] [int] NULL, "
+            "[TpDoc] [nvarchar](3) NULL, [Serie] [nvarchar](10) NULL, [AnoDoc] [smallint] NULL, "
+            "[PrimeiroDoc] [int] NULL, [UltimoDoc] [int] NULL, [Diario] [nvarchar](3) NULL, "
+            "[PrimeiroDiario] [int] NULL, [UltimoDiario] [int] NULL, [Debito] [money] NULL, "
+            "[Credito] [money] NULL, [Ficheiro] [nvarchar](260) NULL, [Folha] [nvarchar](100) "
+            "NULL, [Sha256] [nvarchar](64) NULL, [NumeradoresAntes] [nvarchar](max) NULL, "
+            "[NumeradoresDepois] [nvarchar](max) NULL, [Documentos] [nvarchar](max) NULL, "
+            "[Anulado] [datetime] NULL, CONSTRAINT [PK_zeb_CNS_Registo] PRIMARY KEY CLUSTERED ( "
+            "[Id] ASC )WITH (PAD_INDEX = OFF, STATISTICS_NORECOMPUTE = OFF, IGNORE_DUP_KEY = OFF, "
+            "ALLOW_ROW_LOCKS = ON, ALLOW_PAGE_LOCKS = ON) ON [PRIMARY] ) ON [PRIMARY]");
+    }
+
     QStringList addColumns(const QString& table, const QStringList& definitions) const override {
         QStringList columns;
         for (const QString& definition : definitions)

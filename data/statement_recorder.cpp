@@ -148,6 +148,9 @@ public:
             statement(sent[i], {server.value(i)});
         return sent;
     }
+    QString createRunLog() const override {
+        return statement(sent_.createRunLog(), {server_->createRunLog()});
+    }
     QString columnTypeQuery() const override {
         return statement(sent_.columnTypeQuery(), {server_->columnTypeQuery()});
     }

@@ -4,6 +4,7 @@
 #include "core/message_box.h"
 #include "data/data_access.h"
 #include "data/db_error.h"
+#include "movimport/import_run.h"
 #include "movimport/import_tables.h"
 
 namespace agrimor {
@@ -48,7 +49,15 @@ bool checked(ImportEnvironment& environment, const ImportLinesTable& lines, Impo
 }  // namespace
 
 ImportResult runImport(ImportEnvironment& environment, const ImportLinesTable& lines) {
-    return guarded(environment, [&](ImportResult& result) {
+    std::optional<RunRecord> run;
+    if (environment.consolidated && environment.company && lines.size() > 0) {
+        run = startRun(run_task::kImport, environment.bd, environment.companyName,
+                       *environment.company);
+        run->file = environment.workbookFile;
+        run->sheet = environment.sheet;
+        run->sha256 = fileSha256(environment.workbookFile);
+    }
+    ImportResult done = guarded(environment, [&](ImportResult& result) {
         if (!checked(environment, lines, result))
             return;
         if (!confirmOkCancel(environment.prompter,
@@ -61,10 +70,33 @@ ImportResult runImport(ImportEnvironment& environment, const ImportLinesTable& l
         Transaction transaction(company);
         result.written =
             writeImportedMovements(company, lines, environment.clock(), environment.progress);
+        if (run)
+            traceImport(company, *run, result.written);
         transaction.commit();
         result.outcome = ImportOutcome::Written;
         inform(environment.prompter, QStringLiteral("Tarefa Terminada!"));
     });
+    if (!run)
+        return done;
+    switch (done.outcome) {
+        case ImportOutcome::Written:
+            run->result = run_result::kDone;
+            break;
+        case ImportOutcome::AnomaliesFound:
+            run->result = run_result::kRefused;
+            run->message = QString::fromUtf8("Deve corrigir o excel de importação! %1")
+                               .arg(done.checkUp.anomaliesFile);
+            break;
+        case ImportOutcome::Failed:
+            forgetWritten(*run);  // rolled back
+            run->result = run_result::kFailed;
+            run->message = done.error;
+            break;
+        default:
+            return done;  // nothing was asked of the database
+    }
+    appendRunAfterCommit(*environment.consolidated, environment.prompter, *run);
+    return done;
 }
 
 ImportResult runImportCheck(ImportEnvironment& environment, const ImportLinesTable& lines) {

@@ -32,6 +32,13 @@ struct ImportEnvironment {
     std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
     ImportProgress progress;
     std::function<void(const ImportTotals&)> showTotals;
+
+    // The run log: with the consolidated database, every confirmation is logged there for the
+    // company `bd`, with the workbook and sheet the lines were read from.
+    DataAccess* consolidated = nullptr;
+    int bd = 0;
+    QString workbookFile;
+    QString sheet;
 };
 
 }  // namespace agrimor

@@ -8,6 +8,7 @@
 #include "data/data_access.h"
 #include "data/db_error.h"
 #include "ledger/rate_table.h"
+#include "ledger/run_log.h"
 #include "workbook/serial_date.h"
 #include "workbook/sheet_width.h"
 #include "workbook/workbook.h"
@@ -160,8 +161,9 @@ void readRatesWorkbook(const Workbook& workbook, RatesTable& rates) {
             QStringLiteral("A folha '%1' não tem câmbios para importar.").arg(sheets.first()));
 }
 
-void storeRates(DataAccess& db, const RatesTable& rates) {
+void storeRates(DataAccess& db, const RatesTable& rates, RunRecord* run) {
     Transaction transaction(db);
+    std::int64_t stored = 0;
     for (int row = 0; row < rates.size(); ++row) {
         const QString currency = rates.value(row, RatesTable::Moeda).toText();
         if (currency.isEmpty())
@@ -169,11 +171,17 @@ void storeRates(DataAccess& db, const RatesTable& rates) {
         try {
             storeRateOfDay(db, currency, rates.value(row, RatesTable::Data),
                            rates.value(row, RatesTable::Cambio));
+            ++stored;
         } catch (const DbError& error) {
             // The guard rolls back as this leaves; the text says where it failed.
             throw DbError(error.number(), error.message() + QStringLiteral(" em Gravar_Cambios "),
                           error.sqlState(), error.nativeCode());
         }
+    }
+    if (run) {
+        run->lines = stored;
+        run->result = run_result::kDone;
+        appendRun(db, *run);
     }
     transaction.commit();
 }

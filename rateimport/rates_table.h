@@ -6,6 +6,8 @@
 
 namespace agrimor {
 
+struct RunRecord;
+
 class Workbook;
 class DataAccess;
 
@@ -34,7 +36,8 @@ void readRatesWorkbook(const Workbook& workbook, RatesTable& rates);
 // Stores the rows with a currency in zeb_CNS_Cambios in one transaction on `db`: the rate of a
 // currency and date already there is replaced, others are added; the currency is cut to the
 // column's three characters. On any failure nothing is stored and the DbError is thrown; when a
-// row failed, its message ends in " em Gravar_Cambios " to say so.
-void storeRates(DataAccess& db, const RatesTable& rates);
+// row failed, its message ends in " em Gravar_Cambios " to say so. With `run`, the run's log row
+// (the rows stored, "efetuado") is written in the same transaction.
+void storeRates(DataAccess& db, const RatesTable& rates, RunRecord* run = nullptr);
 
 }  // namespace agrimor

@@ -270,6 +270,10 @@ void MovementImportScreen::confirm() {
     environment.clock = clock_;
     environment.progress = [this](int done, int total) { progress(done, total); };
     environment.showTotals = [this](const ImportTotals& totals) { showTotals(totals); };
+    environment.consolidated = &shared_;
+    environment.bd = cb1_->currentIndex() + 1;
+    environment.workbookFile = file_->text();
+    environment.sheet = sheets_->currentItem() ? sheets_->currentItem()->text() : QString();
     pb_->reset();
     pb_->show();
     const ImportResult result = runImport(environment, lines_);

@@ -12,6 +12,7 @@
 #include "core/error_text.h"
 #include "core/message_box.h"
 #include "data/error.h"
+#include "ledger/run_log.h"
 #include "rateimport/grid_export.h"
 #include "rateimport/screen/grid_report.h"
 #include "ui/controls.h"
@@ -146,12 +147,20 @@ void RateImportScreen::confirm() {
     if (!confirmOkCancel(prompter_, QStringLiteral("Vai proceder à gravação da informação.\r\n"
                                                    "Pretende continuar?")))
         return;
+    RunRecord run = startRun(run_task::kRates, std::nullopt, {}, shared_);
+    run.file = file_->text();
+    run.sheet = sheets_->count() > 0 ? sheets_->item(0)->text() : QString();
+    run.sha256 = fileSha256(run.file);
     try {
         const WaitCursor wait;
-        storeRates(shared_, rates_);
+        storeRates(shared_, rates_, &run);
     } catch (const Error& error) {
         inform(prompter_,
                QStringLiteral("Situação Anómala\n\rErro: ") + errorText(error, ErrorNumber::Shown));
+        run.result = run_result::kFailed;
+        run.message = error.message();
+        run.lines = 0;
+        appendRunAfterCommit(shared_, prompter_, run);
     }
     clearForm();
     btFx_->setFocus();

@@ -158,6 +158,43 @@ TEST(SqlServerDialect, a_new_database_gets_the_installed_bases_statements_word_f
         " Serie nvarchar(10) Not NULL",
         " ALTER TABLE  zeb_CNS_DadosIniciais ALTER COLUMN"
         " SerieCl9 nvarchar(10) Not NULL",
+        "select Id from  zeb_CNS_Registo",
+        " CREATE TABLE [dbo].[zeb_CNS_Registo]("
+        " [Id] [int] IDENTITY(1,1) NOT NULL,"
+        " [Tarefa] [nvarchar](12) NOT NULL,"
+        " [Empresa] [smallint] NULL,"
+        " [NomeEmpresa] [nvarchar](30) NULL,"
+        " [Ano] [smallint] NULL,"
+        " [Mes] [smallint] NULL,"
+        " [AteMes] [smallint] NULL,"
+        " [UtilizadorSO] [nvarchar](128) NULL,"
+        " [UtilizadorBD] [nvarchar](128) NULL,"
+        " [Posto] [nvarchar](128) NULL,"
+        " [Inicio] [datetime] NULL,"
+        " [Fim] [datetime] NULL,"
+        " [Resultado] [nvarchar](10) NOT NULL,"
+        " [Mensagem] [nvarchar](2000) NULL,"
+        " [Linhas] [int] NULL,"
+        " [TpDoc] [nvarchar](3) NULL,"
+        " [Serie] [nvarchar](10) NULL,"
+        " [AnoDoc] [smallint] NULL,"
+        " [PrimeiroDoc] [int] NULL,"
+        " [UltimoDoc] [int] NULL,"
+        " [Diario] [nvarchar](3) NULL,"
+        " [PrimeiroDiario] [int] NULL,"
+        " [UltimoDiario] [int] NULL,"
+        " [Debito] [money] NULL,"
+        " [Credito] [money] NULL,"
+        " [Ficheiro] [nvarchar](260) NULL,"
+        " [Folha] [nvarchar](100) NULL,"
+        " [Sha256] [nvarchar](64) NULL,"
+        " [NumeradoresAntes] [nvarchar](max) NULL,"
+        " [NumeradoresDepois] [nvarchar](max) NULL,"
+        " [Documentos] [nvarchar](max) NULL,"
+        " [Anulado] [datetime] NULL,"
+        " CONSTRAINT [PK_zeb_CNS_Registo] PRIMARY KEY CLUSTERED ( [Id] ASC )WITH (PAD_INDEX = OFF, "
+        "STATISTICS_NORECOMPUTE = OFF, IGNORE_DUP_KEY = OFF, ALLOW_ROW_LOCKS = ON, "
+        "ALLOW_PAGE_LOCKS = ON) ON [PRIMARY] ) ON [PRIMARY]",
     };
     ASSERT_EQ(static_cast<std::size_t>(sent.size()), std::size(expected))
         << sent.join(u'\n').toStdString();
@@ -181,6 +218,7 @@ TEST(SqlServerDialect, tables_of_the_current_layout_only_get_the_probes_and_the_
                      << QStringLiteral(
                             " ALTER TABLE  zeb_CNS_DadosIniciais ALTER COLUMN SerieCl9 "
                             "nvarchar(10) Not NULL");
+        expected << QStringLiteral("select Id from  zeb_CNS_Registo");
         EXPECT_EQ(ensureOnServer(false, type, nullptr), expected);
     }
 }

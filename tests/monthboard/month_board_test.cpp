@@ -63,12 +63,9 @@ protected:
         return made;
     }
 
-    // The run log, one "Tarefa Empresa Ano Mes Fim Resultado" per row (Fim as
+    // Runs in the log, one "Tarefa Empresa Ano Mes Fim Resultado" per row (Fim as
     // "yyyy-MM-ddTHH:mm:ss").
-    void createRunLog(const QStringList& runs) {
-        setup.consolidated().execute(QStringLiteral(
-            "CREATE TABLE zeb_CNS_Registo (Tarefa nvarchar(20), Empresa smallint, Ano smallint, "
-            "Mes smallint, Fim datetime, Resultado nvarchar(20))"));
+    void logRuns(const QStringList& runs) {
         for (const QString& run : runs) {
             QStringList v = run.split(QLatin1Char(' '));
             setup.consolidated().execute(
@@ -150,7 +147,7 @@ TEST_P(MonthBoardModel, every_figure_matches_the_rows_and_the_check_up_of_each_m
                                                QStringLiteral("91"), 1, QStringLiteral("5"), month,
                                                year, QString::number(serie)));
     setup.addConsolidatedMovements(consolidatedLines);
-    createRunLog({QStringLiteral("consolidacao 1 2024 2 2024-03-01T09:00:00 efetuado"),
+    logRuns({QStringLiteral("consolidacao 1 2024 2 2024-03-01T09:00:00 efetuado"),
                   QStringLiteral("consolidacao 1 2024 2 2024-03-02T10:30:00 efetuado"),
                   QStringLiteral("consolidacao 1 2024 2 2024-03-03T11:00:00 erro"),
                   QStringLiteral("classe9 1 2024 5 2024-06-01T08:00:00 efetuado"),

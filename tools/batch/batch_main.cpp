@@ -6,6 +6,8 @@
 //               [--yes] [--data-folder DIR]
 // agrimor-batch verificar [--company N] [--data-folder DIR]
 // agrimor-batch estado --year Y [--month M] [--data-folder DIR]
+// agrimor-batch historico [--company N] [--year Y] [--month M] [--job TAREFA] [--data-folder DIR]
+// agrimor-batch anular-importacao ID [--yes] [--data-folder DIR]
 // The consolidation commands without a screen, for month-end scripts and machines with no
 // display. It finds the data folder and the consolidated database as the program does (or uses
 // the folder given), runs the same services, prints every message on standard output and
@@ -17,7 +19,9 @@
 // "importar" imports a movement sheet into a company (tools/batch/import_command.h);
 // "classe9" integrates a company's class-9 month (tools/batch/class9_command.h);
 // "verificar" checks the databases before going live (tools/batch/check_command.h);
-// "estado" prints the month-end board (tools/batch/board_command.h).
+// "estado" prints the month-end board (tools/batch/board_command.h);
+// "historico" lists the run log and "anular-importacao" undoes an import
+// (tools/batch/history_command.h).
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -33,6 +37,7 @@
 #include "tools/batch/board_command.h"
 #include "tools/batch/check_command.h"
 #include "tools/batch/class9_command.h"
+#include "tools/batch/history_command.h"
 #include "tools/batch/import_command.h"
 #include "tools/sheet/sheet_command.h"
 
@@ -55,7 +60,10 @@ int usage(const QString& problem) {
                  "       agrimor-batch classe9 --company N --year Y --month M --tpdoc T --serie S "
                  "--diario D [--reload] [--yes] [--data-folder DIR]\n"
                  "       agrimor-batch verificar [--company N] [--data-folder DIR]\n"
-                 "       agrimor-batch estado --year Y [--month M] [--data-folder DIR]\n");
+                 "       agrimor-batch estado --year Y [--month M] [--data-folder DIR]\n"
+                 "       agrimor-batch historico [--company N] [--year Y] [--month M] "
+                 "[--job TAREFA] [--data-folder DIR]\n"
+                 "       agrimor-batch anular-importacao ID [--yes] [--data-folder DIR]\n");
     return kExitError;
 }
 
@@ -162,6 +170,10 @@ int main(int argc, char** argv) {
         return runCheckCommand(all.mid(2), QCoreApplication::applicationDirPath());
     if (all.size() > 1 && all[1] == QLatin1String("estado"))
         return runBoardCommand(all.mid(2), QCoreApplication::applicationDirPath());
+    if (all.size() > 1 && all[1] == QLatin1String("historico"))
+        return runHistoryCommand(all.mid(2), QCoreApplication::applicationDirPath());
+    if (all.size() > 1 && all[1] == QLatin1String("anular-importacao"))
+        return runUndoImportCommand(all.mid(2), QCoreApplication::applicationDirPath());
     if (all.size() > 1 && all[1] == QLatin1String("importar"))
         return runImportCommand(all.mid(2), QCoreApplication::applicationDirPath());
     Arguments arguments;

@@ -97,9 +97,9 @@ int runImportCommand(const QStringList& arguments, const QString& executableFold
 
     ImportLinesTable lines;
     ImportDocumentsTable documents;
+    QString sheet = args.sheet;
     try {
         const auto workbook = Workbook::open(args.book);
-        QString sheet = args.sheet;
         if (sheet.isEmpty()) {
             if (workbook->sheetNames().isEmpty())
                 throw WorkbookError(WorkbookError::kTypeMismatch,
@@ -114,6 +114,10 @@ int runImportCommand(const QStringList& arguments, const QString& executableFold
 
     ImportEnvironment environment(company.get(), prompter, name, files.dataFolder);
     environment.showTotals = [out](const ImportTotals& totals) { print(out, totalsText(totals)); };
+    environment.consolidated = consolidated.get();
+    environment.bd = args.company;
+    environment.workbookFile = args.book;
+    environment.sheet = sheet;
     const ImportResult result =
         args.check ? runImportCheck(environment, lines) : runImport(environment, lines);
     switch (result.outcome) {
