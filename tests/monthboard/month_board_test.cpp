@@ -148,11 +148,11 @@ TEST_P(MonthBoardModel, every_figure_matches_the_rows_and_the_check_up_of_each_m
                                                year, QString::number(serie)));
     setup.addConsolidatedMovements(consolidatedLines);
     logRuns({QStringLiteral("consolidacao 1 2024 2 2024-03-01T09:00:00 efetuado"),
-                  QStringLiteral("consolidacao 1 2024 2 2024-03-02T10:30:00 efetuado"),
-                  QStringLiteral("consolidacao 1 2024 2 2024-03-03T11:00:00 erro"),
-                  QStringLiteral("classe9 1 2024 5 2024-06-01T08:00:00 efetuado"),
-                  QStringLiteral("consolidacao 2 2023 3 2023-04-01T08:00:00 efetuado"),
-                  QStringLiteral("consolidacao 2 2024 3 2024-04-02T18:15:05 efetuado")});
+             QStringLiteral("consolidacao 1 2024 2 2024-03-02T10:30:00 efetuado"),
+             QStringLiteral("consolidacao 1 2024 2 2024-03-03T11:00:00 erro"),
+             QStringLiteral("classe9 1 2024 5 2024-06-01T08:00:00 efetuado"),
+             QStringLiteral("consolidacao 2 2023 3 2023-04-01T08:00:00 efetuado"),
+             QStringLiteral("consolidacao 2 2024 3 2024-04-02T18:15:05 efetuado")});
 
     const MonthBoard board = readMonthBoard(consolidated, kYear);
     ASSERT_EQ(board.companies.size(), 6u);
