@@ -7,6 +7,7 @@
 #include "core/null_safe.h"
 #include "data/data_access.h"
 #include "data/day_month_year.h"
+#include "ledger/code_tables.h"
 #include "ledger/movement_line.h"
 #include "movimport/import_error.h"
 #include "movimport/import_tables.h"
@@ -191,7 +192,7 @@ public:
             summary.documents.push_back(std::move(written));
         }
         // Rows held back for an array-bound insert fail here, not at the commit.
-        company_.engine().flush();
+        target.finish();
         if (progress)
             progress(total, total);
         return summary;
@@ -242,12 +243,7 @@ private:
                 const QString key = vatKey(code, year);
                 if (vatAccounts_.contains(key))
                     continue;
-                const Recordset found = company_.openReadOnly(
-                    QStringLiteral("Select CNTIVA from PLAIVA where CodIva=? and Exercicio=?"),
-                    {code, year});
-                vatAccounts_.insert(
-                    key, found.isEmpty() ? std::nullopt
-                                         : std::optional<QString>(nullSafeText(found.field(0))));
+                vatAccounts_.insert(key, vatAccount(company_, code, year));
             }
         }
     }
