@@ -107,8 +107,8 @@ void UpdatableRecordset::addNew() {
     const std::size_t columns = static_cast<std::size_t>(set_.columns.size());
     if (spareRow_.size() == columns) {
         // The values were moved into the last INSERT or are left over from a row never written.
-        for (Value& value : spareRow_)
-            value = Value();
+        spareRow_.clear();
+        spareRow_.resize(columns);  // null values in the room the last row had
         spareChanged_.assign(columns, 0);
         set_.rows.push_back(std::move(spareRow_));
         states_.push_back({State::Adding, std::move(spareChanged_)});
