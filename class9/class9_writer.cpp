@@ -237,6 +237,7 @@ public:
             }
         }
         progress_.finish();
+        table_.finish();
         return summary;
     }
 

@@ -11,7 +11,9 @@
 #include "consolidation/movement_query.h"
 #include "data/data_access.h"
 #include "data/db_error.h"
+#include "ledger/company_settings_store.h"
 #include "ledger/movement_line.h"
+#include "ledger/numerators.h"
 
 namespace agrimor {
 
@@ -95,6 +97,7 @@ public:
     WriteSummary finish() {
         if (started_)
             closeDocument();
+        target_.finish();
         return summary_;
     }
 
@@ -121,12 +124,8 @@ private:
     }
 
     int firstDocumentNumber() {
-        const Recordset last = consolidated_.openReadOnly(
-            QStringLiteral("Select coalesce(max(Numdoc),0) as Numero from MovCtb where ano=? and "
-                           "TpDoc=? and Serie=? "),
-            {period_.year, settings_.tpDoc, settings_.serie});
         const std::int64_t number =
-            last.isEmpty() ? 0 : last.field(QStringLiteral("Numero")).toInt();
+            highestDocumentNumber(consolidated_, period_.year, settings_.tpDoc, settings_.serie);
         return number != 0 ? static_cast<int>(number + 1) : 1;
     }
 
@@ -254,15 +253,9 @@ WriteSummary writeMovements(DataAccess& consolidated, DataAccess& company, int b
                 .arg(checked.lines));
     const WriteSummary summary = writer.finish();
 
-    UpdatableRecordset settingsRow = consolidated.openUpdatable(
-        QStringLiteral("zeb_CNS_DadosIniciais"), QStringLiteral("BD=?"), {bd});
-    if (!settingsRow.isEmpty()) {
-        settingsRow.moveFirst();
-        settingsRow.setField(
-            QStringLiteral("UltimoMes"),
-            QStringLiteral("%1/%2").arg(period.month, 2, 10, QLatin1Char('0')).arg(period.year));
-        settingsRow.update();
-    }
+    storeLastMonthProcessed(
+        consolidated, bd,
+        QStringLiteral("%1/%2").arg(period.month, 2, 10, QLatin1Char('0')).arg(period.year));
     if (beforeCommit)
         beforeCommit(summary);
     transaction.commit();

@@ -27,4 +27,15 @@ RowSet Engine::query(const QString& sql, const Params& params) {
     return result;
 }
 
+void Engine::insertGiven(const QString& sql, std::vector<Value>& row,
+                         const std::vector<char>& given) {
+    Params values;
+    values.reserve(static_cast<qsizetype>(row.size()));
+    for (std::size_t c = 0; c < row.size(); ++c) {
+        if (given[c])
+            values.push_back(std::move(row[c]));
+    }
+    insert(sql, values);
+}
+
 }  // namespace agrimor

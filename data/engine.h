@@ -59,6 +59,11 @@ public:
     // transaction that held the insert; a rollback discards them. Outside a transaction the row
     // is sent at once and its failure is thrown by this call.
     virtual void insert(const QString& sql, const Params& row) = 0;
+    // The same with the values of `row` whose flag in `given` is set, in order: the columns the
+    // statement names. The values may be moved from. By default they are gathered for insert(); an
+    // engine that sends the row before returning binds them where they are.
+    virtual void insertGiven(const QString& sql, std::vector<Value>& row,
+                             const std::vector<char>& given);
     // Sends any rows held back by insert(), so their failure is reported here.
     virtual void flush() = 0;
 

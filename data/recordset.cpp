@@ -42,7 +42,7 @@ void Recordset::moveTo(int row) {
 
 int Recordset::columnIndex(const QString& name) const {
     // Rows are mostly filled column after column: try the one after the last found first.
-    if (nextGuess_ < columnCount() && set_.columns[nextGuess_].name == name)
+    if (nextGuess_ < columnCount() && QStringView(set_.columns[nextGuess_].name) == name)
         return nextGuess_++;
     // Most callers spell the name as the table does; only the others pay for the upper-casing.
     int index = -1;
@@ -55,7 +55,7 @@ int Recordset::columnIndex(const QString& name) const {
     return index;
 }
 
-int Recordset::requireColumn(const QString& name) const {
+int Recordset::findColumn(const QString& name) const {
     const int index = columnIndex(name);
     if (index < 0)
         noSuchColumn(name);
@@ -104,23 +104,37 @@ UpdatableRecordset::RowState& UpdatableRecordset::rowState() {
 }
 
 void UpdatableRecordset::addNew() {
-    set_.rows.emplace_back(set_.columns.size());
-    states_.push_back({State::Adding, std::vector<bool>(set_.columns.size(), false)});
+    const std::size_t columns = static_cast<std::size_t>(set_.columns.size());
+    if (spareRow_.size() == columns) {
+        // The values were moved into the last INSERT or are left over from a row never written.
+        spareRow_.clear();
+        spareRow_.resize(columns);  // null values in the room the last row had
+        spareChanged_.assign(columns, 0);
+        set_.rows.push_back(std::move(spareRow_));
+        states_.push_back({State::Adding, std::move(spareChanged_)});
+    } else {
+        set_.rows.emplace_back(columns);
+        states_.push_back({State::Adding, std::vector<char>(columns, 0)});
+    }
+    spareRow_.clear();
+    spareChanged_.clear();
     originals_.emplace_back();
     locators_.emplace_back();
     row_ = rowCount() - 1;
 }
 
-void UpdatableRecordset::setField(const QString& name, const Value& value) {
-    const int column = requireColumn(name);
+void UpdatableRecordset::setFieldOfCleanRow(int column, const Value& value) {
+    if (column < 0 || column >= columnCount())
+        noSuchColumn(QString::number(column));
     RowState& state = rowState();
+    const size_t index = static_cast<size_t>(row_);
     if (state.state == State::Clean) {
         state.state = State::Editing;
-        state.changed.assign(set_.columns.size(), false);
-        originals_[static_cast<size_t>(row_)] = currentRow();
+        state.changed.assign(set_.columns.size(), 0);
+        originals_[index] = set_.rows[index];
     }
-    currentRow()[static_cast<size_t>(column)] = value;
-    state.changed[static_cast<size_t>(column)] = true;
+    set_.rows[index][static_cast<size_t>(column)] = value;
+    state.changed[static_cast<size_t>(column)] = 1;
 }
 
 void UpdatableRecordset::update() {
@@ -129,6 +143,11 @@ void UpdatableRecordset::update() {
         return;
     if (state.state == State::Adding) {
         insertCurrent(state.changed);
+        // A row added is the last one: its storage serves the next.
+        if (row_ == rowCount() - 1) {
+            spareRow_ = std::move(set_.rows.back());
+            spareChanged_ = std::move(state.changed);
+        }
         dropCurrentRow();
         return;
     }
@@ -153,7 +172,7 @@ void UpdatableRecordset::update() {
     state.state = State::Clean;
 }
 
-void UpdatableRecordset::insertCurrent(const std::vector<bool>& given) {
+void UpdatableRecordset::insertCurrent(const std::vector<char>& given) {
     if (given != lastInsertColumns_ || lastInsertSql_.isEmpty()) {
         QStringList quoted;
         for (size_t c = 0; c < given.size(); ++c) {
@@ -172,14 +191,7 @@ void UpdatableRecordset::insertCurrent(const std::vector<bool>& given) {
         lastInsertColumns_ = given;
     }
     // The row leaves the set once written, so its values can move into the statement.
-    auto& row = currentRow();
-    Params params;
-    params.reserve(static_cast<qsizetype>(row.size()));
-    for (size_t c = 0; c < given.size(); ++c) {
-        if (given[c])
-            params.push_back(std::move(row[c]));
-    }
-    engine_->insert(lastInsertSql_, params);
+    engine_->insertGiven(lastInsertSql_, currentRow(), given);
 }
 
 void UpdatableRecordset::dropCurrentRow() {

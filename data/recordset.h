@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -44,7 +45,19 @@ public:
     bool isNull(const QString& name) const { return field(name).isNull(); }
 
 protected:
-    int requireColumn(const QString& name) const;
+    // The position of a column by name; an unknown name throws DbError (invalid column).
+    int requireColumn(const QString& name) const {
+        // Rows are mostly filled column after column: the one after the last found comes first.
+        if (nextGuess_ < columnCount()) {
+            const QString& guess = set_.columns[nextGuess_].name;
+            if (guess.size() == name.size() &&
+                (guess.constData() == name.constData() ||
+                 std::memcmp(guess.constData(), name.constData(),
+                             static_cast<std::size_t>(name.size()) * sizeof(QChar)) == 0))
+                return nextGuess_++;
+        }
+        return findColumn(name);
+    }
     void requireRow() const;
     std::vector<Value>& currentRow();
     const std::vector<Value>& currentRow() const;
@@ -53,6 +66,8 @@ protected:
     int row_ = 0;
 
 private:
+    int findColumn(const QString& name) const;
+
     mutable int nextGuess_ = 0;       // callers mostly walk the columns in order
     QHash<QString, int> exactIndex_;  // name as the query gave it -> position
     QHash<QString, int> index_;       // upper-case name -> position
@@ -72,7 +87,21 @@ public:
 
     // Appends an empty row and makes it current; nothing is written before update().
     void addNew();
-    void setField(const QString& name, const Value& value);
+    void setField(const QString& name, const Value& value) { setField(requireColumn(name), value); }
+    // The field at a position of columns(); one outside them throws DbError (invalid column).
+    void setField(int column, const Value& value) {
+        // A row being added or changed, the column within the row: what rows filled in bulk take.
+        if (static_cast<std::size_t>(row_) < states_.size() &&
+            static_cast<std::size_t>(column) < static_cast<std::size_t>(columnCount())) {
+            RowState& state = states_[static_cast<std::size_t>(row_)];
+            if (state.state != State::Clean) {
+                set_.rows[static_cast<std::size_t>(row_)][static_cast<std::size_t>(column)] = value;
+                state.changed[static_cast<std::size_t>(column)] = 1;
+                return;
+            }
+        }
+        setFieldOfCleanRow(column, value);
+    }
     // Writes the current row's pending changes. Nothing pending: nothing is sent.
     void update();
     // Deletes the current row from the table and from the set; the next row becomes current.
@@ -82,11 +111,12 @@ private:
     enum class State { Clean, Editing, Adding };
     struct RowState {
         State state = State::Clean;
-        std::vector<bool> changed;
+        std::vector<char> changed;  // per column: given a value since the row was read or added
     };
 
     RowState& rowState();
-    void insertCurrent(const std::vector<bool>& given);
+    void setFieldOfCleanRow(int column, const Value& value);
+    void insertCurrent(const std::vector<char>& given);
     void dropCurrentRow();
 
     std::shared_ptr<Engine> engine_;
@@ -95,8 +125,12 @@ private:
     std::vector<RowState> states_;
     std::vector<std::vector<Value>> originals_;  // values as read, for rows being edited
     // The INSERT of the last set of columns given: appending rows reuses it without rebuilding.
-    std::vector<bool> lastInsertColumns_;
+    std::vector<char> lastInsertColumns_;
     QString lastInsertSql_;
+    // What the last row added and written left behind, reused by the next one: appending rows
+    // allocates nothing per row.
+    std::vector<Value> spareRow_;
+    std::vector<char> spareChanged_;
 };
 
 }  // namespace agrimor

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <QFileInfo>
+#include <algorithm>
 #include <list>
 #include <unordered_map>
 
@@ -91,17 +92,16 @@ struct SqliteEngine::Statements {
 
     sqlite3_stmt* get(sqlite3* db, const QString& sql) {
         // A run of the same statement (rows appended one by one) skips the hashing of its text.
+        // Every use binds each of the statement's values again: the last ones need no clearing.
         if (!entries.empty() && entries.front().sql == sql) {
             sqlite3_stmt* statement = entries.front().statement;
             sqlite3_reset(statement);
-            sqlite3_clear_bindings(statement);
             return statement;
         }
         if (auto found = index.find(sql); found != index.end()) {
             entries.splice(entries.begin(), entries, found->second);
             sqlite3_stmt* statement = found->second->statement;
             sqlite3_reset(statement);
-            sqlite3_clear_bindings(statement);
             return statement;
         }
         sqlite3_stmt* statement = nullptr;
@@ -177,14 +177,19 @@ const Dialect& SqliteEngine::dialect() const {
 
 namespace {
 
-void bindAll(sqlite3* db, sqlite3_stmt* statement, const Params& params, const Dialect& dialect) {
+void checkCount(sqlite3_stmt* statement, qsizetype given) {
     const int expected = sqlite3_bind_parameter_count(statement);
-    if (expected != params.size())
-        throw DbError(SQLITE_RANGE,
-                      QStringLiteral("A instrução espera %1 valores e recebeu %2")
-                          .arg(expected)
-                          .arg(params.size()),
-                      {}, SQLITE_RANGE);
+    if (expected != given)
+        throw DbError(
+            SQLITE_RANGE,
+            QStringLiteral("A instrução espera %1 valores e recebeu %2").arg(expected).arg(given),
+            {}, SQLITE_RANGE);
+}
+
+// Binds the values of a statement that is read while its caller goes on (a query), each text
+// copied by SQLite.
+void bindAll(sqlite3* db, sqlite3_stmt* statement, const Params& params, const Dialect& dialect) {
+    checkCount(statement, params.size());
     for (int i = 0; i < params.size(); ++i) {
         const Value& value = params[i];
         int rc = SQLITE_OK;
@@ -216,6 +221,87 @@ void bindAll(sqlite3* db, sqlite3_stmt* statement, const Params& params, const D
         if (rc != SQLITE_OK)
             fail(db, rc);
     }
+}
+
+// Writes `text` as UTF-8 at `out` (room for three bytes per UTF-16 unit) and returns the end;
+// nullptr when it holds a surrogate, which is left to Qt's own conversion.
+char* writeUtf8(QStringView text, char* out) {
+    const char16_t* const end = text.utf16() + text.size();
+    for (const char16_t* at = text.utf16(); at != end; ++at) {
+        const char16_t c = *at;
+        if (c < 0x80) {
+            *out++ = static_cast<char>(c);
+        } else if (c < 0x800) {
+            *out++ = static_cast<char>(0xC0 | (c >> 6));
+            *out++ = static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            return nullptr;
+        } else {
+            *out++ = static_cast<char>(0xE0 | (c >> 12));
+            *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            *out++ = static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+// Binds the values of a statement that runs to its end before the caller goes on: texts and dates
+// are written into `scratch`, which stays untouched until then, and bound without a copy. The
+// dates are the SQLite dialect's text, "yyyy-mm-dd hh:mm:ss". `values(f)` calls f with each
+// value to bind, in order.
+template <typename Values>
+void bindForRun(sqlite3* db, sqlite3_stmt* statement, qsizetype count, const Values& values,
+                std::vector<char>& scratch) {
+    checkCount(statement, count);
+    std::size_t room = 0;
+    values([&room](const Value& value) {
+        if (const QString* text = value.asText())
+            room += 3 * static_cast<std::size_t>(text->size());
+        else if (value.kind() == Value::Kind::DateTime)
+            room += kIsoDateTimeLength;
+    });
+    if (scratch.size() < room)
+        scratch.resize(room);
+    char* out = scratch.data();
+    int index = 0;
+    values([&](const Value& value) {
+        ++index;
+        int rc = SQLITE_OK;
+        switch (value.kind()) {
+            case Value::Kind::Null:
+                rc = sqlite3_bind_null(statement, index);
+                break;
+            case Value::Kind::Integer:
+                rc = sqlite3_bind_int64(statement, index, value.toInt());
+                break;
+            case Value::Kind::Real:
+            case Value::Kind::Money:
+                rc = sqlite3_bind_double(statement, index, value.toDouble());
+                break;
+            case Value::Kind::Text: {
+                const QString& text = *value.asText();
+                char* const end = writeUtf8(text, out);
+                if (!end) {
+                    const QByteArray utf8 = text.toUtf8();
+                    rc = sqlite3_bind_text(statement, index, utf8.constData(),
+                                           static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+                    break;
+                }
+                rc = sqlite3_bind_text(statement, index, out, static_cast<int>(end - out),
+                                       SQLITE_STATIC);
+                out = end;
+                break;
+            }
+            case Value::Kind::DateTime: {
+                const int length = writeIsoDateTime(*value.asDateTime(), ' ', out);
+                rc = sqlite3_bind_text(statement, index, out, length, SQLITE_STATIC);
+                out += length;
+                break;
+            }
+        }
+        if (rc != SQLITE_OK)
+            fail(db, rc);
+    });
 }
 
 // Steps a statement that returns no rows to its end.
@@ -282,7 +368,13 @@ void SqliteEngine::queryEach(const QString& sql, const Params& params, RowSink& 
 
 std::int64_t SqliteEngine::execute(const QString& sql, const Params& params) {
     sqlite3_stmt* statement = statements_->get(db_, sql);
-    bindAll(db_, statement, params, *dialect_);
+    bindForRun(
+        db_, statement, params.size(),
+        [&params](const auto& bind) {
+            for (const Value& value : params)
+                bind(value);
+        },
+        scratch_);
     ++roundTrips_;
     runToEnd(db_, statement);
     return sqlite3_changes64(db_);
@@ -301,6 +393,21 @@ void SqliteEngine::executeScript(const QString& script) {
 
 void SqliteEngine::insert(const QString& sql, const Params& row) {
     execute(sql, row);
+}
+
+void SqliteEngine::insertGiven(const QString& sql, std::vector<Value>& row,
+                               const std::vector<char>& given) {
+    sqlite3_stmt* statement = statements_->get(db_, sql);
+    bindForRun(
+        db_, statement, std::count(given.begin(), given.end(), 1),
+        [&row, &given](const auto& bind) {
+            for (std::size_t c = 0; c < row.size(); ++c)
+                if (given[c])
+                    bind(row[c]);
+        },
+        scratch_);
+    ++roundTrips_;
+    runToEnd(db_, statement);
 }
 
 void SqliteEngine::begin() {

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <memory>
+#include <vector>
 
 #include "engine.h"
 
@@ -21,6 +22,8 @@ public:
     void queryEach(const QString& sql, const Params& params, RowSink& sink) override;
     std::int64_t execute(const QString& sql, const Params& params) override;
     void insert(const QString& sql, const Params& row) override;
+    void insertGiven(const QString& sql, std::vector<Value>& row,
+                     const std::vector<char>& given) override;
     void flush() override {}
     void begin() override;
     void commit() override;
@@ -41,6 +44,8 @@ private:
     std::unique_ptr<Statements> statements_;
     std::unique_ptr<Dialect> dialect_;
     std::int64_t roundTrips_ = 0;
+    // The texts bound to the statement being run, written once and bound without a copy.
+    std::vector<char> scratch_;
 };
 
 }  // namespace agrimor

@@ -233,6 +233,11 @@ public:
         record(sql);
         inner_->insert(sql, row);
     }
+    void insertGiven(const QString& sql, std::vector<Value>& row,
+                     const std::vector<char>& given) override {
+        record(sql);
+        inner_->insertGiven(sql, row, given);
+    }
     void flush() override { inner_->flush(); }
     void begin() override { inner_->begin(); }
     void commit() override { inner_->commit(); }

@@ -10,35 +10,39 @@ QDateTime naiveDateTime(QDate date, QTime time) {
     return QDateTime(date, time, Qt::UTC);
 }
 
-QString isoDateTimeText(const QDateTime& value, QChar separator) {
+int writeIsoDateTime(const QDateTime& value, char separator, char* out) {
     if (!value.isValid())
-        return {};
+        return 0;
     // Written by hand: bulk writes format a date per row, and the general formatter is slow.
     int year = 0;
     int month = 0;
     int day = 0;
     value.date().getDate(&year, &month, &day);
     const QTime time = value.time();
-    const int parts[] = {year / 1000 % 10, year / 100 % 10, year / 10 % 10, year % 10};
-    QString text(19, Qt::Uninitialized);
-    QChar* out = text.data();
+    char* const start = out;
     auto two = [&out](int n) {
-        *out++ = QLatin1Char(static_cast<char>('0' + n / 10));
-        *out++ = QLatin1Char(static_cast<char>('0' + n % 10));
+        *out++ = static_cast<char>('0' + n / 10);
+        *out++ = static_cast<char>('0' + n % 10);
     };
-    for (int part : parts)
-        *out++ = QLatin1Char(static_cast<char>('0' + part));
-    *out++ = QLatin1Char('-');
+    for (const int part : {year / 1000 % 10, year / 100 % 10, year / 10 % 10, year % 10})
+        *out++ = static_cast<char>('0' + part);
+    *out++ = '-';
     two(month);
-    *out++ = QLatin1Char('-');
+    *out++ = '-';
     two(day);
     *out++ = separator;
     two(time.hour());
-    *out++ = QLatin1Char(':');
+    *out++ = ':';
     two(time.minute());
-    *out++ = QLatin1Char(':');
+    *out++ = ':';
     two(time.second());
-    return text;
+    return static_cast<int>(out - start);
+}
+
+QString isoDateTimeText(const QDateTime& value, QChar separator) {
+    char text[kIsoDateTimeLength];
+    const int length = writeIsoDateTime(value, static_cast<char>(separator.unicode()), text);
+    return QString::fromLatin1(text, length);
 }
 
 namespace {

@@ -31,6 +31,9 @@ public:
 
     Kind kind() const { return static_cast<Kind>(data_.index()); }
     bool isNull() const { return kind() == Kind::Null; }
+    // The text or date-time held, without a copy; null when the value is of another kind.
+    const QString* asText() const { return std::get_if<QString>(&data_); }
+    const QDateTime* asDateTime() const { return std::get_if<QDateTime>(&data_); }
 
     // Conversions are lenient, as the program's null-safe helpers expect: a null gives the empty
     // text, 0 or an invalid date; text holding a number converts to that number.
@@ -53,6 +56,10 @@ using Params = QList<Value>;
 QDateTime naiveDateTime(QDate date, QTime time = QTime(0, 0));
 // "yyyy-mm-dd hh:mm:ss" with the given separator between date and time ("" for invalid).
 QString isoDateTimeText(const QDateTime& value, QChar separator);
+// The same text written as bytes at `out`, which holds kIsoDateTimeLength; returns how many were
+// written (0 for an invalid date-time).
+inline constexpr int kIsoDateTimeLength = 19;
+int writeIsoDateTime(const QDateTime& value, char separator, char* out);
 // Reads "yyyy-mm-dd", "yyyy-mm-dd hh:mm:ss[.fff]" and "yyyy-mm-ddThh:mm:ss[.fff]".
 QDateTime parseIsoDateTime(QStringView text);
 

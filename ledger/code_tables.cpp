@@ -1,5 +1,6 @@
 #include "ledger/code_tables.h"
 
+#include "core/null_safe.h"
 #include "data/data_access.h"
 #include "ledger/chart_of_accounts.h"
 
@@ -95,6 +96,14 @@ bool CodeTables::thirdParty(int kind, const QString& code) {
                       {code});
     return answer(Customer, code, QStringLiteral("Select Codigo from Clientes where Codigo=?"),
                   {code});
+}
+
+std::optional<QString> vatAccount(DataAccess& company, const QString& code, int year) {
+    const Recordset found = company.openReadOnly(
+        QStringLiteral("Select CNTIVA from PLAIVA where CodIva=? and Exercicio=?"), {code, year});
+    if (found.isEmpty())
+        return std::nullopt;
+    return nullSafeText(found.field(0));
 }
 
 }  // namespace agrimor

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QString>
 #include <array>
+#include <optional>
 
 #include "data/value.h"
 
@@ -58,5 +59,9 @@ private:
     DataAccess& company_;
     std::array<QHash<QString, bool>, TestCount> answers_;
 };
+
+// The VAT account (PLAIVA's CNTIVA) of a VAT code in a year: none when PLAIVA has no such code for
+// the year, an empty text when the code has no account. Throws DbError.
+std::optional<QString> vatAccount(DataAccess& company, const QString& code, int year);
 
 }  // namespace agrimor

@@ -72,4 +72,13 @@ void storeCompanySettingsRow(DataAccess& consolidated, int bd, const CompanySett
     consolidated.engine().flush();
 }
 
+void storeLastMonthProcessed(DataAccess& consolidated, int bd, const QString& month) {
+    UpdatableRecordset target = consolidated.openUpdatable(kTable, QStringLiteral("BD=?"), {bd});
+    if (target.isEmpty())
+        return;
+    target.moveFirst();
+    target.setField(QStringLiteral("UltimoMes"), month);
+    target.update();
+}
+
 }  // namespace agrimor

@@ -45,4 +45,9 @@ std::optional<CompanySettingsRow> readCompanySettingsRow(DataAccess& consolidate
 void storeCompanySettingsRow(DataAccess& consolidated, int bd, const CompanySettingsRow& row,
                              SettingsColumns columns);
 
+// Records `month` ("03/2024") as the last month the consolidation wrote for company `bd`
+// (UltimoMes of its first row); a company without a row is left without one. Inside the caller's
+// transaction. Throws DbError.
+void storeLastMonthProcessed(DataAccess& consolidated, int bd, const QString& month);
+
 }  // namespace agrimor

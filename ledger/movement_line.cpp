@@ -22,9 +22,17 @@ MovementRole movementRole(const QString& column) {
 }
 
 MovementWriter::MovementWriter(DataAccess& company)
-    : table_(company.openUpdatable(QStringLiteral("MovCTB"), QStringLiteral("Ano=?"), {-1})) {
+    : company_(company),
+      table_(company.openUpdatable(QStringLiteral("MovCTB"), QStringLiteral("Ano=?"), {-1})) {
     for (const ColumnInfo& column : table_.columns())
         roles_.push_back(movementRole(column.name));
+}
+
+void MovementWriter::finish() {
+    const Clock::time_point started = Clock::now();
+    company_.engine().flush();
+    if (keepTime_)
+        spent_ += Clock::now() - started;
 }
 
 void MovementWriter::noSuchColumn(const QString& name) {

@@ -60,12 +60,7 @@ void number(QMap<QString, NumeratorRow>& rows, std::vector<int>& numbers) {
 NumbersInUse highestNumbersInUse(DataAccess& company, int year, const QString& tpDoc,
                                  const QString& serie, const QString& diario) {
     NumbersInUse numbers;
-    const Recordset documents = company.openReadOnly(
-        QStringLiteral("Select coalesce(Max(NumDoc),0) as NumDoc from MovCTB where Ano=? and "
-                       "TpDoc=? and Serie=?"),
-        {year, tpDoc, serie});
-    if (!documents.isEmpty())
-        numbers.numDoc = documents.field(QStringLiteral("NumDoc")).toInt();
+    numbers.numDoc = highestDocumentNumber(company, year, tpDoc, serie);
     const Recordset journals = company.openReadOnly(
         QStringLiteral("Select coalesce(Max(NumDiari),0) as NumDiario from MovCTB where Ano=? "
                        "and Diario=?"),
@@ -73,6 +68,15 @@ NumbersInUse highestNumbersInUse(DataAccess& company, int year, const QString& t
     if (!journals.isEmpty())
         numbers.numDiario = journals.field(QStringLiteral("NumDiario")).toInt();
     return numbers;
+}
+
+std::int64_t highestDocumentNumber(DataAccess& company, int year, const QString& tpDoc,
+                                   const QString& serie) {
+    const Recordset documents = company.openReadOnly(
+        QStringLiteral("Select coalesce(Max(NumDoc),0) as NumDoc from MovCTB where Ano=? and "
+                       "TpDoc=? and Serie=?"),
+        {year, tpDoc, serie});
+    return documents.isEmpty() ? 0 : documents.field(QStringLiteral("NumDoc")).toInt();
 }
 
 std::vector<ReservedNumbers> reserveNumbers(DataAccess& company,

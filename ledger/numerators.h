@@ -28,6 +28,9 @@ struct NumbersInUse {
 };
 NumbersInUse highestNumbersInUse(DataAccess& company, int year, const QString& tpDoc,
                                  const QString& serie, const QString& diario);
+// The highest document number of the type and series in the year alone; 0 when there is none.
+std::int64_t highestDocumentNumber(DataAccess& company, int year, const QString& tpDoc,
+                                   const QString& serie);
 
 // The numerators a document is numbered from: its year with its document type and series
 // (NumDoc), and its year with its journal (NumDiar, the yearly row Mes 0).

@@ -1,12 +1,14 @@
 #include "movimport/import_writer.h"
 
 #include <QHash>
+#include <array>
 #include <limits>
 #include <optional>
 
 #include "core/null_safe.h"
 #include "data/data_access.h"
 #include "data/day_month_year.h"
+#include "ledger/code_tables.h"
 #include "ledger/movement_line.h"
 #include "movimport/import_error.h"
 #include "movimport/import_tables.h"
@@ -18,6 +20,18 @@ namespace {
 using Lines = ImportLinesTable;
 
 constexpr int kProgressStep = 512;
+
+// "01" to "12".
+const QString& monthText(int month) {
+    static const std::array<QString, 13> texts = [] {
+        std::array<QString, 13> made;
+        for (int m = 1; m <= 12; ++m)
+            made[static_cast<std::size_t>(m)] =
+                QStringLiteral("%1").arg(m, 2, 10, QLatin1Char('0'));
+        return made;
+    }();
+    return texts[static_cast<std::size_t>(month)];
+}
 
 // What a MovCTB column is written from.
 enum class Source {
@@ -191,7 +205,7 @@ public:
             summary.documents.push_back(std::move(written));
         }
         // Rows held back for an array-bound insert fail here, not at the commit.
-        company_.engine().flush();
+        target.finish();
         if (progress)
             progress(total, total);
         return summary;
@@ -213,6 +227,9 @@ private:
         const QString text = this->text(line.row, column);
         if (text.isEmpty())
             return {};
+        // The lines of a document mostly share their dates.
+        if (text == lastDateText_)
+            return lastDate_;
         auto known = dates_.constFind(text);
         if (known == dates_.cend())
             known = dates_.insert(text, parseDayMonthYear(text));
@@ -221,7 +238,9 @@ private:
                 QString::fromUtf8("%1 '%2' não é uma data (linha %3 da folha)")
                     .arg(lines_.columns()[static_cast<std::size_t>(column)].name, text)
                     .arg(sheetRow(line.row)));
-        return Value(*known);
+        lastDateText_ = text;
+        lastDate_ = Value(*known);
+        return lastDate_;
     }
 
     int sheetRow(int row) const {
@@ -242,12 +261,7 @@ private:
                 const QString key = vatKey(code, year);
                 if (vatAccounts_.contains(key))
                     continue;
-                const Recordset found = company_.openReadOnly(
-                    QStringLiteral("Select CNTIVA from PLAIVA where CodIva=? and Exercicio=?"),
-                    {code, year});
-                vatAccounts_.insert(
-                    key, found.isEmpty() ? std::nullopt
-                                         : std::optional<QString>(nullSafeText(found.field(0))));
+                vatAccounts_.insert(key, vatAccount(company_, code, year));
             }
         }
     }
@@ -339,8 +353,7 @@ private:
                 const Value documentDate = date(line, Lines::DataDoc);
                 if (documentDate.isNull())
                     return {};
-                return QStringLiteral("%1").arg(documentDate.toDate().month(), 2, 10,
-                                                QLatin1Char('0'));
+                return monthText(documentDate.toDate().month());
             }
             case Source::DataR:
             case Source::DataAl:
@@ -364,6 +377,8 @@ private:
     Value today_;
     Value entry_;
     QHash<QString, QDate> dates_;
+    QString lastDateText_;  // the last date read, valid: never empty once set
+    Value lastDate_;
     QHash<QString, std::optional<QString>> vatAccounts_;
 };
 

@@ -1,12 +1,13 @@
-// bench-class9 [--odbc] [N ...]
+// bench-class9 [--table] [--odbc] [N ...]
 // Seeds one company with a month of N general-accounting lines (documents of 2 to 8 lines,
 // mapped accounts, some project costing codes), then runs the class-9 load (existence tests and
 // derivation into the working set) and the confirmation of the whole working set through the
 // services, and prints for each: wall time, lines per second, statements sent to the company
 // database per 1,000 lines (an array-bound batch counts once) and peak memory (VmHWM, reset
-// before each command). In the same run it times the same number of MovCTB rows inserted with
-// one reused prepared INSERT in one transaction: through the sqlite3 C API on SQLite, through the
-// engine's array-bound insert on ODBC. Writing one row per statement, with a query for each row's
+// before each command). Of the confirmation it also prints the time spent writing the lines (in
+// the MovCTB writer) and compares it with the limit: the rows it wrote, read back and inserted
+// into an empty database with one reused prepared INSERT in one transaction (bench_support.h,
+// writtenRowsLimit). Writing one row per statement, with a query for each row's
 // source line and template as the program's earlier releases did, sends about 3,000 statements per
 // 1,000 lines.
 // Defaults: N = 100000 on SQLite, then 100000 through the SQLite ODBC driver.
@@ -20,6 +21,7 @@
 #include "class9/class9_commands.h"
 #include "data/data_access.h"
 #include "data/own_tables.h"
+#include "ledger/movement_line.h"
 #include "tools/bench/bench_support.h"
 #include "tools/seeder/demo_seeder.h"
 
@@ -99,29 +101,6 @@ public:
         return !chunk.empty();
     }
 
-    // The class-9 line the confirmation writes for a general line (numbers aside).
-    static Movement class9(const Movement& line, int document, int lineNumber) {
-        Movement written = line;
-        const auto& list = mappings();
-        const auto mapping = std::find_if(
-            list.begin(), list.end(), [&](const Mapping& m) { return m.account == line.conta; });
-        written.conta = line.custeio == QLatin1String("P00631") ? QStringLiteral("96112")
-                        : line.dbCr == 1                        ? mapping->debit
-                                                                : mapping->credit;
-        written.ref = QStringLiteral("%1/%2/1/%3/%4")
-                          .arg(line.tpDoc)
-                          .arg(kYear)
-                          .arg(line.numDoc)
-                          .arg(line.numLinha);
-        written.tpDoc = QStringLiteral("CL9");
-        written.numDoc = document;
-        written.tpTerc = 4;
-        written.diario = QStringLiteral("09");
-        written.numDiari = document;
-        written.numLinha = lineNumber;
-        return written;
-    }
-
 private:
     int total_;
     int remaining_;
@@ -150,42 +129,17 @@ void seed(const QString& folder, int lines) {
     transaction.commit();
 }
 
-// The limit: the rows the confirmation writes, through one reused prepared INSERT in one
-// transaction.
-double insertLimit(const QString& folder, bool odbc, int lines) {
-    InsertLimit limit(folder, odbc, demo::movementColumns());
-    LineGenerator generator(lines);
-    std::vector<Movement> chunk;
-    int document = 0;
-    int previous = 0;
-    int lineNumber = 0;
-    while (generator.next(chunk)) {
-        std::vector<Params> rows;
-        rows.reserve(chunk.size());
-        for (const Movement& m : chunk) {
-            if (m.numDoc != previous) {
-                ++document;
-                lineNumber = 0;
-                previous = m.numDoc;
-            }
-            rows.push_back(demo::movementValues(LineGenerator::class9(m, document, ++lineNumber)));
-        }
-        limit.insert(rows);
-    }
-    return limit.finish();
-}
-
 void runCase(bool odbc, int lines) {
     QTemporaryDir folder;
     if (!folder.isValid())
         throw std::runtime_error("no temporary folder");
-    std::printf("%s, %d general lines in one month:\n",
-                odbc ? "ODBC (SQLite ODBC driver)" : "SQLite", lines);
+    say("%s, %d general lines in one month:\n", odbc ? "ODBC (SQLite ODBC driver)" : "SQLite",
+        lines);
     std::fflush(stdout);
     QElapsedTimer timer;
     timer.start();
     seed(folder.path(), lines);
-    std::printf("  (seeded in %.1f s)\n", seconds(timer));
+    say("  (seeded in %.1f s)\n", seconds(timer));
 
     DataAccess consolidated;
     consolidated.connect(settingsFor(odbc, folder.path(), QStringLiteral("Consolidado.db")));
@@ -214,23 +168,30 @@ void runCase(bool odbc, int lines) {
 
     before = company.roundTrips();
     resetPeak();
+    MovementWriter::keepWritingTime(true);
     timer.restart();
     const Class9ConfirmResult confirmed = confirmClass9(environment, input, state);
     const Figures confirm{seconds(timer), company.roundTrips() - before, peakKiB()};
+    const Figures writing{MovementWriter::writingSeconds(), -1, 0};
+    MovementWriter::keepWritingTime(false);
     if (confirmed.outcome != Class9Outcome::Done || confirmed.written.lines != lines)
         throw std::runtime_error((QStringLiteral("confirmation: ") + prompter.last).toStdString());
     state.set().clear();
 
     resetPeak();
-    const double limit = insertLimit(folder.path(), odbc, lines);
+    const double limit = writtenRowsLimit(folder.path(), QStringLiteral("Empresa.db"),
+                                          QStringLiteral("TpDoc='CL9'"), odbc);
     const Figures limitFigures{limit, -1, peakKiB()};
 
     print("load (derivation)", load, lines);
-    std::printf("    working set held for the grid: %.0f bytes per line\n", setBytesPerLine);
-    print("confirmation", confirm, lines);
+    say("    working set held for the grid: %.0f bytes per line\n", setBytesPerLine);
+    print("confirmation (whole command)", confirm, lines);
+    print("  of which writing the lines", writing, lines);
     printLimit(limitFigures, lines, odbc);
-    std::printf("  confirmation / limit: %.2f   written: %d lines in %d documents\n\n",
-                confirm.seconds / limit, confirmed.written.lines, confirmed.written.documents);
+    printRatio("writing / limit", writing.seconds / limit);
+    printRatio("whole command / limit", confirm.seconds / limit);
+    say("  written: %d lines in %d documents\n\n", confirmed.written.lines,
+        confirmed.written.documents);
     std::fflush(stdout);
 }
 

@@ -1,11 +1,12 @@
-// bench-consolidation [--odbc] [N ...]
+// bench-consolidation [--table] [--odbc] [N ...]
 // Seeds one company with N class-9 lines (USD, documents of 2 to 8 lines) beside a consolidated
 // database, runs the check-up and the consolidation of that month through the services, and
 // prints for each: wall time, lines per second, statements sent per 1,000 lines (both
 // connections, as the component counts them; an array-bound batch counts once) and peak memory
-// (VmHWM, reset before each command). In the same run it times the same number of MovCTB rows
-// inserted with one reused prepared INSERT in one transaction: on SQLite through the sqlite3 C
-// API, on ODBC through the engine's array-bound insert (the engine's limit).
+// (VmHWM, reset before each command). Of the consolidation it also prints the time spent writing
+// the lines (in the MovCTB writer, MovementWriter::writingSeconds) and compares it with the limit:
+// the rows it wrote, read back and inserted into an empty database with one reused prepared
+// INSERT in one transaction (bench_support.h, writtenRowsLimit).
 // Defaults: N = 100000 and 1000000 on SQLite, then 100000 through the SQLite ODBC driver.
 
 #include <QElapsedTimer>
@@ -18,6 +19,7 @@
 #include "core/anomaly_list.h"
 #include "data/data_access.h"
 #include "data/own_tables.h"
+#include "ledger/movement_line.h"
 #include "tools/bench/bench_support.h"
 #include "tools/seeder/demo_seeder.h"
 
@@ -129,31 +131,16 @@ void seed(const QString& folder, bool odbc, int lines) {
     transaction.commit();
 }
 
-// The limit: the same number of rows through one reused prepared INSERT in one transaction.
-double insertLimit(const QString& folder, bool odbc, int lines) {
-    InsertLimit limit(folder, odbc, demo::movementColumns());
-    LineGenerator generator(lines);
-    std::vector<Movement> chunk;
-    while (generator.next(chunk)) {
-        std::vector<Params> rows;
-        rows.reserve(chunk.size());
-        for (const Movement& m : chunk)
-            rows.push_back(demo::movementValues(m));
-        limit.insert(rows);
-    }
-    return limit.finish();
-}
-
 void runCase(bool odbc, int lines) {
     QTemporaryDir folder;
     if (!folder.isValid())
         throw std::runtime_error("no temporary folder");
-    std::printf("%s, %d class-9 lines:\n", odbc ? "ODBC (SQLite ODBC driver)" : "SQLite", lines);
+    say("%s, %d class-9 lines:\n", odbc ? "ODBC (SQLite ODBC driver)" : "SQLite", lines);
     std::fflush(stdout);
     QElapsedTimer timer;
     timer.start();
     seed(folder.path(), odbc, lines);
-    std::printf("  (seeded in %.1f s)\n", seconds(timer));
+    say("  (seeded in %.1f s)\n", seconds(timer));
 
     DataAccess consolidated;
     consolidated.connect(settingsFor(odbc, folder.path(), QStringLiteral("Consolidado.db")));
@@ -187,25 +174,31 @@ void runCase(bool odbc, int lines) {
 
     before = consolidated.roundTrips();
     resetPeak();
+    MovementWriter::keepWritingTime(true);
     timer.restart();
     const CommandResult run = runConsolidation(environment, input);
     const Figures runFigures{seconds(timer),
                              consolidated.roundTrips() - before + run.companyStatements, peakKiB()};
+    const Figures writing{MovementWriter::writingSeconds(), -1, 0};
+    MovementWriter::keepWritingTime(false);
     if (run.outcome != CommandOutcome::Done || run.written.empty())
         throw std::runtime_error((QStringLiteral("consolidation: ") + prompter.last).toStdString());
     const WriteSummary& summary = run.written.front().second;
 
     resetPeak();
-    const double limit = insertLimit(folder.path(), odbc, lines);
+    const double limit =
+        writtenRowsLimit(folder.path(), QStringLiteral("Consolidado.db"), {}, odbc);
     const Figures limitFigures{limit, -1, peakKiB()};
 
     print("check-up (whole command)", checkUpFigures, lines);
     print("  of which the account test", accountTest, lines);
-    print("consolidation", runFigures, lines);
+    print("consolidation (whole command)", runFigures, lines);
+    print("  of which writing the lines", writing, lines);
     printLimit(limitFigures, lines, odbc);
-    std::printf(
-        "  consolidation / limit: %.2f   written: %d lines (%d rounding) in %d documents\n\n",
-        runFigures.seconds / limit, summary.lines, summary.roundingLines, summary.documents);
+    printRatio("writing / limit", writing.seconds / limit);
+    printRatio("whole command / limit", runFigures.seconds / limit);
+    say("  written: %d lines (%d rounding) in %d documents\n\n", summary.lines,
+        summary.roundingLines, summary.documents);
     std::fflush(stdout);
 }
 

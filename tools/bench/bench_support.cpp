@@ -7,6 +7,8 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QStringEncoder>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
@@ -92,6 +94,19 @@ ConnectionSettings settingsFor(bool odbc, const QString& folder, const QString& 
     return settings;
 }
 
+namespace {
+
+bool table = false;          // --table: records instead of lines for a reader
+const char* benchName = "";  // the benchmark, for the records
+bool caseOdbc = false;       // the case being run
+int caseLines = 0;
+
+const char* engineName() {
+    return caseOdbc ? "ODBC" : "SQLite";
+}
+
+}  // namespace
+
 InsertLimit::InsertLimit(const QString& folder, bool odbc, const QStringList& columns)
     : db_(std::make_unique<DataAccess>()),
       odbc_(odbc),
@@ -107,10 +122,7 @@ InsertLimit::InsertLimit(const QString& folder, bool odbc, const QStringList& co
         if (sqlite3_prepare_v2(handle_, text.constData(), -1, &statement_, nullptr) != SQLITE_OK)
             throw DbError(1, QString::fromUtf8(sqlite3_errmsg(handle_)));
     }
-    QElapsedTimer timer;
-    timer.start();
     db_->beginTransaction();
-    seconds_ += seconds(timer);
 }
 
 InsertLimit::~InsertLimit() {
@@ -126,8 +138,7 @@ void InsertLimit::insert(const std::vector<Params>& rows) {
         db_->engine().flush();
     } else {
         for (const Params& row : rows) {
-            for (int i = 0; i < row.size(); ++i)
-                bind(i + 1, row[i]);
+            bindRow(row);
             if (sqlite3_step(statement_) != SQLITE_DONE)
                 throw DbError(1, QString::fromUtf8(sqlite3_errmsg(handle_)));
             sqlite3_reset(statement_);
@@ -137,57 +148,168 @@ void InsertLimit::insert(const std::vector<Params>& rows) {
 }
 
 double InsertLimit::finish() {
-    QElapsedTimer timer;
-    timer.start();
     db_->commit();
-    return seconds_ + seconds(timer);
+    return seconds_;
 }
 
-void InsertLimit::bind(int index, const Value& value) {
-    switch (value.kind()) {
-        case Value::Kind::Null:
-            sqlite3_bind_null(statement_, index);
-            break;
-        case Value::Kind::Integer:
-            sqlite3_bind_int64(statement_, index, value.toInt());
-            break;
-        case Value::Kind::Real:
-        case Value::Kind::Money:
-            sqlite3_bind_double(statement_, index, value.toDouble());
-            break;
-        case Value::Kind::Text: {
-            const QString text = value.toText();
-            sqlite3_bind_text16(statement_, index, text.utf16(), static_cast<int>(text.size() * 2),
-                                SQLITE_TRANSIENT);
-            break;
-        }
-        case Value::Kind::DateTime: {
-            const QByteArray date =
-                value.toDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")).toUtf8();
-            sqlite3_bind_text(statement_, index, date.constData(), static_cast<int>(date.size()),
-                              SQLITE_TRANSIENT);
-            break;
+void InsertLimit::bindRow(const Params& row) {
+    std::size_t room = 0;
+    for (const Value& value : row) {
+        if (const QString* text = value.asText())
+            room += 3 * static_cast<std::size_t>(text->size());
+        else if (value.kind() == Value::Kind::DateTime)
+            room += kIsoDateTimeLength;
+    }
+    if (texts_.size() < room)
+        texts_.resize(room);
+    char* out = texts_.data();
+    QStringEncoder utf8(QStringEncoder::Utf8);
+    for (int i = 0; i < row.size(); ++i) {
+        const Value& value = row[i];
+        const int index = i + 1;
+        switch (value.kind()) {
+            case Value::Kind::Null:
+                sqlite3_bind_null(statement_, index);
+                break;
+            case Value::Kind::Integer:
+                sqlite3_bind_int64(statement_, index, value.toInt());
+                break;
+            case Value::Kind::Real:
+            case Value::Kind::Money:
+                sqlite3_bind_double(statement_, index, value.toDouble());
+                break;
+            case Value::Kind::Text: {
+                char* const end = utf8.appendToBuffer(out, *value.asText());
+                sqlite3_bind_text(statement_, index, out, static_cast<int>(end - out),
+                                  SQLITE_STATIC);
+                out = end;
+                break;
+            }
+            case Value::Kind::DateTime: {
+                const int length = writeIsoDateTime(*value.asDateTime(), ' ', out);
+                sqlite3_bind_text(statement_, index, out, length, SQLITE_STATIC);
+                out += length;
+                break;
+            }
         }
     }
 }
 
+namespace {
+
+// The rows read back, handed to the limit a chunk at a time.
+class WrittenRows : public RowSink {
+public:
+    WrittenRows(const QString& folder, bool odbc) : folder_(folder), odbc_(odbc) {}
+
+    void columns(const QList<ColumnInfo>& columns) override {
+        QStringList names;
+        for (qsizetype c = 0; c < columns.size(); ++c) {
+            if (columns[c].name.compare(QLatin1String("DBTS"), Qt::CaseInsensitive) != 0)
+                names << columns[c].name;
+            else
+                skip_ = static_cast<int>(c);
+        }
+        limit_ = std::make_unique<InsertLimit>(folder_, odbc_, names);
+    }
+    bool row(std::vector<Value>& values) override {
+        Params row;
+        row.reserve(static_cast<qsizetype>(values.size()));
+        for (int c = 0; c < static_cast<int>(values.size()); ++c)
+            if (c != skip_)
+                row.push_back(std::move(values[static_cast<std::size_t>(c)]));
+        chunk_.push_back(std::move(row));
+        if (chunk_.size() >= kChunk)
+            send();
+        return true;
+    }
+    double finish() {
+        if (!limit_)
+            throw std::runtime_error("no rows to compare with");
+        send();
+        return limit_->finish();
+    }
+
+private:
+    static constexpr std::size_t kChunk = 20000;
+
+    void send() {
+        if (!chunk_.empty())
+            limit_->insert(chunk_);
+        chunk_.clear();
+    }
+
+    QString folder_;
+    bool odbc_;
+    int skip_ = -1;
+    std::unique_ptr<InsertLimit> limit_;
+    std::vector<Params> chunk_;
+};
+
+}  // namespace
+
+double writtenRowsLimit(const QString& folder, const QString& file, const QString& where,
+                        bool odbc) {
+    DataAccess source;
+    source.connect(settingsFor(false, folder, file));
+    WrittenRows rows(folder, odbc);
+    source.queryEach(QStringLiteral("SELECT * FROM MovCTB WHERE %1 ORDER BY rowid")
+                         .arg(where.isEmpty() ? QStringLiteral("1=1") : where),
+                     {}, rows);
+    return rows.finish();
+}
+
 void print(const char* what, const Figures& figures, int lines) {
-    std::printf("  %-28s %8.2f s %10.0f lines/s", what, figures.seconds, lines / figures.seconds);
+    if (table) {
+        std::printf("figure\t%s\t%s\t%d\t%s\t%.4f\t", benchName, engineName(), caseLines, what,
+                    figures.seconds);
+        if (figures.statements >= 0)
+            std::printf("%.2f", 1000.0 * static_cast<double>(figures.statements) / lines);
+        else
+            std::printf("-");
+        std::printf("\t%.1f\t%.1f\n", static_cast<double>(figures.peak) / 1024.0,
+                    static_cast<double>(figures.peak - figures.start) / 1024.0);
+        return;
+    }
+    std::printf("  %-30s %8.2f s %10.0f lines/s", what, figures.seconds, lines / figures.seconds);
     if (figures.statements >= 0)
         std::printf(" %8.2f statements/1000 lines",
                     1000.0 * static_cast<double>(figures.statements) / lines);
     else
         std::printf(" %31s", "");
-    std::printf("  peak %6.1f MB (+%.1f)\n", static_cast<double>(figures.peak) / 1024.0,
-                static_cast<double>(figures.peak - figures.start) / 1024.0);
+    if (figures.peak > 0)
+        std::printf("  peak %6.1f MB (+%.1f)", static_cast<double>(figures.peak) / 1024.0,
+                    static_cast<double>(figures.peak - figures.start) / 1024.0);
+    std::printf("\n");
 }
 
 void printLimit(const Figures& figures, int lines, bool odbc) {
-    std::printf("  %-28s %8.2f s %10.0f rows/s  peak %6.1f MB (+%.1f)  (%s)\n",
+    if (table) {
+        print("limit: prepared INSERT", figures, lines);
+        return;
+    }
+    std::printf("  %-30s %8.2f s %10.0f rows/s  peak %6.1f MB (+%.1f)  (%s)\n",
                 "limit: prepared INSERT", figures.seconds, lines / figures.seconds,
                 static_cast<double>(figures.peak) / 1024.0,
                 static_cast<double>(figures.peak - figures.start) / 1024.0,
                 odbc ? "engine insert, array-bound" : "sqlite3 C API");
+}
+
+void printRatio(const char* what, double ratio) {
+    if (table)
+        std::printf("ratio\t%s\t%s\t%d\t%s\t%.3f\n", benchName, engineName(), caseLines, what,
+                    ratio);
+    else
+        std::printf("  %s: %.2f\n", what, ratio);
+}
+
+void say(const char* format, ...) {
+    if (table)
+        return;
+    va_list arguments;
+    va_start(arguments, format);
+    std::vprintf(format, arguments);
+    va_end(arguments);
 }
 
 int runCases(int argc, char** argv, const char* name, int minimum,
@@ -196,16 +318,21 @@ int runCases(int argc, char** argv, const char* name, int minimum,
     QCoreApplication app(argc, argv);
     std::vector<std::pair<bool, int>> cases;
     bool odbc = false;
+    benchName = name;
     for (int i = 1; i < argc; ++i) {
         const QString arg = QString::fromLocal8Bit(argv[i]);
         if (arg == QLatin1String("--odbc")) {
             odbc = true;
             continue;
         }
+        if (arg == QLatin1String("--table")) {
+            table = true;
+            continue;
+        }
         bool ok = false;
         const int n = arg.toInt(&ok);
         if (!ok || n < minimum) {
-            std::fprintf(stderr, "usage: %s [--odbc] [N ...]\n", name);
+            std::fprintf(stderr, "usage: %s [--table] [--odbc] [N ...]\n", name);
             return 2;
         }
         cases.emplace_back(odbc, n);
@@ -213,8 +340,12 @@ int runCases(int argc, char** argv, const char* name, int minimum,
     if (cases.empty())
         cases = defaults;
     try {
-        for (const auto& [viaOdbc, lines] : cases)
+        for (const auto& [viaOdbc, lines] : cases) {
+            caseOdbc = viaOdbc;
+            caseLines = lines;
             run(viaOdbc, lines);
+            std::fflush(stdout);
+        }
         return 0;
     } catch (const Error& error) {
         if (error.number() != 0)
