@@ -15,10 +15,6 @@ namespace agrimor {
 
 namespace {
 
-// Lines one statement of a load returns at most (the lines of one document are never cut): some
-// drivers hold a whole result in memory when its statement runs.
-constexpr int kLoadPieceLines = 10000;
-
 // The select list both loads share, then the date's sort value; the key `Doc.` is built from
 // TpDoc, Ano, Serie, NumDoc and NumLinha here rather than in SQL, so the statement is the same on
 // every database product.
@@ -242,8 +238,8 @@ private:
 // numbers from..to) through the table's key; the rows are then put in the order of the one
 // statement that would have read them all.
 int load(DataAccess& company, Prompter& prompter, const QString& class9Column,
-         const LoadQuery& query, bool costingOverride, const QString& noRows,
-         Class9WorkingSet& set) {
+         const LoadQuery& query, bool costingOverride, const QString& noRows, Class9WorkingSet& set,
+         int pieceLines) {
     set.clear();
     QHash<QString, int> dateRanks;
     EachRow date([&](std::vector<Value>& values) {
@@ -275,7 +271,7 @@ int load(DataAccess& company, Prompter& prompter, const QString& class9Column,
             query.params, group);
         std::vector<Piece> cutPieces;
         for (const Piece& whole : pieces)
-            cut(company, query, whole, kLoadPieceLines, cutPieces);
+            cut(company, query, whole, std::max(pieceLines, 1), cutPieces);
         const QString select = selectList(class9Column) + QStringLiteral(", ") + query.dateOrder +
                                kFrom + query.where + kPiece +
                                QStringLiteral(" ORDER BY m.NumDoc, m.NumLinha");
@@ -297,7 +293,7 @@ int load(DataAccess& company, Prompter& prompter, const QString& class9Column,
 }  // namespace
 
 int deriveClass9Lines(DataAccess& company, Prompter& prompter, int year, int month,
-                      Class9WorkingSet& set) {
+                      Class9WorkingSet& set, int pieceLines) {
     const LoadQuery query{QStringLiteral(" WHERE (m.Ano = ?) AND (m.Nat <= 2) AND m.Statac = 2"
                                          " AND (month(m.DataDoc) = ?)"
                                          " AND (SUBSTRING(m.Conta, 1, 1) <> '9')"),
@@ -305,17 +301,17 @@ int deriveClass9Lines(DataAccess& company, Prompter& prompter, int year, int mon
                           company.dialect().dateOrder(QStringLiteral("m.DataDoc"))};
     return load(company, prompter,
                 QStringLiteral("CASE m.DbCr WHEN 1 THEN p.cl9dd WHEN 2 THEN p.cl9cc END"), query,
-                true, kNoMovementsToIntegrate, set);
+                true, kNoMovementsToIntegrate, set, pieceLines);
 }
 
 int reloadClass9Lines(DataAccess& company, Prompter& prompter, int year, int month,
-                      const QString& tpDoc, Class9WorkingSet& set) {
+                      const QString& tpDoc, Class9WorkingSet& set, int pieceLines) {
     const LoadQuery query{QStringLiteral(" WHERE m.Ano = ? AND month(m.DataDoc) = ?"
                                          " AND m.TpDoc = ? AND m.Conta LIKE '9%'"),
                           {year, month, tpDoc},
                           company.dialect().dateOrder(QStringLiteral("m.DataDoc"))};
-    return load(company, prompter, QStringLiteral("m.Conta"), query, false, kNoClass9Movements,
-                set);
+    return load(company, prompter, QStringLiteral("m.Conta"), query, false, kNoClass9Movements, set,
+                pieceLines);
 }
 
 }  // namespace agrimor
