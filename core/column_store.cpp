@@ -9,12 +9,6 @@ namespace agrimor {
 
 namespace {
 
-// A block holds texts up to a MiB; offsets and lengths take 20 bits each.
-constexpr std::uint64_t kBlockBytes = std::uint64_t(1) << 20;
-constexpr std::uint64_t kLengthBits = 20;
-constexpr std::uint64_t kOffsetBits = 20;
-constexpr std::uint64_t kLengthLimit = (std::uint64_t(1) << kLengthBits) - 1;
-
 template <typename T>
 int compareNumbers(T x, T y) {
     return x < y ? -1 : x > y;
@@ -156,46 +150,25 @@ std::uint32_t ColumnStore::textId(const QString& text) {
         return id;
     }
     const QByteArray bytes = text.toUtf8();
-    const auto length = static_cast<std::uint64_t>(bytes.size());
-    if (lastId_ > kRememberedTexts) {
-        const std::uint64_t where = where_[lastId_ - kRememberedTexts - 1];
-        if ((where & kLengthLimit) == length &&
-            std::memcmp(blocks_[where >> (kLengthBits + kOffsetBits)].data() +
-                            ((where >> kLengthBits) & ((1u << kOffsetBits) - 1)),
-                        bytes.constData(), length) == 0)
-            return lastId_;
-    }
-    if (length > kLengthLimit)
-        throw std::length_error("a text of a table cell is longer than a MiB");
-    if (blocks_.empty() || blocks_.back().size() + length > kBlockBytes - 1) {
-        blocks_.emplace_back();
-        blocks_.back().reserve(kBlockBytes - 1);
-    }
-    std::vector<char>& block = blocks_.back();
-    const std::uint64_t offset = block.size();
-    block.insert(block.end(), bytes.constData(), bytes.constData() + length);
-    where_.push_back(
-        (static_cast<std::uint64_t>(blocks_.size() - 1) << (kLengthBits + kOffsetBits)) |
-        (offset << kLengthBits) | length);
-    if (where_.size() + kRememberedTexts >= 0xffffffffu)
+    if (lastId_ > kRememberedTexts && blocks_.equals(lastId_ - kRememberedTexts - 1, bytes))
+        return lastId_;
+    const std::size_t number = blocks_.addUtf8(bytes);
+    if (number + kRememberedTexts + 1 >= 0xffffffffu)
         throw std::length_error("too many texts in a table column");
-    lastId_ = static_cast<std::uint32_t>(kRememberedTexts + where_.size());
+    lastId_ = static_cast<std::uint32_t>(kRememberedTexts + 1 + number);
     return lastId_;
 }
 
 QString ColumnStore::text(std::uint32_t id) const {
     if (id <= kRememberedTexts)
         return remembered_.at(id - 1);
-    const std::uint64_t where = where_.at(id - kRememberedTexts - 1);
-    const char* start = blocks_[where >> (kLengthBits + kOffsetBits)].data() +
-                        ((where >> kLengthBits) & ((1u << kOffsetBits) - 1));
-    return QString::fromUtf8(start, static_cast<qsizetype>(where & kLengthLimit));
+    return blocks_.at(id - kRememberedTexts - 1);
 }
 
 std::vector<std::uint32_t> ColumnStore::textRanks() const {
     if (form_ != Form::Text)
         return {};
-    const std::size_t count = 1 + remembered_.size() + where_.size();
+    const std::size_t count = 1 + remembered_.size() + blocks_.size();
     std::vector<QString> texts(count);
     for (std::size_t id = 1; id < count; ++id)
         texts[id] = text(static_cast<std::uint32_t>(id));
@@ -238,10 +211,7 @@ int ColumnStore::compare(std::size_t a, std::size_t b,
 std::size_t ColumnStore::bytes() const {
     std::size_t bytes = nulls_.capacity() / 8 + wide_.capacity() * sizeof(std::int64_t) +
                         numbers_.capacity() * sizeof(std::int32_t) +
-                        small_.capacity() * sizeof(std::int16_t) + ids_.bytes() +
-                        where_.capacity() * sizeof(std::uint64_t);
-    for (const std::vector<char>& block : blocks_)
-        bytes += block.capacity();
+                        small_.capacity() * sizeof(std::int16_t) + ids_.bytes() + blocks_.bytes();
     for (const QString& text : remembered_)
         bytes += sizeof(QString) + static_cast<std::size_t>(text.capacity()) * 2 + 32;
     return bytes;

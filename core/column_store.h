@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "data/text_blocks.h"
 #include "data/value.h"
 
 namespace agrimor {
@@ -34,9 +35,8 @@ private:
 // dates as numbers, amounts as their units, texts as a number naming the text in the column's
 // pool. Texts repeat (codes, dates, the document key of consecutive lines): the first
 // kRememberedTexts distinct ones are kept as strings and found again by a hash, later ones are
-// kept as UTF-8 in blocks of a MiB (a block is never moved, so growing costs no copy) and shared
-// only with the text of the row before. Values go in already checked against the column
-// (MemoryTable::checked) and come out as equal Values.
+// kept in TextBlocks and shared only with the text of the row before. Values go in already checked
+// against the column (MemoryTable::checked) and come out as equal Values.
 class ColumnStore {
 public:
     enum class Form { Int16, Int32, Money, Date, Text };
@@ -69,12 +69,11 @@ private:
     std::vector<std::int32_t> numbers_;  // Int32
     std::vector<std::int16_t> small_;    // Int16
     // Texts: 0 for null, else 1 + the text's place: below kRememberedTexts in remembered_, the
-    // rest in the blocks (where_[place - kRememberedTexts]: block, offset and length).
+    // rest in blocks_ (number place - kRememberedTexts).
     PackedNumbers ids_;
     std::vector<QString> remembered_;
     QHash<QString, std::uint32_t> rememberedIds_;
-    std::vector<std::vector<char>> blocks_;
-    std::vector<std::uint64_t> where_;
+    TextBlocks blocks_;
     std::uint32_t lastId_ = 0;
 };
 
