@@ -174,8 +174,11 @@ public:
             throw DbError(DbError::kInvalidColumn,
                           QString::fromUtf8("Os movimentos mudaram enquanto eram lidos; "
                                             "carregue-os de novo."));
-        keys_.push_back({*rank, static_cast<std::uint32_t>(group_), v[SNumDoc].toInt(),
-                         v[SNumLinha].toInt(), static_cast<int>(keys_.size())});
+        // The set's NumDoc and NumLinha columns refuse what 32 bits do not hold.
+        keys_.push_back({*rank, static_cast<std::uint32_t>(group_),
+                         static_cast<std::int32_t>(v[SNumDoc].toInt()),
+                         static_cast<std::int32_t>(v[SNumLinha].toInt()),
+                         static_cast<int>(keys_.size())});
         const int at = set_.appendRow();
         const auto put = [&](int column, const Value& value) { set_.setValue(at, column, value); };
         put(W::ContaG, v[SContaG]);
@@ -221,8 +224,8 @@ private:
     struct Key {
         int date;
         std::uint32_t group;
-        std::int64_t numDoc;
-        std::int64_t numLinha;
+        std::int32_t numDoc;
+        std::int32_t numLinha;
         int row;
     };
 

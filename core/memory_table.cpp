@@ -93,7 +93,8 @@ int MemoryTable::appendRow() {
         column.appendNull();
     if (!sourceRows_.empty())
         sourceRows_.push_back(0);
-    order_.push_back(row);
+    if (!order_.empty())
+        order_.push_back(row);
     if (!loading_)
         endInsertRows();
     return position;
@@ -181,6 +182,11 @@ Value MemoryTable::checked(int column, const Value& value) const {
 }
 
 std::size_t MemoryTable::stored(int row) const {
+    if (order_.empty()) {
+        if (row < 0 || static_cast<std::size_t>(row) >= rowsStored_)
+            throw std::out_of_range("MemoryTable: no such row");
+        return static_cast<std::size_t>(row);
+    }
     return static_cast<std::size_t>(order_.at(static_cast<std::size_t>(row)));
 }
 
@@ -211,16 +217,27 @@ Value MemoryTable::value(int row, const QString& column) const {
 void MemoryTable::setSourceRow(int row, int number) {
     const std::size_t at = stored(row);
     if (sourceRows_.empty()) {
-        if (number == 0)
+        if (number == sourceOffsetOf(at))
             return;
-        sourceRows_.assign(rowsStored_, 0);
+        // Numbers that follow the rows in the order they were appended (a sheet's rows, say) are
+        // kept as one offset.
+        const std::int64_t offset =
+            static_cast<std::int64_t>(number) - static_cast<std::int64_t>(at);
+        if (at == sourceNumbered_ && number != 0 && (at == 0 || offset == sourceOffset_)) {
+            sourceOffset_ = offset;
+            ++sourceNumbered_;
+            return;
+        }
+        sourceRows_.reserve(rowsStored_);
+        for (std::size_t r = 0; r < rowsStored_; ++r)
+            sourceRows_.push_back(sourceOffsetOf(r));
     }
     sourceRows_[at] = number;
 }
 
 int MemoryTable::sourceRow(int row) const {
     const std::size_t at = stored(row);
-    return sourceRows_.empty() ? 0 : sourceRows_[at];
+    return sourceRows_.empty() ? sourceOffsetOf(at) : sourceRows_[at];
 }
 
 void MemoryTable::clear() {
@@ -229,6 +246,8 @@ void MemoryTable::clear() {
         column.clear();
     rowsStored_ = 0;
     sourceRows_ = {};
+    sourceOffset_ = 0;
+    sourceNumbered_ = 0;
     order_ = {};
     endResetModel();
 }
@@ -240,7 +259,21 @@ std::size_t MemoryTable::bytes() const {
     return bytes;
 }
 
+int MemoryTable::sourceOffsetOf(std::size_t at) const {
+    return at < sourceNumbered_ ? static_cast<int>(sourceOffset_ + static_cast<std::int64_t>(at))
+                                : 0;
+}
+
+void MemoryTable::materializeOrder() {
+    if (!order_.empty() || rowsStored_ == 0)
+        return;
+    order_.resize(rowsStored_);
+    for (std::size_t r = 0; r < rowsStored_; ++r)
+        order_[r] = static_cast<int>(r);
+}
+
 void MemoryTable::arrange(const std::vector<int>& positions) {
+    materializeOrder();
     if (positions.size() != order_.size())
         throw std::invalid_argument("MemoryTable::arrange: not a permutation of the rows");
     std::vector<int> arranged;
@@ -268,6 +301,7 @@ void MemoryTable::sort(int column, Qt::SortOrder order) {
     const ColumnStore& cells = cells_[static_cast<std::size_t>(column)];
     const std::vector<std::uint32_t> ranks = cells.textRanks();
     emit layoutAboutToBeChanged();
+    materializeOrder();
     std::stable_sort(order_.begin(), order_.end(), [&](int a, int b) {
         const int c =
             cells.compare(static_cast<std::size_t>(a), static_cast<std::size_t>(b), ranks);

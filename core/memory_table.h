@@ -63,7 +63,7 @@ public:
     Value value(int row, int column) const;
     Value value(int row, const QString& column) const;
     bool isNull(int row, int column) const;
-    int size() const { return static_cast<int>(order_.size()); }
+    int size() const { return static_cast<int>(rowsStored_); }
     void clear();
     // The bytes the cells take (capacity included), for the benchmarks.
     std::size_t bytes() const;
@@ -104,11 +104,17 @@ private:
 
     std::vector<ColumnDef> columns_;
     std::size_t stored(int row) const;
+    int sourceOffsetOf(std::size_t at) const;
+    void materializeOrder();
 
     std::vector<ColumnStore> cells_;  // by column
     std::size_t rowsStored_ = 0;
-    std::vector<int> sourceRows_;  // by stored row; empty while every row's number is 0
-    std::vector<int> order_;       // all rows, in sort order
+    // The source rows by stored row; while empty, the first sourceNumbered_ rows have
+    // sourceOffset_ + their place and the others 0.
+    std::vector<int> sourceRows_;
+    std::int64_t sourceOffset_ = 0;
+    std::size_t sourceNumbered_ = 0;
+    std::vector<int> order_;  // the stored rows in sort order; empty while that is stored order
     std::vector<QString> captions_;
     std::vector<int> decimals_;
     bool editable_ = false;

@@ -75,5 +75,26 @@ TEST(ColumnStore, values_come_back_as_stored_past_the_remembered_texts_and_sort_
     EXPECT_THROW(table.arrange({0, 0}), std::invalid_argument);
 }
 
+TEST(ColumnStore, source_rows_stay_with_their_rows_whether_they_follow_on_or_not) {
+    MemoryTable table({{QStringLiteral("Key"), ColumnType::Int32, 0}});
+    const auto add = [&](int key, int source) {
+        const int row = table.appendRow();
+        table.setValue(row, 0, Value(key));
+        if (source != 0)
+            table.setSourceRow(row, source);
+    };
+    for (int n = 0; n < 4; ++n)
+        add(10 - n, n + 2);  // sheet rows 2..5
+    add(1, 0);
+    EXPECT_EQ(table.sourceRow(3), 5);
+    EXPECT_EQ(table.sourceRow(4), 0);
+    add(0, 40);  // a gap: no longer one offset
+    table.setSourceRow(1, 7);
+    table.sort(0);
+    const std::vector<int> expected{40, 0, 5, 4, 7, 2};
+    for (int row = 0; row < table.size(); ++row)
+        EXPECT_EQ(table.sourceRow(row), expected[std::size_t(row)]) << row;
+}
+
 }  // namespace
 }  // namespace agrimor
