@@ -203,10 +203,6 @@ Value MemoryTable::value(int row, int column) const {
     return cells_.at(static_cast<std::size_t>(column)).get(stored(row));
 }
 
-bool MemoryTable::isNull(int row, int column) const {
-    return cells_.at(static_cast<std::size_t>(column)).isNull(stored(row));
-}
-
 Value MemoryTable::value(int row, const QString& column) const {
     const int at = columnIndex(column);
     if (at < 0)

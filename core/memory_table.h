@@ -28,7 +28,7 @@ struct ColumnDef {
 // A table with no database behind it: typed columns, rows in insertion order and sorting. It is
 // the model the grids bind to; the services walk the same rows through row() and value(), in the
 // current sort order. The cells are kept by column in the form of their type (ColumnStore), a
-// row of a movement sheet in about a hundred bytes: value() builds the Value it returns.
+// row of a movement sheet in little over a hundred bytes: value() builds the Value it returns.
 //
 // Stored values are checked against their column: a value that does not fit (text too long, a
 // number out of range, text that is not a number) is refused with ValueError, as the tables the
@@ -62,7 +62,6 @@ public:
     void setValue(int row, int column, const Value& value);
     Value value(int row, int column) const;
     Value value(int row, const QString& column) const;
-    bool isNull(int row, int column) const;
     int size() const { return static_cast<int>(rowsStored_); }
     void clear();
     // The bytes the cells take (capacity included), for the benchmarks.
