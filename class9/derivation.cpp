@@ -1,5 +1,10 @@
 #include "class9/derivation.h"
 
+#include <QHash>
+#include <algorithm>
+#include <functional>
+#include <tuple>
+
 #include "class9/working_set.h"
 #include "core/message_box.h"
 #include "data/data_access.h"
@@ -10,16 +15,15 @@ namespace agrimor {
 
 namespace {
 
-// The select list both loads share; the key `Doc.` is built from TpDoc, Ano, Serie, NumDoc and
-// NumLinha here rather than in SQL, so the statement is the same on every database product.
-QString selectFrom(const QString& class9Column) {
+// The select list both loads share, then the date's sort value; the key `Doc.` is built from
+// TpDoc, Ano, Serie, NumDoc and NumLinha here rather than in SQL, so the statement is the same on
+// every database product.
+QString selectList(const QString& class9Column) {
     return QStringLiteral(
                " SELECT m.Conta AS ContaG, %1 AS Classe9, m.DataDoc AS Data, m.Valor AS Valor,"
                " CASE m.DbCr WHEN 1 THEN 'D' WHEN 2 THEN 'C' END AS Sinal,"
                " m.Descr, m.Sector, m.RubOrc, m.CCustOrc, m.Custeio,"
-               " m.TpDoc, m.Ano, m.Serie, m.NumDoc, m.NumLinha, m.Ref"
-               " FROM MovCTB AS m"
-               " INNER JOIN POC AS p ON p.Conta = m.Conta AND p.Exercicio = m.Exercicio")
+               " m.TpDoc, m.Ano, m.Serie, m.NumDoc, m.NumLinha, m.Ref")
         .arg(class9Column);
 }
 
@@ -27,11 +31,13 @@ QString selectFrom(const QString& class9Column) {
 const QString kSourceLines = QStringLiteral(
     " WHERE (m.Ano = ?) AND (m.Nat <= 2) AND m.Statac = 2 AND (SUBSTRING(m.Conta, 1, 1) <> '9')");
 
-// By document date (in time order whatever text form another program stored it in), then key.
-QString orderBy(const DataAccess& company) {
-    return QStringLiteral(" ORDER BY ") + company.dialect().dateOrder(QStringLiteral("m.DataDoc")) +
-           QStringLiteral(", m.TpDoc, m.Serie, m.NumDoc, m.NumLinha");
-}
+const QString kFrom = QStringLiteral(
+    " FROM MovCTB AS m"
+    " INNER JOIN POC AS p ON p.Conta = m.Conta AND p.Exercicio = m.Exercicio");
+
+// The lines of one type and series with numbers from..to, read through the table's key.
+const QString kPiece =
+    QStringLiteral(" AND m.TpDoc = ? AND m.Serie = ? AND m.NumDoc >= ? AND m.NumDoc <= ?");
 
 // Positions in the select list above.
 enum Selected {
@@ -51,6 +57,7 @@ enum Selected {
     SNumDoc,
     SNumLinha,
     SRef,
+    SDateOrder,
     SelectedCount
 };
 
@@ -61,11 +68,99 @@ bool isProjectCosting(const Value& custeio) {
     return code == QLatin1String("P00631") || code == QLatin1String("P00763");
 }
 
-// Appends each row of a load query to the working set.
+// Hands every row to a function.
+class EachRow : public RowSink {
+public:
+    explicit EachRow(std::function<void(std::vector<Value>&)> take) : take_(std::move(take)) {}
+    void columns(const QList<ColumnInfo>&) override {}
+    bool row(std::vector<Value>& values) override {
+        take_(values);
+        return true;
+    }
+
+private:
+    std::function<void(std::vector<Value>&)> take_;
+};
+
+// The lines of a type and series (`group`, its place in the database's order of both) with
+// numbers from..to.
+struct Piece {
+    std::size_t group = 0;
+    Value tpDoc, serie;
+    std::int64_t from = 0;
+    std::int64_t to = 0;
+    std::int64_t lines = 0;
+};
+
+// The statement a load reads (its WHERE clause included) and its parameters.
+struct LoadQuery {
+    QString where;
+    Params params;
+    QString dateOrder;  // the expression the lines are ordered by first
+
+    Params pieceParams(const Piece& piece) const {
+        Params result = params;
+        result << piece.tpDoc << piece.serie << piece.from << piece.to;
+        return result;
+    }
+};
+
+// Appends `piece` to `pieces`, cut where it holds more than `pieceLines` lines: its numbers are
+// counted in buckets of equal width (about four a piece), neighbouring buckets are joined up to
+// `pieceLines` lines and a bucket that still holds more than twice that is cut the same way.
+void cut(DataAccess& company, const LoadQuery& query, const Piece& piece, int pieceLines,
+         std::vector<Piece>& pieces) {
+    if (piece.lines <= pieceLines || piece.from >= piece.to) {
+        pieces.push_back(piece);
+        return;
+    }
+    const std::int64_t span = piece.to - piece.from + 1;
+    const std::int64_t buckets = 4 * ((piece.lines + pieceLines - 1) / pieceLines);
+    const std::int64_t width = (span + buckets - 1) / buckets;
+    std::vector<Piece> counted;
+    EachRow take([&](std::vector<Value>& values) {
+        Piece bucket = piece;
+        bucket.from = piece.from + values.at(0).toInt() * width;
+        bucket.to = std::min(piece.to, bucket.from + width - 1);
+        bucket.lines = values.at(1).toInt();
+        counted.push_back(bucket);
+    });
+    Params params{piece.from, width};
+    params << query.pieceParams(piece);
+    company.queryEach(QStringLiteral("SELECT b, count(*) FROM (SELECT (m.NumDoc - ?) / ? AS b") +
+                          kFrom + query.where + kPiece +
+                          QStringLiteral(") AS x GROUP BY b ORDER BY b"),
+                      params, take);
+    Piece joined;  // the buckets joined so far; none while its count is 0
+    for (const Piece& bucket : counted) {
+        const bool tooLarge = bucket.lines > 2 * static_cast<std::int64_t>(pieceLines) && width > 1;
+        if (joined.lines > 0 && (tooLarge || joined.lines + bucket.lines > pieceLines)) {
+            pieces.push_back(joined);
+            joined.lines = 0;
+        }
+        if (tooLarge) {
+            cut(company, query, bucket, pieceLines, pieces);
+        } else if (joined.lines == 0) {
+            joined = bucket;
+        } else {
+            joined.to = bucket.to;
+            joined.lines += bucket.lines;
+        }
+    }
+    if (joined.lines > 0)
+        pieces.push_back(joined);
+}
+
+// A date's sort value as a key of a hash: the same value gives the same key.
+QString dateKey(const Value& value) {
+    return QString::number(static_cast<int>(value.kind())) + QLatin1Char(':') + value.toText();
+}
+
+// Appends each row of a load's pieces to the working set, with what orders it.
 class Filler : public RowSink {
 public:
-    Filler(Class9WorkingSet& set, bool costingOverride)
-        : set_(set), costingOverride_(costingOverride) {}
+    Filler(Class9WorkingSet& set, bool costingOverride, const QHash<QString, int>& dateRanks)
+        : set_(set), costingOverride_(costingOverride), dateRanks_(dateRanks) {}
 
     void columns(const QList<ColumnInfo>& columns) override {
         if (columns.size() != SelectedCount)
@@ -74,8 +169,20 @@ public:
                 QStringLiteral("A leitura dos movimentos devolveu %1 colunas").arg(columns.size()));
     }
 
+    void setGroup(std::size_t group) { group_ = group; }
+
     bool row(std::vector<Value>& v) override {
         using W = Class9WorkingSet;
+        const auto rank = dateRanks_.constFind(dateKey(v[SDateOrder]));
+        if (rank == dateRanks_.cend())
+            throw DbError(DbError::kInvalidColumn,
+                          QString::fromUtf8("Os movimentos mudaram enquanto eram lidos; "
+                                            "carregue-os de novo."));
+        // The set's NumDoc and NumLinha columns refuse what 32 bits do not hold.
+        keys_.push_back({*rank, static_cast<std::uint32_t>(group_),
+                         static_cast<std::int32_t>(v[SNumDoc].toInt()),
+                         static_cast<std::int32_t>(v[SNumLinha].toInt()),
+                         static_cast<int>(keys_.size())});
         const int at = set_.appendRow();
         const auto put = [&](int column, const Value& value) { set_.setValue(at, column, value); };
         put(W::ContaG, v[SContaG]);
@@ -97,52 +204,119 @@ public:
         put(W::Serie, v[SSerie]);
         put(W::NumDoc, v[SNumDoc]);
         put(W::NumLinha, v[SNumLinha]);
-        ++rows_;
         return true;
     }
 
-    int rows() const { return rows_; }
+    int rows() const { return static_cast<int>(keys_.size()); }
+
+    // The rows in the order of one statement over all the pieces: by date, type and series (in
+    // the database's order of each), number and line.
+    std::vector<int> order() {
+        std::stable_sort(keys_.begin(), keys_.end(), [](const Key& a, const Key& b) {
+            return std::tie(a.date, a.group, a.numDoc, a.numLinha) <
+                   std::tie(b.date, b.group, b.numDoc, b.numLinha);
+        });
+        std::vector<int> rows;
+        rows.reserve(keys_.size());
+        for (const Key& key : keys_)
+            rows.push_back(key.row);
+        keys_ = {};
+        return rows;
+    }
 
 private:
+    struct Key {
+        int date;
+        std::uint32_t group;
+        std::int32_t numDoc;
+        std::int32_t numLinha;
+        int row;
+    };
+
     Class9WorkingSet& set_;
     bool costingOverride_;
-    int rows_ = 0;
+    const QHash<QString, int>& dateRanks_;
+    std::size_t group_ = 0;
+    std::vector<Key> keys_;
 };
 
-int load(DataAccess& company, Prompter& prompter, const QString& sql, const Params& params,
-         bool costingOverride, const QString& noRows, Class9WorkingSet& set) {
+// Reads the lines of `query` into `set` a piece at a time: the document dates in the database's
+// order, the types and series with their numbers and lines, the pieces of each (a type, a series,
+// numbers from..to) through the table's key; the rows are then put in the order of the one
+// statement that would have read them all.
+int load(DataAccess& company, Prompter& prompter, const QString& class9Column,
+         const LoadQuery& query, bool costingOverride, const QString& noRows, Class9WorkingSet& set,
+         int pieceLines) {
     set.clear();
-    Filler filler(set, costingOverride);
+    QHash<QString, int> dateRanks;
+    EachRow date([&](std::vector<Value>& values) {
+        const QString key = dateKey(values.at(0));
+        if (!dateRanks.contains(key))
+            dateRanks.insert(key, static_cast<int>(dateRanks.size()));
+    });
+    std::vector<Piece> pieces;
+    std::size_t groups = 0;
+    EachRow group([&](std::vector<Value>& values) {
+        const Piece whole{groups++,
+                          values.at(0),
+                          values.at(1),
+                          values.at(2).toInt(),
+                          values.at(3).toInt(),
+                          values.at(4).toInt()};
+        pieces.push_back(whole);
+    });
+    Filler filler(set, costingOverride, dateRanks);
     try {
+        company.queryEach(QStringLiteral(" SELECT ") + query.dateOrder + kFrom + query.where +
+                              QStringLiteral(" GROUP BY ") + query.dateOrder +
+                              QStringLiteral(" ORDER BY ") + query.dateOrder,
+                          query.params, date);
+        company.queryEach(
+            QStringLiteral(" SELECT m.TpDoc, m.Serie, min(m.NumDoc), max(m.NumDoc), count(*)") +
+                kFrom + query.where +
+                QStringLiteral(" GROUP BY m.TpDoc, m.Serie ORDER BY m.TpDoc, m.Serie"),
+            query.params, group);
+        std::vector<Piece> cutPieces;
+        for (const Piece& whole : pieces)
+            cut(company, query, whole, std::max(pieceLines, 1), cutPieces);
+        const QString select = selectList(class9Column) + QStringLiteral(", ") + query.dateOrder +
+                               kFrom + query.where + kPiece +
+                               QStringLiteral(" ORDER BY m.NumDoc, m.NumLinha");
         const MemoryTable::BulkLoad bulk(set);
-        company.queryEach(sql, params, filler);
+        for (const Piece& piece : cutPieces) {
+            filler.setGroup(piece.group);
+            company.queryEach(select, query.pieceParams(piece), filler);
+        }
+        set.arrange(filler.order());
     } catch (...) {
         set.clear();
         throw;
     }
-    if (filler.rows() == 0)
+    if (set.size() == 0)
         inform(prompter, noRows);
-    return filler.rows();
+    return set.size();
 }
 
 }  // namespace
 
 int deriveClass9Lines(DataAccess& company, Prompter& prompter, int year, int month,
-                      Class9WorkingSet& set) {
-    const QString sql =
-        selectFrom(QStringLiteral("CASE m.DbCr WHEN 1 THEN p.cl9dd WHEN 2 THEN p.cl9cc END")) +
-        kSourceLines + QStringLiteral(" AND (month(m.DataDoc) = ?)") + orderBy(company);
-    return load(company, prompter, sql, {year, month}, true, kNoMovementsToIntegrate, set);
+                      Class9WorkingSet& set, int pieceLines) {
+    const LoadQuery query{kSourceLines + QStringLiteral(" AND (month(m.DataDoc) = ?)"),
+                          {year, month},
+                          company.dialect().dateOrder(QStringLiteral("m.DataDoc"))};
+    return load(company, prompter,
+                QStringLiteral("CASE m.DbCr WHEN 1 THEN p.cl9dd WHEN 2 THEN p.cl9cc END"), query,
+                true, kNoMovementsToIntegrate, set, pieceLines);
 }
 
 int reloadClass9Lines(DataAccess& company, Prompter& prompter, int year, int month,
-                      const QString& tpDoc, Class9WorkingSet& set) {
-    const QString sql = selectFrom(QStringLiteral("m.Conta")) +
-                        QStringLiteral(
-                            " WHERE m.Ano = ? AND month(m.DataDoc) = ?"
-                            " AND m.TpDoc = ? AND m.Conta LIKE '9%'") +
-                        orderBy(company);
-    return load(company, prompter, sql, {year, month, tpDoc}, false, kNoClass9Movements, set);
+                      const QString& tpDoc, Class9WorkingSet& set, int pieceLines) {
+    const LoadQuery query{QStringLiteral(" WHERE m.Ano = ? AND month(m.DataDoc) = ?"
+                                         " AND m.TpDoc = ? AND m.Conta LIKE '9%'"),
+                          {year, month, tpDoc},
+                          company.dialect().dateOrder(QStringLiteral("m.DataDoc"))};
+    return load(company, prompter, QStringLiteral("m.Conta"), query, false, kNoClass9Movements, set,
+                pieceLines);
 }
 
 }  // namespace agrimor
@@ -151,10 +325,8 @@ namespace agrimor {
 
 MonthCounts class9SourceLinesByMonth(DataAccess& company, int year) {
     MonthCountsSink counts;
-    company.queryEach(QStringLiteral(" SELECT month(m.DataDoc) AS Mes, count(*) AS Linhas"
-                                     " FROM MovCTB AS m INNER JOIN POC AS p ON p.Conta = m.Conta"
-                                     " AND p.Exercicio = m.Exercicio") +
-                          kSourceLines + QStringLiteral(" GROUP BY month(m.DataDoc)"),
+    company.queryEach(QStringLiteral(" SELECT month(m.DataDoc) AS Mes, count(*) AS Linhas") +
+                          kFrom + kSourceLines + QStringLiteral(" GROUP BY month(m.DataDoc)"),
                       {year}, counts);
     return counts.counts;
 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <stdexcept>
 
 #include "data/day_month_year.h"
 #include "data/money_text.h"
@@ -11,8 +12,6 @@
 namespace agrimor {
 
 namespace {
-
-const Value kNull;
 
 QString columnTypeName(ColumnType type) {
     switch (type) {
@@ -40,35 +39,30 @@ std::optional<Money> moneyFromDouble(double value) {
     return parseMoneyText(QString::number(value, 'f', QLocale::FloatingPointShortest));
 }
 
-int compareValues(const Value& a, const Value& b, ColumnType type) {
-    if (a.isNull() || b.isNull())
-        return int(!a.isNull()) - int(!b.isNull());
+ColumnStore::Form formOf(ColumnType type) {
     switch (type) {
         case ColumnType::Int16:
-        case ColumnType::Int32: {
-            const auto x = a.toInt(), y = b.toInt();
-            return x < y ? -1 : x > y;
-        }
-        case ColumnType::Currency: {
-            const auto x = a.toMoney(), y = b.toMoney();
-            return x < y ? -1 : x > y;
-        }
-        case ColumnType::Date: {
-            const auto x = a.toDateTime(), y = b.toDateTime();
-            return x < y ? -1 : x > y;
-        }
+            return ColumnStore::Form::Int16;
+        case ColumnType::Int32:
+            return ColumnStore::Form::Int32;
+        case ColumnType::Currency:
+            return ColumnStore::Form::Money;
+        case ColumnType::Date:
+            return ColumnStore::Form::Date;
         case ColumnType::Text:
-            return a.toText().compare(b.toText(), Qt::CaseInsensitive);
+            break;
     }
-    return 0;
+    return ColumnStore::Form::Text;
 }
 
 }  // namespace
 
 MemoryTable::MemoryTable(std::vector<ColumnDef> columns, QObject* parent)
     : QAbstractTableModel(parent), columns_(std::move(columns)) {
-    for (const auto& column : columns_)
+    for (const auto& column : columns_) {
         captions_.push_back(column.name);
+        cells_.emplace_back(formOf(column.type));
+    }
     decimals_.assign(columns_.size(), 4);
 }
 
@@ -94,10 +88,13 @@ int MemoryTable::appendRow() {
     const int position = size();
     if (!loading_)
         beginInsertRows({}, position, position);
-    const int row = static_cast<int>(rows_.size());
-    rows_.emplace_back(columns_.size());
-    sourceRows_.push_back(0);
-    order_.push_back(row);
+    const int row = static_cast<int>(rowsStored_++);
+    for (ColumnStore& column : cells_)
+        column.appendNull();
+    if (!sourceRows_.empty())
+        sourceRows_.push_back(0);
+    if (!order_.empty())
+        order_.push_back(row);
     if (!loading_)
         endInsertRows();
     return position;
@@ -184,21 +181,29 @@ Value MemoryTable::checked(int column, const Value& value) const {
     return {};
 }
 
+std::size_t MemoryTable::stored(int row) const {
+    if (order_.empty()) {
+        if (row < 0 || static_cast<std::size_t>(row) >= rowsStored_)
+            throw std::out_of_range("MemoryTable: no such row");
+        return static_cast<std::size_t>(row);
+    }
+    return static_cast<std::size_t>(order_.at(static_cast<std::size_t>(row)));
+}
+
 void MemoryTable::setValue(int row, int column, const Value& value) {
-    rows_.at(static_cast<std::size_t>(order_.at(static_cast<std::size_t>(row))))
-        .at(static_cast<std::size_t>(column)) = checked(column, value);
+    const std::size_t at = stored(row);
+    cells_.at(static_cast<std::size_t>(column)).set(at, checked(column, value));
     if (loading_)
         return;
     const QModelIndex changed = index(row, column);
     emit dataChanged(changed, changed);
 }
 
-const Value& MemoryTable::value(int row, int column) const {
-    return rows_.at(static_cast<std::size_t>(order_.at(static_cast<std::size_t>(row))))
-        .at(static_cast<std::size_t>(column));
+Value MemoryTable::value(int row, int column) const {
+    return cells_.at(static_cast<std::size_t>(column)).get(stored(row));
 }
 
-const Value& MemoryTable::value(int row, const QString& column) const {
+Value MemoryTable::value(int row, const QString& column) const {
     const int at = columnIndex(column);
     if (at < 0)
         throw ValueError(QStringLiteral("Coluna desconhecida: %1").arg(column));
@@ -206,30 +211,96 @@ const Value& MemoryTable::value(int row, const QString& column) const {
 }
 
 void MemoryTable::setSourceRow(int row, int number) {
-    sourceRows_.at(static_cast<std::size_t>(order_.at(static_cast<std::size_t>(row)))) = number;
+    const std::size_t at = stored(row);
+    if (sourceRows_.empty()) {
+        if (number == sourceOffsetOf(at))
+            return;
+        // Numbers that follow the rows in the order they were appended (a sheet's rows, say) are
+        // kept as one offset.
+        const std::int64_t offset =
+            static_cast<std::int64_t>(number) - static_cast<std::int64_t>(at);
+        if (at == sourceNumbered_ && number != 0 && (at == 0 || offset == sourceOffset_)) {
+            sourceOffset_ = offset;
+            ++sourceNumbered_;
+            return;
+        }
+        sourceRows_.reserve(rowsStored_);
+        for (std::size_t r = 0; r < rowsStored_; ++r)
+            sourceRows_.push_back(sourceOffsetOf(r));
+    }
+    sourceRows_[at] = number;
 }
 
 int MemoryTable::sourceRow(int row) const {
-    return sourceRows_.at(static_cast<std::size_t>(order_.at(static_cast<std::size_t>(row))));
+    const std::size_t at = stored(row);
+    return sourceRows_.empty() ? sourceOffsetOf(at) : sourceRows_[at];
 }
 
 void MemoryTable::clear() {
     beginResetModel();
-    rows_.clear();
-    sourceRows_.clear();
-    order_.clear();
+    for (ColumnStore& column : cells_)
+        column.clear();
+    rowsStored_ = 0;
+    sourceRows_ = {};
+    sourceOffset_ = 0;
+    sourceNumbered_ = 0;
+    order_ = {};
     endResetModel();
+}
+
+std::size_t MemoryTable::bytes() const {
+    std::size_t bytes = (order_.capacity() + sourceRows_.capacity()) * sizeof(int);
+    for (const ColumnStore& column : cells_)
+        bytes += column.bytes();
+    return bytes;
+}
+
+int MemoryTable::sourceOffsetOf(std::size_t at) const {
+    return at < sourceNumbered_ ? static_cast<int>(sourceOffset_ + static_cast<std::int64_t>(at))
+                                : 0;
+}
+
+void MemoryTable::materializeOrder() {
+    if (!order_.empty() || rowsStored_ == 0)
+        return;
+    order_.resize(rowsStored_);
+    for (std::size_t r = 0; r < rowsStored_; ++r)
+        order_[r] = static_cast<int>(r);
+}
+
+void MemoryTable::arrange(const std::vector<int>& positions) {
+    materializeOrder();
+    if (positions.size() != order_.size())
+        throw std::invalid_argument("MemoryTable::arrange: not a permutation of the rows");
+    std::vector<int> arranged;
+    arranged.reserve(order_.size());
+    std::vector<bool> taken(order_.size(), false);
+    for (const int position : positions) {
+        const auto at = static_cast<std::size_t>(position);
+        if (position < 0 || at >= order_.size() || taken[at])
+            throw std::invalid_argument("MemoryTable::arrange: not a permutation of the rows");
+        taken[at] = true;
+        arranged.push_back(order_[at]);
+    }
+    if (!loading_)
+        emit layoutAboutToBeChanged();
+    order_ = std::move(arranged);
+    if (loading_)
+        return;
+    changePersistentIndexList(persistentIndexList(), {});
+    emit layoutChanged();
 }
 
 void MemoryTable::sort(int column, Qt::SortOrder order) {
     if (column < 0 || column >= columnCount())
         return;
-    const ColumnType type = columns_[static_cast<std::size_t>(column)].type;
+    const ColumnStore& cells = cells_[static_cast<std::size_t>(column)];
+    const std::vector<std::uint32_t> ranks = cells.textRanks();
     emit layoutAboutToBeChanged();
+    materializeOrder();
     std::stable_sort(order_.begin(), order_.end(), [&](int a, int b) {
-        const int c = compareValues(
-            rows_[static_cast<std::size_t>(a)][static_cast<std::size_t>(column)],
-            rows_[static_cast<std::size_t>(b)][static_cast<std::size_t>(column)], type);
+        const int c =
+            cells.compare(static_cast<std::size_t>(a), static_cast<std::size_t>(b), ranks);
         return order == Qt::AscendingOrder ? c < 0 : c > 0;
     });
     changePersistentIndexList(persistentIndexList(), {});
@@ -254,7 +325,7 @@ int MemoryTable::columnCount(const QModelIndex& parent) const {
 }
 
 QString MemoryTable::displayText(int row, int column) const {
-    const Value& v = value(row, column);
+    const Value v = value(row, column);
     if (v.isNull())
         return {};
     switch (columns_[static_cast<std::size_t>(column)].type) {
@@ -281,7 +352,7 @@ QVariant MemoryTable::data(const QModelIndex& index, int role) const {
     if (role == Qt::DisplayRole)
         return displayText(index.row(), index.column());
     if (role == Qt::EditRole) {
-        const Value& v = value(index.row(), index.column());
+        const Value v = value(index.row(), index.column());
         if (v.isNull())
             return {};
         switch (columns_[static_cast<std::size_t>(index.column())].type) {

@@ -4,6 +4,7 @@
 #include <QString>
 #include <vector>
 
+#include "core/column_store.h"
 #include "data/value.h"
 #include "data/value_error.h"
 
@@ -26,7 +27,8 @@ struct ColumnDef {
 
 // A table with no database behind it: typed columns, rows in insertion order and sorting. It is
 // the model the grids bind to; the services walk the same rows through row() and value(), in the
-// current sort order.
+// current sort order. The cells are kept by column in the form of their type (ColumnStore), a
+// row of a movement sheet in little over a hundred bytes: value() builds the Value it returns.
 //
 // Stored values are checked against their column: a value that does not fit (text too long, a
 // number out of range, text that is not a number) is refused with ValueError, as the tables the
@@ -58,16 +60,22 @@ public:
     // Checks `value` against the column (see ColumnType) and stores it, converted: a whole
     // number for Int16 and Int32, Money for Currency, a naive date-time for Date, text for Text.
     void setValue(int row, int column, const Value& value);
-    const Value& value(int row, int column) const;
-    const Value& value(int row, const QString& column) const;
-    int size() const { return static_cast<int>(rows_.size()); }
+    Value value(int row, int column) const;
+    Value value(int row, const QString& column) const;
+    int size() const { return static_cast<int>(rowsStored_); }
     void clear();
+    // The bytes the cells take (capacity included), for the benchmarks.
+    std::size_t bytes() const;
 
     // The number a row had where it came from (the sheet row a reader took it from), shown as the
     // row's heading; 0 when unknown, and the heading is then the row's position. It stays with
     // the row through sorting.
     void setSourceRow(int row, int number);
     int sourceRow(int row) const;
+
+    // Puts the rows in the order given by their positions now: `positions[i]` is the row that
+    // comes i-th. A permutation of 0..size()-1; the sort order of a load, for instance.
+    void arrange(const std::vector<int>& positions);
 
     // Stable sort of the rows by one column; nulls first in ascending order.
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
@@ -94,9 +102,18 @@ private:
     Value checked(int column, const Value& value) const;
 
     std::vector<ColumnDef> columns_;
-    std::vector<std::vector<Value>> rows_;
-    std::vector<int> sourceRows_;  // by position in rows_
-    std::vector<int> order_;       // all rows, in sort order
+    std::size_t stored(int row) const;
+    int sourceOffsetOf(std::size_t at) const;
+    void materializeOrder();
+
+    std::vector<ColumnStore> cells_;  // by column
+    std::size_t rowsStored_ = 0;
+    // The source rows by stored row; while empty, the first sourceNumbered_ rows have
+    // sourceOffset_ + their place and the others 0.
+    std::vector<int> sourceRows_;
+    std::int64_t sourceOffset_ = 0;
+    std::size_t sourceNumbered_ = 0;
+    std::vector<int> order_;  // the stored rows in sort order; empty while that is stored order
     std::vector<QString> captions_;
     std::vector<int> decimals_;
     bool editable_ = false;

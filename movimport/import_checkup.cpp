@@ -42,6 +42,16 @@ public:
 
     std::vector<ImportAnomaly> run(const ImportProgress& progress) {
         const DocumentGroups groups = groupByDocument(lines_);
+        // The same checks once without a word, for the codes they look up: these are then read
+        // a table at a time instead of a statement per code.
+        master_.lookUpAtOnce([&] {
+            for (const ImportDocument& document : groups.documents) {
+                References references;
+                for (const int row : document.lines)
+                    checkLine(row, document.key, references);
+            }
+            anomalies_.clear();
+        });
         const int total = lines_.size();
         int done = 0;
         for (const ImportDocument& document : groups.documents) {

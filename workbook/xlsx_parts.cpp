@@ -68,7 +68,7 @@ public:
 // runs <r>; phonetic runs <rPh> are not part of it.
 class SharedStringsHandler : public XmlHandler {
 public:
-    explicit SharedStringsHandler(std::vector<QString>& out) : out_(out) {}
+    explicit SharedStringsHandler(TextBlocks& out) : out_(out) {}
 
     void startElement(std::string_view name, const char**) override {
         if (name == "si") {
@@ -86,7 +86,7 @@ public:
         } else if (name == "rPh") {
             --phonetic_;
         } else if (name == "si") {
-            out_.push_back(spreadsheetText(text_));
+            out_.add(spreadsheetText(text_));
             inItem_ = false;
         }
     }
@@ -96,7 +96,7 @@ public:
     }
 
 private:
-    std::vector<QString>& out_;
+    TextBlocks& out_;
     std::string text_;
     bool inItem_ = false;
     bool inText_ = false;

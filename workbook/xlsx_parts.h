@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "data/text_blocks.h"
 #include "workbook/number_format.h"
 #include "workbook/workbook.h"
 
@@ -22,7 +23,7 @@ struct XlsxBook {
     };
     std::vector<Sheet> sheets;
     DateSystem dateSystem = DateSystem::From1900;
-    std::vector<QString> sharedStrings;
+    TextBlocks sharedStrings;  // a sheet of many lines has millions, most of them once
     std::vector<NumberFormatKind> styleKinds;  // by cell style (the `s` of a cell)
 };
 

@@ -275,7 +275,7 @@ private:
                     static_cast<std::size_t>(*index) >= book_.sharedStrings.size())
                     refuse(
                         QStringLiteral("a célula %1 indica um texto que não existe").arg(here()));
-                return text(book_.sharedStrings[static_cast<std::size_t>(*index)]);
+                return text(book_.sharedStrings.at(static_cast<std::size_t>(*index)));
             }
             case CellType::Inline:
             case CellType::Formula:
