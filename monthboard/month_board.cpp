@@ -92,8 +92,9 @@ void readCompany(DataAccess& consolidated, int year, const AccountChart& chart, 
                 class9 = integratedClass9LinesByMonth(*company, year, class9Type);
         }
         const CompanySettings settings = companySettingsOf(row, board.bd);
-        anomalies = countYearAnomalies(
-            consolidated, {settings, year, company.get(), rates, *consolidatedLines, chart});
+        anomalies =
+            countYearAnomalies(consolidated, {settings, year, company.get(), rates,
+                                              consolidatedLines.value_or(MonthCounts{}), chart});
     } catch (const Error& error) {
         // What the check-up would stop at for this company (its settings refused, a table
         // missing from its database): the other companies are read all the same.
