@@ -20,38 +20,61 @@ struct Counter {
 // together, in document order.
 struct NumeratorRow {
     std::int64_t last = 0;  // the row's number after every update of this import
+    bool wasNull = false;   // the row held null before this import
     std::vector<std::size_t> documents;
 };
 
-// Advances the numerator by the number of its documents and reads the row back, keyed by the row's
-// own key columns (all columns of `select` but the last, which is the number).
-void advance(DataAccess& company, const QString& update, const QString& select,
-             const QString& missing, const Counter& counter, QMap<QString, NumeratorRow>& rows) {
+// The statements of one numerator table; `key` is the WHERE clause of its row.
+struct NumeratorTable {
+    QString table;
+    QString column;
+    QString key;
+    QString keyColumns;  // the key's columns, as the row spells them
+};
+
+// Takes the row (an UPDATE that changes nothing), reads its number and advances it by the number
+// of its documents. The row is keyed by its own key columns, as the database holds them.
+void advance(DataAccess& company, const NumeratorTable& t, const QString& missing,
+             const Counter& counter, QMap<QString, NumeratorRow>& rows) {
     const int count = static_cast<int>(counter.documents.size());
-    if (company.execute(update, Params{count} + counter.key) == 0)
+    if (company.execute(
+            QStringLiteral("Update %1 set %2=%2 where %3").arg(t.table, t.column, t.key),
+            counter.key) == 0)
         throw MissingNumeratorError(missing);
-    const Recordset row = company.openReadOnly(select, counter.key);
+    const Recordset row = company.openReadOnly(
+        QStringLiteral("Select %1,%2 from %3 where %4").arg(t.keyColumns, t.column, t.table, t.key),
+        counter.key);
     if (row.isEmpty())
         throw MissingNumeratorError(missing);
+    company.execute(
+        QStringLiteral("Update %1 set %2=coalesce(%2,0)+? where %3").arg(t.table, t.column, t.key),
+        Params{count} + counter.key);
     QString stored;
     const int columns = row.columnCount();
     for (int c = 0; c + 1 < columns; ++c)
         stored += row.field(c).toText() + QChar(0x1f);
+    const bool first = !rows.contains(stored);
     NumeratorRow& reached = rows[stored];
     // Each later read sees every earlier update of the same row.
-    reached.last = row.field(columns - 1).toInt();
+    const Value before = row.field(columns - 1);
+    if (first)
+        reached.wasNull = before.isNull();
+    reached.last = before.toInt() + count;
     reached.documents.insert(reached.documents.end(), counter.documents.begin(),
                              counter.documents.end());
 }
 
 // Hands out the numbers each row passed, in document order.
-void number(QMap<QString, NumeratorRow>& rows, std::vector<int>& numbers) {
+void number(QMap<QString, NumeratorRow>& rows, std::vector<int>& numbers,
+            std::vector<bool>& wasNull) {
     for (NumeratorRow& row : rows) {
         std::sort(row.documents.begin(), row.documents.end());
         const auto count = static_cast<std::int64_t>(row.documents.size());
-        for (std::int64_t i = 0; i < count; ++i)
-            numbers[row.documents[static_cast<std::size_t>(i)]] =
-                static_cast<int>(row.last - count + 1 + i);
+        for (std::int64_t i = 0; i < count; ++i) {
+            const std::size_t document = row.documents[static_cast<std::size_t>(i)];
+            numbers[document] = static_cast<int>(row.last - count + 1 + i);
+            wasNull[document] = row.wasNull;
+        }
     }
 }
 
@@ -96,24 +119,22 @@ std::vector<ReservedNumbers> reserveNumbers(DataAccess& company,
     }
 
     QMap<QString, NumeratorRow> typeRows;
+    const NumeratorTable numDoc{QStringLiteral("NumDoc"), QStringLiteral("Num"),
+                                QStringLiteral("Ano=? and Serie=? and Doc=?"),
+                                QStringLiteral("Ano,Serie,Doc")};
     for (const Counter& counter : types) {
-        advance(company,
-                QStringLiteral("Update NumDoc set Num=coalesce(Num,0)+? where Ano=? and Serie=? "
-                               "and Doc=?"),
-                QStringLiteral(
-                    "Select Ano,Serie,Doc,Num from NumDoc where Ano=? and Serie=? and Doc=?"),
+        advance(company, numDoc,
                 QString::fromUtf8("Não existe numerador do tipo documento %1, série %2, no ano %3")
                     .arg(counter.key[2].toText(), counter.key[1].toText())
                     .arg(counter.key[0].toInt()),
                 counter, typeRows);
     }
     QMap<QString, NumeratorRow> journalRows;
+    const NumeratorTable numDiar{QStringLiteral("NumDiar"), QStringLiteral("Numerado"),
+                                 QStringLiteral("Ano=? and Diario=? and Mes=0"),
+                                 QStringLiteral("Ano,Diario")};
     for (const Counter& counter : journals) {
-        advance(company,
-                QStringLiteral("Update NumDiar set Numerado=coalesce(Numerado,0)+? where Ano=? and "
-                               "Diario=? and Mes=0"),
-                QStringLiteral("Select Ano,Diario,Numerado from NumDiar where Ano=? and Diario=? "
-                               "and Mes=0"),
+        advance(company, numDiar,
                 QString::fromUtf8("Não existe numerador do diário %1 no ano %2")
                     .arg(counter.key[1].toText())
                     .arg(counter.key[0].toInt()),
@@ -121,12 +142,15 @@ std::vector<ReservedNumbers> reserveNumbers(DataAccess& company,
     }
     std::vector<int> documentNumbers(documents.size());
     std::vector<int> journalNumbers(documents.size());
-    number(typeRows, documentNumbers);
-    number(journalRows, journalNumbers);
+    std::vector<bool> documentWasNull(documents.size());
+    std::vector<bool> journalWasNull(documents.size());
+    number(typeRows, documentNumbers, documentWasNull);
+    number(journalRows, journalNumbers, journalWasNull);
 
     std::vector<ReservedNumbers> reserved(documents.size());
     for (std::size_t i = 0; i < documents.size(); ++i)
-        reserved[i] = {documentNumbers[i], journalNumbers[i]};
+        reserved[i] = {documentNumbers[i], journalNumbers[i], documentWasNull[i],
+                       journalWasNull[i]};
     return reserved;
 }
 

@@ -44,17 +44,20 @@ struct DocumentNumbering {
 struct ReservedNumbers {
     int document = 0;  // NumDoc: the document's number
     int journal = 0;   // NumDiar: its journal number
+    // The numerator held null (not 0) before this reservation: an undo puts null back.
+    bool documentWasNull = false;
+    bool journalWasNull = false;
 };
 
 // Reserves the next document and journal number of every document, in order: documents that share
 // a numerator get consecutive numbers after its last one, in the order given, and the numerator
 // ends at the last of them, as if each document had advanced it by one. Codes that the database
 // takes for the same row ("fc" and "FC" under a case-blind collation) share that row's numbers.
-// Runs inside the caller's transaction and holds each numerator from its first statement on: every
-// numerator is advanced by its count with one UPDATE before it is read back, so two imports at the
-// same moment queue on the row instead of both reading the same last number. A null last number
-// counts as 0. The UPDATEs go in a fixed order (by numerator), so two imports never wait on each
-// other's rows crosswise.
+// Runs inside the caller's transaction and holds each numerator from its first statement on: an
+// UPDATE that changes nothing takes the row, which is then read (a null last number counts as 0 and
+// is reported as null) and advanced by its count, so two imports at the same moment queue on the
+// row instead of both reading the same last number. The UPDATEs go in a fixed order (by numerator),
+// so two imports never wait on each other's rows crosswise.
 //
 // A numerator row that does not exist is an error (MissingNumeratorError): numbering from 1 again
 // would repeat numbers already used. The check-up refuses such documents; the row can only have

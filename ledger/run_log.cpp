@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QSysInfo>
 #include <algorithm>
+#include <tuple>
 
 #include "core/message_box.h"
 #include "data/data_access.h"
@@ -101,22 +102,20 @@ RunRecord recordOf(const Recordset& rows, bool whole) {
             parseNumerators(rows.field(QStringLiteral("NumeradoresAntes")).toText());
         r.numeratorsAfter =
             parseNumerators(rows.field(QStringLiteral("NumeradoresDepois")).toText());
-        r.documents = parseDocuments(rows.field(QStringLiteral("Documentos")).toText());
     }
+    r.documents = parseDocuments(rows.field(QStringLiteral("Documentos")).toText());
     return r;
 }
 
-// The summary columns from the documents: the first document's type, series, year and journal,
-// the lowest and highest numbers of those, the lines and totals of all.
+// The summary columns from the documents: lines and totals of all; the range of documents and of
+// journal numbers only where there is one.
 void summarise(RunRecord& record) {
     const std::vector<WrittenDocumentTrace>& documents = record.documents;
     if (documents.empty())
         return;
     const WrittenDocumentTrace& first = documents.front();
-    record.tpDoc = first.type;
-    record.serie = first.series;
-    record.docYear = first.year;
-    record.journal = first.journal;
+    bool oneRange = true;
+    bool oneJournal = true;
     Money debit;
     Money credit;
     std::int64_t lines = 0;
@@ -124,20 +123,34 @@ void summarise(RunRecord& record) {
         debit += d.debit;
         credit += d.credit;
         lines += d.lines;
-        if (d.year == first.year && d.type == first.type && d.series == first.series) {
+        oneRange = oneRange && sameNumerator(d, first);
+        oneJournal =
+            oneJournal && d.year == first.year &&
+            (d.journal == first.journal || comparedCode(d.journal) == comparedCode(first.journal));
+    }
+    record.lines = lines;
+    record.debit = debit;
+    record.credit = credit;
+    if (oneRange) {
+        record.tpDoc = first.type;
+        record.serie = first.series;
+        record.docYear = first.year;
+        for (const WrittenDocumentTrace& d : documents) {
             record.firstDoc = std::min(record.firstDoc.value_or(d.number), d.number);
             record.lastDoc = std::max(record.lastDoc.value_or(d.number), d.number);
         }
-        if (d.year == first.year && d.journal == first.journal && d.journalNumber > 0) {
+    }
+    if (oneJournal) {
+        record.journal = first.journal;
+        for (const WrittenDocumentTrace& d : documents) {
+            if (d.journalNumber <= 0)
+                continue;
             record.firstJournal =
                 std::min(record.firstJournal.value_or(d.journalNumber), d.journalNumber);
             record.lastJournal =
                 std::max(record.lastJournal.value_or(d.journalNumber), d.journalNumber);
         }
     }
-    record.lines = lines;
-    record.debit = debit;
-    record.credit = credit;
 }
 
 }  // namespace
@@ -159,15 +172,10 @@ void traceDocuments(DataAccess& db, RunRecord& record,
                     std::vector<WrittenDocumentTrace> documents) {
     // One read per document range of a type and series: the documents of an import are
     // consecutive numbers of their numerators.
-    std::sort(documents.begin(), documents.end(), [](const auto& a, const auto& b) {
-        return std::tie(a.year, a.type, a.series, a.number) <
-               std::tie(b.year, b.type, b.series, b.number);
-    });
+    sortByNumerator(documents);
     for (std::size_t i = 0; i < documents.size();) {
         std::size_t end = i + 1;
-        while (end < documents.size() && documents[end].year == documents[i].year &&
-               documents[end].type == documents[i].type &&
-               documents[end].series == documents[i].series)
+        while (end < documents.size() && sameNumerator(documents[end], documents[i]))
             ++end;
         const Recordset found = db.openReadOnly(
             QStringLiteral("SELECT NumDoc, count(*) AS Linhas, min(Mes) AS Mes, "
@@ -218,6 +226,55 @@ void traceDocumentRange(DataAccess& db, RunRecord& record, int year, const QStri
     record.lines = totals.field(QStringLiteral("Linhas")).toInt();
     record.debit = totals.field(QStringLiteral("Debito")).toMoney();
     record.credit = totals.field(QStringLiteral("Credito")).toMoney();
+}
+
+bool sameNumerator(const WrittenDocumentTrace& a, const WrittenDocumentTrace& b) {
+    const auto same = [](const QString& x, const QString& y) {
+        return x == y || comparedCode(x) == comparedCode(y);
+    };
+    return a.year == b.year && same(a.type, b.type) && same(a.series, b.series);
+}
+
+void sortByNumerator(std::vector<WrittenDocumentTrace>& documents) {
+    // Each code folded once, not at every comparison.
+    std::vector<std::tuple<int, QString, QString, std::int64_t, std::size_t>> keys;
+    keys.reserve(documents.size());
+    for (std::size_t i = 0; i < documents.size(); ++i) {
+        const WrittenDocumentTrace& d = documents[i];
+        keys.emplace_back(d.year, comparedCode(d.type), comparedCode(d.series), d.number, i);
+    }
+    std::sort(keys.begin(), keys.end());
+    std::vector<WrittenDocumentTrace> sorted;
+    sorted.reserve(documents.size());
+    for (const auto& key : keys)
+        sorted.push_back(std::move(documents[std::get<4>(key)]));
+    documents = std::move(sorted);
+}
+
+QString comparedCode(const QString& code) {
+    qsizetype length = code.size();
+    while (length > 0 && code.at(length - 1) == QLatin1Char(' '))
+        --length;
+    return code.left(length).toCaseFolded();
+}
+
+std::vector<DocumentRange> documentRanges(const RunRecord& record) {
+    std::vector<DocumentRange> ranges;
+    if (record.documents.empty()) {
+        if (record.firstDoc)
+            ranges.push_back({record.docYear.value_or(0), record.tpDoc, record.serie,
+                              *record.firstDoc, record.lastDoc.value_or(*record.firstDoc)});
+        return ranges;
+    }
+    std::vector<WrittenDocumentTrace> documents = record.documents;
+    sortByNumerator(documents);
+    for (std::size_t i = 0; i < documents.size(); ++i) {
+        const WrittenDocumentTrace& d = documents[i];
+        if (i == 0 || !sameNumerator(d, documents[i - 1]))
+            ranges.push_back({d.year, d.type, d.series, d.number, d.number});
+        ranges.back().last = d.number;
+    }
+    return ranges;
 }
 
 void forgetWritten(RunRecord& record) {
@@ -312,7 +369,12 @@ std::vector<RunRecord> readRuns(DataAccess& consolidated, const RunFilter& filte
         conditions << QStringLiteral("Tarefa=?");
         params << filter.task;
     }
-    QString sql = QStringLiteral("SELECT ") + kListColumns + QStringLiteral(" FROM ") + kTable;
+    // The documents only of a run whose summary holds no range of them.
+    QString sql = QStringLiteral("SELECT ") + kListColumns +
+                  QStringLiteral(
+                      ", CASE WHEN PrimeiroDoc IS NULL THEN Documentos END AS "
+                      "Documentos FROM ") +
+                  kTable;
     if (!conditions.isEmpty())
         sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
     sql += QStringLiteral(" ORDER BY Id DESC");
@@ -365,12 +427,16 @@ void unmarkRunUndone(DataAccess& consolidated, std::int64_t id, const QDateTime&
 }
 
 QString numeratorsText(const std::vector<NumeratorValue>& values) {
+    // A null numerator is an empty value; a row written before null was told apart has a number.
+    const auto number = [](const NumeratorValue& v) {
+        return v.null ? QString() : QString::number(v.value);
+    };
     QStringList lines;
     for (const NumeratorValue& v : values)
         lines << (v.journal ? QStringList{QStringLiteral("NumDiar"), QString::number(v.year),
-                                          v.code, QString::number(v.value)}
+                                          v.code, number(v)}
                             : QStringList{QStringLiteral("NumDoc"), QString::number(v.year),
-                                          v.series, v.code, QString::number(v.value)})
+                                          v.series, v.code, number(v)})
                      .join(kField);
     return lines.join(kLine);
 }
@@ -381,9 +447,9 @@ std::vector<NumeratorValue> parseNumerators(const QString& text) {
         const QStringList f = line.split(kField);
         NumeratorValue v;
         if (f.size() == 4 && f[0] == QLatin1String("NumDiar")) {
-            v = {true, f[1].toInt(), {}, f[2], f[3].toLongLong()};
+            v = {true, f[1].toInt(), {}, f[2], f[3].toLongLong(), f[3].isEmpty()};
         } else if (f.size() == 5 && f[0] == QLatin1String("NumDoc")) {
-            v = {false, f[1].toInt(), f[2], f[3], f[4].toLongLong()};
+            v = {false, f[1].toInt(), f[2], f[3], f[4].toLongLong(), f[4].isEmpty()};
         } else {
             continue;
         }

@@ -56,6 +56,25 @@ struct NumeratorValue {
     QString series;  // NumDoc only
     QString code;    // the document type (NumDoc) or the journal (NumDiar)
     std::int64_t value = 0;
+    bool null = false;  // the row held null (value 0 stands for it); an empty value in the text
+};
+
+// A code as the databases compare it ('=' under SQLite's ci_rtrim and SQL Server's default
+// collation): trailing spaces and case ignored.
+QString comparedCode(const QString& code);
+
+// Documents numbered from the same NumDoc row (year, type and series as the database compares
+// them), and the documents put in that order, by number within a row.
+bool sameNumerator(const WrittenDocumentTrace& a, const WrittenDocumentTrace& b);
+void sortByNumerator(std::vector<WrittenDocumentTrace>& documents);
+
+// A run's documents of one year, type and series, from the first number to the last.
+struct DocumentRange {
+    int year = 0;
+    QString type;
+    QString series;
+    std::int64_t first = 0;
+    std::int64_t last = 0;
 };
 
 struct RunRecord {
@@ -89,7 +108,9 @@ struct RunRecord {
     QString sha256;
     std::vector<NumeratorValue> numeratorsBefore;
     std::vector<NumeratorValue> numeratorsAfter;
-    std::vector<WrittenDocumentTrace> documents;  // the import's documents, for its undo
+    // The import's documents, for its undo; readRuns() reads them only for a run whose summary
+    // columns hold no range (it wrote several types, series or years).
+    std::vector<WrittenDocumentTrace> documents;
     std::optional<QDateTime> undone;
 
     // The user (his operating-system login, if he has none the database user).
@@ -103,14 +124,20 @@ RunRecord startRun(const QString& task, std::optional<int> company, const QStrin
 
 // Fills the record's documents, lines and totals from the documents themselves, read from
 // MovCTB of `db` (inside the job's transaction, before its commit): lines and debit/credit per
-// document. The summary columns (type, series, first and last document, journal, totals) are set
-// from them.
+// document. The summary columns are set from them: lines and totals of all; the type, series,
+// year, first and last document only when all share one type, series and year, and the journal
+// with its first and last number only when all share one journal and year (else they stay empty:
+// the documents' ranges are documentRanges()).
 void traceDocuments(DataAccess& db, RunRecord& record, std::vector<WrittenDocumentTrace> documents);
 
 // The totals of one range of documents as they are in MovCTB, into the record's summary columns
 // (lines, debit, credit, type, series, year, first and last number).
 void traceDocumentRange(DataAccess& db, RunRecord& record, int year, const QString& type,
                         const QString& series, std::int64_t first, std::int64_t last);
+
+// The run's documents as ranges of one year, type and series (codes as the database compares
+// them), in that order: from its documents when it has them, else its summary columns.
+std::vector<DocumentRange> documentRanges(const RunRecord& record);
 
 // Empties what the record says was written (documents, numbers, totals): the job rolled back.
 void forgetWritten(RunRecord& record);

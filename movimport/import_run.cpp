@@ -14,27 +14,29 @@ namespace agrimor {
 
 namespace {
 
-// A numerator as the database finds its row: codes compared as its collation does (case and
-// trailing spaces ignored).
+// A numerator as the database finds its row: codes compared as its collation does.
 QString rowKey(const NumeratorValue& v) {
     // The document numerators first: a refusal names the later document before its journal.
     return QStringList{v.journal ? QStringLiteral("2") : QStringLiteral("1"),
-                       QString::number(v.year), v.series.trimmed().toCaseFolded(),
-                       v.code.trimmed().toCaseFolded()}
+                       QString::number(v.year), comparedCode(v.series), comparedCode(v.code)}
         .join(QChar(0x1f));
 }
 
+// The numerator before the import is one below its first number taken, and null when the row
+// held null (the numbers then started at 1); after it, its last number taken.
 void keepLowestAndHighest(QMap<QString, std::pair<NumeratorValue, NumeratorValue>>& rows,
-                          NumeratorValue v) {
+                          NumeratorValue v, bool wasNull) {
     const QString key = rowKey(v);
     auto found = rows.find(key);
     if (found == rows.end()) {
         NumeratorValue before = v;
         before.value = v.value - 1;
+        before.null = wasNull && before.value == 0;
         rows.insert(key, {before, v});
         return;
     }
     found->first.value = std::min(found->first.value, v.value - 1);
+    found->first.null = wasNull && found->first.value == 0;
     found->second.value = std::max(found->second.value, v.value);
 }
 
@@ -145,15 +147,11 @@ struct Found {
 // Compares every document of the import with MovCTB; returns the lines to delete per range.
 void checkLines(DataAccess& company, const RunRecord& run) {
     std::vector<WrittenDocumentTrace> documents = run.documents;
-    std::sort(documents.begin(), documents.end(), [](const auto& a, const auto& b) {
-        return std::tie(a.year, a.type, a.series, a.number) <
-               std::tie(b.year, b.type, b.series, b.number);
-    });
+    // In ranges of one numerator row: the database's WHERE finds every spelling of its codes.
+    sortByNumerator(documents);
     for (std::size_t i = 0; i < documents.size();) {
         std::size_t end = i + 1;
-        while (end < documents.size() && documents[end].year == documents[i].year &&
-               documents[end].type == documents[i].type &&
-               documents[end].series == documents[i].series)
+        while (end < documents.size() && sameNumerator(documents[end], documents[i]))
             ++end;
         QMap<std::int64_t, Found> found;
         for (Recordset rows = company.openReadOnly(
@@ -249,17 +247,13 @@ void checkLaterRuns(DataAccess& consolidated, const RunRecord& run) {
 // Deletes the import's lines, range by range, and checks that exactly those went.
 std::int64_t deleteLines(DataAccess& company, const RunRecord& run) {
     std::vector<WrittenDocumentTrace> documents = run.documents;
-    std::sort(documents.begin(), documents.end(), [](const auto& a, const auto& b) {
-        return std::tie(a.year, a.type, a.series, a.number) <
-               std::tie(b.year, b.type, b.series, b.number);
-    });
+    // In ranges of one numerator row: the database's WHERE finds every spelling of its codes.
+    sortByNumerator(documents);
     std::int64_t deleted = 0;
     for (std::size_t i = 0; i < documents.size();) {
         std::size_t end = i + 1;
         std::int64_t expected = documents[i].lines;
-        while (end < documents.size() && documents[end].year == documents[i].year &&
-               documents[end].type == documents[i].type &&
-               documents[end].series == documents[i].series)
+        while (end < documents.size() && sameNumerator(documents[end], documents[i]))
             expected += documents[end++].lines;
         const std::int64_t gone = company.execute(
             QStringLiteral("DELETE FROM MovCTB WHERE Ano=? AND TpDoc=? AND Serie=? AND NumDoc "
@@ -286,15 +280,20 @@ void restoreNumerators(DataAccess& company, const RunRecord& run) {
          ++i) {
         const NumeratorValue& before = run.numeratorsBefore[i];
         const NumeratorValue& after = run.numeratorsAfter[i];
+        // A numerator that held null gets null back, not 0.
+        const QString value = before.null ? QStringLiteral("NULL") : QStringLiteral("?");
+        const Params params = before.null ? Params{} : Params{before.value};
         const std::int64_t changed =
             after.journal
-                ? company.execute(QStringLiteral("UPDATE NumDiar SET Numerado=? WHERE Ano=? AND "
-                                                 "Diario=? AND Mes=0 AND Numerado=?"),
-                                  {before.value, after.year, after.code, after.value})
+                ? company.execute(QStringLiteral("UPDATE NumDiar SET Numerado=%1 WHERE Ano=? AND "
+                                                 "Diario=? AND Mes=0 AND Numerado=?")
+                                      .arg(value),
+                                  params + Params{after.year, after.code, after.value})
                 : company.execute(
-                      QStringLiteral("UPDATE NumDoc SET Num=? WHERE Ano=? AND "
-                                     "Serie=? AND Doc=? AND Num=?"),
-                      {before.value, after.year, after.series, after.code, after.value});
+                      QStringLiteral("UPDATE NumDoc SET Num=%1 WHERE Ano=? AND "
+                                     "Serie=? AND Doc=? AND Num=?")
+                          .arg(value),
+                      params + Params{after.year, after.series, after.code, after.value});
         if (changed != 1)
             throw Refusal{
                 laterNumberTaken(company, run.id, after, numeratorNow(company, after).value_or(0))};
@@ -315,10 +314,13 @@ void traceImport(DataAccess& company, RunRecord& run, const ImportWriteSummary& 
         trace.journal = d.numbering.journal;
         trace.journalNumber = d.numbers.journal;
         documents.push_back(trace);
-        keepLowestAndHighest(rows, {false, d.numbering.year, d.numbering.series, d.numbering.type,
-                                    d.numbers.document});
+        keepLowestAndHighest(
+            rows,
+            {false, d.numbering.year, d.numbering.series, d.numbering.type, d.numbers.document},
+            d.numbers.documentWasNull);
         keepLowestAndHighest(rows,
-                             {true, d.numbering.year, {}, d.numbering.journal, d.numbers.journal});
+                             {true, d.numbering.year, {}, d.numbering.journal, d.numbers.journal},
+                             d.numbers.journalWasNull);
     }
     traceDocuments(company, run, std::move(documents));
     run.numeratorsBefore.clear();

@@ -33,12 +33,19 @@ QString amount(const std::optional<Money>& value) {
     return value ? formatMoney(*value, 2, MoneyTextFormat::portuguese()) : QString();
 }
 
+// Every range of documents the run wrote: "FT 1/3 a 5; NC 1/7".
 QString documents(const RunRecord& r) {
-    if (!r.firstDoc)
+    const std::vector<DocumentRange> ranges = documentRanges(r);
+    if (ranges.empty())
         return r.tpDoc;
-    const QString first = QStringLiteral("%1 %2/%3").arg(r.tpDoc, r.serie).arg(*r.firstDoc);
-    return r.lastDoc && *r.lastDoc != *r.firstDoc ? first + QStringLiteral(" a %1").arg(*r.lastDoc)
-                                                  : first;
+    QStringList texts;
+    for (const DocumentRange& range : ranges) {
+        const QString first =
+            QStringLiteral("%1 %2/%3").arg(range.type, range.series).arg(range.first);
+        texts << (range.last != range.first ? first + QStringLiteral(" a %1").arg(range.last)
+                                            : first);
+    }
+    return texts.join(QStringLiteral("; "));
 }
 
 bool undoable(const RunRecord& r) {

@@ -26,6 +26,7 @@
 namespace agrimor {
 namespace {
 
+using namespace Qt::StringLiterals;
 using test::EngineKind;
 
 // Every MovCTB row and every numerator of a company, as text.
@@ -110,32 +111,48 @@ protected:
 
 test::TempFolder* ImportUndo::seeded_ = nullptr;
 
+// As seeded; with every other document's type in lower case (one numerator row, both spellings,
+// interleaved numbers); in a company whose numerators hold null and whose books are empty.
 TEST_P(ImportUndo, the_demo_import_is_logged_and_its_undo_leaves_the_company_as_before) {
-    const std::int64_t id = import();
-    const RunRecord run = *readRun(*consolidated_, id);
-    EXPECT_EQ(run.task, QStringLiteral("importacao"));
-    EXPECT_EQ(run.result, QStringLiteral("efetuado"));
-    EXPECT_EQ(run.sheet, demo::kMovementSample);
-    EXPECT_EQ(run.sha256, fileSha256(workbook_));
-    EXPECT_EQ(snapshot(*company_).size() - before_.size(), run.lines);
-    EXPECT_GT(run.lines, 0);
-    EXPECT_EQ(run.debit, run.credit);
-    ASSERT_FALSE(run.numeratorsAfter.empty());
+    for (const std::string variant : {"seeded", "types in either case", "null numerators"}) {
+        SCOPED_TRACE(variant);
+        if (variant == "types in either case") {
+            for (int row = 0; row < lines_.size(); ++row)  // keys end in the document's number
+                if (lines_.value(row, ImportLinesTable::Doc).toText().back().digitValue() % 2)
+                    lines_.setValue(row, ImportLinesTable::TpDoc,
+                                    lines_.value(row, ImportLinesTable::TpDoc).toText().toLower());
+        } else if (variant == "null numerators") {
+            company_->execute(QStringLiteral("DELETE FROM MovCTB"));
+            company_->execute(QStringLiteral("UPDATE NumDoc SET Num=NULL"));
+            company_->execute(QStringLiteral("UPDATE NumDiar SET Numerado=NULL WHERE Mes=0"));
+            before_ = snapshot(*company_);
+        }
+        const std::int64_t id = import();
+        const RunRecord run = *readRun(*consolidated_, id);
+        EXPECT_EQ(run.task, QStringLiteral("importacao"));
+        EXPECT_EQ(run.result, QStringLiteral("efetuado"));
+        EXPECT_EQ(run.sheet, demo::kMovementSample);
+        EXPECT_EQ(run.sha256, fileSha256(workbook_));
+        EXPECT_EQ(snapshot(*company_).size() - before_.size(), run.lines);
+        EXPECT_GT(run.lines, 0);
+        EXPECT_EQ(run.debit, run.credit);
+        ASSERT_FALSE(run.numeratorsAfter.empty());
+
+        const UndoResult result = undo(id);
+        EXPECT_EQ(result.outcome, UndoOutcome::Undone) << result.message.toStdString();
+        EXPECT_EQ(result.linesDeleted, run.lines);
+        EXPECT_EQ(snapshot(*company_), before_);
+        ASSERT_TRUE(undone(id));
+
+        // A second undo is refused and changes nothing.
+        prompter_.clear();
+        EXPECT_EQ(undoImport(*consolidated_, id, prompter_).outcome, UndoOutcome::Refused);
+        EXPECT_TRUE(prompter_.lastText().contains(QString::fromUtf8("já foi anulada em")));
+    }
     // Dates are stored as ISO text on SQLite.
     EXPECT_EQ(test::countRows(*consolidated_, QStringLiteral("zeb_CNS_Registo"),
                               QStringLiteral("Fim LIKE '____-__-__ __:__:__'")),
-              1);
-
-    const UndoResult result = undo(id);
-    EXPECT_EQ(result.outcome, UndoOutcome::Undone) << result.message.toStdString();
-    EXPECT_EQ(result.linesDeleted, run.lines);
-    EXPECT_EQ(snapshot(*company_), before_);
-    ASSERT_TRUE(undone(id));
-
-    // A second undo is refused and changes nothing.
-    prompter_.clear();
-    EXPECT_EQ(undoImport(*consolidated_, id, prompter_).outcome, UndoOutcome::Refused);
-    EXPECT_TRUE(prompter_.lastText().contains(QString::fromUtf8("já foi anulada em")));
+              3);
 }
 
 TEST_P(ImportUndo, refusals_say_why_and_write_nothing) {
@@ -172,34 +189,51 @@ TEST_P(ImportUndo, refusals_say_why_and_write_nothing) {
     const std::int64_t first = import();
     const std::int64_t second = import();
     const RunRecord later = *readRun(*consolidated_, second);
+    const WrittenDocumentTrace& next = later.documents.front();
     refusal(first, QStringLiteral("foi numerado o documento %1 série %2 n.º %3")
-                       .arg(later.tpDoc, later.serie)
-                       .arg(*later.firstDoc)
+                       .arg(next.type, next.series)
+                       .arg(next.number)
                        .toUtf8()
                        .constData());
+    // A journal entry numbered after it, in a journal the document numerators do not show: the
+    // first import as if it had taken journal numbers only.
+    RunRecord journalOnly = *readRun(*consolidated_, first);
+    for (auto* numerators : {&journalOnly.numeratorsBefore, &journalOnly.numeratorsAfter})
+        std::erase_if(*numerators, [](const NumeratorValue& v) { return !v.journal; });
+    appendRun(*consolidated_, journalOnly);
+    const NumeratorValue& journal = journalOnly.numeratorsAfter.front();
+    refusal(readRuns(*consolidated_, {}).front().id,
+            QString::fromUtf8("foi numerado o lançamento n.º %1 do diário %2 de %3 (documento ")
+                .arg(journal.value + 1)
+                .arg(journal.code)
+                .arg(journal.year)
+                .toUtf8()
+                .constData());
     // A line changed in the ERP.
-    company_->execute(QStringLiteral("UPDATE MovCTB SET Valor=Valor+1 WHERE Ano=? AND TpDoc=? "
-                                     "AND Serie=? AND NumDoc=? AND NumLinha=1"),
-                      {*later.docYear, later.tpDoc, later.serie, *later.firstDoc});
+    const QString change = QStringLiteral(
+        "UPDATE MovCTB SET Valor=Valor+? WHERE Ano=? AND TpDoc=? "
+        "AND Serie=? AND NumDoc=? AND NumLinha=1");
+    company_->execute(change, {1, next.year, next.type, next.series, next.number});
     refusal(second, "já não está como a importação");
-    company_->execute(QStringLiteral("UPDATE MovCTB SET Valor=Valor-1 WHERE Ano=? AND TpDoc=? "
-                                     "AND Serie=? AND NumDoc=? AND NumLinha=1"),
-                      {*later.docYear, later.tpDoc, later.serie, *later.firstDoc});
-    // A class-9 integration of the company and month ran after it.
-    RunRecord class9 = startRun(QStringLiteral("classe9"), 1, QStringLiteral("Velmor"), *company_);
-    class9.year = later.documents.front().year;
-    class9.month = later.documents.front().month;
-    class9.result = QStringLiteral("efetuado");
-    appendRun(*consolidated_, class9);
-    refusal(second, "a integração da classe 9");
-    consolidated_->execute(QStringLiteral("DELETE FROM zeb_CNS_Registo WHERE Tarefa='classe9'"));
+    company_->execute(change, {-1, next.year, next.type, next.series, next.number});
+    // A class-9 integration, then a consolidation, of the company and month ran after it.
+    for (const QString& task : {u"classe9"_s, u"consolidacao"_s}) {
+        RunRecord run = startRun(task, 1, {}, *company_);
+        run.year = next.year;
+        run.month = next.month;
+        run.result = u"efetuado"_s;
+        appendRun(*consolidated_, run);
+        refusal(second, task == u"classe9"_s ? "correu a integração da classe 9 n.º"
+                                             : "correu a consolidação n.º");
+        consolidated_->execute(u"DELETE FROM zeb_CNS_Registo WHERE Tarefa=?"_s, {task});
+    }
 
     // A journal number taken without a document to show for it.
     const QString bump =
         QStringLiteral("UPDATE NumDiar SET Numerado=Numerado+? WHERE Ano=? AND Diario=? AND Mes=0");
-    company_->execute(bump, {1, *later.docYear, later.journal});
+    company_->execute(bump, {1, next.year, next.journal});
     refusal(second, "foi tirado um número do numerador do diário");
-    company_->execute(bump, {-1, *later.docYear, later.journal});
+    company_->execute(bump, {-1, next.year, next.journal});
 
     // In order, both go, and the company is as before either.
     EXPECT_EQ(undo(second).outcome, UndoOutcome::Undone);

@@ -65,6 +65,17 @@ TEST_F(HistoryCommand, lists_the_import_and_undoes_it_once) {
     EXPECT_EQ(run1[15], run1[16]);  // a balanced import
     EXPECT_EQ(run1[17], book);
     EXPECT_TRUE(run1[18].isEmpty());
+    // TpDoc, Serie, PrimeiroDoc and UltimoDoc list the range of each type, in the same order: all
+    // of the documents it wrote (December's).
+    ASSERT_TRUE(run1[11].contains(u','));  // the demo's workbook holds several types
+    const QStringList firsts = run1[13].split(u','), lasts = run1[14].split(u',');
+    std::int64_t documents = 0;
+    for (qsizetype i = 0; i < firsts.size(); ++i)
+        documents += lasts.value(i).toLongLong() - firsts[i].toLongLong() + 1;
+    EXPECT_EQ(
+        documents,
+        test::countRows(*demo::openDatabase(folder.file(demo::companies().front().file)),
+                        QStringLiteral("MovCTB"), QStringLiteral("Mes = 12 AND NumLinha = 1")));
     // Filters that leave it out.
     EXPECT_EQ(run(runHistoryCommand, {QStringLiteral("--company"), QStringLiteral("2")}).second,
               lines[0] + u'\n');

@@ -39,7 +39,27 @@ QString moment(const QDateTime& value) {
     return value.isValid() ? value.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : QString();
 }
 
+// The run's ranges of documents, one column each of TpDoc, Serie, PrimeiroDoc and UltimoDoc: a
+// run that wrote several types or series lists them in the same order, comma-separated.
+QStringList documentColumns(const RunRecord& r) {
+    QStringList types;
+    QStringList series;
+    QStringList first;
+    QStringList last;
+    for (const DocumentRange& range : documentRanges(r)) {
+        types << field(range.type);
+        series << field(range.series);
+        first << QString::number(range.first);
+        last << QString::number(range.last);
+    }
+    if (types.isEmpty())  // a run that wrote no documents may still name its type
+        return {field(r.tpDoc), field(r.serie), QString(), QString()};
+    const QChar comma = QLatin1Char(',');
+    return {types.join(comma), series.join(comma), first.join(comma), last.join(comma)};
+}
+
 QString runLine(const RunRecord& r) {
+    const QStringList documents = documentColumns(r);
     return QStringList{QString::number(r.id),
                        r.task,
                        number(r.company),
@@ -51,10 +71,10 @@ QString runLine(const RunRecord& r) {
                        moment(r.end),
                        r.result,
                        QString::number(r.lines),
-                       field(r.tpDoc),
-                       field(r.serie),
-                       number(r.firstDoc),
-                       number(r.lastDoc),
+                       documents[0],
+                       documents[1],
+                       documents[2],
+                       documents[3],
                        amount(r.debit),
                        amount(r.credit),
                        field(r.file),
