@@ -93,11 +93,10 @@ struct SqliteEngine::Statements {
     sqlite3_stmt* get(sqlite3* db, const QString& sql) {
         // A run of the same statement (rows appended one by one) skips the hashing of its text.
         // Every use binds each of the statement's values again: the last ones need no clearing.
-        if (!entries.empty() && entries.front().sql == sql) {
-            sqlite3_stmt* statement = entries.front().statement;
-            sqlite3_reset(statement);
-            return statement;
-        }
+        // Every run leaves its statement reset (runToEnd, ResetGuard), so the last one used needs
+        // no second reset.
+        if (!entries.empty() && entries.front().sql == sql)
+            return entries.front().statement;
         if (auto found = index.find(sql); found != index.end()) {
             entries.splice(entries.begin(), entries, found->second);
             sqlite3_stmt* statement = found->second->statement;
