@@ -1,8 +1,8 @@
 #include "class9/class9_writer.h"
 
-#include <QHash>
 #include <algorithm>
 #include <limits>
+#include <map>
 #include <tuple>
 #include <vector>
 
@@ -18,43 +18,80 @@ namespace {
 
 using W = Class9WorkingSet;
 
-// A movement line's key as the grid holds it (the year is the confirmation's own). Rows are
-// matched on the exact values the load read from the database: on a database that compares text
-// without regard to case, two keys that differ only in case cannot both exist, and on one that
-// compares exactly, "FT" and "ft" are two documents whose lines must both be found.
-struct LineKey {
-    QString tpDoc;
-    QString serie;
-    std::int64_t numDoc = 0;
-    std::int64_t numLinha = 0;
+// The grid rows by the key of the line each stands for (type, series, document and line number;
+// the year is the confirmation's own), sorted: a number per row rather than a hashed copy of each
+// key. Rows are matched on the exact values the load read from the database: on a database that
+// compares text without regard to case, two keys that differ only in case cannot both exist, and
+// on one that compares exactly, "FT" and "ft" are two documents whose lines must both be found.
+class RowsByKey {
+public:
+    explicit RowsByKey(const Class9WorkingSet& set) {
+        // The type and series pairs, numbered in the order they sort in.
+        std::vector<std::pair<QString, QString>> pairs;
+        std::vector<std::uint32_t> pairOf(static_cast<std::size_t>(set.size()));
+        {
+            std::map<std::pair<QString, QString>, std::uint32_t> seen;
+            for (int row = 0; row < set.size(); ++row)
+                seen.emplace(
+                    std::pair(set.value(row, W::TpDoc).toText(), set.value(row, W::Serie).toText()),
+                    0);
+            for (auto& [pair, number] : seen) {
+                number = static_cast<std::uint32_t>(pairs.size());
+                pairs.push_back(pair);
+            }
+            for (int row = 0; row < set.size(); ++row)
+                pairOf[static_cast<std::size_t>(row)] = seen.at(std::pair(
+                    set.value(row, W::TpDoc).toText(), set.value(row, W::Serie).toText()));
+        }
+        pairs_ = std::move(pairs);
+        keys_.reserve(static_cast<std::size_t>(set.size()));
+        for (int row = 0; row < set.size(); ++row)
+            keys_.push_back({pairOf[static_cast<std::size_t>(row)],
+                             static_cast<std::int32_t>(set.value(row, W::NumDoc).toInt()),
+                             static_cast<std::int32_t>(set.value(row, W::NumLinha).toInt()), row});
+        // Stable: of two rows for one line the first comes first, and wins; the other counts as
+        // gone.
+        std::stable_sort(keys_.begin(), keys_.end(), [](const Key& a, const Key& b) {
+            return std::tie(a.pair, a.numDoc, a.numLinha) < std::tie(b.pair, b.numDoc, b.numLinha);
+        });
+    }
 
-    bool operator==(const LineKey&) const = default;
+    // The first row for the line, -1 when none.
+    int find(const QString& tpDoc, const QString& serie, std::int64_t numDoc,
+             std::int64_t numLinha) const {
+        const auto pair = std::lower_bound(pairs_.begin(), pairs_.end(), std::pair(tpDoc, serie));
+        if (pair == pairs_.end() || pair->first != tpDoc || pair->second != serie)
+            return -1;
+        if (numDoc < std::numeric_limits<std::int32_t>::min() ||
+            numDoc > std::numeric_limits<std::int32_t>::max() ||
+            numLinha < std::numeric_limits<std::int32_t>::min() ||
+            numLinha > std::numeric_limits<std::int32_t>::max())
+            return -1;
+        const Key wanted{static_cast<std::uint32_t>(pair - pairs_.begin()),
+                         static_cast<std::int32_t>(numDoc), static_cast<std::int32_t>(numLinha), 0};
+        const auto found =
+            std::lower_bound(keys_.begin(), keys_.end(), wanted, [](const Key& a, const Key& b) {
+                return std::tie(a.pair, a.numDoc, a.numLinha) <
+                       std::tie(b.pair, b.numDoc, b.numLinha);
+            });
+        if (found == keys_.end() || found->pair != wanted.pair || found->numDoc != wanted.numDoc ||
+            found->numLinha != wanted.numLinha)
+            return -1;
+        return found->row;
+    }
+
+    struct Key {
+        std::uint32_t pair;  // place in pairs_
+        std::int32_t numDoc;
+        std::int32_t numLinha;
+        int row;
+    };
+    const std::vector<Key>& keys() const { return keys_; }
+
+private:
+    std::vector<std::pair<QString, QString>> pairs_;  // sorted as texts compare
+    std::vector<Key> keys_;
 };
-
-size_t qHash(const LineKey& key, size_t seed = 0) {
-    return qHashMulti(seed, key.tpDoc, key.serie, key.numDoc, key.numLinha);
-}
-
-LineKey lineKey(const QString& tpDoc, const QString& serie, std::int64_t numDoc,
-                std::int64_t numLinha) {
-    return {tpDoc, serie, numDoc, numLinha};
-}
-
-LineKey rowKey(const Class9WorkingSet& set, int row) {
-    return lineKey(set.value(row, W::TpDoc).toText(), set.value(row, W::Serie).toText(),
-                   set.value(row, W::NumDoc).toInt(), set.value(row, W::NumLinha).toInt());
-}
-
-// The grid rows by the key of the line each stands for. Two rows for one line: the first wins,
-// the other counts as gone.
-QHash<LineKey, int> rowsByKey(const Class9WorkingSet& set) {
-    QHash<LineKey, int> rows;
-    rows.reserve(set.size());
-    // insert() keeps the last value given: walking backwards leaves the first row.
-    for (int row = set.size() - 1; row >= 0; --row)
-        rows.insert(rowKey(set, row), row);
-    return rows;
-}
 
 // Reports progress now and then rather than for every row.
 class ProgressSteps {
@@ -105,27 +142,14 @@ Params rangeParams(const KeyRange& range, int year) {
     return {year, range.tpDoc, range.serie, range.from, range.to};
 }
 
-std::vector<KeyRange> keyRanges(const Class9WorkingSet& set, int sliceRows) {
-    struct Key {
-        QString tpDoc;
-        QString serie;
-        std::int64_t numDoc;
-        int row;
-    };
-    std::vector<Key> keys;
-    keys.reserve(static_cast<std::size_t>(set.size()));
-    for (int row = 0; row < set.size(); ++row)
-        keys.push_back({set.value(row, W::TpDoc).toText(), set.value(row, W::Serie).toText(),
-                        set.value(row, W::NumDoc).toInt(), row});
-    std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) {
-        return std::tie(a.tpDoc, a.serie, a.numDoc) < std::tie(b.tpDoc, b.serie, b.numDoc);
-    });
+// The ranges of the rows sorted by key.
+std::vector<KeyRange> keyRanges(const Class9WorkingSet& set, const RowsByKey& rows, int sliceRows) {
+    const std::vector<RowsByKey::Key>& keys = rows.keys();
     std::vector<KeyRange> ranges;
     int rowsInRange = 0;
     for (std::size_t i = 0; i < keys.size(); ++i) {
-        const Key& key = keys[i];
-        const bool sameGroup =
-            i > 0 && key.tpDoc == keys[i - 1].tpDoc && key.serie == keys[i - 1].serie;
+        const RowsByKey::Key& key = keys[i];
+        const bool sameGroup = i > 0 && key.pair == keys[i - 1].pair;
         const bool sameDocument = sameGroup && key.numDoc == keys[i - 1].numDoc;
         if (!sameGroup || (!sameDocument && rowsInRange >= sliceRows)) {
             ranges.push_back({set.value(key.row, W::TpDoc), set.value(key.row, W::Serie),
@@ -138,40 +162,46 @@ std::vector<KeyRange> keyRanges(const Class9WorkingSet& set, int sliceRows) {
     return ranges;
 }
 
-// The numbers a grid row is written with.
-struct Numbered {
-    std::int64_t numDoc = 0;
-    std::int64_t numDiario = 0;
-    int numLinha = 0;
-    bool done = false;  // its source line was taken (or it is known to be gone)
-};
-
-std::vector<Numbered> numberRows(const Class9WorkingSet& set, const Class9Numbers& last) {
-    std::vector<Numbered> numbers(static_cast<std::size_t>(set.size()));
-    std::int64_t numDoc = last.numDoc;
-    std::int64_t numDiario = last.numDiario;
-    int numLinha = 0;
-    QString previous;
-    for (int row = 0; row < set.size(); ++row) {
-        const QString document = documentKey(set.value(row, W::Doc).toText());
-        if (row == 0 || document != previous) {
-            ++numDoc;
-            ++numDiario;
-            numLinha = 1;
-        } else {
-            ++numLinha;
+// The numbers the grid rows are written with, kept per document: a row whose document key
+// (`Doc.` without its line number) differs from the row before opens the next document, and lines
+// count 1, 2, ... within it. Both document and journal number go up by one a document.
+class RowNumbers {
+public:
+    RowNumbers(const Class9WorkingSet& set, const Class9Numbers& last) : last_(last) {
+        QString previous;
+        for (int row = 0; row < set.size(); ++row) {
+            const QString document = documentKey(set.value(row, W::Doc).toText());
+            if (row == 0 || document != previous)
+                starts_.push_back(row);
+            const std::int64_t count = static_cast<std::int64_t>(starts_.size());
+            if (last.numDoc + count > std::numeric_limits<std::int32_t>::max() ||
+                last.numDiario + count > std::numeric_limits<std::int32_t>::max() ||
+                row - starts_.back() + 1 > std::numeric_limits<std::int16_t>::max())
+                throw Class9Error(
+                    QStringLiteral(
+                        "A numeração dos documentos de classe 9 excede o limite (linha %1)")
+                        .arg(row + 1));
+            previous = document;
         }
-        if (numDoc > std::numeric_limits<std::int32_t>::max() ||
-            numDiario > std::numeric_limits<std::int32_t>::max() ||
-            numLinha > std::numeric_limits<std::int16_t>::max())
-            throw Class9Error(
-                QStringLiteral("A numeração dos documentos de classe 9 excede o limite (linha %1)")
-                    .arg(row + 1));
-        numbers[static_cast<std::size_t>(row)] = {numDoc, numDiario, numLinha, false};
-        previous = document;
     }
-    return numbers;
-}
+
+    int documents() const { return static_cast<int>(starts_.size()); }
+
+    struct Numbers {
+        std::int64_t numDoc;
+        std::int64_t numDiario;
+        int numLinha;
+    };
+    Numbers of(int row) const {
+        const auto next = std::upper_bound(starts_.begin(), starts_.end(), row);
+        const std::int64_t document = next - starts_.begin();  // 1 for the first
+        return {last_.numDoc + document, last_.numDiario + document, row - *(next - 1) + 1};
+    }
+
+private:
+    Class9Numbers last_;
+    std::vector<int> starts_;  // each document's first row
+};
 
 // A column the writing reads from the source line: copied, or part of the key the rows are
 // matched on (type, series, document and line numbers). Class-9 sets the account, the journal and
@@ -198,8 +228,9 @@ public:
           set_(set),
           target_(target),
           last_(last),
-          numbers_(numberRows(set, last)),
-          rows_(rowsByKey(set)),
+          numbers_(set, last),
+          done_(static_cast<std::size_t>(set.size()), false),
+          rows_(set),
           progress_(progress, set.size()),
           table_(company) {
         // Only what is copied or matched on is read; the writer gives the table's columns.
@@ -220,18 +251,18 @@ public:
 
     Class9WriteSummary run() {
         Class9WriteSummary summary;
-        if (!numbers_.empty()) {
-            summary.firstDocument = numbers_.front().numDoc;
-            summary.documents = static_cast<int>(numbers_.back().numDoc - last_.numDoc);
+        if (numbers_.documents() > 0) {
+            summary.firstDocument = last_.numDoc + 1;
+            summary.documents = numbers_.documents();
         }
-        for (const KeyRange& range : keyRanges(set_, target_.sliceRows)) {
+        for (const KeyRange& range : keyRanges(set_, rows_, target_.sliceRows)) {
             Taken reader(*this);
             company_.queryEach(select_, rangeParams(range, target_.year), reader);
             for (auto& [row, line] : reader.taken)
                 write(row, line, summary);
         }
-        for (const Numbered& numbers : numbers_) {
-            if (!numbers.done) {
+        for (const bool done : done_) {
+            if (!done) {
                 ++summary.vanished;
                 progress_.advance();
             }
@@ -252,7 +283,7 @@ private:
         bool row(std::vector<Value>& line) override {
             const int row = writer_.waitingRow(line);
             if (row >= 0) {
-                writer_.numbers_[static_cast<std::size_t>(row)].done = true;
+                writer_.done_[static_cast<std::size_t>(row)] = true;
                 taken.emplace_back(row, std::move(line));
             }
             return true;
@@ -293,15 +324,15 @@ private:
         const std::int64_t numDoc = line[static_cast<std::size_t>(numDocColumn_)].toInt();
         if (numDoc > last_.numDoc && tpDoc == target_.tpDoc && serie == target_.serie)
             return -1;
-        const auto found = rows_.constFind(
-            lineKey(tpDoc, serie, numDoc, line[static_cast<std::size_t>(numLinhaColumn_)].toInt()));
-        if (found == rows_.constEnd() || numbers_[static_cast<std::size_t>(*found)].done)
+        const int found = rows_.find(tpDoc, serie, numDoc,
+                                     line[static_cast<std::size_t>(numLinhaColumn_)].toInt());
+        if (found < 0 || done_[static_cast<std::size_t>(found)])
             return -1;
-        return *found;
+        return found;
     }
 
     void write(int row, const std::vector<Value>& source, Class9WriteSummary& summary) {
-        const Numbered& numbers = numbers_[static_cast<std::size_t>(row)];
+        const RowNumbers::Numbers numbers = numbers_.of(row);
         MovementLine& line = table_.newLine();
         for (const Planned& column : plan_) {
             const int target = column.target;
@@ -349,8 +380,9 @@ private:
     const Class9WorkingSet& set_;
     const Class9Target& target_;
     Class9Numbers last_;
-    std::vector<Numbered> numbers_;
-    QHash<LineKey, int> rows_;
+    RowNumbers numbers_;
+    std::vector<bool> done_;  // by row: its source line was taken (or it is known to be gone)
+    RowsByKey rows_;
     ProgressSteps progress_;
     MovementWriter table_;
 
@@ -392,22 +424,21 @@ Class9WriteSummary writeClass9(DataAccess& company, const Class9WorkingSet& set,
 Class9UpdateSummary updateClass9(DataAccess& company, const Class9WorkingSet& set,
                                  const Class9Target& target, const Class9Progress& progress) {
     Class9UpdateSummary summary;
-    const QHash<LineKey, int> rows = rowsByKey(set);
+    const RowsByKey rows(set);
     std::vector<bool> done(static_cast<std::size_t>(set.size()), false);
     ProgressSteps steps(progress, set.size());
-    for (const KeyRange& range : keyRanges(set, target.sliceRows)) {
+    for (const KeyRange& range : keyRanges(set, rows, target.sliceRows)) {
         UpdatableRecordset lines = company.openUpdatable(QStringLiteral("MovCTB"), kRangeFilter,
                                                          rangeParams(range, target.year));
         for (lines.moveFirst(); !lines.eof(); lines.moveNext()) {
-            const auto found =
-                rows.constFind(lineKey(lines.field(QStringLiteral("TpDoc")).toText(),
-                                       lines.field(QStringLiteral("Serie")).toText(),
-                                       lines.field(QStringLiteral("NumDoc")).toInt(),
-                                       lines.field(QStringLiteral("NumLinha")).toInt()));
-            if (found == rows.constEnd() || done[static_cast<std::size_t>(*found)])
+            const int found = rows.find(lines.field(QStringLiteral("TpDoc")).toText(),
+                                        lines.field(QStringLiteral("Serie")).toText(),
+                                        lines.field(QStringLiteral("NumDoc")).toInt(),
+                                        lines.field(QStringLiteral("NumLinha")).toInt());
+            if (found < 0 || done[static_cast<std::size_t>(found)])
                 continue;
-            done[static_cast<std::size_t>(*found)] = true;
-            updateLine(lines, set.value(*found, W::Classe9), summary);
+            done[static_cast<std::size_t>(found)] = true;
+            updateLine(lines, set.value(found, W::Classe9), summary);
             steps.advance();
         }
     }

@@ -45,7 +45,8 @@ public:
         // The same checks once without a word, for the codes they look up: these are then read
         // a table at a time instead of a statement per code.
         master_.lookUpAtOnce([&] {
-            for (const ImportDocument& document : groups.documents) {
+            for (int d = 0; d < groups.count(); ++d) {
+                const ImportDocument document = groups.document(lines_, d);
                 References references;
                 for (const int row : document.lines)
                     checkLine(row, document.key, references);
@@ -54,7 +55,8 @@ public:
         });
         const int total = lines_.size();
         int done = 0;
-        for (const ImportDocument& document : groups.documents) {
+        for (int d = 0; d < groups.count(); ++d) {
+            const ImportDocument document = groups.document(lines_, d);
             References references;
             DebitCredit sums;
             for (const int row : document.lines) {

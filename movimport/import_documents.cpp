@@ -1,6 +1,7 @@
 #include "movimport/import_documents.h"
 
 #include <QHash>
+#include <utility>
 
 #include "core/null_safe.h"
 #include "movimport/import_error.h"
@@ -23,21 +24,53 @@ QString totalsAmount(Money amount) {
 
 DocumentGroups groupByDocument(const ImportLinesTable& lines) {
     DocumentGroups groups;
-    QHash<QString, std::size_t> positions;
+    // Each line's document first, then the rows placed by document (a counting sort, which keeps
+    // the sheet order within a document).
+    std::vector<int> documentOf(static_cast<std::size_t>(lines.size()), -1);
+    std::vector<int> counts;
+    {
+        QHash<QString, int> positions;
+        for (int row = 0; row < lines.size(); ++row) {
+            const QString key = lines.value(row, Lines::Doc).toText();
+            if (key.isEmpty()) {
+                groups.withoutKey.push_back(row);
+                continue;
+            }
+            auto found = positions.constFind(key);
+            if (found == positions.cend()) {
+                found = positions.insert(key, static_cast<int>(counts.size()));
+                counts.push_back(0);
+            }
+            documentOf[static_cast<std::size_t>(row)] = *found;
+            ++counts[static_cast<std::size_t>(*found)];
+        }
+    }
+    groups.starts.reserve(counts.size() + 1);
+    int start = 0;
+    for (int& count : counts) {
+        groups.starts.push_back(start);
+        start += std::exchange(count, start);  // count becomes the next free place
+    }
+    groups.starts.push_back(start);
+    groups.rows.resize(static_cast<std::size_t>(start));
     for (int row = 0; row < lines.size(); ++row) {
-        const QString key = lines.value(row, Lines::Doc).toText();
-        if (key.isEmpty()) {
-            groups.withoutKey.push_back(row);
-            continue;
-        }
-        auto found = positions.constFind(key);
-        if (found == positions.cend()) {
-            found = positions.insert(key, groups.documents.size());
-            groups.documents.push_back({key, {}});
-        }
-        groups.documents[*found].lines.push_back(row);
+        const int document = documentOf[static_cast<std::size_t>(row)];
+        if (document >= 0)
+            groups.rows[static_cast<std::size_t>(counts[static_cast<std::size_t>(document)]++)] =
+                row;
     }
     return groups;
+}
+
+std::span<const int> DocumentGroups::lines(int document) const {
+    const auto d = static_cast<std::size_t>(document);
+    return std::span<const int>(rows).subspan(static_cast<std::size_t>(starts[d]),
+                                              static_cast<std::size_t>(starts[d + 1] - starts[d]));
+}
+
+ImportDocument DocumentGroups::document(const ImportLinesTable& table, int document) const {
+    const std::span<const int> rows = lines(document);
+    return {table.value(rows.front(), Lines::Doc).toText(), rows};
 }
 
 Money addToSum(Money sum, Money amount, const QString& key) {
@@ -68,7 +101,9 @@ int documentYear(const QString& dataDoc) {
 
 ImportTotals importTotals(const ImportLinesTable& lines) {
     ImportTotals totals;
-    for (const ImportDocument& document : groupByDocument(lines).documents) {
+    const DocumentGroups groups = groupByDocument(lines);
+    for (int d = 0; d < groups.count(); ++d) {
+        const ImportDocument document = groups.document(lines, d);
         DebitCredit sums;
         for (const int row : document.lines)
             sums.add(lines, row, document.key);

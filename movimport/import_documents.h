@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <span>
 #include <vector>
 
 #include "data/money.h"
@@ -11,19 +12,27 @@ namespace agrimor {
 
 class ImportLinesTable;
 
-// One document of an import: the lines whose Doc holds its key, in sheet order.
+// One document of an import: its key and the lines whose Doc holds it, in sheet order.
 struct ImportDocument {
     QString key;
-    std::vector<int> lines;  // rows of the lines table
+    std::span<const int> lines;  // rows of the lines table
 };
 
 // The documents of an import, found in one pass over the lines: one per distinct key, in the order
 // the keys first appear. These are the rows the sheet reader puts in the documents table; a key
 // that comes back after other keys belongs to its first document, so no line is checked or
 // written twice, and a Doc edited in the grid moves its line to that document.
+//
+// Kept compact for a million lines: the rows of every document one after the other in one vector
+// and where each document starts; a document's key is read from its first line when asked for.
 struct DocumentGroups {
-    std::vector<ImportDocument> documents;
+    std::vector<int> rows;        // the rows with a key, document after document
+    std::vector<int> starts;      // where each document begins in `rows`, and rows.size() last
     std::vector<int> withoutKey;  // lines whose Doc is empty (only a grid edit makes one)
+
+    int count() const { return starts.empty() ? 0 : static_cast<int>(starts.size()) - 1; }
+    std::span<const int> lines(int document) const;
+    ImportDocument document(const ImportLinesTable& table, int document) const;
 };
 DocumentGroups groupByDocument(const ImportLinesTable& lines);
 

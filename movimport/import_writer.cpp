@@ -147,23 +147,34 @@ public:
               now.date(), QTime(now.time().hour(), now.time().minute(), now.time().second()))) {}
 
     ImportWriteSummary run(const ImportProgress& progress) {
-        const std::vector<ImportDocument> documents = groupByDocument(lines_).documents;
+        const DocumentGroups documents = groupByDocument(lines_);
+        const int count = documents.count();
         ImportWriteSummary summary;
-        std::vector<DocumentNumbering> numbering;
-        for (const ImportDocument& document : documents) {
-            const int first = document.lines.front();
-            numbering.push_back({documentYear(text(first, Lines::DataDoc)),
-                                 text(first, Lines::TpDoc), text(first, Lines::Serie),
-                                 text(first, Lines::Diario)});
+        {
+            std::vector<DocumentNumbering> numbering;
+            numbering.reserve(static_cast<std::size_t>(count));
+            for (int d = 0; d < count; ++d) {
+                const int first = documents.lines(d).front();
+                numbering.push_back({documentYear(text(first, Lines::DataDoc)),
+                                     text(first, Lines::TpDoc), text(first, Lines::Serie),
+                                     text(first, Lines::Diario)});
+            }
+            // The numerators first: from here on the transaction holds them.
+            std::vector<ReservedNumbers> numbers;
+            try {
+                numbers = reserveNumbers(company_, numbering);
+            } catch (const MissingNumeratorError& missing) {
+                throw ImportError(missing.message());
+            }
+            // The summary is what the writing reads each document's numbers from.
+            summary.documents.reserve(static_cast<std::size_t>(count));
+            for (int d = 0; d < count; ++d) {
+                const auto at = static_cast<std::size_t>(d);
+                summary.documents.push_back({text(documents.lines(d).front(), Lines::Doc),
+                                             std::move(numbering[at]), numbers[at], 0});
+            }
         }
-        // The numerators first: from here on the transaction holds them.
-        std::vector<ReservedNumbers> numbers;
-        try {
-            numbers = reserveNumbers(company_, numbering);
-        } catch (const MissingNumeratorError& missing) {
-            throw ImportError(missing.message());
-        }
-        readVatAccounts(documents, numbering);
+        readVatAccounts(documents, summary.documents);
 
         MovementWriter target(company_);
         std::vector<TargetColumn> columns;
@@ -176,12 +187,11 @@ public:
 
         const int total = lines_.size();
         int done = 0;
-        for (std::size_t d = 0; d < documents.size(); ++d) {
-            const ImportDocument& document = documents[d];
-            WrittenDocument written{document.key, numbering[d], numbers[d], 0};
+        for (int d = 0; d < count; ++d) {
+            WrittenDocument& written = summary.documents[static_cast<std::size_t>(d)];
             int lineNumber = 0;
             int lastGeneralLine = 0;  // none yet in this document
-            for (const int row : document.lines) {
+            for (const int row : documents.lines(d)) {
                 if (progress && ++done % kProgressStep == 0)
                     progress(done, total);
                 const QString conta = text(row, Lines::Conta);
@@ -190,7 +200,7 @@ public:
                 if (lineNumber == std::numeric_limits<std::int16_t>::max())
                     throw ImportError(QString::fromUtf8("O documento %1 excede o número máximo de "
                                                         "linhas")
-                                          .arg(document.key));
+                                          .arg(written.key));
                 ++lineNumber;
                 if (conta.at(0) < QLatin1Char('9'))
                     lastGeneralLine = lineNumber;
@@ -202,7 +212,6 @@ public:
                 ++written.lines;
             }
             summary.lines += written.lines;
-            summary.documents.push_back(std::move(written));
         }
         // Rows held back for an array-bound insert fail here, not at the commit.
         target.finish();
@@ -250,11 +259,11 @@ private:
 
     // The VAT account of every code and year the import uses, read before the first row is added so
     // that the rows go out in full batches.
-    void readVatAccounts(const std::vector<ImportDocument>& documents,
-                         const std::vector<DocumentNumbering>& numbering) {
-        for (std::size_t d = 0; d < documents.size(); ++d) {
-            const int year = numbering[d].year;
-            for (const int row : documents[d].lines) {
+    void readVatAccounts(const DocumentGroups& documents,
+                         const std::vector<WrittenDocument>& numbered) {
+        for (int d = 0; d < documents.count(); ++d) {
+            const int year = numbered[static_cast<std::size_t>(d)].numbering.year;
+            for (const int row : documents.lines(d)) {
                 const QString code = text(row, Lines::CodIva);
                 if (code.isEmpty())
                     continue;
