@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "class9/working_set.h"
+#include "core/key_pieces.h"
 #include "core/message_box.h"
 #include "data/data_access.h"
 #include "data/day_month_year.h"
@@ -68,20 +69,6 @@ bool isProjectCosting(const Value& custeio) {
     return code == QLatin1String("P00631") || code == QLatin1String("P00763");
 }
 
-// Hands every row to a function.
-class EachRow : public RowSink {
-public:
-    explicit EachRow(std::function<void(std::vector<Value>&)> take) : take_(std::move(take)) {}
-    void columns(const QList<ColumnInfo>&) override {}
-    bool row(std::vector<Value>& values) override {
-        take_(values);
-        return true;
-    }
-
-private:
-    std::function<void(std::vector<Value>&)> take_;
-};
-
 // The lines of a type and series (`group`, its place in the database's order of both) with
 // numbers from..to.
 struct Piece {
@@ -131,24 +118,8 @@ void cut(DataAccess& company, const LoadQuery& query, const Piece& piece, int pi
                           kFrom + query.where + kPiece +
                           QStringLiteral(") AS x GROUP BY b ORDER BY b"),
                       params, take);
-    Piece joined;  // the buckets joined so far; none while its count is 0
-    for (const Piece& bucket : counted) {
-        const bool tooLarge = bucket.lines > 2 * static_cast<std::int64_t>(pieceLines) && width > 1;
-        if (joined.lines > 0 && (tooLarge || joined.lines + bucket.lines > pieceLines)) {
-            pieces.push_back(joined);
-            joined.lines = 0;
-        }
-        if (tooLarge) {
-            cut(company, query, bucket, pieceLines, pieces);
-        } else if (joined.lines == 0) {
-            joined = bucket;
-        } else {
-            joined.to = bucket.to;
-            joined.lines += bucket.lines;
-        }
-    }
-    if (joined.lines > 0)
-        pieces.push_back(joined);
+    joinBuckets(counted, pieceLines, width > 1, pieces,
+                [&](const Piece& bucket) { cut(company, query, bucket, pieceLines, pieces); });
 }
 
 // A date's sort value as a key of a hash: the same value gives the same key.

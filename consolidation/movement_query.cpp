@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 
+#include "core/key_pieces.h"
 #include "data/data_access.h"
 
 namespace agrimor {
@@ -37,20 +38,6 @@ Params rangeParams(const Period& period, const Range& range) {
     params << range.tpDoc << range.from << range.to;
     return params;
 }
-
-// Hands every row to a function.
-class EachRow : public RowSink {
-public:
-    explicit EachRow(std::function<void(std::vector<Value>&)> take) : take_(std::move(take)) {}
-    void columns(const QList<ColumnInfo>&) override {}
-    bool row(std::vector<Value>& values) override {
-        take_(values);
-        return true;
-    }
-
-private:
-    std::function<void(std::vector<Value>&)> take_;
-};
 
 // Passes the rows of several statements on to one sink as if they were one result, without the
 // document number each statement reads first.
@@ -140,24 +127,8 @@ void cut(DataAccess& company, const Period& period, const Range& range, int piec
                           QStringLiteral(") as x group by b order by b"),
                       params, take);
 
-    Range piece;  // the buckets joined so far; none while its count is 0
-    for (const Range& bucket : counted) {
-        const bool tooLarge = bucket.lines > 2 * static_cast<std::int64_t>(pieceLines) && width > 1;
-        if (piece.lines > 0 && (tooLarge || piece.lines + bucket.lines > pieceLines)) {
-            ranges.push_back(piece);
-            piece.lines = 0;
-        }
-        if (tooLarge) {
-            cut(company, period, bucket, pieceLines, ranges);
-        } else if (piece.lines == 0) {
-            piece = bucket;
-        } else {
-            piece.to = bucket.to;
-            piece.lines += bucket.lines;
-        }
-    }
-    if (piece.lines > 0)
-        ranges.push_back(piece);
+    joinBuckets(counted, pieceLines, width > 1, ranges,
+                [&](const Range& bucket) { cut(company, period, bucket, pieceLines, ranges); });
 }
 
 }  // namespace

@@ -11,20 +11,6 @@ namespace agrimor {
 
 namespace {
 
-// Hands (month, count) of a grouped statement whose first column is the month and last the count.
-class ByMonth : public RowSink {
-public:
-    explicit ByMonth(std::function<void(std::vector<Value>&)> take) : take_(std::move(take)) {}
-    void columns(const QList<ColumnInfo>&) override {}
-    bool row(std::vector<Value>& values) override {
-        take_(values);
-        return true;
-    }
-
-private:
-    std::function<void(std::vector<Value>&)> take_;
-};
-
 // The lines the check of month `month` sees: that month, or months 1 to it.
 std::int64_t inPeriod(const MonthCounts& counts, int month, bool cumulative) {
     if (!cumulative)
@@ -60,7 +46,7 @@ MonthCounts countYearAnomalies(DataAccess& consolidated, const YearCheckUpInput&
     // Lines on an account missing from the chart, one anomaly each, per month.
     MonthCounts missingAccountLines{};
     if (input.company) {
-        ByMonth take([&](std::vector<Value>& values) {
+        EachRow take([&](std::vector<Value>& values) {
             if (!values.at(0).isNull() && !input.chart.contains(values.at(1).toText()))
                 addToMonth(missingAccountLines, values.at(0).toInt(), values.at(2).toInt());
         });

@@ -3,7 +3,9 @@
 #include <QList>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "value.h"
@@ -36,6 +38,20 @@ public:
     // One row, in query order; its values may be moved from. Returning false stops the reading
     // (the rest of the result is discarded).
     virtual bool row(std::vector<Value>& values) = 0;
+};
+
+// A sink that hands every row to a function and reads the result to its end.
+class EachRow : public RowSink {
+public:
+    explicit EachRow(std::function<void(std::vector<Value>&)> take) : take_(std::move(take)) {}
+    void columns(const QList<ColumnInfo>&) override {}
+    bool row(std::vector<Value>& values) override {
+        take_(values);
+        return true;
+    }
+
+private:
+    std::function<void(std::vector<Value>&)> take_;
 };
 
 // One database engine behind the data-access component. Statements use `?` placeholders; values
