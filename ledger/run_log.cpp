@@ -168,6 +168,26 @@ RunRecord startRun(const QString& task, std::optional<int> company, const QStrin
     return record;
 }
 
+QMap<std::int64_t, DocumentNow> readDocumentTotals(DataAccess& db, int year, const QString& type,
+                                                   const QString& series, std::int64_t first,
+                                                   std::int64_t last) {
+    QMap<std::int64_t, DocumentNow> totals;
+    for (Recordset rows = db.openReadOnly(
+             QStringLiteral("SELECT NumDoc, count(*) AS Linhas, min(Mes) AS Mes, "
+                            "sum(CASE WHEN DbCr=1 THEN Valor ELSE 0 END) AS Debito, "
+                            "sum(CASE WHEN DbCr=2 THEN Valor ELSE 0 END) AS Credito FROM MovCTB "
+                            "WHERE Ano=? AND TpDoc=? AND Serie=? AND NumDoc BETWEEN ? AND ? "
+                            "GROUP BY NumDoc"),
+             {year, type, series, first, last});
+         !rows.eof(); rows.moveNext())
+        totals.insert(rows.field(QStringLiteral("NumDoc")).toInt(),
+                      {rows.field(QStringLiteral("Linhas")).toInt(),
+                       static_cast<int>(rows.field(QStringLiteral("Mes")).toInt()),
+                       rows.field(QStringLiteral("Debito")).toMoney(),
+                       rows.field(QStringLiteral("Credito")).toMoney()});
+    return totals;
+}
+
 void traceDocuments(DataAccess& db, RunRecord& record,
                     std::vector<WrittenDocumentTrace> documents) {
     // One read per document range of a type and series: the documents of an import are
@@ -177,24 +197,17 @@ void traceDocuments(DataAccess& db, RunRecord& record,
         std::size_t end = i + 1;
         while (end < documents.size() && sameNumerator(documents[end], documents[i]))
             ++end;
-        const Recordset found = db.openReadOnly(
-            QStringLiteral("SELECT NumDoc, count(*) AS Linhas, min(Mes) AS Mes, "
-                           "sum(CASE WHEN DbCr=1 THEN Valor ELSE 0 END) AS Debito, "
-                           "sum(CASE WHEN DbCr=2 THEN Valor ELSE 0 END) AS Credito FROM MovCTB "
-                           "WHERE Ano=? AND TpDoc=? AND Serie=? AND NumDoc BETWEEN ? AND ? "
-                           "GROUP BY NumDoc"),
-            {documents[i].year, documents[i].type, documents[i].series, documents[i].number,
-             documents[end - 1].number});
-        for (Recordset rows = found; !rows.eof(); rows.moveNext()) {
-            const std::int64_t number = rows.field(QStringLiteral("NumDoc")).toInt();
-            for (std::size_t d = i; d < end; ++d) {
-                if (documents[d].number != number)
-                    continue;
-                documents[d].lines = rows.field(QStringLiteral("Linhas")).toInt();
-                documents[d].month = static_cast<int>(rows.field(QStringLiteral("Mes")).toInt());
-                documents[d].debit = rows.field(QStringLiteral("Debito")).toMoney();
-                documents[d].credit = rows.field(QStringLiteral("Credito")).toMoney();
-            }
+        const QMap<std::int64_t, DocumentNow> found =
+            readDocumentTotals(db, documents[i].year, documents[i].type, documents[i].series,
+                               documents[i].number, documents[end - 1].number);
+        for (std::size_t d = i; d < end; ++d) {
+            const auto now = found.constFind(documents[d].number);
+            if (now == found.cend())
+                continue;
+            documents[d].lines = now->lines;
+            documents[d].month = now->month;
+            documents[d].debit = now->debit;
+            documents[d].credit = now->credit;
         }
         i = end;
     }

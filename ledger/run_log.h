@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -128,6 +129,18 @@ RunRecord startRun(const QString& task, std::optional<int> company, const QStrin
 // year, first and last document only when all share one type, series and year, and the journal
 // with its first and last number only when all share one journal and year (else they stay empty:
 // the documents' ranges are documentRanges()).
+// What MovCTB holds now of each document of one type and series numbered first..last, by number:
+// its lines, its first month and its debit and credit. Throws DbError.
+struct DocumentNow {
+    std::int64_t lines = 0;
+    int month = 0;
+    Money debit;
+    Money credit;
+};
+QMap<std::int64_t, DocumentNow> readDocumentTotals(DataAccess& db, int year, const QString& type,
+                                                   const QString& series, std::int64_t first,
+                                                   std::int64_t last);
+
 void traceDocuments(DataAccess& db, RunRecord& record, std::vector<WrittenDocumentTrace> documents);
 
 // The totals of one range of documents as they are in MovCTB, into the record's summary columns

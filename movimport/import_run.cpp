@@ -137,13 +137,6 @@ void checkNumerators(DataAccess& company, const RunRecord& run) {
     }
 }
 
-// The documents of a type and series in a range, as MovCTB holds them now.
-struct Found {
-    std::int64_t lines = 0;
-    Money debit;
-    Money credit;
-};
-
 // Compares every document of the import with MovCTB; returns the lines to delete per range.
 void checkLines(DataAccess& company, const RunRecord& run) {
     std::vector<WrittenDocumentTrace> documents = run.documents;
@@ -153,23 +146,11 @@ void checkLines(DataAccess& company, const RunRecord& run) {
         std::size_t end = i + 1;
         while (end < documents.size() && sameNumerator(documents[end], documents[i]))
             ++end;
-        QMap<std::int64_t, Found> found;
-        for (Recordset rows = company.openReadOnly(
-                 QStringLiteral(
-                     "SELECT NumDoc, count(*) AS Linhas, "
-                     "sum(CASE WHEN DbCr=1 THEN Valor ELSE 0 END) AS Debito, "
-                     "sum(CASE WHEN DbCr=2 THEN Valor ELSE 0 END) AS Credito FROM MovCTB "
-                     "WHERE Ano=? AND TpDoc=? AND Serie=? AND NumDoc BETWEEN ? AND ? "
-                     "GROUP BY NumDoc"),
-                 {documents[i].year, documents[i].type, documents[i].series, documents[i].number,
-                  documents[end - 1].number});
-             !rows.eof(); rows.moveNext())
-            found.insert(rows.field(QStringLiteral("NumDoc")).toInt(),
-                         {rows.field(QStringLiteral("Linhas")).toInt(),
-                          rows.field(QStringLiteral("Debito")).toMoney(),
-                          rows.field(QStringLiteral("Credito")).toMoney()});
+        const QMap<std::int64_t, DocumentNow> found =
+            readDocumentTotals(company, documents[i].year, documents[i].type, documents[i].series,
+                               documents[i].number, documents[end - 1].number);
         std::set<std::int64_t> written;
-        const auto refuse = [&](const WrittenDocumentTrace& d, const Found& now) {
+        const auto refuse = [&](const WrittenDocumentTrace& d, const DocumentNow& now) {
             throw Refusal{
                 QString::fromUtf8(
                     "O documento %1 série %2 n.º %3 de %4 já não está como a importação n.º %5 o "
@@ -188,7 +169,7 @@ void checkLines(DataAccess& company, const RunRecord& run) {
         for (std::size_t d = i; d < end; ++d) {
             const WrittenDocumentTrace& document = documents[d];
             written.insert(document.number);
-            const Found now = found.value(document.number);
+            const DocumentNow now = found.value(document.number);
             if (now.lines != document.lines || now.debit != document.debit ||
                 now.credit != document.credit)
                 refuse(document, now);
