@@ -192,11 +192,7 @@ void traceDocuments(DataAccess& db, RunRecord& record,
                     std::vector<WrittenDocumentTrace> documents) {
     // One read per document range of a type and series: the documents of an import are
     // consecutive numbers of their numerators.
-    sortByNumerator(documents);
-    for (std::size_t i = 0; i < documents.size();) {
-        std::size_t end = i + 1;
-        while (end < documents.size() && sameNumerator(documents[end], documents[i]))
-            ++end;
+    for (const auto& [i, end] : numeratorSpans(documents)) {
         const QMap<std::int64_t, DocumentNow> found =
             readDocumentTotals(db, documents[i].year, documents[i].type, documents[i].series,
                                documents[i].number, documents[end - 1].number);
@@ -209,7 +205,6 @@ void traceDocuments(DataAccess& db, RunRecord& record,
             documents[d].debit = now->debit;
             documents[d].credit = now->credit;
         }
-        i = end;
     }
     record.documents = std::move(documents);
     summarise(record);
@@ -262,6 +257,20 @@ void sortByNumerator(std::vector<WrittenDocumentTrace>& documents) {
     for (const auto& key : keys)
         sorted.push_back(std::move(documents[std::get<4>(key)]));
     documents = std::move(sorted);
+}
+
+std::vector<std::pair<std::size_t, std::size_t>> numeratorSpans(
+    std::vector<WrittenDocumentTrace>& documents) {
+    sortByNumerator(documents);
+    std::vector<std::pair<std::size_t, std::size_t>> spans;
+    for (std::size_t i = 0; i < documents.size();) {
+        std::size_t end = i + 1;
+        while (end < documents.size() && sameNumerator(documents[end], documents[i]))
+            ++end;
+        spans.emplace_back(i, end);
+        i = end;
+    }
+    return spans;
 }
 
 QString comparedCode(const QString& code) {

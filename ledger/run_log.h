@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "data/money.h"
@@ -68,6 +69,10 @@ QString comparedCode(const QString& code);
 // them), and the documents put in that order, by number within a row.
 bool sameNumerator(const WrittenDocumentTrace& a, const WrittenDocumentTrace& b);
 void sortByNumerator(std::vector<WrittenDocumentTrace>& documents);
+// Sorts `documents` by numerator and gives the [first, end) spans of each numerator row: a span
+// is one read or delete by a range of numbers, which finds every spelling of its codes.
+std::vector<std::pair<std::size_t, std::size_t>> numeratorSpans(
+    std::vector<WrittenDocumentTrace>& documents);
 
 // A run's documents of one year, type and series, from the first number to the last.
 struct DocumentRange {

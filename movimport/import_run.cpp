@@ -141,11 +141,7 @@ void checkNumerators(DataAccess& company, const RunRecord& run) {
 void checkLines(DataAccess& company, const RunRecord& run) {
     std::vector<WrittenDocumentTrace> documents = run.documents;
     // In ranges of one numerator row: the database's WHERE finds every spelling of its codes.
-    sortByNumerator(documents);
-    for (std::size_t i = 0; i < documents.size();) {
-        std::size_t end = i + 1;
-        while (end < documents.size() && sameNumerator(documents[end], documents[i]))
-            ++end;
+    for (const auto& [i, end] : numeratorSpans(documents)) {
         const QMap<std::int64_t, DocumentNow> found =
             readDocumentTotals(company, documents[i].year, documents[i].type, documents[i].series,
                                documents[i].number, documents[end - 1].number);
@@ -185,7 +181,6 @@ void checkLines(DataAccess& company, const RunRecord& run) {
             other.credit = {};
             refuse(other, it.value());
         }
-        i = end;
     }
 }
 
@@ -229,13 +224,11 @@ void checkLaterRuns(DataAccess& consolidated, const RunRecord& run) {
 std::int64_t deleteLines(DataAccess& company, const RunRecord& run) {
     std::vector<WrittenDocumentTrace> documents = run.documents;
     // In ranges of one numerator row: the database's WHERE finds every spelling of its codes.
-    sortByNumerator(documents);
     std::int64_t deleted = 0;
-    for (std::size_t i = 0; i < documents.size();) {
-        std::size_t end = i + 1;
-        std::int64_t expected = documents[i].lines;
-        while (end < documents.size() && sameNumerator(documents[end], documents[i]))
-            expected += documents[end++].lines;
+    for (const auto& [i, end] : numeratorSpans(documents)) {
+        std::int64_t expected = 0;
+        for (std::size_t d = i; d < end; ++d)
+            expected += documents[d].lines;
         const std::int64_t gone = company.execute(
             QStringLiteral("DELETE FROM MovCTB WHERE Ano=? AND TpDoc=? AND Serie=? AND NumDoc "
                            "BETWEEN ? AND ?"),
@@ -251,7 +244,6 @@ std::int64_t deleteLines(DataAccess& company, const RunRecord& run) {
                               .arg(run.id)
                               .arg(expected)};
         deleted += gone;
-        i = end;
     }
     return deleted;
 }
