@@ -158,6 +158,11 @@ QString yearMovementAccountCountsQuery() {
            QStringLiteral(" (m.ANO = ? ) group by m.Mes, m.Conta");
 }
 
+QString yearMovementAccountsQuery() {
+    return QStringLiteral(" select distinct m.Conta ") + kClass9Lines +
+           QStringLiteral(" (m.ANO = ? )");
+}
+
 Params movementParams(const Period& period) {
     Params params = periodParams(period);
     params << period.year;

@@ -23,6 +23,9 @@ QString movementAccountCountsQuery(bool cumulative);
 // The same lines of a whole year, counted per month and account (`Mes`, `Conta`, `Linhas`): the
 // account check of every month in one statement. Its one parameter is the year.
 QString yearMovementAccountCountsQuery();
+// The distinct accounts of the same lines of a whole year (`Conta`): what the account check needs
+// when no account is missing. Its one parameter is the year.
+QString yearMovementAccountsQuery();
 // Parameters of the first query above.
 Params movementParams(const Period& period);
 

@@ -38,20 +38,31 @@ MonthCounts periodLinesByMonth(DataAccess& consolidated, const QString& tpDoc, c
     return counts.counts;
 }
 
+MonthCounts yearMissingAccountLines(DataAccess& company, int year, const AccountChart& chart) {
+    // Most years have no account missing: their distinct accounts say so without a count of
+    // every line per month and account.
+    bool anyMissing = false;
+    EachRow account([&](std::vector<Value>& values) {
+        if (!values.at(0).isNull() && !chart.contains(values.at(0).toText()))
+            anyMissing = true;
+    });
+    company.queryEach(yearMovementAccountsQuery(), {year}, account);
+
+    MonthCounts missing{};
+    if (!anyMissing)
+        return missing;
+    EachRow take([&](std::vector<Value>& values) {
+        if (!values.at(0).isNull() && !chart.contains(values.at(1).toText()))
+            addToMonth(missing, values.at(0).toInt(), values.at(2).toInt());
+    });
+    company.queryEach(yearMovementAccountCountsQuery(), {year}, take);
+    return missing;
+}
+
 MonthCounts countYearAnomalies(DataAccess& consolidated, const YearCheckUpInput& input) {
     const CompanySettings& settings = input.settings;
     AnomalyList settingsAnomalies;
     checkSettings(consolidated, settings, input.year, settingsAnomalies);
-
-    // Lines on an account missing from the chart, one anomaly each, per month.
-    MonthCounts missingAccountLines{};
-    if (input.company) {
-        EachRow take([&](std::vector<Value>& values) {
-            if (!values.at(0).isNull() && !input.chart.contains(values.at(1).toText()))
-                addToMonth(missingAccountLines, values.at(0).toInt(), values.at(2).toInt());
-        });
-        input.company->queryEach(yearMovementAccountCountsQuery(), {input.year}, take);
-    }
 
     MonthCounts anomalies{};
     for (int month = 1; month <= 12; ++month) {
@@ -64,7 +75,9 @@ MonthCounts countYearAnomalies(DataAccess& consolidated, const YearCheckUpInput&
         std::int64_t count = found.size() + settingsAnomalies.size();
         if (inPeriod(input.periodLines, month, settings.cumulative()) > 0)
             ++count;
-        count += input.company ? inPeriod(missingAccountLines, month, settings.cumulative()) : 1;
+        count += input.missingAccountLines
+                     ? inPeriod(*input.missingAccountLines, month, settings.cumulative())
+                     : 1;
         anomalies[static_cast<std::size_t>(month)] = count;
     }
     return anomalies;

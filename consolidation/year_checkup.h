@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 #include <vector>
 
 #include "consolidation/checks.h"
@@ -18,8 +19,8 @@ struct CompanySettings;
 // ones in the same terms: the month rate's rows (monthRateOf), the settings check
 // (checkSettings, once: it does not depend on the month), the period check over the lines
 // periodLinesByMonth() counts (months 1 to the month when the company's settings say so), the
-// company database that could not be reached (one anomaly) and the account check over the lines
-// yearMovementAccountCountsQuery() counts, against the same chart.
+// company database that could not be reached (one anomaly) and the account check over the
+// company's class-9 lines, against the same chart.
 
 // The consolidated chart of accounts of `year`, as the account check compares it.
 AccountChart readAccountChart(DataAccess& consolidated, int year);
@@ -29,17 +30,23 @@ AccountChart readAccountChart(DataAccess& consolidated, int year);
 MonthCounts periodLinesByMonth(DataAccess& consolidated, const QString& tpDoc, const QString& serie,
                                int year);
 
+// The company's class-9 lines of `year` on an account missing from `chart`, per Mes: what the
+// account check of each month would report, one anomaly a line. Reads the company database only:
+// the year's distinct accounts, and only when one of them is missing, its lines per month and
+// account (yearMovementAccountCountsQuery()). Throws DbError.
+MonthCounts yearMissingAccountLines(DataAccess& company, int year, const AccountChart& chart);
+
 struct YearCheckUpInput {
     const CompanySettings& settings;
     int year = 0;
-    DataAccess* company = nullptr;         // null: the company database could not be reached
+    // yearMissingAccountLines() of the company; empty when its database could not be reached.
+    const std::optional<MonthCounts>& missingAccountLines;
     const std::vector<StoredRate>& rates;  // readYearRates() of the company's currency
     const MonthCounts& periodLines;        // periodLinesByMonth() of its type and series
-    const AccountChart& chart;             // readAccountChart() of the year
 };
 
-// The anomalies of each month's check-up. Reads the consolidated database for the settings check
-// and the company database for its class-9 lines' accounts (one statement). Throws DbError.
+// The anomalies of each month's check-up. Reads the consolidated database for the settings check.
+// Throws DbError.
 MonthCounts countYearAnomalies(DataAccess& consolidated, const YearCheckUpInput& input);
 
 }  // namespace agrimor

@@ -1,8 +1,12 @@
 #include "monthboard/month_board.h"
 
 #include <QStringList>
+#include <algorithm>
+#include <atomic>
+#include <exception>
 #include <map>
 #include <memory>
+#include <thread>
 
 #include "class9/derivation.h"
 #include "class9/existing_movements.h"
@@ -57,63 +61,149 @@ std::map<std::pair<int, int>, QDateTime> readConsolidationRuns(DataAccess& conso
     return runs;
 }
 
-// What the board reads of one company; `chart` is the year's consolidated chart of accounts,
-// read once for every company.
-void readCompany(DataAccess& consolidated, int year, const AccountChart& chart, BoardCompany& board,
-                 std::int64_t& companyStatements) {
-    const std::optional<CompanySettingsRow> row = readCompanySettingsRow(consolidated, board.bd);
-    const QString tpDoc = row && row->tpDoc ? *row->tpDoc : QString();
-    const QString serie = row && row->serie ? *row->serie : QString();
-    const QString class9Type = row && row->tpDocCL9 ? *row->tpDocCL9 : QString();
-    board.currency = row && row->moeda ? *row->moeda : QString();
-
+// What the board holds of one company while it reads it: what the consolidated database says of
+// it, and its own database once connected.
+struct CompanyReading {
+    BoardCompany* board = nullptr;
+    std::optional<CompanySettingsRow> row;
+    QString class9Type;
     std::optional<MonthCounts> consolidatedLines;
-    if (row && row->tpDoc && row->serie)
-        consolidatedLines = periodLinesByMonth(consolidated, tpDoc, serie, year);
     std::vector<StoredRate> rates;
-    const bool needsRate = !needsNoRate(board.currency);
-    if (needsRate)
-        rates = readYearRates(consolidated, board.currency, year);
-
-    // Reached as the check-up reaches it: its stored parameters, a failure to connect being
-    // one anomaly of every month.
+    bool needsRate = false;
     std::unique_ptr<DataAccess> company;
+    std::exception_ptr unreadable;  // the check-up stops at it: no settings, no other figure
+
+    // Read from the company's own database, on a thread of their own.
     std::optional<MonthCounts> movements;
     std::optional<MonthCounts> class9;
-    std::optional<MonthCounts> anomalies;
+    std::optional<MonthCounts> missingAccountLines;
+    std::exception_ptr companyFailure;   // reading its lines failed: no figure from them
+    std::exception_ptr accountsFailure;  // reading its accounts failed: no anomaly count
+};
+
+// What the consolidated database says of a company before its lines are read: its settings row,
+// and its own database reached as the check-up reaches it (its stored parameters, a failure to
+// connect being one anomaly of every month).
+void readSettingsAndConnect(DataAccess& consolidated, CompanyReading& reading) {
+    BoardCompany& board = *reading.board;
+    reading.row = readCompanySettingsRow(consolidated, board.bd);
+    const std::optional<CompanySettingsRow>& row = reading.row;
+    reading.class9Type = row && row->tpDocCL9 ? *row->tpDocCL9 : QString();
+    board.currency = row && row->moeda ? *row->moeda : QString();
+    reading.needsRate = !needsNoRate(board.currency);
     try {
         AnomalyList unreachable;
-        company = connectCompany(consolidated, readCompanyParameters(consolidated, board.bd),
-                                 CompanyOpenFailureReport::toAnomalies(unreachable));
-        board.reached = company != nullptr;
-        if (company) {
-            movements = class9SourceLinesByMonth(*company, year);
-            if (!class9Type.isEmpty())
-                class9 = integratedClass9LinesByMonth(*company, year, class9Type);
+        reading.company =
+            connectCompany(consolidated, readCompanyParameters(consolidated, board.bd),
+                           CompanyOpenFailureReport::toAnomalies(unreachable));
+        board.reached = reading.company != nullptr;
+    } catch (const Error&) {
+        reading.unreadable = std::current_exception();
+    }
+}
+
+// The consolidated database's figures of every company: its consolidated lines and the rates of
+// its currency.
+void readConsolidatedFigures(DataAccess& consolidated, int year,
+                             std::vector<CompanyReading>& readings) {
+    for (CompanyReading& reading : readings) {
+        const std::optional<CompanySettingsRow>& row = reading.row;
+        if (row && row->tpDoc && row->serie)
+            reading.consolidatedLines =
+                periodLinesByMonth(consolidated, *row->tpDoc, *row->serie, year);
+        if (reading.needsRate)
+            reading.rates = readYearRates(consolidated, reading.board->currency, year);
+    }
+}
+
+// The company's own database: its general and class-9 lines and its accounts, in the order the
+// check-up meets them. Touches nothing but `reading` and its connection, so companies can be read
+// side by side.
+void readCompanyPart(int year, const AccountChart& chart, CompanyReading& reading) {
+    if (!reading.company)
+        return;
+    try {
+        reading.movements = class9SourceLinesByMonth(*reading.company, year);
+        if (!reading.class9Type.isEmpty())
+            reading.class9 =
+                integratedClass9LinesByMonth(*reading.company, year, reading.class9Type);
+    } catch (...) {
+        reading.companyFailure = std::current_exception();
+        return;
+    }
+    try {
+        reading.missingAccountLines = yearMissingAccountLines(*reading.company, year, chart);
+    } catch (...) {
+        reading.accountsFailure = std::current_exception();
+    }
+}
+
+// Reads the figures of every company: the consolidated database's on one thread (it is one
+// connection), each company's own database on another, on as many threads as the machine has
+// cores, the grouped statements being each a scan of a year of lines. A failure of the
+// consolidated database is thrown once every thread is done.
+void readFigures(DataAccess& consolidated, int year, const AccountChart& chart,
+                 std::vector<CompanyReading>& readings) {
+    std::exception_ptr consolidatedFailure;
+    // Task 0 is the consolidated database's, task i the i-th company's.
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        for (std::size_t task = next++; task <= readings.size(); task = next++) {
+            if (task > 0) {
+                readCompanyPart(year, chart, readings[task - 1]);
+                continue;
+            }
+            try {
+                readConsolidatedFigures(consolidated, year, readings);
+            } catch (...) {
+                consolidatedFailure = std::current_exception();
+            }
         }
-        const CompanySettings settings = companySettingsOf(row, board.bd);
-        anomalies =
-            countYearAnomalies(consolidated, {settings, year, company.get(), rates,
-                                              consolidatedLines.value_or(MonthCounts{}), chart});
+    };
+    const std::size_t threads = std::min<std::size_t>(
+        std::max(1u, std::thread::hardware_concurrency()), readings.size() + 1);
+    std::vector<std::thread> helpers;
+    for (std::size_t i = 1; i < threads; ++i)
+        helpers.emplace_back(work);
+    work();
+    for (std::thread& helper : helpers)
+        helper.join();
+    if (consolidatedFailure)
+        std::rethrow_exception(consolidatedFailure);
+}
+
+// The company's figures and cells from what was read. A failure the check-up would stop at (its
+// settings refused, a table missing from its database) becomes the company's problem and leaves
+// the figures it prevented empty.
+void fillCompany(DataAccess& consolidated, int year, CompanyReading& reading) {
+    BoardCompany& board = *reading.board;
+    std::optional<MonthCounts> anomalies;
+    try {
+        if (reading.unreadable)
+            std::rethrow_exception(reading.unreadable);
+        if (reading.companyFailure)
+            std::rethrow_exception(reading.companyFailure);
+        const CompanySettings settings = companySettingsOf(reading.row, board.bd);
+        if (reading.accountsFailure)
+            std::rethrow_exception(reading.accountsFailure);
+        anomalies = countYearAnomalies(consolidated,
+                                       {settings, year, reading.missingAccountLines, reading.rates,
+                                        reading.consolidatedLines.value_or(MonthCounts{})});
     } catch (const Error& error) {
-        // What the check-up would stop at for this company (its settings refused, a table
-        // missing from its database): the other companies are read all the same.
         board.problem = error.message();
     }
-    if (company)
-        companyStatements += company->roundTrips();
 
     for (int month = 1; month <= 12; ++month) {
         const auto at = static_cast<std::size_t>(month);
         BoardCell& cell = board.months[at - 1];
         cell.month = month;
-        if (movements)
-            cell.movements = (*movements)[at];
-        if (class9)
-            cell.class9 = (*class9)[at];
-        if (needsRate) {
+        if (reading.movements)
+            cell.movements = (*reading.movements)[at];
+        if (reading.class9)
+            cell.class9 = (*reading.class9)[at];
+        if (reading.needsRate) {
             std::int64_t count = 0;
-            for (const StoredRate& rate : rates) {
+            for (const StoredRate& rate : reading.rates) {
                 if (rate.month != month)
                     continue;
                 ++count;
@@ -124,8 +214,8 @@ void readCompany(DataAccess& consolidated, int year, const AccountChart& chart, 
         }
         if (anomalies)
             cell.anomalies = (*anomalies)[at];
-        if (consolidatedLines)
-            cell.consolidated = (*consolidatedLines)[at];
+        if (reading.consolidatedLines)
+            cell.consolidated = (*reading.consolidatedLines)[at];
     }
 }
 
@@ -163,20 +253,29 @@ MonthBoard readMonthBoard(DataAccess& consolidated, int year) {
     MonthBoard board;
     board.year = year;
     const std::int64_t before = consolidated.roundTrips();
-    std::int64_t companyStatements = 0;
 
     const AccountChart chart = readAccountChart(consolidated, year);
     const std::map<std::pair<int, int>, QDateTime> runs = readConsolidationRuns(consolidated, year);
     const QStringList& names = groupCompanyNames();
-    for (int bd = 1; bd <= names.size(); ++bd) {
-        BoardCompany company;
-        company.bd = bd;
-        company.name = names.at(bd - 1);
-        readCompany(consolidated, year, chart, company, companyStatements);
-        for (BoardCell& cell : company.months)
-            if (const auto run = runs.find({bd, cell.month}); run != runs.end())
+    board.companies.resize(static_cast<std::size_t>(names.size()));
+    std::vector<CompanyReading> readings(board.companies.size());
+    for (std::size_t at = 0; at < readings.size(); ++at) {
+        BoardCompany& company = board.companies[at];
+        company.bd = static_cast<int>(at) + 1;
+        company.name = names.at(company.bd - 1);
+        readings[at].board = &company;
+        readSettingsAndConnect(consolidated, readings[at]);
+    }
+    readFigures(consolidated, year, chart, readings);
+
+    std::int64_t companyStatements = 0;
+    for (CompanyReading& reading : readings) {
+        fillCompany(consolidated, year, reading);
+        if (reading.company)
+            companyStatements += reading.company->roundTrips();
+        for (BoardCell& cell : reading.board->months)
+            if (const auto run = runs.find({reading.board->bd, cell.month}); run != runs.end())
                 cell.consolidatedAt = run->second;
-        board.companies.push_back(std::move(company));
     }
     board.statements = consolidated.roundTrips() - before + companyStatements;
     return board;
