@@ -74,7 +74,9 @@ struct MonthBoard {
 // (`consolidated`, which also gives how the company databases are reached) and the companies'
 // own. Per company and year: its settings row, the settings check (two lookups), the
 // consolidated lines per month, the rates of the year, its parameters and, in its own database,
-// three statements grouped by month; once for all: the chart of accounts and the run log. A
+// three statements over the year (a fourth when an account is missing from the chart), the
+// companies' databases read side by side on the machine's cores; once for all: the chart of
+// accounts and the run log. A
 // company whose database can not be reached gets no figures from it; a failure the check-up would
 // stop at for one company (its settings refused, a table missing from its database) becomes that
 // company's `problem` and leaves the figures it prevented empty. Throws DbError when the
