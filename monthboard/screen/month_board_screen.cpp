@@ -5,7 +5,9 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -28,6 +30,29 @@ const QStringList& monthNames() {
         QStringLiteral("Outubro"), QStringLiteral("Novembro"),  QStringLiteral("Dezembro")};
     return names;
 }
+
+// Paints a cell in its state's colour whether selected or not, the selected cell framed: the
+// usual selection fill would hide the one colour that says where the month stands.
+class CellPainter : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem plain(option);
+        const bool selected = plain.state.testFlag(QStyle::State_Selected);
+        plain.state.setFlag(QStyle::State_Selected, false);
+        plain.state.setFlag(QStyle::State_HasFocus, false);
+        QStyledItemDelegate::paint(painter, plain, index);
+        if (!selected)
+            return;
+        painter->save();
+        painter->setPen(QPen(option.palette.color(QPalette::Highlight), 3));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(option.rect.adjusted(1, 1, -2, -2));
+        painter->restore();
+    }
+};
 
 QColor stateColour(CellState state) {
     switch (state) {
@@ -137,6 +162,7 @@ MonthBoardScreen::MonthBoardScreen(DataAccess& shared, Prompter& prompter, int y
     grid_->setHorizontalHeaderLabels(months);
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid_->setItemDelegate(new CellPainter(grid_));
     grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     grid_->setMinimumSize(900, 260);

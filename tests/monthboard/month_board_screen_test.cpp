@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QImage>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTableWidget>
@@ -43,6 +45,14 @@ TEST(MonthBoardScreen,
     QSignalSpy opened(&screen, &MonthBoardScreen::openJob);
     screen.selectCell(1, 3);
     EXPECT_TRUE(screen.detail()->text().contains(QStringLiteral("Movimentos gerais do mês: 2")));
+    // The selected cell keeps its colour: the selection frames it.
+    screen.resize(1000, 500);
+    screen.show();
+    QCoreApplication::processEvents();
+    const QRect cell = screen.grid()->visualRect(screen.grid()->model()->index(0, 2));
+    const QImage drawn = screen.grid()->viewport()->grab().toImage();
+    EXPECT_EQ(drawn.pixelColor(cell.left() + 8, cell.bottom() - 8),
+              screen.grid()->item(0, 2)->background().color());
     emit screen.grid()->cellDoubleClicked(0, 2);
     emit screen.grid()->cellDoubleClicked(1, 3);
     emit screen.grid()->cellDoubleClicked(0, 6);
