@@ -59,12 +59,15 @@ int compareCiRtrim(void*, int lengthA, const void* a, int lengthB, const void* b
         --lengthA;
     while (lengthB > 0 && right[lengthB - 1] == ' ')
         --lengthB;
-    // Codes and accounts are ASCII: compare them byte by byte, folding case. Anything else goes
-    // through Unicode case folding.
+    // Codes and accounts are ASCII: compare them byte by byte, folding case where two bytes
+    // differ. From the first byte that is not ASCII on either side, Unicode case folding decides
+    // (the bytes before it are the same on both sides).
     const int common = lengthA < lengthB ? lengthA : lengthB;
     for (int i = 0; i < common; ++i) {
         unsigned char l = left[i];
         unsigned char r = right[i];
+        if (l == r)
+            continue;
         if ((l | r) & 0x80)
             return QString::fromUtf8(reinterpret_cast<const char*>(left), lengthA)
                 .compare(QString::fromUtf8(reinterpret_cast<const char*>(right), lengthB),
