@@ -93,6 +93,21 @@ Value ColumnStore::get(std::size_t row) const {
     return {};
 }
 
+ColumnStore::CellText ColumnStore::cellText(std::size_t row, QString& scratch) const {
+    if (form_ != Form::Text) {
+        if (isNull(row))
+            return {};
+        scratch = get(row).toText();
+        return {false, &scratch, {}};
+    }
+    const std::uint32_t id = ids_.at(row);
+    if (id == 0)
+        return {};
+    if (id <= kRememberedTexts)
+        return {false, &remembered_.at(id - 1), {}};
+    return {false, nullptr, blocks_.view(id - kRememberedTexts - 1)};
+}
+
 void ColumnStore::set(std::size_t row, const Value& value) {
     if (form_ == Form::Text) {
         ids_.set(row, value.isNull() ? 0 : textId(value.toText()));

@@ -46,6 +46,14 @@ public:
     explicit ColumnStore(Form form) : form_(form) {}
 
     Value get(std::size_t row) const;
+    // The cell as text (get(row).toText()) without a copy where it can be: the pool's own string
+    // (`text`), the UTF-8 a text is kept as (`utf8`), or `scratch` holding it (`text`).
+    struct CellText {
+        bool null = true;
+        const QString* text = nullptr;  // else the text is `utf8`
+        QByteArrayView utf8;
+    };
+    CellText cellText(std::size_t row, QString& scratch) const;
     bool isNull(std::size_t row) const;
     void set(std::size_t row, const Value& value);
     void appendNull();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringView>
@@ -69,6 +70,8 @@ public:
     virtual void bind(int index, const Value& value) = 0;
     // Binds a text; false, binding nothing, for one this way does not take (bind it as a Value).
     virtual bool bindText(int index, QStringView text) = 0;
+    // Binds a text given as valid UTF-8.
+    virtual void bindUtf8(int index, QByteArrayView utf8) = 0;
     // The value bound last to `index` in this row, equal to the one given.
     virtual Value value(int index) const = 0;
     // Runs the INSERT with the values bound since startRow(): every parameter must have one.

@@ -187,14 +187,6 @@ void UpdatableRecordset::settleAndSet(int column, const Value& value) {
     setField(column, value);
 }
 
-bool UpdatableRecordset::bindText(int column, QStringView text) {
-    const int parameter = parameterOf_[static_cast<std::size_t>(column)];
-    if (parameter < 0 || !bound_->bindText(parameter, text))
-        return false;
-    states_[static_cast<std::size_t>(row_)].changed[static_cast<std::size_t>(column)] = 1;
-    return true;
-}
-
 void UpdatableRecordset::settleBoundRow() const {
     if (boundRow_ < 0)
         return;

@@ -126,8 +126,7 @@ public:
                 if (const int parameter = parameterOf_[static_cast<std::size_t>(column)];
                     parameter >= 0) {
                     bound_->bind(parameter, value);
-                    states_[static_cast<std::size_t>(row_)]
-                        .changed[static_cast<std::size_t>(column)] = 1;
+                    markGiven(column);
                     return;
                 }
                 settleAndSet(column, value);  // a column the bound INSERT does not name
@@ -145,11 +144,21 @@ public:
     // The same with a text, which need not outlive the call: setField(column, text.toString())
     // without the QString where the row's values go straight to the engine.
     void setText(int column, QStringView text) {
-        if (row_ == boundRow_ &&
-            static_cast<std::size_t>(column) < static_cast<std::size_t>(columnCount()) &&
-            bindText(column, text))
+        if (const int parameter = boundParameter(column);
+            parameter >= 0 && bound_->bindText(parameter, text)) {
+            markGiven(column);
             return;
+        }
         setField(column, text.toString());
+    }
+    // The same with a text given as valid UTF-8.
+    void setUtf8(int column, QByteArrayView utf8) {
+        if (const int parameter = boundParameter(column); parameter >= 0) {
+            bound_->bindUtf8(parameter, utf8);
+            markGiven(column);
+            return;
+        }
+        setField(column, QString::fromUtf8(utf8));
     }
     // Writes the current row's pending changes. Nothing pending: nothing is sent.
     void update();
@@ -164,9 +173,19 @@ private:
     };
 
     RowState& rowState();
+    // The parameter of the bound INSERT a column of the current row goes to: -1 when the row is
+    // not being bound or the INSERT does not name the column.
+    int boundParameter(int column) const {
+        return boundRow_ >= 0 && row_ == boundRow_ &&
+                       static_cast<std::size_t>(column) < parameterOf_.size()
+                   ? parameterOf_[static_cast<std::size_t>(column)]
+                   : -1;
+    }
+    void markGiven(int column) {
+        states_[static_cast<std::size_t>(row_)].changed[static_cast<std::size_t>(column)] = 1;
+    }
     void setFieldOfCleanRow(int column, const Value& value);
     void settleAndSet(int column, const Value& value);
-    bool bindText(int column, QStringView text);
     void settleBoundRow() const override;
     void startBoundRow();
     void insertCurrent(const std::vector<char>& given);

@@ -4,6 +4,7 @@
 
 #include <QFileInfo>
 #include <algorithm>
+#include <cstring>
 #include <list>
 #include <unordered_map>
 
@@ -430,6 +431,7 @@ public:
         const auto count = static_cast<std::size_t>(sqlite3_bind_parameter_count(statement));
         given_.resize(count);
         dates_.resize(count);
+        isos_.resize(count);
         held_.resize(count);
         blocks_.emplace_back(kBlock);
         startRow();
@@ -475,11 +477,27 @@ public:
                 }
                 break;
             case Value::Kind::DateTime: {
-                char* const out = room(kIsoDateTimeLength);
-                const int length = writeIsoDateTime(*value.asDateTime(), ' ', out);
-                next_ = out + length;
-                dates_[static_cast<std::size_t>(index)] = *value.asDateTime();
-                rc = sqlite3_bind_text(statement_, index + 1, out, length, SQLITE_STATIC);
+                // A column's dates mostly repeat from row to row (a document's date, the day of
+                // the run): its text is written again only when the date or time changes.
+                const QDateTime& dateTime = *value.asDateTime();
+                Iso& iso = isos_[static_cast<std::size_t>(index)];
+                if (!dateTime.isValid()) {
+                    iso.length = -1;
+                    rc = sqlite3_bind_text(statement_, index + 1, iso.bytes, 0, SQLITE_STATIC);
+                } else {
+                    const QDate date = dateTime.date();
+                    const QTime time = dateTime.time();
+                    const qint64 day = date.toJulianDay();
+                    const int msecs = time.msecsSinceStartOfDay();
+                    if (iso.length < 0 || iso.day != day || iso.msecs != msecs) {
+                        iso.length = writeIsoDateTime(date, time, ' ', iso.bytes);
+                        iso.day = day;
+                        iso.msecs = msecs;
+                    }
+                    rc = sqlite3_bind_text(statement_, index + 1, iso.bytes, iso.length,
+                                           SQLITE_STATIC);
+                }
+                dates_[static_cast<std::size_t>(index)] = dateTime;
                 break;
             }
         }
@@ -502,6 +520,22 @@ public:
         if (rc != SQLITE_OK)
             fail(engine_.db_, rc);
         return true;
+    }
+    void bindUtf8(int index, QByteArrayView utf8) override {
+        const auto length = static_cast<std::size_t>(utf8.size());
+        char* const out = room(length);
+        if (length)
+            std::memcpy(out, utf8.data(), length);
+        next_ = out + length;
+        Given& given = given_[static_cast<std::size_t>(index)];
+        given.kind = Value::Kind::Text;
+        given.held = false;
+        given.text = out;
+        given.number = static_cast<std::int64_t>(length);
+        const int rc =
+            sqlite3_bind_text(statement_, index + 1, out, static_cast<int>(length), SQLITE_STATIC);
+        if (rc != SQLITE_OK)
+            fail(engine_.db_, rc);
     }
     Value value(int index) const override {
         const Given& given = given_[static_cast<std::size_t>(index)];
@@ -540,8 +574,9 @@ private:
 
     // Where `need` bytes go: after the row's last ones, or in the next block.
     char* room(std::size_t need) {
-        if (need <= static_cast<std::size_t>(end_ - next_))
-            return next_;
+        return need <= static_cast<std::size_t>(end_ - next_) ? next_ : nextBlock(need);
+    }
+    char* nextBlock(std::size_t need) {
         ++block_;
         if (block_ == blocks_.size())
             blocks_.emplace_back(std::max(kBlock, need));
@@ -556,6 +591,14 @@ private:
     sqlite3_stmt* statement_;
     std::vector<Given> given_;
     std::vector<QDateTime> dates_;
+    // Per parameter, the text of the last date bound to it, bound without a copy.
+    struct Iso {
+        qint64 day = 0;   // Julian day
+        int msecs = 0;    // since midnight
+        int length = -1;  // none yet
+        char bytes[kIsoDateTimeLength];
+    };
+    std::vector<Iso> isos_;
     std::vector<Value> held_;  // texts with a surrogate, as given
     std::vector<std::vector<char>> blocks_;
     std::size_t block_ = 0;

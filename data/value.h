@@ -63,6 +63,8 @@ QString isoDateTimeText(const QDateTime& value, QChar separator);
 // written (0 for an invalid date-time).
 inline constexpr int kIsoDateTimeLength = 19;
 int writeIsoDateTime(const QDateTime& value, char separator, char* out);
+// The same of a valid date and time.
+int writeIsoDateTime(QDate date, QTime time, char separator, char* out);
 // Reads "yyyy-mm-dd", "yyyy-mm-dd hh:mm:ss[.fff]" and "yyyy-mm-ddThh:mm:ss[.fff]".
 QDateTime parseIsoDateTime(QStringView text);
 
