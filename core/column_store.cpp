@@ -16,24 +16,8 @@ int compareNumbers(T x, T y) {
 
 }  // namespace
 
-std::uint32_t PackedNumbers::at(std::size_t row) const {
-    if (row >= count_)
-        throw std::out_of_range("PackedNumbers::at");
-    const std::uint8_t* p = data_.data() + row * static_cast<std::size_t>(width_);
-    switch (width_) {
-        case 1:
-            return *p;
-        case 2: {
-            std::uint16_t n;
-            std::memcpy(&n, p, sizeof n);
-            return n;
-        }
-        default: {
-            std::uint32_t n;
-            std::memcpy(&n, p, sizeof n);
-            return n;
-        }
-    }
+void PackedNumbers::outOfRange() {
+    throw std::out_of_range("PackedNumbers::at");
 }
 
 void PackedNumbers::widen(int width) {
@@ -93,19 +77,15 @@ Value ColumnStore::get(std::size_t row) const {
     return {};
 }
 
-ColumnStore::CellText ColumnStore::cellText(std::size_t row, QString& scratch) const {
+// A text beyond the remembered ones, or a cell of another form.
+ColumnStore::CellText ColumnStore::otherCellText(std::size_t row, QString& scratch) const {
     if (form_ != Form::Text) {
         if (isNull(row))
             return {};
         scratch = get(row).toText();
         return {false, &scratch, {}};
     }
-    const std::uint32_t id = ids_.at(row);
-    if (id == 0)
-        return {};
-    if (id <= kRememberedTexts)
-        return {false, &remembered_.at(id - 1), {}};
-    return {false, nullptr, blocks_.view(id - kRememberedTexts - 1)};
+    return {false, nullptr, blocks_.view(ids_.at(row) - kRememberedTexts - 1)};
 }
 
 void ColumnStore::set(std::size_t row, const Value& value) {

@@ -151,6 +151,15 @@ public:
         }
         setField(column, text.toString());
     }
+    // The same with a QString, which the row shares where it holds it.
+    void setText(int column, const QString& text) {
+        if (const int parameter = boundParameter(column);
+            parameter >= 0 && bound_->bindText(parameter, text)) {
+            markGiven(column);
+            return;
+        }
+        setField(column, Value(text));
+    }
     // The same with a text given as valid UTF-8.
     void setUtf8(int column, QByteArrayView utf8) {
         if (const int parameter = boundParameter(column); parameter >= 0) {

@@ -93,6 +93,7 @@ public:
     void set(int column, const Value& value) { table_.setField(column, value); }
     // A text value, which need not outlive the call.
     void setText(int column, QStringView text) { table_.setText(column, text); }
+    void setText(int column, const QString& text) { table_.setText(column, text); }
     void setUtf8(int column, QByteArrayView utf8) { table_.setUtf8(column, utf8); }
 
 private:

@@ -34,6 +34,12 @@ const QString& monthText(int month) {
     return texts[static_cast<std::size_t>(month)];
 }
 
+// "00000", MvDes off class 9.
+const QString& zeros() {
+    static const QString text = QStringLiteral("00000");
+    return text;
+}
+
 // What a MovCTB column is written from.
 enum class Source {
     TpTerc,
@@ -235,13 +241,18 @@ private:
     // A day-month-year text as a date value; an empty one as null. Valid until the next call.
     const Value& date(const Line& line, int column) {
         static const Value null;
+        // A line reads its DataDoc up to three times; the lines of a document mostly share
+        // their dates.
+        LastDate& last = lastDates_[column == Lines::DataDoc ? 0 : 1];
+        if (line.row == last.row)
+            return last.date;
         const QString* text = textOf(line.row, column);
         if (!text || text->isEmpty())
             return null;
-        // The lines of a document mostly share their dates.
-        LastDate& last = lastDates_[column == Lines::DataDoc ? 0 : 1];
-        if (*text == last.text)
+        if (*text == last.text) {
+            last.row = line.row;
             return last.date;
+        }
         auto known = dates_.constFind(*text);
         if (known == dates_.cend())
             known = dates_.insert(*text, parseDayMonthYear(*text));
@@ -252,6 +263,7 @@ private:
                     .arg(sheetRow(line.row)));
         last.text = *text;
         last.date = Value(*known);
+        last.row = line.row;
         return last.date;
     }
 
@@ -316,7 +328,7 @@ private:
         else if (!cell.null)
             movement.setUtf8(target, cell.utf8);
         else if (nullAsEmpty)
-            movement.setText(target, u"");
+            movement.setText(target, QString());
         else
             movement.set(target, Value());
     }
@@ -391,7 +403,7 @@ private:
             case Source::Nat:
                 return movement.set(target, 2);
             case Source::ErroCtb:
-                return movement.setText(target, QStringView());
+                return movement.setText(target, QString());
             case Source::MnlAut:
                 return movement.set(target, 1);
             case Source::Mes: {
@@ -408,7 +420,7 @@ private:
             case Source::MvDes:
                 if (line.conta.startsWith(QLatin1Char('9')))
                     return movement.set(target, line.lastGeneralLine);
-                return movement.setText(target, u"00000");
+                return movement.setText(target, zeros());
             case Source::CtResp:
                 return movement.set(target, vatRole(line));
             case Source::ValorBase:
@@ -426,6 +438,7 @@ private:
     struct LastDate {
         QString text;
         Value date;
+        int row = -1;  // the line it was last read for
     };
     std::array<LastDate, 2> lastDates_;
     QHash<QString, std::optional<QString>> vatAccounts_;
