@@ -16,24 +16,8 @@ int compareNumbers(T x, T y) {
 
 }  // namespace
 
-std::uint32_t PackedNumbers::at(std::size_t row) const {
-    if (row >= count_)
-        throw std::out_of_range("PackedNumbers::at");
-    const std::uint8_t* p = data_.data() + row * static_cast<std::size_t>(width_);
-    switch (width_) {
-        case 1:
-            return *p;
-        case 2: {
-            std::uint16_t n;
-            std::memcpy(&n, p, sizeof n);
-            return n;
-        }
-        default: {
-            std::uint32_t n;
-            std::memcpy(&n, p, sizeof n);
-            return n;
-        }
-    }
+void PackedNumbers::outOfRange() {
+    throw std::out_of_range("PackedNumbers::at");
 }
 
 void PackedNumbers::widen(int width) {
@@ -91,6 +75,17 @@ Value ColumnStore::get(std::size_t row) const {
             return Value(text(ids_.at(row)));
     }
     return {};
+}
+
+// A text beyond the remembered ones, or a cell of another form.
+ColumnStore::CellText ColumnStore::otherCellText(std::size_t row, QString& scratch) const {
+    if (form_ != Form::Text) {
+        if (isNull(row))
+            return {};
+        scratch = get(row).toText();
+        return {false, &scratch, {}};
+    }
+    return {false, nullptr, blocks_.view(ids_.at(row) - kRememberedTexts - 1)};
 }
 
 void ColumnStore::set(std::size_t row, const Value& value) {

@@ -4,6 +4,7 @@
 #include <QString>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "data/text_blocks.h"
@@ -16,7 +17,21 @@ namespace agrimor {
 // a column of a few codes takes a byte a row.
 class PackedNumbers {
 public:
-    std::uint32_t at(std::size_t row) const;
+    std::uint32_t at(std::size_t row) const {
+        if (row >= count_)
+            outOfRange();
+        const std::uint8_t* p = data_.data() + row * static_cast<std::size_t>(width_);
+        if (width_ == 1)
+            return *p;
+        if (width_ == 2) {
+            std::uint16_t n;
+            std::memcpy(&n, p, sizeof n);
+            return n;
+        }
+        std::uint32_t n;
+        std::memcpy(&n, p, sizeof n);
+        return n;
+    }
     void set(std::size_t row, std::uint32_t number);
     void push_back(std::uint32_t number);
     std::size_t size() const { return count_; }
@@ -25,6 +40,7 @@ public:
 
 private:
     void widen(int width);
+    [[noreturn]] static void outOfRange();
 
     std::vector<std::uint8_t> data_;
     std::size_t count_ = 0;
@@ -46,6 +62,23 @@ public:
     explicit ColumnStore(Form form) : form_(form) {}
 
     Value get(std::size_t row) const;
+    // The cell as text (get(row).toText()) without a copy where it can be: the pool's own string
+    // (`text`), the UTF-8 a text is kept as (`utf8`), or `scratch` holding it (`text`).
+    struct CellText {
+        bool null = true;
+        const QString* text = nullptr;  // else the text is `utf8`
+        QByteArrayView utf8;
+    };
+    CellText cellText(std::size_t row, QString& scratch) const {
+        if (form_ == Form::Text) {
+            const std::uint32_t id = ids_.at(row);
+            if (id == 0)
+                return {};
+            if (id <= kRememberedTexts)
+                return {false, &remembered_[id - 1], {}};
+        }
+        return otherCellText(row, scratch);
+    }
     bool isNull(std::size_t row) const;
     void set(std::size_t row, const Value& value);
     void appendNull();
@@ -60,6 +93,7 @@ public:
     std::size_t bytes() const;
 
 private:
+    CellText otherCellText(std::size_t row, QString& scratch) const;
     std::uint32_t textId(const QString& text);
     QString text(std::uint32_t id) const;
 

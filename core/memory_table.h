@@ -61,6 +61,15 @@ public:
     // number for Int16 and Int32, Money for Currency, a naive date-time for Date, text for Text.
     void setValue(int row, int column, const Value& value);
     Value value(int row, int column) const;
+    // The cell as text (value(row, column).toText()) without a copy where it can be (see
+    // ColumnStore::cellText). Valid until the table or `scratch` changes.
+    ColumnStore::CellText cellText(int row, int column, QString& scratch) const {
+        // The rows in stored order, as a table mostly has them: no call to find the row.
+        const std::size_t at = order_.empty() && static_cast<std::size_t>(row) < rowsStored_
+                                   ? static_cast<std::size_t>(row)
+                                   : stored(row);
+        return cells_.at(static_cast<std::size_t>(column)).cellText(at, scratch);
+    }
     Value value(int row, const QString& column) const;
     int size() const { return static_cast<int>(rowsStored_); }
     void clear();

@@ -38,4 +38,8 @@ void Engine::insertGiven(const QString& sql, std::vector<Value>& row,
     insert(sql, values);
 }
 
+std::unique_ptr<BoundInsert> Engine::prepareBoundInsert(const QString&) {
+    return nullptr;
+}
+
 }  // namespace agrimor

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
+#include <QStringView>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -54,6 +57,27 @@ private:
     std::function<void(std::vector<Value>&)> take_;
 };
 
+// An INSERT prepared for one caller alone, its values bound one at a time as a row is filled and
+// then run: how an engine that sends each row before returning appends rows without a Value held
+// per cell. A value is kept by the insert as it is bound (a text as the engine stores it), so what
+// it was read from may go at once. It must not outlive its engine.
+class BoundInsert {
+public:
+    virtual ~BoundInsert() = default;
+    // Starts a row: what was bound for the last one may be overwritten from here on.
+    virtual void startRow() = 0;
+    // Binds parameter `index` (from 0).
+    virtual void bind(int index, const Value& value) = 0;
+    // Binds a text; false, binding nothing, for one this way does not take (bind it as a Value).
+    virtual bool bindText(int index, QStringView text) = 0;
+    // Binds a text given as valid UTF-8.
+    virtual void bindUtf8(int index, QByteArrayView utf8) = 0;
+    // The value bound last to `index` in this row, equal to the one given.
+    virtual Value value(int index) const = 0;
+    // Runs the INSERT with the values bound since startRow(): every parameter must have one.
+    virtual void run() = 0;
+};
+
 // One database engine behind the data-access component. Statements use `?` placeholders; values
 // are always bound, never pasted into the text. Every method that reaches the database counts one
 // round trip. All failures are thrown as DbError.
@@ -80,6 +104,9 @@ public:
     // engine that sends the row before returning binds them where they are.
     virtual void insertGiven(const QString& sql, std::vector<Value>& row,
                              const std::vector<char>& given);
+    // A BoundInsert of `sql` (an INSERT), counting a round trip per row run; none (the default)
+    // when the engine holds rows back or has no such binding.
+    virtual std::unique_ptr<BoundInsert> prepareBoundInsert(const QString& sql);
     // Sends any rows held back by insert(), so their failure is reported here.
     virtual void flush() = 0;
 

@@ -15,6 +15,7 @@ namespace {
 }  // namespace
 
 Recordset::Recordset(RowSet rows) : set_(std::move(rows)) {
+    givenNames_.resize(static_cast<std::size_t>(set_.columns.size()));
     index_.reserve(set_.columns.size());
     for (qsizetype c = 0; c < set_.columns.size(); ++c) {
         const QString& name = set_.columns[c].name;
@@ -24,6 +25,28 @@ Recordset::Recordset(RowSet rows) : set_(std::move(rows)) {
         if (!index_.contains(key))
             index_.insert(key, static_cast<int>(c));
     }
+}
+
+Recordset::Recordset(const Recordset& other)
+    : set_((other.settleBoundRow(), other.set_)),
+      row_(other.row_),
+      nextGuess_(other.nextGuess_),
+      givenNames_(other.givenNames_),
+      exactIndex_(other.exactIndex_),
+      index_(other.index_) {}
+
+Recordset& Recordset::operator=(const Recordset& other) {
+    if (this != &other) {
+        other.settleBoundRow();
+        set_ = other.set_;
+        row_ = other.row_;
+        boundRow_ = -1;
+        nextGuess_ = other.nextGuess_;
+        givenNames_ = other.givenNames_;
+        exactIndex_ = other.exactIndex_;
+        index_ = other.index_;
+    }
+    return *this;
 }
 
 void Recordset::moveNext() {
@@ -59,6 +82,7 @@ int Recordset::findColumn(const QString& name) const {
     const int index = columnIndex(name);
     if (index < 0)
         noSuchColumn(name);
+    givenNames_[static_cast<std::size_t>(index)] = name;
     return index;
 }
 
@@ -69,11 +93,15 @@ void Recordset::requireRow() const {
 
 std::vector<Value>& Recordset::currentRow() {
     requireRow();
+    if (row_ == boundRow_)
+        settleBoundRow();
     return set_.rows[static_cast<size_t>(row_)];
 }
 
 const std::vector<Value>& Recordset::currentRow() const {
     requireRow();
+    if (row_ == boundRow_)
+        settleBoundRow();
     return set_.rows[static_cast<size_t>(row_)];
 }
 
@@ -104,11 +132,16 @@ UpdatableRecordset::RowState& UpdatableRecordset::rowState() {
 }
 
 void UpdatableRecordset::addNew() {
+    if (boundRow_ >= 0)
+        settleBoundRow();  // a row added and not written keeps its values in the set
     const std::size_t columns = static_cast<std::size_t>(set_.columns.size());
     if (spareRow_.size() == columns) {
-        // The values were moved into the last INSERT or are left over from a row never written.
-        spareRow_.clear();
-        spareRow_.resize(columns);  // null values in the room the last row had
+        // The values were moved into the last INSERT or are left over from a row never written;
+        // a row that was bound holds none.
+        if (!spareIsNull_) {
+            spareRow_.clear();
+            spareRow_.resize(columns);  // null values in the room the last row had
+        }
         spareChanged_.assign(columns, 0);
         set_.rows.push_back(std::move(spareRow_));
         states_.push_back({State::Adding, std::move(spareChanged_)});
@@ -118,9 +151,54 @@ void UpdatableRecordset::addNew() {
     }
     spareRow_.clear();
     spareChanged_.clear();
+    spareIsNull_ = false;
     originals_.emplace_back();
     locators_.emplace_back();
     row_ = rowCount() - 1;
+    startBoundRow();
+}
+
+void UpdatableRecordset::startBoundRow() {
+    // Rows with the columns of the INSERT before them are the bulk of an append; after a few
+    // that took other columns, binding is given up for this set.
+    constexpr int kMisses = 4;
+    if (lastInsertSql_.isEmpty() || boundMisses_ >= kMisses)
+        return;
+    if (!bound_) {
+        bound_ = engine_->prepareBoundInsert(lastInsertSql_);
+        if (!bound_) {
+            boundMisses_ = kMisses;  // the engine has none
+            return;
+        }
+        parameterOf_.assign(lastInsertColumns_.size(), -1);
+        int parameter = 0;
+        for (std::size_t c = 0; c < lastInsertColumns_.size(); ++c)
+            if (lastInsertColumns_[c])
+                parameterOf_[c] = parameter++;
+    }
+    bound_->startRow();
+    boundRow_ = row_;
+}
+
+void UpdatableRecordset::settleAndSet(int column, const Value& value) {
+    // A column the INSERT does not name: the row is written the ordinary way.
+    settleBoundRow();
+    ++boundMisses_;
+    setField(column, value);
+}
+
+void UpdatableRecordset::settleBoundRow() const {
+    if (boundRow_ < 0)
+        return;
+    // The values the insert holds go where the row would have held them: reading the row sees
+    // it as it was given.
+    const auto at = static_cast<std::size_t>(boundRow_);
+    auto& row = const_cast<std::vector<Value>&>(set_.rows[at]);
+    const std::vector<char>& given = states_[at].changed;
+    for (std::size_t c = 0; c < given.size(); ++c)
+        if (given[c])
+            row[c] = bound_->value(parameterOf_[c]);
+    boundRow_ = -1;
 }
 
 void UpdatableRecordset::setFieldOfCleanRow(int column, const Value& value) {
@@ -141,12 +219,26 @@ void UpdatableRecordset::update() {
     RowState& state = rowState();
     if (state.state != State::Adding && state.state != State::Editing)
         return;
+    if (row_ == boundRow_) {
+        if (state.changed == lastInsertColumns_) {
+            bound_->run();
+            boundRow_ = -1;
+            spareRow_ = std::move(set_.rows.back());
+            spareChanged_ = std::move(state.changed);
+            spareIsNull_ = true;
+            dropCurrentRow();
+            return;
+        }
+        settleBoundRow();
+        ++boundMisses_;
+    }
     if (state.state == State::Adding) {
         insertCurrent(state.changed);
         // A row added is the last one: its storage serves the next.
         if (row_ == rowCount() - 1) {
             spareRow_ = std::move(set_.rows.back());
             spareChanged_ = std::move(state.changed);
+            spareIsNull_ = false;
         }
         dropCurrentRow();
         return;
@@ -189,12 +281,17 @@ void UpdatableRecordset::insertCurrent(const std::vector<char>& given) {
                                  .arg(table_, quoted.join(u", "), placeholders);
         }
         lastInsertColumns_ = given;
+        bound_.reset();
     }
     // The row leaves the set once written, so its values can move into the statement.
     engine_->insertGiven(lastInsertSql_, currentRow(), given);
 }
 
 void UpdatableRecordset::dropCurrentRow() {
+    if (boundRow_ == row_)
+        boundRow_ = -1;
+    else if (boundRow_ > row_)
+        --boundRow_;
     set_.rows.erase(set_.rows.begin() + row_);
     states_.erase(states_.begin() + row_);
     originals_.erase(originals_.begin() + row_);

@@ -4,6 +4,7 @@
 
 #include <QFileInfo>
 #include <algorithm>
+#include <cstring>
 #include <list>
 #include <unordered_map>
 
@@ -75,6 +76,31 @@ Value readColumn(sqlite3_stmt* statement, int column, Value::Kind declared) {
 
 }  // namespace
 
+namespace {
+
+// Prepares one statement to be kept and run many times.
+sqlite3_stmt* prepareOne(sqlite3* db, const QString& sql) {
+    sqlite3_stmt* statement = nullptr;
+    const QByteArray text = sql.toUtf8();
+    const char* tail = nullptr;
+    const int rc = sqlite3_prepare_v3(db, text.constData(), static_cast<int>(text.size()),
+                                      SQLITE_PREPARE_PERSISTENT, &statement, &tail);
+    if (rc != SQLITE_OK)
+        fail(db, rc);
+    // One statement per call: a second one would otherwise be ignored without a word.
+    while (tail &&
+           (*tail == ' ' || *tail == '\n' || *tail == '\t' || *tail == '\r' || *tail == ';'))
+        ++tail;
+    if (!statement || (tail && *tail)) {
+        sqlite3_finalize(statement);
+        throw DbError(SQLITE_MISUSE, QStringLiteral("Instrução vazia ou com mais de uma instrução"),
+                      {}, SQLITE_MISUSE);
+    }
+    return statement;
+}
+
+}  // namespace
+
 // Prepared statements kept by their text, least recently used dropped first.
 struct SqliteEngine::Statements {
     static constexpr size_t kCapacity = 64;
@@ -103,23 +129,7 @@ struct SqliteEngine::Statements {
             sqlite3_reset(statement);
             return statement;
         }
-        sqlite3_stmt* statement = nullptr;
-        const QByteArray text = sql.toUtf8();
-        const char* tail = nullptr;
-        const int rc = sqlite3_prepare_v3(db, text.constData(), static_cast<int>(text.size()),
-                                          SQLITE_PREPARE_PERSISTENT, &statement, &tail);
-        if (rc != SQLITE_OK)
-            fail(db, rc);
-        // One statement per call: a second one would otherwise be ignored without a word.
-        while (tail &&
-               (*tail == ' ' || *tail == '\n' || *tail == '\t' || *tail == '\r' || *tail == ';'))
-            ++tail;
-        if (!statement || (tail && *tail)) {
-            sqlite3_finalize(statement);
-            throw DbError(SQLITE_MISUSE,
-                          QStringLiteral("Instrução vazia ou com mais de uma instrução"), {},
-                          SQLITE_MISUSE);
-        }
+        sqlite3_stmt* statement = prepareOne(db, sql);
         entries.push_front({sql, statement});
         index.emplace(sql, entries.begin());
         if (entries.size() > kCapacity) {
@@ -244,6 +254,41 @@ char* writeUtf8(QStringView text, char* out) {
     return out;
 }
 
+// Binds `value` to parameter `index` (from 1) of a statement that runs to its end before the
+// caller goes on: a text or date is written at `out`, which has room for it (three bytes per UTF-16
+// unit of a text, kIsoDateTimeLength for a date), bound without a copy, and `out` moves past it.
+int bindValue(sqlite3_stmt* statement, int index, const Value& value, char*& out) {
+    switch (value.kind()) {
+        case Value::Kind::Null:
+            return sqlite3_bind_null(statement, index);
+        case Value::Kind::Integer:
+            return sqlite3_bind_int64(statement, index, value.toInt());
+        case Value::Kind::Real:
+        case Value::Kind::Money:
+            return sqlite3_bind_double(statement, index, value.toDouble());
+        case Value::Kind::Text: {
+            const QString& text = *value.asText();
+            char* const end = writeUtf8(text, out);
+            if (!end) {
+                const QByteArray utf8 = text.toUtf8();
+                return sqlite3_bind_text(statement, index, utf8.constData(),
+                                         static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+            }
+            const int rc = sqlite3_bind_text(statement, index, out, static_cast<int>(end - out),
+                                             SQLITE_STATIC);
+            out = end;
+            return rc;
+        }
+        case Value::Kind::DateTime: {
+            const int length = writeIsoDateTime(*value.asDateTime(), ' ', out);
+            const int rc = sqlite3_bind_text(statement, index, out, length, SQLITE_STATIC);
+            out += length;
+            return rc;
+        }
+    }
+    return SQLITE_OK;
+}
+
 // Binds the values of a statement that runs to its end before the caller goes on: texts and dates
 // are written into `scratch`, which stays untouched until then, and bound without a copy. The
 // dates are the SQLite dialect's text, "yyyy-mm-dd hh:mm:ss". `values(f)` calls f with each
@@ -264,40 +309,7 @@ void bindForRun(sqlite3* db, sqlite3_stmt* statement, qsizetype count, const Val
     char* out = scratch.data();
     int index = 0;
     values([&](const Value& value) {
-        ++index;
-        int rc = SQLITE_OK;
-        switch (value.kind()) {
-            case Value::Kind::Null:
-                rc = sqlite3_bind_null(statement, index);
-                break;
-            case Value::Kind::Integer:
-                rc = sqlite3_bind_int64(statement, index, value.toInt());
-                break;
-            case Value::Kind::Real:
-            case Value::Kind::Money:
-                rc = sqlite3_bind_double(statement, index, value.toDouble());
-                break;
-            case Value::Kind::Text: {
-                const QString& text = *value.asText();
-                char* const end = writeUtf8(text, out);
-                if (!end) {
-                    const QByteArray utf8 = text.toUtf8();
-                    rc = sqlite3_bind_text(statement, index, utf8.constData(),
-                                           static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
-                    break;
-                }
-                rc = sqlite3_bind_text(statement, index, out, static_cast<int>(end - out),
-                                       SQLITE_STATIC);
-                out = end;
-                break;
-            }
-            case Value::Kind::DateTime: {
-                const int length = writeIsoDateTime(*value.asDateTime(), ' ', out);
-                rc = sqlite3_bind_text(statement, index, out, length, SQLITE_STATIC);
-                out += length;
-                break;
-            }
-        }
+        const int rc = bindValue(statement, ++index, value, out);
         if (rc != SQLITE_OK)
             fail(db, rc);
     });
@@ -407,6 +419,195 @@ void SqliteEngine::insertGiven(const QString& sql, std::vector<Value>& row,
         scratch_);
     ++roundTrips_;
     runToEnd(db_, statement);
+}
+
+// An INSERT of its own, outside the kept statements, so that nothing else run on the connection
+// between two bindings of a row can rebind it. Texts and dates are written as bindForRun writes
+// them, into blocks that never move while a row is filled, and bound without a copy; each
+// parameter keeps what it was given, for value().
+class SqliteEngine::Bound final : public BoundInsert {
+public:
+    Bound(SqliteEngine& engine, sqlite3_stmt* statement) : engine_(engine), statement_(statement) {
+        const auto count = static_cast<std::size_t>(sqlite3_bind_parameter_count(statement));
+        given_.resize(count);
+        dates_.resize(count);
+        isos_.resize(count);
+        held_.resize(count);
+        blocks_.emplace_back(kBlock);
+        startRow();
+    }
+    ~Bound() override { sqlite3_finalize(statement_); }
+
+    void startRow() override {
+        block_ = 0;
+        next_ = blocks_.front().data();
+        end_ = next_ + blocks_.front().size();
+    }
+    void bind(int index, const Value& value) override {
+        Given& given = given_[static_cast<std::size_t>(index)];
+        given.kind = value.kind();
+        given.held = false;
+        int rc = SQLITE_OK;
+        switch (value.kind()) {
+            case Value::Kind::Null:
+                rc = sqlite3_bind_null(statement_, index + 1);
+                break;
+            case Value::Kind::Integer:
+                given.number = *value.asInteger();
+                rc = sqlite3_bind_int64(statement_, index + 1, given.number);
+                break;
+            case Value::Kind::Real:
+                given.real = *value.asReal();
+                rc = sqlite3_bind_double(statement_, index + 1, given.real);
+                break;
+            case Value::Kind::Money:
+                given.number = value.asMoney()->units();
+                rc = sqlite3_bind_double(statement_, index + 1, value.asMoney()->toDouble());
+                break;
+            case Value::Kind::Text:
+                if (bindText(index, *value.asText()))
+                    return;
+                {
+                    // A text with a surrogate: Qt's conversion, copied by SQLite.
+                    given.held = true;
+                    held_[static_cast<std::size_t>(index)] = value;
+                    const QByteArray utf8 = value.asText()->toUtf8();
+                    rc = sqlite3_bind_text(statement_, index + 1, utf8.constData(),
+                                           static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+                }
+                break;
+            case Value::Kind::DateTime: {
+                // A column's dates mostly repeat from row to row (a document's date, the day of
+                // the run): its text is written again only when the date or time changes.
+                const QDateTime& dateTime = *value.asDateTime();
+                Iso& iso = isos_[static_cast<std::size_t>(index)];
+                if (!dateTime.isValid()) {
+                    iso.length = -1;
+                    rc = sqlite3_bind_text(statement_, index + 1, iso.bytes, 0, SQLITE_STATIC);
+                } else {
+                    const QDate date = dateTime.date();
+                    const QTime time = dateTime.time();
+                    const qint64 day = date.toJulianDay();
+                    const int msecs = time.msecsSinceStartOfDay();
+                    if (iso.length < 0 || iso.day != day || iso.msecs != msecs) {
+                        iso.length = writeIsoDateTime(date, time, ' ', iso.bytes);
+                        iso.day = day;
+                        iso.msecs = msecs;
+                    }
+                    rc = sqlite3_bind_text(statement_, index + 1, iso.bytes, iso.length,
+                                           SQLITE_STATIC);
+                }
+                dates_[static_cast<std::size_t>(index)] = dateTime;
+                break;
+            }
+        }
+        if (rc != SQLITE_OK)
+            fail(engine_.db_, rc);
+    }
+    bool bindText(int index, QStringView text) override {
+        char* const out = room(3 * static_cast<std::size_t>(text.size()));
+        char* const end = writeUtf8(text, out);
+        if (!end)
+            return false;
+        next_ = end;
+        Given& given = given_[static_cast<std::size_t>(index)];
+        given.kind = Value::Kind::Text;
+        given.held = false;
+        given.text = out;
+        given.number = text.isNull() ? -1 : end - out;
+        const int rc = sqlite3_bind_text(statement_, index + 1, out, static_cast<int>(end - out),
+                                         SQLITE_STATIC);
+        if (rc != SQLITE_OK)
+            fail(engine_.db_, rc);
+        return true;
+    }
+    void bindUtf8(int index, QByteArrayView utf8) override {
+        const auto length = static_cast<std::size_t>(utf8.size());
+        char* const out = room(length);
+        if (length)
+            std::memcpy(out, utf8.data(), length);
+        next_ = out + length;
+        Given& given = given_[static_cast<std::size_t>(index)];
+        given.kind = Value::Kind::Text;
+        given.held = false;
+        given.text = out;
+        given.number = static_cast<std::int64_t>(length);
+        const int rc =
+            sqlite3_bind_text(statement_, index + 1, out, static_cast<int>(length), SQLITE_STATIC);
+        if (rc != SQLITE_OK)
+            fail(engine_.db_, rc);
+    }
+    Value value(int index) const override {
+        const Given& given = given_[static_cast<std::size_t>(index)];
+        if (given.held)
+            return held_[static_cast<std::size_t>(index)];
+        switch (given.kind) {
+            case Value::Kind::Null:
+                return {};
+            case Value::Kind::Integer:
+                return given.number;
+            case Value::Kind::Real:
+                return given.real;
+            case Value::Kind::Money:
+                return Money::fromUnits(given.number);
+            case Value::Kind::Text:
+                return given.number < 0 ? QString() : QString::fromUtf8(given.text, given.number);
+            case Value::Kind::DateTime:
+                return dates_[static_cast<std::size_t>(index)];
+        }
+        return {};
+    }
+    void run() override {
+        ++engine_.roundTrips_;
+        runToEnd(engine_.db_, statement_);
+    }
+
+private:
+    static constexpr std::size_t kBlock = 16384;
+    struct Given {
+        Value::Kind kind = Value::Kind::Null;
+        bool held = false;        // the value is in held_
+        std::int64_t number = 0;  // a whole number, Money's units, a text's length (-1: null)
+        double real = 0;
+        const char* text = nullptr;
+    };
+
+    // Where `need` bytes go: after the row's last ones, or in the next block.
+    char* room(std::size_t need) {
+        return need <= static_cast<std::size_t>(end_ - next_) ? next_ : nextBlock(need);
+    }
+    char* nextBlock(std::size_t need) {
+        ++block_;
+        if (block_ == blocks_.size())
+            blocks_.emplace_back(std::max(kBlock, need));
+        else if (blocks_[block_].size() < need)
+            blocks_[block_] = std::vector<char>(need);  // not used by this row yet
+        next_ = blocks_[block_].data();
+        end_ = next_ + blocks_[block_].size();
+        return next_;
+    }
+
+    SqliteEngine& engine_;
+    sqlite3_stmt* statement_;
+    std::vector<Given> given_;
+    std::vector<QDateTime> dates_;
+    // Per parameter, the text of the last date bound to it, bound without a copy.
+    struct Iso {
+        qint64 day = 0;   // Julian day
+        int msecs = 0;    // since midnight
+        int length = -1;  // none yet
+        char bytes[kIsoDateTimeLength];
+    };
+    std::vector<Iso> isos_;
+    std::vector<Value> held_;  // texts with a surrogate, as given
+    std::vector<std::vector<char>> blocks_;
+    std::size_t block_ = 0;
+    char* next_ = nullptr;
+    char* end_ = nullptr;
+};
+
+std::unique_ptr<BoundInsert> SqliteEngine::prepareBoundInsert(const QString& sql) {
+    return std::make_unique<Bound>(*this, prepareOne(db_, sql));
 }
 
 void SqliteEngine::begin() {

@@ -24,6 +24,7 @@ public:
     void insert(const QString& sql, const Params& row) override;
     void insertGiven(const QString& sql, std::vector<Value>& row,
                      const std::vector<char>& given) override;
+    std::unique_ptr<BoundInsert> prepareBoundInsert(const QString& sql) override;
     void flush() override {}
     void begin() override;
     void commit() override;
@@ -37,6 +38,7 @@ public:
 
 private:
     struct Statements;
+    class Bound;
     SqliteEngine(sqlite3* db, QString file);
 
     sqlite3* db_;

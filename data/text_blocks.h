@@ -20,6 +20,8 @@ public:
     std::size_t add(QStringView text);
     std::size_t addUtf8(QByteArrayView utf8);
     QString at(std::size_t number) const;
+    // Text `number` as it is kept, UTF-8, without a copy; valid while the blocks are unchanged.
+    QByteArrayView view(std::size_t number) const;
     // Whether text `number` is `utf8`, byte for byte.
     bool equals(std::size_t number, QByteArrayView utf8) const;
     std::size_t size() const { return where_.size(); }
@@ -27,8 +29,6 @@ public:
     void clear();
 
 private:
-    QByteArrayView view(std::size_t number) const;
-
     std::vector<std::vector<char>> blocks_;
     std::vector<std::uint64_t> where_;  // block, offset and length of each text
 };

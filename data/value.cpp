@@ -13,12 +13,15 @@ QDateTime naiveDateTime(QDate date, QTime time) {
 int writeIsoDateTime(const QDateTime& value, char separator, char* out) {
     if (!value.isValid())
         return 0;
+    return writeIsoDateTime(value.date(), value.time(), separator, out);
+}
+
+int writeIsoDateTime(QDate date, QTime time, char separator, char* out) {
     // Written by hand: bulk writes format a date per row, and the general formatter is slow.
     int year = 0;
     int month = 0;
     int day = 0;
-    value.date().getDate(&year, &month, &day);
-    const QTime time = value.time();
+    date.getDate(&year, &month, &day);
     char* const start = out;
     auto two = [&out](int n) {
         *out++ = static_cast<char>('0' + n / 10);

@@ -31,9 +31,12 @@ public:
 
     Kind kind() const { return static_cast<Kind>(data_.index()); }
     bool isNull() const { return kind() == Kind::Null; }
-    // The text or date-time held, without a copy; null when the value is of another kind.
+    // The value held, without a copy; null when the value is of another kind.
     const QString* asText() const { return std::get_if<QString>(&data_); }
     const QDateTime* asDateTime() const { return std::get_if<QDateTime>(&data_); }
+    const std::int64_t* asInteger() const { return std::get_if<std::int64_t>(&data_); }
+    const double* asReal() const { return std::get_if<double>(&data_); }
+    const agrimor::Money* asMoney() const { return std::get_if<agrimor::Money>(&data_); }
 
     // Conversions are lenient, as the program's null-safe helpers expect: a null gives the empty
     // text, 0 or an invalid date; text holding a number converts to that number.
@@ -60,6 +63,8 @@ QString isoDateTimeText(const QDateTime& value, QChar separator);
 // written (0 for an invalid date-time).
 inline constexpr int kIsoDateTimeLength = 19;
 int writeIsoDateTime(const QDateTime& value, char separator, char* out);
+// The same of a valid date and time.
+int writeIsoDateTime(QDate date, QTime time, char separator, char* out);
 // Reads "yyyy-mm-dd", "yyyy-mm-dd hh:mm:ss[.fff]" and "yyyy-mm-ddThh:mm:ss[.fff]".
 QDateTime parseIsoDateTime(QStringView text);
 

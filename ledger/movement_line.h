@@ -84,12 +84,17 @@ MovementRole movementRole(const QString& column);
 
 // The line being written: a value for each column of the table as the writer found it, or none.
 // A column given no value is left out of the INSERT and keeps the database's default, which a
-// null value does not. The values go straight into the writer's pending row, copied once.
+// null value does not. The values go straight into the writer's pending row (on SQLite bound
+// into its INSERT as they are set).
 class MovementLine {
 public:
     explicit MovementLine(UpdatableRecordset& table) : table_(table) {}
 
     void set(int column, const Value& value) { table_.setField(column, value); }
+    // A text value, which need not outlive the call.
+    void setText(int column, QStringView text) { table_.setText(column, text); }
+    void setText(int column, const QString& text) { table_.setText(column, text); }
+    void setUtf8(int column, QByteArrayView utf8) { table_.setUtf8(column, utf8); }
 
 private:
     UpdatableRecordset& table_;

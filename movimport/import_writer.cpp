@@ -1,6 +1,7 @@
 #include "movimport/import_writer.h"
 
 #include <QHash>
+#include <QLocale>
 #include <array>
 #include <limits>
 #include <optional>
@@ -31,6 +32,12 @@ const QString& monthText(int month) {
         return made;
     }();
     return texts[static_cast<std::size_t>(month)];
+}
+
+// "00000", MvDes off class 9.
+const QString& zeros() {
+    static const QString text = QStringLiteral("00000");
+    return text;
 }
 
 // What a MovCTB column is written from.
@@ -207,7 +214,7 @@ public:
                 Line line{row, written, lineNumber, conta, lastGeneralLine};
                 MovementLine& movement = target.newLine();
                 for (const TargetColumn& column : columns)
-                    movement.set(column.column, valueOf(column.source, line));
+                    fill(movement, column.column, column.source, line);
                 target.write();
                 ++written.lines;
             }
@@ -231,25 +238,33 @@ private:
 
     QString text(int row, int column) const { return nullSafeText(lines_.value(row, column)); }
 
-    // A day-month-year text as a date value; an empty one as null.
-    Value date(const Line& line, int column) {
-        const QString text = this->text(line.row, column);
-        if (text.isEmpty())
-            return {};
-        // The lines of a document mostly share their dates.
-        if (text == lastDateText_)
-            return lastDate_;
-        auto known = dates_.constFind(text);
+    // A day-month-year text as a date value; an empty one as null. Valid until the next call.
+    const Value& date(const Line& line, int column) {
+        static const Value null;
+        // A line reads its DataDoc up to three times; the lines of a document mostly share
+        // their dates.
+        LastDate& last = lastDates_[column == Lines::DataDoc ? 0 : 1];
+        if (line.row == last.row)
+            return last.date;
+        const QString* text = textOf(line.row, column);
+        if (!text || text->isEmpty())
+            return null;
+        if (*text == last.text) {
+            last.row = line.row;
+            return last.date;
+        }
+        auto known = dates_.constFind(*text);
         if (known == dates_.cend())
-            known = dates_.insert(text, parseDayMonthYear(text));
+            known = dates_.insert(*text, parseDayMonthYear(*text));
         if (!known->isValid())
             throw ImportError(
                 QString::fromUtf8("%1 '%2' não é uma data (linha %3 da folha)")
-                    .arg(lines_.columns()[static_cast<std::size_t>(column)].name, text)
+                    .arg(lines_.columns()[static_cast<std::size_t>(column)].name, *text)
                     .arg(sheetRow(line.row)));
-        lastDateText_ = text;
-        lastDate_ = Value(*known);
-        return lastDate_;
+        last.text = *text;
+        last.date = Value(*known);
+        last.row = line.row;
+        return last.date;
     }
 
     int sheetRow(int row) const {
@@ -279,106 +294,139 @@ private:
         return code + QChar(0x1f) + QString::number(year);
     }
 
-    int vatRole(const Line& line) const {
-        const QString code = text(line.row, Lines::CodIva);
-        if (code.isEmpty())
+    int vatRole(const Line& line) {
+        const QString* code = textOf(line.row, Lines::CodIva);
+        if (!code || code->isEmpty())
             return kNoVat;
-        const std::optional<QString> account =
-            vatAccounts_.value(vatKey(code, line.document.numbering.year));
-        if (!account)
+        // The lines of a document mostly share their code.
+        const int year = line.document.numbering.year;
+        if (*code != lastVatCode_ || year != lastVatYear_) {
+            lastVatAccount_ = vatAccounts_.value(vatKey(*code, year));
+            lastVatCode_ = *code;
+            lastVatYear_ = year;
+        }
+        if (!lastVatAccount_)
             return kNoVat;
-        return line.conta == *account ? kVatAccount : kVatBase;
+        return line.conta == *lastVatAccount_ ? kVatAccount : kVatBase;
     }
 
-    Value valueOf(Source source, const Line& line) {
+    // A cell of the line as text (as text() reads it), nullptr for null.
+    const QString* textOf(int row, int column) {
+        const ColumnStore::CellText cell = lines_.cellText(row, column, scratch_);
+        if (cell.null || cell.text)
+            return cell.text;
+        scratch_ = QString::fromUtf8(cell.utf8);
+        return &scratch_;
+    }
+
+    // A text of the line, null as null (or as "" with `nullAsEmpty`), as the lines table keeps it.
+    void setText(MovementLine& movement, int target, int row, int column,
+                 bool nullAsEmpty = false) {
+        const ColumnStore::CellText cell = lines_.cellText(row, column, scratch_);
+        if (cell.text)
+            movement.setText(target, *cell.text);
+        else if (!cell.null)
+            movement.setUtf8(target, cell.utf8);
+        else if (nullAsEmpty)
+            movement.setText(target, QString());
+        else
+            movement.set(target, Value());
+    }
+    void setNullSafeText(MovementLine& movement, int target, int row, int column) {
+        setText(movement, target, row, column, true);
+    }
+
+    void fill(MovementLine& movement, int target, Source source, const Line& line) {
         const int row = line.row;
         switch (source) {
             case Source::TpTerc:
-                return lines_.value(row, Lines::TpTerc);
+                return movement.set(target, lines_.value(row, Lines::TpTerc));
             case Source::Conta:
-                return lines_.value(row, Lines::Conta);
+                return setText(movement, target, row, Lines::Conta);
             case Source::TpDoc:
-                return lines_.value(row, Lines::TpDoc);
+                return setText(movement, target, row, Lines::TpDoc);
             case Source::NumDoc:
-                return line.document.numbers.document;
+                return movement.set(target, line.document.numbers.document);
             case Source::Serie:
-                return lines_.value(row, Lines::Serie);
+                return setText(movement, target, row, Lines::Serie);
             case Source::NumDiari:
-                return line.document.numbers.journal;
+                return movement.set(target, line.document.numbers.journal);
             case Source::Diario:
-                return lines_.value(row, Lines::Diario);
+                return setText(movement, target, row, Lines::Diario);
             case Source::NumLinha:
-                return line.number;
+                return movement.set(target, line.number);
             case Source::Ref:
-                return text(row, Lines::Ref);
+                return setNullSafeText(movement, target, row, Lines::Ref);
             case Source::Terc:
-                return text(row, Lines::Terc);
+                return setNullSafeText(movement, target, row, Lines::Terc);
             case Source::DataDoc:
-                return date(line, Lines::DataDoc);
+                return movement.set(target, date(line, Lines::DataDoc));
             case Source::Ano:
             case Source::Exercicio:
-                return line.document.numbering.year;
+                return movement.set(target, line.document.numbering.year);
             case Source::DbCr:
-                return lines_.value(row, Lines::DbCr);
+                return movement.set(target, lines_.value(row, Lines::DbCr));
             case Source::Descr:
-                return text(row, Lines::Descr);
+                return setNullSafeText(movement, target, row, Lines::Descr);
             case Source::Sector:
-                return text(row, Lines::Setor);
+                return setNullSafeText(movement, target, row, Lines::Setor);
             case Source::Valor:
-                return lines_.value(row, Lines::Valor);
+                return movement.set(target, lines_.value(row, Lines::Valor));
             case Source::RubOrc:
-                return text(row, Lines::RubOrc);
+                return setNullSafeText(movement, target, row, Lines::RubOrc);
             case Source::CCustOrc:
-                return text(row, Lines::CCustOrc);
+                return setNullSafeText(movement, target, row, Lines::CCustOrc);
             case Source::NCont:
-                return text(row, Lines::NCont);
+                return setNullSafeText(movement, target, row, Lines::NCont);
             case Source::CodIva:
-                return text(row, Lines::CodIva);
+                return setNullSafeText(movement, target, row, Lines::CodIva);
             case Source::CodFlu:
-                return text(row, Lines::CodFlu);
+                return setNullSafeText(movement, target, row, Lines::CodFlu);
             case Source::Custeio:
-                return text(row, Lines::Custeio);
+                return setNullSafeText(movement, target, row, Lines::Custeio);
             case Source::Operador:
-                return text(row, Lines::Operador);
-            case Source::DtReal:
-                return text(row, Lines::DataR).isEmpty() ? date(line, Lines::DataDoc)
-                                                         : date(line, Lines::DataR);
+                return setNullSafeText(movement, target, row, Lines::Operador);
+            case Source::DtReal: {
+                const QString* dataR = textOf(row, Lines::DataR);
+                return movement.set(target, !dataR || dataR->isEmpty() ? date(line, Lines::DataDoc)
+                                                                       : date(line, Lines::DataR));
+            }
             case Source::LinCC:
-                return text(row, Lines::LinCC);
+                return setNullSafeText(movement, target, row, Lines::LinCC);
             case Source::Versao:
-                return 0;
+                return movement.set(target, 0);
             case Source::Origem:
-                return 9;
+                return movement.set(target, 9);
             case Source::Ligado:
-                return 1;
+                return movement.set(target, 1);
             case Source::Statac:
             case Source::Nat:
-                return 2;
+                return movement.set(target, 2);
             case Source::ErroCtb:
-                return QString();
+                return movement.setText(target, QString());
             case Source::MnlAut:
-                return 1;
+                return movement.set(target, 1);
             case Source::Mes: {
-                const Value documentDate = date(line, Lines::DataDoc);
+                const Value& documentDate = date(line, Lines::DataDoc);
                 if (documentDate.isNull())
-                    return {};
-                return monthText(documentDate.toDate().month());
+                    return movement.set(target, Value());
+                return movement.setText(target, monthText(documentDate.toDate().month()));
             }
             case Source::DataR:
             case Source::DataAl:
-                return today_;
+                return movement.set(target, today_);
             case Source::SystemEntryDate:
-                return entry_;
+                return movement.set(target, entry_);
             case Source::MvDes:
                 if (line.conta.startsWith(QLatin1Char('9')))
-                    return line.lastGeneralLine;
-                return QStringLiteral("00000");
+                    return movement.set(target, line.lastGeneralLine);
+                return movement.setText(target, zeros());
             case Source::CtResp:
-                return vatRole(line);
+                return movement.set(target, vatRole(line));
             case Source::ValorBase:
-                return nullSafeMoney(lines_.value(row, Lines::ValorBase));
+                return movement.set(target,
+                                    nullSafeMoney(lines_.value(row, Lines::ValorBase), locale_));
         }
-        return {};
     }
 
     DataAccess& company_;
@@ -386,9 +434,19 @@ private:
     Value today_;
     Value entry_;
     QHash<QString, QDate> dates_;
-    QString lastDateText_;  // the last date read, valid: never empty once set
-    Value lastDate_;
+    // The last date read from DataDoc and from DataR, valid: never empty once set.
+    struct LastDate {
+        QString text;
+        Value date;
+        int row = -1;  // the line it was last read for
+    };
+    std::array<LastDate, 2> lastDates_;
     QHash<QString, std::optional<QString>> vatAccounts_;
+    QString lastVatCode_;  // the code and year of lastVatAccount_
+    int lastVatYear_ = 0;
+    std::optional<QString> lastVatAccount_;
+    QString scratch_;  // a cell's text where the lines table keeps it otherwise
+    const QLocale locale_;
 };
 
 ImportError failure(int number, const QString& description) {
