@@ -152,6 +152,11 @@ TEST_P(DataAccessTest, money_and_dates_round_trip_exactly) {
     }
 }
 
+TEST_P(DataAccessTest, an_empty_text_is_stored_empty_even_as_the_first_text_a_connection_binds) {
+    db->execute(u"INSERT INTO Terceiros (Codigo, Nome) VALUES (?, ?)"_s, {u""_s, u""_s});
+    EXPECT_EQ(count(u"Terceiros WHERE Codigo = '' AND Nome = ''"_s), 1);
+}
+
 TEST_P(DataAccessTest, text_compares_ignoring_case_and_trailing_spaces) {
     addTerceiro(u"USD"_s, u"Dólar"_s);
     EXPECT_EQ(
