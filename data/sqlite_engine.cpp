@@ -509,16 +509,7 @@ public:
         char* const end = writeUtf8(text, out);
         if (!end)
             return false;
-        next_ = end;
-        Given& given = given_[static_cast<std::size_t>(index)];
-        given.kind = Value::Kind::Text;
-        given.held = false;
-        given.text = out;
-        given.number = text.isNull() ? -1 : end - out;
-        const int rc = sqlite3_bind_text(statement_, index + 1, out, static_cast<int>(end - out),
-                                         SQLITE_STATIC);
-        if (rc != SQLITE_OK)
-            fail(engine_.db_, rc);
+        bindWritten(index, out, end, text.isNull());
         return true;
     }
     void bindUtf8(int index, QByteArrayView utf8) override {
@@ -526,16 +517,7 @@ public:
         char* const out = room(length);
         if (length)
             std::memcpy(out, utf8.data(), length);
-        next_ = out + length;
-        Given& given = given_[static_cast<std::size_t>(index)];
-        given.kind = Value::Kind::Text;
-        given.held = false;
-        given.text = out;
-        given.number = static_cast<std::int64_t>(length);
-        const int rc =
-            sqlite3_bind_text(statement_, index + 1, out, static_cast<int>(length), SQLITE_STATIC);
-        if (rc != SQLITE_OK)
-            fail(engine_.db_, rc);
+        bindWritten(index, out, out + length, false);
     }
     Value value(int index) const override {
         const Given& given = given_[static_cast<std::size_t>(index)];
@@ -573,6 +555,20 @@ private:
     };
 
     // Where `need` bytes go: after the row's last ones, or in the next block.
+    // Binds the UTF-8 text written at [out, end) of the current block to parameter `index`,
+    // without a copy, and keeps it for value(); a null text reads back as null.
+    void bindWritten(int index, char* out, char* end, bool nullText) {
+        next_ = end;
+        Given& given = given_[static_cast<std::size_t>(index)];
+        given.kind = Value::Kind::Text;
+        given.held = false;
+        given.text = out;
+        given.number = nullText ? -1 : end - out;
+        const int rc = sqlite3_bind_text(statement_, index + 1, out, static_cast<int>(end - out),
+                                         SQLITE_STATIC);
+        if (rc != SQLITE_OK)
+            fail(engine_.db_, rc);
+    }
     char* room(std::size_t need) {
         return need <= static_cast<std::size_t>(end_ - next_) ? next_ : nextBlock(need);
     }

@@ -69,7 +69,6 @@ struct CompanyReading {
     QString class9Type;
     std::optional<MonthCounts> consolidatedLines;
     std::vector<StoredRate> rates;
-    bool needsRate = false;
     std::unique_ptr<DataAccess> company;
     std::exception_ptr unreadable;  // the check-up stops at it: no settings, no other figure
 
@@ -79,6 +78,9 @@ struct CompanyReading {
     std::optional<MonthCounts> missingAccountLines;
     std::exception_ptr companyFailure;   // reading its lines failed: no figure from them
     std::exception_ptr accountsFailure;  // reading its accounts failed: no anomaly count
+
+    // A company in another currency than the euro: its rates count.
+    bool needsRate() const { return !needsNoRate(board->currency); }
 };
 
 // What the consolidated database says of a company before its lines are read: its settings row,
@@ -90,7 +92,6 @@ void readSettingsAndConnect(DataAccess& consolidated, CompanyReading& reading) {
     const std::optional<CompanySettingsRow>& row = reading.row;
     reading.class9Type = row && row->tpDocCL9 ? *row->tpDocCL9 : QString();
     board.currency = row && row->moeda ? *row->moeda : QString();
-    reading.needsRate = !needsNoRate(board.currency);
     try {
         AnomalyList unreachable;
         reading.company =
@@ -111,7 +112,7 @@ void readConsolidatedFigures(DataAccess& consolidated, int year,
         if (row && row->tpDoc && row->serie)
             reading.consolidatedLines =
                 periodLinesByMonth(consolidated, *row->tpDoc, *row->serie, year);
-        if (reading.needsRate)
+        if (reading.needsRate())
             reading.rates = readYearRates(consolidated, reading.board->currency, year);
     }
 }
@@ -201,7 +202,7 @@ void fillCompany(DataAccess& consolidated, int year, CompanyReading& reading) {
             cell.movements = (*reading.movements)[at];
         if (reading.class9)
             cell.class9 = (*reading.class9)[at];
-        if (reading.needsRate) {
+        if (reading.needsRate()) {
             std::int64_t count = 0;
             for (const StoredRate& rate : reading.rates) {
                 if (rate.month != month)
